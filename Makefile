@@ -1,0 +1,33 @@
+# The two set-up commands of README.md live here: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: deps configure build run test bench tsan asan clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD) && ./omtrix
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cd $(BUILD) && for b in bench_*; do ./$$b || exit 1; done
+
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DSANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
+
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
+
+clean:
+	rm -rf build build-tsan build-asan

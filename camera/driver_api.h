@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/dynamic_library.h"
+#include "platform/semaphore.h"
+
+// File name of the camera driver library, beside the executable.
+inline constexpr const char *DRIVER_FILE_NAME = "MELKOTAR.DLL";
+
+// The camera driver's entries. The driver is plain C, so any camera library
+// can stand behind these prototypes; we never include its headers.
+struct CameraDriver {
+    void (*_staticCall)() = nullptr;
+    int32_t (*openUSB)(int32_t) = nullptr;
+    void (*SetNoiseReduction)(int32_t on) = nullptr;
+    void (*ExposureSemaphore)(DriverSemaphoreHandle sem) = nullptr;
+    void (*SetFrame)(int32_t x, int32_t y, int32_t width, int32_t height) = nullptr;
+    void (*SetBinning)(int32_t code) = nullptr;
+    void (*SetExpoTime)(int32_t ms) = nullptr;
+    void (*SetGain)(int32_t red, int32_t green, int32_t blue, int32_t green2) = nullptr;
+    void (*HighVolumeUSB)(int32_t on) = nullptr;
+    void (*ThreadedExposure)(uint8_t *buffer) = nullptr;
+    void (*CancelExposure)() = nullptr;
+    void (*debayerImage)(const uint8_t *mosaic, uint8_t *bgr, int32_t width,
+                         int32_t height) = nullptr;
+    void (*SetVBLANK)(int32_t lines) = nullptr;
+    int32_t (*CopyRight)() = nullptr;
+    void (*GuideCommand)(int32_t direction_bits, int32_t duration_ms) = nullptr;
+};
+
+// Loads the driver library and looks up every entry by name, the called ones
+// and those that must merely exist. On any failure the library is released,
+// `missing` names what was not found, and the result is false.
+bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDriver &driver,
+                      std::string &missing);

@@ -1,0 +1,78 @@
+#include "platform/semaphore.h"
+
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+
+CountingSemaphore::CountingSemaphore(int32_t initial, int32_t maximum)
+    : count_(initial), maximum_(maximum)
+{
+}
+
+bool CountingSemaphore::Release()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (count_ >= maximum_) {
+            return false;
+        }
+        ++count_;
+    }
+    available_.notify_one();
+    return true;
+}
+
+bool CountingSemaphore::Wait(uint32_t timeout_ms)
+{
+    std::unique_lock lock(mutex_);
+    if (!available_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                             [this] { return count_ > 0; })) {
+        return false;
+    }
+    --count_;
+    return true;
+}
+
+#if defined(_WIN32)
+#include <windows.h>
+
+DriverSemaphore::DriverSemaphore() : handle_(CreateSemaphoreW(nullptr, 0, 1, L"EXPOSURE")) {}
+DriverSemaphore::~DriverSemaphore() { CloseHandle(handle_); }
+bool DriverSemaphore::Wait(uint32_t timeout_ms)
+{
+    return WaitForSingleObject(handle_, timeout_ms) == WAIT_OBJECT_0;
+}
+void DriverSemaphore::Drain()
+{
+    while (WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0) {
+    }
+}
+#else
+
+DriverSemaphore::DriverSemaphore() { sem_init(&semaphore_, 0, 0); }
+DriverSemaphore::~DriverSemaphore() { sem_destroy(&semaphore_); }
+
+bool DriverSemaphore::Wait(uint32_t timeout_ms)
+{
+    timespec deadline{};
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += timeout_ms / 1000;
+    deadline.tv_nsec += static_cast<long>(timeout_ms % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    while (sem_clockwait(&semaphore_, CLOCK_MONOTONIC, &deadline) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void DriverSemaphore::Drain()
+{
+    while (sem_trywait(&semaphore_) == 0) {
+    }
+}
+#endif
