@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "camera/driver_api.h"
+#include "camera/frame_list.h"
+#include "platform/messages.h"
+#include "platform/semaphore.h"
+
+// How long past the expected end of an exposure (its length plus read-out)
+// the camera may stay silent before it counts as no longer answering.
+inline constexpr uint32_t CAMERA_SILENCE_MS = 5000;
+// The longest the thread sleeps or waits at a stretch before it looks at its
+// run flag again, which bounds how long the exit routine waits for it.
+inline constexpr uint32_t RUN_FLAG_POLL_MS = 50;
+
+// Why frames stopped arriving, for the status bar. The GUI thread reads it.
+enum class AcquisitionFault : int32_t {
+    None,
+    CameraNotAnswering,  // an exposure is long overdue; the thread keeps waiting for it
+    OutOfMemory,         // no memory for a frame; the thread has stopped for this run
+};
+
+// Rate shown for the five most recent frame intervals (ms): the integer
+// average plus one, so an empty ring shows 1000 frames per second.
+double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms);
+
+// The acquisition thread: programs the camera before each frame from the
+// fields the GUI thread leaves here, exposes into a new frame, appends it to
+// the frame list and posts MSG_FRAME_READY. Created suspended; Resume starts it.
+//
+// The GUI thread writes the underscored fields, `length`, `delay`,
+// `binning_code` and the flags at any time; this thread reads each whole once
+// per pass, so a change takes effect with the next frame.
+class TVideoCapture {
+public:
+    TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster);
+    ~TVideoCapture();
+    TVideoCapture(const TVideoCapture &) = delete;
+    TVideoCapture &operator=(const TVideoCapture &) = delete;
+
+    // Asks the driver whether a camera answers. Called once, before Resume.
+    bool Connect();
+    // GUI thread: the requested sub-frame in full-sensor pixels, the y offset
+    // counted from the sensor's bottom edge.
+    void UpdateInfo(uint32_t width, uint32_t height, uint32_t offsety, uint32_t offsetx);
+    // Starts the thread body.
+    void Resume();
+    // Clears the run flag; the thread ends at its next look at it, cancelling
+    // an exposure in progress.
+    void Stop() { continue_ = false; }
+    // Waits at most timeout_ms for the thread body to end; true when it has
+    // (or never started). After true the object may be destroyed at once.
+    bool WaitUntilStopped(uint32_t timeout_ms);
+
+    // Frame intervals of the last five passes, for the frame-rate display.
+    std::array<int32_t, 5> FrameIntervals() const;
+    AcquisitionFault Fault() const { return fault_.load(std::memory_order_relaxed); }
+
+    std::atomic<uint32_t> _height{FULL_HEIGHT};
+    std::atomic<uint32_t> _width{FULL_WIDTH};
+    std::atomic<uint32_t> _offsetx{0};
+    std::atomic<uint32_t> _offsety{0};
+    std::atomic<bool> __color{false};
+    std::atomic<uint32_t> _rgain{0};
+    std::atomic<uint32_t> _ggain{0};
+    std::atomic<uint32_t> _bgain{0};
+    std::atomic<bool> _capturing{false};  // a recording runs: the camera settings stay frozen
+    std::atomic<uint32_t> _USB{0};        // 1 = fast transfer mode
+    std::atomic<int32_t> binning_code{1}; // 1 = 1x1, 2 = 2x2, 3 = 4x4
+    std::atomic<int32_t> length{100};     // exposure in ms
+    std::atomic<int32_t> delay{0};        // pause after each frame in ms
+    std::atomic<bool> continue_{false};   // run flag of the loop
+    std::atomic<bool> connected{false};
+
+private:
+    void Execute();
+    void ProgramCamera();
+    bool AwaitExposure(int32_t exposure_ms);
+    void SleepWhileRunning(uint32_t ms);
+    void RecordFrameInterval();
+    void Finish();
+
+    const CameraDriver &driver_;
+    FrameList &frames_;
+    MessagePoster &poster_;
+    DriverSemaphore sem;
+
+    // The geometry in force and the frame size after binning; this thread only.
+    uint32_t height = 0;
+    uint32_t width = 0;
+    uint32_t offsetx = 0;
+    uint32_t offsety = 0;
+    int32_t frame_width_ = 0;
+    int32_t frame_height_ = 0;
+
+    std::array<std::atomic<int32_t>, 5> frame_intervals_{};
+    int32_t interval_index_ = 0;
+    uint32_t previous_pass_start_ = 0;
+    std::atomic<AcquisitionFault> fault_{AcquisitionFault::None};
+
+    std::thread thread_;
+    std::mutex finished_mutex_;
+    std::condition_variable finished_changed_;
+    bool finished_ = true;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+// The sensor's full frame; every fixed buffer is sized for it and no frame
+// is ever larger.
+inline constexpr int32_t FULL_WIDTH = 2048;
+inline constexpr int32_t FULL_HEIGHT = 1536;
+// Every frame block has this one size whatever the frame's geometry, so the
+// allocator sees a single block size.
+inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
+
+// One acquired frame: 8-bit samples, row-major, the first row being the
+// bottom row of the picture (a colour camera's raw mosaic in the same layout).
+struct ImageLst {
+    uint8_t *Data = nullptr;  // FRAME_BLOCK_BYTES, zero-filled; w x h used
+    int32_t w = 0;            // samples per row, after binning
+    int32_t h = 0;            // rows, after binning
+    ImageLst *Next = nullptr; // the next newer frame; null at the newest
+    std::string TS;           // stamp text built before the exposure; may be empty
+};
+using PImageLst = ImageLst *;
+
+// Allocates a frame record with a zero-filled sample block; null when memory
+// is exhausted. Until it is appended the caller owns it.
+PImageLst NewFrame(int32_t w, int32_t h, std::string text);
+// Frees a frame that never reached the list (its block first, then the record).
+void FreeFrame(PImageLst frame);
+
+// The FIFO through which the acquisition thread hands frames to the GUI
+// thread. Append, removal of the oldest frame and clearing exclude one
+// another (a one-frame list has head == tail). The list owns its frames and
+// frees them only in RemoveOldestFrame and ClearFrameList; it has no length
+// limit, frames wait as long as nobody removes them.
+class FrameList {
+public:
+    FrameList() = default;
+    ~FrameList() { ClearFrameList(); }
+    FrameList(const FrameList &) = delete;
+    FrameList &operator=(const FrameList &) = delete;
+
+    // Acquisition thread: the frame becomes the newest; the list owns it now.
+    void AppendFrame(PImageLst frame);
+    // GUI thread: unlinks and frees the oldest frame; nothing when empty.
+    void RemoveOldestFrame();
+    // GUI thread: frees every frame.
+    void ClearFrameList();
+
+    // GUI thread. A frame seen here stays valid until the GUI thread itself
+    // removes it: the acquisition thread only ever appends behind it.
+    PImageLst Oldest() const;
+    PImageLst Newest() const;
+    size_t Count() const;
+
+private:
+    mutable std::mutex mutex_;
+    PImageLst head_ = nullptr;  // oldest
+    PImageLst tail_ = nullptr;  // newest
+    size_t count_ = 0;
+};

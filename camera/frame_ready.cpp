@@ -1,0 +1,66 @@
+#include "camera/frame_ready.h"
+
+#include <cstring>
+
+#include "preview/picture_conversion.h"
+
+FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &capture,
+                                     const CameraDriver &driver, MessagePoster &poster,
+                                     PreviewInput *preview)
+    : frames_(frames), capture_(capture), driver_(driver), poster_(poster), preview_(preview)
+{
+}
+
+void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
+{
+    AnalysisCopy &analysis = preview_->analysis;
+    if (analysis_wanted) {
+        std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
+    }
+    Bitmap24 &bitmap = preview_->working_bitmap;
+    if (capture_.__color) {
+        // A colour picture is one row shorter than its mosaic: the demosaic
+        // needs the row above the last one it writes. The driver writes rows
+        // of exactly 3 * w bytes, which the bitmap's rows are for every frame
+        // width the sensor window allows (multiples of 4).
+        bitmap.SetSize(frame.w, frame.h - 1);
+        driver_.debayerImage(frame.Data, bitmap.Bits(), frame.w, frame.h - 1);
+    } else {
+        GreyToBitmap(frame.Data, frame.w, frame.h, bitmap);
+    }
+    analysis.W = frame.w;
+    analysis.H = frame.h;
+}
+
+bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) const
+{
+    return !preview_->previewed_while_recording ||
+           now_tick - preview_->last_recording_preview_tick > RECORDING_PREVIEW_INTERVAL_MS;
+}
+
+void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick)
+{
+    const bool recording = capture_._capturing;
+    // While recording, a frame that will not be shown is not converted
+    // either: the GUI thread's time belongs to the writer then.
+    const bool render = preview_ && preview_->preview_busy == PREVIEW_IDLE &&
+                        (!recording || RecordingPreviewDue(now_tick));
+    if (render) {
+        if (PImageLst newest = frames_.Newest()) {
+            FillPreview(*newest, analysis_wanted);
+        }
+    }
+    if (recording) {
+        poster_.Post(MSG_RECORD_FRAME);
+        if (render) {
+            preview_->previewed_while_recording = true;
+            preview_->last_recording_preview_tick = now_tick;
+        }
+    } else {
+        frames_.RemoveOldestFrame();
+    }
+    if (render) {
+        preview_->preview_busy = PREVIEW_PENDING;
+        poster_.Post(MSG_RENDER_PREVIEW);
+    }
+}

@@ -1,0 +1,163 @@
+#include "camera/acquisition.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/tick_count.h"
+#include "support/fake_driver.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class AcquisitionTest : public ::testing::Test {
+protected:
+    void SetUp() override { fake_driver::Reset(); }
+    void TearDown() override
+    {
+        capture.Stop();
+        EXPECT_TRUE(capture.WaitUntilStopped(3000));
+        fake_driver::Reset();
+    }
+
+    template <typename Predicate>
+    bool WaitFor(Predicate done, int timeout_ms = 3000)
+    {
+        const uint32_t start = TickCount();
+        while (!done()) {
+            if (TickCount() - start > uint32_t(timeout_ms)) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    CameraDriver driver = fake_driver::Driver();
+    FrameList frames;
+    RecordingPoster poster;
+    TVideoCapture capture{driver, frames, poster};
+};
+
+TEST_F(AcquisitionTest, ConnectReportsWhetherACameraAnswers)
+{
+    EXPECT_TRUE(capture.Connect());
+    fake_driver::state().camera_answer = 0;
+    EXPECT_FALSE(capture.Connect());
+    EXPECT_FALSE(capture.connected);
+}
+
+TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames)
+{
+    capture.UpdateInfo(640, 480, 1056, 700);
+    capture.binning_code = 2;
+    capture.length = 0;
+    capture.delay = 2;  // nobody takes frames off the list here: keep it short
+    capture._rgain = 100;
+    capture._ggain = 10;
+    capture._bgain = 0;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 3; }));
+    capture.Stop();
+    ASSERT_TRUE(capture.WaitUntilStopped(3000));
+
+    auto &fake = fake_driver::state();
+    EXPECT_EQ(fake.last_frame[0], 700);
+    EXPECT_EQ(fake.last_frame[1], 1056);
+    EXPECT_EQ(fake.last_frame[2], 640);
+    EXPECT_EQ(fake.last_frame[3], 480);
+    EXPECT_EQ(fake.last_binning, 2);
+    EXPECT_EQ(fake.last_expo_ms, 0);
+    // Red, green, blue, and green again for the second green of the mosaic.
+    EXPECT_EQ(fake.last_gain[0], 0x67);
+    EXPECT_EQ(fake.last_gain[1], 13);
+    EXPECT_EQ(fake.last_gain[2], 1);
+    EXPECT_EQ(fake.last_gain[3], 13);
+    EXPECT_EQ(fake.last_usb, 0);
+
+    // One notice per queued frame, each frame the binned size.
+    EXPECT_EQ(frames.Count(), poster.Count(MSG_FRAME_READY));
+    PImageLst frame = frames.Oldest();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->w, 320);
+    EXPECT_EQ(frame->h, 240);
+    EXPECT_EQ(frame->Data[320 * 240 - 1], 7);
+    EXPECT_EQ(frame->Data[320 * 240], 0) << "nothing past the frame is written";
+}
+
+TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording)
+{
+    capture.length = 0;
+    capture.delay = 5;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 0; }));
+    capture._capturing = true;
+    std::this_thread::sleep_for(20ms);  // let a pass that began before the flag end
+    capture.length = 2000;
+    capture.UpdateInfo(320, 240, 0, 0);
+    const size_t seen = poster.Count(MSG_FRAME_READY);
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 3; }));
+    EXPECT_EQ(fake_driver::state().last_expo_ms, 0);
+    EXPECT_EQ(frames.Newest()->w, FULL_WIDTH);
+
+    capture._capturing = false;
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 2000; }));
+    EXPECT_EQ(fake_driver::state().last_frame[2], 320);
+}
+
+TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure)
+{
+    fake_driver::state().hold_exposures = true;
+    capture.length = 5000;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().exposures_started >= 1; }));
+    const uint32_t start = TickCount();
+    capture.Stop();
+    EXPECT_TRUE(capture.WaitUntilStopped(2000));
+    EXPECT_LT(TickCount() - start, 1000u);
+    EXPECT_GE(fake_driver::state().cancels, 1) << "the running exposure is cancelled";
+}
+
+TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd)
+{
+    auto &fake = fake_driver::state();
+    fake.hold_exposures = true;
+    fake.ignore_cancel = true;
+    capture.length = 0;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return capture.Fault() == AcquisitionFault::CameraNotAnswering; },
+                        int(CAMERA_SILENCE_MS) + 2000));
+    EXPECT_GE(fake.cancels, 1) << "the overdue exposure is cancelled";
+    EXPECT_EQ(poster.Count(MSG_FRAME_READY), 0u);
+
+    const uint32_t start = TickCount();
+    capture.Stop();
+    EXPECT_TRUE(capture.WaitUntilStopped(3000));
+    EXPECT_LT(TickCount() - start, 2000u);
+}
+
+TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames)
+{
+    capture.length = 0;
+    capture.delay = 120;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 3; }));
+    const auto intervals = capture.FrameIntervals();
+    // Two intervals measured at least; each pass includes the pause.
+    EXPECT_GE(intervals[0], 120);
+    EXPECT_GE(intervals[1], 120);
+}
+
+TEST(FrameRate, AveragesTheRingPlusOne)
+{
+    // An empty ring shows 1000 frames per second.
+    EXPECT_DOUBLE_EQ(FrameRateFromIntervals({0, 0, 0, 0, 0}), 1000.0);
+    // 100 ms intervals: 1000 / 101.
+    EXPECT_DOUBLE_EQ(FrameRateFromIntervals({100, 100, 100, 100, 100}), 1000.0 / 101);
+    // Integer average: 33+33+34+33+34 = 167, div 5 = 33, plus one.
+    EXPECT_DOUBLE_EQ(FrameRateFromIntervals({33, 33, 34, 33, 34}), 1000.0 / 34);
+    // A ring still filling up shows too high a rate.
+    EXPECT_DOUBLE_EQ(FrameRateFromIntervals({100, 0, 0, 0, 0}), 1000.0 / 21);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include "camera/frame_ready.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_driver.h"
+
+namespace {
+
+class FrameReadyTest : public ::testing::Test {
+protected:
+    void SetUp() override { fake_driver::Reset(); }
+
+    // Queues a frame whose samples are 0, 1, 2, ... (mod 256), as the
+    // acquisition thread would, and returns it.
+    PImageLst Queue(int32_t w, int32_t h)
+    {
+        PImageLst frame = NewFrame(w, h, "");
+        for (int32_t i = 0; i < w * h; ++i) frame->Data[i] = uint8_t(i);
+        frames.AppendFrame(frame);
+        return frame;
+    }
+
+    CameraDriver driver = fake_driver::Driver();
+    FrameList frames;
+    RecordingPoster poster;
+    TVideoCapture capture{driver, frames, poster};
+    PreviewInput preview;
+    FrameReadyHandler handler{frames, capture, driver, poster, &preview};
+};
+
+TEST_F(FrameReadyTest, LiveViewConvertsRemovesAndAsksForARender)
+{
+    Queue(4, 2);
+    handler.OnFrameReady(false, 1000);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_EQ(preview.preview_busy, PREVIEW_PENDING);
+    EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RENDER_PREVIEW});
+    // Frame row 0 is the bitmap's lowest-addressed (bottom) row, grey pixels.
+    const Bitmap24 &bitmap = preview.working_bitmap;
+    ASSERT_EQ(bitmap.Width(), 4);
+    ASSERT_EQ(bitmap.Height(), 2);
+    EXPECT_EQ(bitmap.Row(0)[3 * 1], 1);
+    EXPECT_EQ(bitmap.Row(0)[3 * 1 + 2], 1);
+    EXPECT_EQ(bitmap.Row(1)[0], 4);
+}
+
+TEST_F(FrameReadyTest, AFrameArrivingDuringAPendingRenderIsDroppedUntouched)
+{
+    Queue(4, 2);
+    handler.OnFrameReady(false, 1000);
+    poster.Clear();
+    PImageLst second = Queue(8, 8);
+    second->Data[0] = 99;
+    handler.OnFrameReady(true, 1010);
+    // Not converted, not copied for analysis, but still removed.
+    EXPECT_EQ(preview.working_bitmap.Width(), 4);
+    EXPECT_EQ(preview.analysis.W, 4);
+    EXPECT_NE(preview.analysis.samples[0], 99);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_TRUE(poster.Posted().empty());
+}
+
+TEST_F(FrameReadyTest, AnalysisCopyIsRefreshedOnlyWhenAnAnalysisWindowWantsIt)
+{
+    preview.analysis.samples[0] = 200;
+    Queue(4, 2);
+    handler.OnFrameReady(false, 1000);
+    EXPECT_EQ(preview.analysis.samples[0], 200) << "hidden windows: old content kept";
+
+    preview.preview_busy = PREVIEW_IDLE;
+    PImageLst frame = Queue(4, 2);
+    frame->Data[0] = 42;
+    handler.OnFrameReady(true, 1100);
+    EXPECT_EQ(preview.analysis.samples[0], 42);
+    EXPECT_EQ(preview.analysis.W, 4);
+    EXPECT_EQ(preview.analysis.H, 2);
+}
+
+TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic)
+{
+    capture.__color = true;
+    Queue(8, 6);
+    handler.OnFrameReady(false, 1000);
+    EXPECT_EQ(preview.working_bitmap.Width(), 8);
+    EXPECT_EQ(preview.working_bitmap.Height(), 5);
+    // The driver's demosaic filled it.
+    EXPECT_EQ(preview.working_bitmap.Row(4)[3 * 7 + 2], 3);
+}
+
+TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview)
+{
+    capture._capturing = true;
+    Queue(4, 2);
+    handler.OnFrameReady(false, 10000);
+    EXPECT_EQ(poster.Posted(),
+              (std::vector<MainWindowMessage>{MSG_RECORD_FRAME, MSG_RENDER_PREVIEW}));
+    EXPECT_EQ(frames.Count(), 1u) << "the recorder removes recorded frames";
+
+    // The render finished, but a second notice within 2000 ms shows nothing.
+    preview.preview_busy = PREVIEW_IDLE;
+    poster.Clear();
+    Queue(4, 2);
+    handler.OnFrameReady(false, 11999);
+    EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
+    handler.OnFrameReady(false, 12000);
+    EXPECT_EQ(poster.Count(MSG_RENDER_PREVIEW), 0u);
+    handler.OnFrameReady(false, 12001);
+    EXPECT_EQ(poster.Count(MSG_RENDER_PREVIEW), 1u);
+    EXPECT_EQ(poster.Count(MSG_RECORD_FRAME), 3u);
+    EXPECT_EQ(frames.Count(), 2u);
+}
+
+TEST_F(FrameReadyTest, RecordingStillPostsWhileARenderIsPending)
+{
+    capture._capturing = true;
+    preview.preview_busy = PREVIEW_PENDING;
+    Queue(4, 2);
+    handler.OnFrameReady(false, 50000);
+    EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
+}
+
+TEST_F(FrameReadyTest, WithoutAPreviewFramesOnlyFlowToTheRecorderOrAway)
+{
+    FrameReadyHandler headless{frames, capture, driver, poster, nullptr};
+    Queue(4, 2);
+    headless.OnFrameReady(true, 1000);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_TRUE(poster.Posted().empty());
+
+    capture._capturing = true;
+    Queue(4, 2);
+    headless.OnFrameReady(true, 1000);
+    EXPECT_EQ(frames.Count(), 1u);
+    EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
+}
+
+TEST_F(FrameReadyTest, ANoticeOnAnEmptyListStillCompletes)
+{
+    handler.OnFrameReady(false, 1000);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_EQ(poster.Count(MSG_RENDER_PREVIEW), 1u);
+}
+
+}  // namespace

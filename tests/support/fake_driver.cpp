@@ -1,0 +1,111 @@
+#include "support/fake_driver.h"
+
+#include <chrono>
+
+namespace fake_driver {
+namespace {
+
+State g_state;
+
+int32_t FrameBytes()
+{
+    const int shift = g_state.last_binning - 1;
+    return (g_state.last_frame[2] >> shift) * (g_state.last_frame[3] >> shift);
+}
+
+void Release()
+{
+    sem_post(g_state.semaphore.load());
+}
+
+void ThreadedExposure(uint8_t *buffer)
+{
+    ++g_state.exposures_started;
+    g_state.cancel_requested = false;
+    const int32_t bytes = FrameBytes();
+    const uint8_t value = g_state.fill_value;
+    if (!g_state.hold_exposures) {
+        std::memset(buffer, value, bytes);
+        Release();
+        return;
+    }
+    std::lock_guard lock(g_state.workers_mutex);
+    const bool dead = g_state.ignore_cancel;
+    g_state.workers.emplace_back([buffer, bytes, value, dead] {
+        while (g_state.hold_exposures && (dead || !g_state.cancel_requested)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (dead) {
+            return;  // a camera that stopped answering never gives the frame back
+        }
+        std::memset(buffer, value, bytes);
+        Release();
+    });
+}
+
+}  // namespace
+
+State &state() { return g_state; }
+
+CameraDriver Driver()
+{
+    CameraDriver d;
+    d._staticCall = [] {};
+    d.openUSB = [](int32_t) { return g_state.camera_answer.load(); };
+    d.SetNoiseReduction = [](int32_t) {};
+    d.ExposureSemaphore = [](DriverSemaphoreHandle sem) { g_state.semaphore = sem; };
+    d.SetFrame = [](int32_t x, int32_t y, int32_t w, int32_t h) {
+        g_state.last_frame[0] = x;
+        g_state.last_frame[1] = y;
+        g_state.last_frame[2] = w;
+        g_state.last_frame[3] = h;
+    };
+    d.SetBinning = [](int32_t code) { g_state.last_binning = code; };
+    d.SetExpoTime = [](int32_t ms) { g_state.last_expo_ms = ms; };
+    d.SetGain = [](int32_t r, int32_t g, int32_t b, int32_t g2) {
+        g_state.last_gain[0] = r;
+        g_state.last_gain[1] = g;
+        g_state.last_gain[2] = b;
+        g_state.last_gain[3] = g2;
+    };
+    d.HighVolumeUSB = [](int32_t on) { g_state.last_usb = on; };
+    d.ThreadedExposure = ThreadedExposure;
+    d.CancelExposure = [] {
+        ++g_state.cancels;
+        g_state.cancel_requested = true;
+    };
+    d.debayerImage = [](const uint8_t *, uint8_t *bgr, int32_t w, int32_t h) {
+        // A recognisable colour, so tests can tell the demosaic path was taken.
+        for (int32_t i = 0; i < w * h; ++i) {
+            bgr[3 * i] = 1;
+            bgr[3 * i + 1] = 2;
+            bgr[3 * i + 2] = 3;
+        }
+    };
+    d.SetVBLANK = [](int32_t) {};
+    d.CopyRight = [] { return 0; };
+    d.GuideCommand = [](int32_t, int32_t) {};
+    return d;
+}
+
+void Reset()
+{
+    g_state.hold_exposures = false;
+    g_state.ignore_cancel = false;
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(g_state.workers_mutex);
+        workers.swap(g_state.workers);
+    }
+    for (auto &worker : workers) worker.join();
+    g_state.camera_answer = 1;
+    g_state.fill_value = 7;
+    g_state.exposures_started = 0;
+    g_state.cancels = 0;
+    g_state.last_expo_ms = -1;
+    g_state.last_binning = 0;
+    g_state.last_usb = -1;
+    g_state.cancel_requested = false;
+}
+
+}  // namespace fake_driver

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "camera/driver_api.h"
+#include "platform/messages.h"
+
+// A camera driver made of plain functions over one global state, for tests
+// that must control exactly when an exposure ends. Exposures complete at once
+// (filled with `fill_value`) unless `hold_exposures` is set; then they wait
+// for CancelExposure, or forever when `ignore_cancel` is set too.
+namespace fake_driver {
+
+struct State {
+    std::atomic<int32_t> camera_answer{1};
+    std::atomic<bool> hold_exposures{false};
+    std::atomic<bool> ignore_cancel{false};
+    std::atomic<uint8_t> fill_value{7};
+    std::atomic<int32_t> exposures_started{0};
+    std::atomic<int32_t> cancels{0};
+    std::atomic<int32_t> last_expo_ms{-1};
+    std::atomic<int32_t> last_binning{0};
+    std::atomic<int32_t> last_frame[4]{};
+    std::atomic<int32_t> last_gain[4]{};
+    std::atomic<int32_t> last_usb{-1};
+    std::atomic<bool> cancel_requested{false};
+    std::atomic<DriverSemaphoreHandle> semaphore{nullptr};
+    std::mutex workers_mutex;
+    std::vector<std::thread> workers;
+};
+
+State &state();
+// The driver's entry table pointing at the fake.
+CameraDriver Driver();
+// Resets the state and joins the exposure threads of the previous test.
+void Reset();
+
+}  // namespace fake_driver
+
+// Counts what was posted, in order.
+class RecordingPoster : public MessagePoster {
+public:
+    void Post(MainWindowMessage message) override
+    {
+        std::lock_guard lock(mutex_);
+        posted_.push_back(message);
+    }
+    std::vector<MainWindowMessage> Posted()
+    {
+        std::lock_guard lock(mutex_);
+        return posted_;
+    }
+    size_t Count(MainWindowMessage message)
+    {
+        std::lock_guard lock(mutex_);
+        size_t n = 0;
+        for (auto m : posted_) n += m == message;
+        return n;
+    }
+    void Clear()
+    {
+        std::lock_guard lock(mutex_);
+        posted_.clear();
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<MainWindowMessage> posted_;
+};
