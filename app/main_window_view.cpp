@@ -1,0 +1,120 @@
+// Picture controls: black and white points, colour balance and the colour
+// switch, flip, zoom, side panels and white balance by right click.
+#include <QAction>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+
+#include "app/main_window.h"
+#include "preview/colour_balance.h"
+#include "widgets/preview_image.h"
+
+void TForm1::_BLACKChange()
+{
+    if (_BLACK->value() >= _WHITE->value()) {
+        _BLACK->setValue(_BLACK->value() - 1);  // runs this handler again with the new value
+        return;
+    }
+    Preview->_BlackPoint = _BLACK->value();
+}
+
+void TForm1::_WHITEChange()
+{
+    if (_BLACK->value() >= _WHITE->value()) {
+        _WHITE->setValue(_WHITE->value() + 1);
+        return;
+    }
+    Preview->_WhitePoint = _WHITE->value();
+}
+
+void TForm1::REDChange() { BalanceChange(RED); }
+void TForm1::GREENChange() { BalanceChange(GREEN); }
+void TForm1::BLUEChange() { BalanceChange(BLUE); }
+
+// In grey mode the three bars move together; in either mode the gains follow.
+void TForm1::BalanceChange(QSlider *changed)
+{
+    if (!ColorCamera1->isChecked()) {
+        for (QSlider *bar : {RED, GREEN, BLUE}) {
+            if (bar != changed) {
+                const QSignalBlocker quiet(bar);
+                bar->setValue(changed->value());
+            }
+        }
+    }
+    UpdateRectangle();
+}
+
+void TForm1::ColorCamera1Click()
+{
+    const bool colour = ColorCamera1->isChecked();
+    Cap->__color = colour;
+    Preview->__color = colour;
+    if (!colour) {
+        for (QSlider *bar : {RED, GREEN, BLUE}) {
+            const QSignalBlocker quiet(bar);
+            bar->setValue(50);
+        }
+        CBVisible = false;
+        CBButton->setChecked(false);
+        FormResize();
+        UpdateRectangle();
+    }
+    CBButton->setVisible(colour);
+    for (QSlider *bar : {RED, GREEN, BLUE}) {
+        bar->setEnabled(colour);
+    }
+}
+
+void TForm1::HorizontalFlip1Click() { Preview->HFLIP = HorizontalFlip1->isChecked(); }
+
+void TForm1::ZoomClick(int32_t scale_percent)
+{
+    Preview->_SCALE = scale_percent;
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+}
+
+void TForm1::BWPButtonClick()
+{
+    BWPVisible = !BWPVisible;
+    if (BWPVisible) {
+        CBVisible = false;
+    }
+    FormResize();
+}
+
+void TForm1::CBButtonClick()
+{
+    CBVisible = !CBVisible;
+    if (CBVisible) {
+        BWPVisible = false;
+    }
+    FormResize();
+}
+
+// Shows the side panel that is switched on, if any; the layout gives the
+// picture whatever width is left.
+void TForm1::FormResize()
+{
+    _BLACK->setVisible(BWPVisible);
+    _WHITE->setVisible(BWPVisible);
+    Panel1->setVisible(CBVisible);
+    BWPButton->setChecked(BWPVisible);
+    CBButton->setChecked(CBVisible);
+}
+
+void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position)
+{
+    if (button != Qt::RightButton) {
+        return;
+    }
+    // The patch is read from the picture as shown: after stretch and zoom.
+    const QImage shown = Image1->grab().toImage();
+    const BalancePositions balance = WhiteBalanceFromPatch(
+        shown, position.x(), position.y(), {RED->value(), GREEN->value(), BLUE->value()});
+    RED->setValue(balance.red);
+    GREEN->setValue(balance.green);
+    BLUE->setValue(balance.blue);
+}
