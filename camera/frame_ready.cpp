@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "preview/picture_conversion.h"
+#include "camera/frame_conversion.h"
 
 FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &capture,
                                      const CameraDriver &driver, MessagePoster &poster,
@@ -17,17 +17,7 @@ void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
     if (analysis_wanted) {
         std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
     }
-    Bitmap24 &bitmap = preview_->working_bitmap;
-    if (capture_.__color) {
-        // A colour picture is one row shorter than its mosaic: the demosaic
-        // needs the row above the last one it writes. The driver writes rows
-        // of exactly 3 * w bytes, which the bitmap's rows are for every frame
-        // width the sensor window allows (multiples of 4).
-        bitmap.SetSize(frame.w, frame.h - 1);
-        driver_.debayerImage(frame.Data, bitmap.Bits(), frame.w, frame.h - 1);
-    } else {
-        GreyToBitmap(frame.Data, frame.w, frame.h, bitmap);
-    }
+    FrameToBitmap(driver_, frame, capture_.__color, preview_->working_bitmap);
     analysis.W = frame.w;
     analysis.H = frame.h;
 }

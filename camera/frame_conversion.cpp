@@ -1,0 +1,30 @@
+#include "camera/frame_conversion.h"
+
+#include <cstring>
+#include <vector>
+
+#include "preview/picture_conversion.h"
+
+void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
+                   Bitmap24 &bitmap)
+{
+    if (!colour) {
+        GreyToBitmap(frame.Data, frame.w, frame.h, bitmap);
+        return;
+    }
+    const int32_t height = frame.h > 0 ? frame.h - 1 : 0;
+    bitmap.SetSize(frame.w, height);
+    const size_t row_bytes = static_cast<size_t>(frame.w) * 3;
+    if (static_cast<size_t>(bitmap.Stride()) == row_bytes) {
+        // The usual case (widths are multiples of 4): the driver writes the
+        // bitmap's memory directly.
+        driver.debayerImage(frame.Data, bitmap.Bits(), frame.w, height);
+        return;
+    }
+    // The driver writes rows back to back; padded rows need a detour.
+    std::vector<uint8_t> packed(row_bytes * height);
+    driver.debayerImage(frame.Data, packed.data(), frame.w, height);
+    for (int32_t r = 0; r < height; ++r) {
+        std::memcpy(bitmap.Row(r), packed.data() + row_bytes * r, row_bytes);
+    }
+}

@@ -1,0 +1,68 @@
+#include "camera/sensor_window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+void KeepInsideFarEdges(SubFrame &frame)
+{
+    if (frame.sx + frame.sw > FULL_WIDTH) {
+        frame.sx = FULL_WIDTH - frame.sw;
+    }
+    if (frame.sy + frame.sheight > FULL_HEIGHT) {
+        frame.sy = FULL_HEIGHT - frame.sheight;
+    }
+}
+
+void KeepInsideNearEdges(SubFrame &frame)
+{
+    frame.sx = std::max(frame.sx, 0);
+    frame.sy = std::max(frame.sy, 0);
+}
+
+}  // namespace
+
+void DrawMini(SubFrame &frame, int32_t x, int32_t y)
+{
+    frame.sx = x * MINI_SCALE - frame.sw / 2;
+    frame.sy = y * MINI_SCALE - frame.sheight / 2;
+    KeepInsideNearEdges(frame);
+    KeepInsideFarEdges(frame);
+    frame.sx &= ~1;
+    frame.sy &= ~1;
+}
+
+FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
+                        int32_t binning_code, FrameSize shown)
+{
+    const int32_t s = BinningShift(binning_code);
+    frame.sw = width_position * 4;
+    if (binning_code == 2) {
+        // 2x2 frames must stay a multiple of 8 samples wide; the narrowest
+        // slider positions would otherwise leave no width at all.
+        frame.sw = std::max(frame.sw & ~15, 16);
+    }
+    frame.sheight = height_position * 4;
+    frame.sx += ((shown.width << s) - frame.sw) / 2;
+    frame.sy += ((shown.height << s) - frame.sheight) / 2;
+    KeepInsideNearEdges(frame);
+    const FrameSize now{frame.sw >> s, frame.sheight >> s};
+    KeepInsideFarEdges(frame);
+    return now;
+}
+
+void KeepOnSensor(SubFrame &frame)
+{
+    KeepInsideNearEdges(frame);
+    KeepInsideFarEdges(frame);
+}
+
+std::string SubframeText(const SubFrame &frame, int32_t binning_code)
+{
+    const int32_t s = BinningShift(binning_code);
+    char text[80];
+    std::snprintf(text, sizeof(text), "Subframe: (%d,%d) -> (%dx%d)", frame.sx >> s,
+                  frame.sy >> s, (frame.sx + frame.sw) >> s, (frame.sy + frame.sheight) >> s);
+    return text;
+}

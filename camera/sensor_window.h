@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "camera/frame_list.h"
+
+// Sensor pixels per pixel of the sensor miniature on the main window.
+inline constexpr int32_t MINI_SCALE = 18;
+
+// The part of the sensor that is read, in full-sensor pixels, with the origin
+// at the top-left of the picture as shown. Kept inside the sensor:
+// 0 <= sx, 0 <= sy, sx + sw <= 2048, sy + sheight <= 1536.
+struct SubFrame {
+    int32_t sx = 0;
+    int32_t sy = 0;
+    int32_t sw = FULL_WIDTH;
+    int32_t sheight = FULL_HEIGHT;
+};
+
+// Frame size after binning, as the two counters show it.
+struct FrameSize {
+    int32_t width = FULL_WIDTH;
+    int32_t height = FULL_HEIGHT;
+};
+
+// The binning shift of a binning code (1 = 1x1, 2 = 2x2, 3 = 4x4).
+inline int32_t BinningShift(int32_t binning_code) { return binning_code - 1; }
+
+// Centres the sub-frame on the miniature point (x, y), keeps it on the
+// sensor and puts its corner on even coordinates (the colour mosaic's phase).
+void DrawMini(SubFrame &frame, int32_t x, int32_t y);
+
+// Applies new size sliders (units of 4 sensor pixels) and binning, keeping
+// the sub-frame's centre where it was. `shown` is the frame size the counters
+// showed before; returns the size they show now.
+FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
+                        int32_t binning_code, FrameSize shown);
+
+// Pushes the sub-frame back onto the sensor.
+void KeepOnSensor(SubFrame &frame);
+
+// The sensor counts its y offset from its bottom edge, the edge opposite the
+// picture's top, because the frame's first row is the picture's bottom row.
+inline int32_t SensorYOffset(const SubFrame &frame)
+{
+    return FULL_HEIGHT - frame.sheight - frame.sy;
+}
+
+// "Subframe: (x,y) -> (x2xy2)": the corners in binned pixels.
+std::string SubframeText(const SubFrame &frame, int32_t binning_code);
