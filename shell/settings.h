@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "platform/settings_store.h"
+
+// The capture settings as the program keeps them during a run: one text per
+// stored value, replaced whenever its control changes, written together when
+// the program ends.
+struct SettingsMirror {
+    QString EXPOLENGTH;
+    QString EXPODELAY;
+    QString EXPOCOUNT;
+    QString CAPFILE;
+    QString CAPDIR;
+    QString COLORMODE;
+    QString REDBALANCE;
+    QString GREENBALANCE;
+    QString BLUEBALANCE;
+    QString GAIN;
+};
+
+// Defaults of the stored values.
+inline const QString DEFAULT_EXPOCOUNT = QStringLiteral("1");
+inline const QString DEFAULT_EXPODELAY = QStringLiteral("0");
+inline const QString DEFAULT_COLORMODE = QStringLiteral("F");
+inline const QString DEFAULT_BALANCE = QStringLiteral("100");
+inline const QString DEFAULT_GAIN = QStringLiteral("10");
+
+// The integer a stored number holds: the empty text counts as 0 and leading
+// zeros are harmless; anything that is not a plain decimal number (letters,
+// a sign, a number too large) yields `fallback`, the value's default.
+int32_t SettingInteger(const QString &text, int32_t fallback);
+
+// Writes the ten mirrored values in their fixed order through one store.
+// False when the store could not be written.
+bool SaveSettings(SettingsStore &store, const SettingsMirror &mirror);
