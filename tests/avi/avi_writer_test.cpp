@@ -144,6 +144,34 @@ TEST_F(AviWriterTest, KeepsSeveralOpenFilesApart) {
     EXPECT_EQ(ReadAviFile(QString::fromStdString(name_b)).frames.size(), 2u);
 }
 
+TEST_F(AviWriterTest, FilesWrittenFromSeveralThreadsAtOnce) {
+    constexpr int THREADS = 4;
+    constexpr int FRAMES = 40;
+    std::vector<std::thread> threads;
+    std::vector<int> stored(THREADS, 0);
+    for (int t = 0; t < THREADS; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string name = NameOf(QString("thread%1.avi").arg(t));
+            const TestFrame frame(16, 8, 48, t);
+            const AviFrameImage image = frame.Image();
+            const int32_t handle = CreateAvi(name.c_str(), &image);
+            for (int i = 0; i < FRAMES; ++i) {
+                stored[t] += AddAviFrame(handle, &image) == AVI_OK;
+            }
+            stored[t] += CloseAvi(handle) == AVI_OK;
+        });
+    }
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+    for (int t = 0; t < THREADS; ++t) {
+        EXPECT_EQ(stored[t], FRAMES + 1) << "thread " << t;
+        const AviFileInfo info = ReadAviFile(PathOf(QString("thread%1.avi").arg(t)));
+        ASSERT_EQ(info.frames.size(), size_t(FRAMES));
+        ExpectFrameStored(info.frames.back(), TestFrame(16, 8, 48, t));
+    }
+}
+
 TEST_F(AviWriterTest, RefusesUnusableInputWithoutHarmingTheFile) {
     const std::string name = NameOf("refuse.avi");
     const std::string missing = NameOf("no/such/folder/x.avi");
