@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/bitmap24.h"
+
+inline constexpr int64_t FITS_BLOCK_BYTES = 2880;
+inline constexpr int FITS_CARD_BYTES = 80;
+
+// Header cards, each appended to `header` as 80 characters: "KEYWORD = value"
+// with the keyword in columns 1-8, "=" in column 9 and the value right-justified
+// in columns 11-30. The first "," in a value becomes "." (numbers formatted with
+// a decimal comma); a value of 20 characters or more is kept whole.
+void WriteFitsCard(std::string &header, const std::string &keyword, const std::string &value);
+void WriteFitsEnd(std::string &header);
+void WriteFitsBlankCards(std::string &header, int count);
+
+// The full 2880-byte primary header for an 8-bit image of width x height, with
+// a third axis of three planes (red, green, blue) for a colour image.
+std::string FitsHeader(int32_t width, int32_t height, bool color);
+
+// Writes pictures as FITS files, one file per picture. Used on one thread (the
+// recorder's); keeps its plane buffer from one picture to the next.
+class FitsWriter {
+  public:
+    // Writes the bitmap as an 8-bit FITS image: one plane (the blue bytes of a
+    // grey picture) or, with `color`, three planes red, green, blue; the
+    // bitmap's bottom row first, as FITS readers show the first row at the
+    // bottom. The data is padded with zeros to whole 2880-byte blocks. False
+    // when the file could not be written completely; no partial file is left.
+    [[nodiscard]] bool SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color);
+
+  private:
+    std::vector<uint8_t> FitsPlane;
+};

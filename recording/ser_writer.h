@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+// Results of WriteSerHeader; the recorder keeps them as its output state.
+inline constexpr int32_t SER_HEADER_WRITTEN = -3;
+inline constexpr int32_t SER_HEADER_FAILED = -1;
+
+inline constexpr int64_t SER_HEADER_BYTES = 178;
+inline constexpr int64_t SER_FRAME_COUNT_OFFSET = 38;
+inline constexpr int64_t SER_DATE_TIME_OFFSET = 162;
+inline constexpr int64_t SER_DATE_TIME_UTC_OFFSET = 170;
+
+// A moment as SER dates store it: 100-ns ticks since 1 January 0001 00:00,
+// once in local time and once in UTC.
+struct SerDateTimes {
+    int64_t local_ticks;
+    int64_t utc_ticks;
+};
+SerDateTimes SerDateTimesOf(const QDateTime &moment);
+
+// Appends one 32-bit little-endian integer to the header being built.
+void WriteSerInt(uint8_t *&at, int32_t value);
+
+// One SER sequence file: a 178-byte header and the frames' raw samples back to
+// back. Used on one thread (the recorder's). Every frame goes to the system in
+// one write; a frame that fails is cut away again and not counted, so the file
+// always ends after its last complete frame and, once finished, says how many
+// it holds.
+class SerWriter {
+  public:
+    SerWriter() = default;
+    ~SerWriter();
+    SerWriter(const SerWriter &) = delete;
+    SerWriter &operator=(const SerWriter &) = delete;
+
+    // Creates (or truncates) the file, writes the header with a frame count of
+    // 0 and the current date, and keeps the file open. A file still open is
+    // finished first. Returns SER_HEADER_WRITTEN, or SER_HEADER_FAILED when the
+    // file could not be created or written (nothing is left behind then).
+    [[nodiscard]] int32_t WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
+                                         int32_t depth);
+
+    // Appends one frame of exactly width x height samples of the header's
+    // depth. False when nothing is open, the size is wrong or the write failed;
+    // the frame is then not in the file and not counted.
+    [[nodiscard]] bool AppendSerFrame(const uint8_t *data, size_t byte_count);
+
+    // Writes the frame count into the header and closes the file. False when
+    // nothing was open or the count or the closing failed.
+    [[nodiscard]] bool FinishSerFile();
+
+    bool IsOpen() const { return SerFile.isOpen(); }
+    // Frames fully written since the header.
+    int32_t SerFrameCount() const { return frame_count_; }
+
+  private:
+    QFile SerFile;
+    int32_t frame_count_ = 0;
+    int64_t frame_bytes_ = 0;
+};

@@ -1,0 +1,174 @@
+#include "recording/fits_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "recording/writer_test_support.h"
+
+namespace {
+
+// Columns are counted from 1, as FITS counts them.
+std::string Columns(const std::string &card, int first, int last) {
+    return card.substr(size_t(first - 1), size_t(last - first + 1));
+}
+
+std::string CardOf(const std::string &keyword, const std::string &value) {
+    std::string header;
+    WriteFitsCard(header, keyword, value);
+    return header;
+}
+
+// A picture whose every byte tells where it sits: row (from the bottom), x and
+// channel (0 blue, 1 green, 2 red).
+Bitmap24 PatternBitmap(int32_t width, int32_t height) {
+    Bitmap24 bitmap(width, height);
+    for (int32_t row = 0; row < height; ++row) {
+        for (int32_t x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                bitmap.Row(row)[3 * x + c] = uint8_t(row * 40 + x * 3 + c);
+            }
+        }
+    }
+    return bitmap;
+}
+
+TEST(FitsCardTest, ColumnsOfKeywordAndValue) {
+    const std::string simple = CardOf("SIMPLE", "T");
+    ASSERT_EQ(simple.size(), 80u);
+    EXPECT_EQ(Columns(simple, 1, 8), "SIMPLE  ");
+    EXPECT_EQ(Columns(simple, 9, 10), "= ");
+    EXPECT_EQ(Columns(simple, 11, 29), std::string(19, ' '));
+    EXPECT_EQ(Columns(simple, 30, 30), "T");
+    EXPECT_EQ(Columns(simple, 31, 80), std::string(50, ' '));
+
+    const std::string naxis1 = CardOf("NAXIS1", "640");
+    EXPECT_EQ(Columns(naxis1, 1, 10), "NAXIS1  = ");
+    EXPECT_EQ(Columns(naxis1, 28, 30), "640");
+    EXPECT_EQ(Columns(naxis1, 11, 27), std::string(17, ' '));
+
+    EXPECT_EQ(Columns(CardOf("BSCALE", "1,5"), 26, 30), "  1.5");  // decimal comma
+    const std::string long_value(24, '7');
+    EXPECT_EQ(Columns(CardOf("LONG", long_value), 11, 34), long_value);
+
+    std::string end;
+    WriteFitsEnd(end);
+    EXPECT_EQ(end, "END" + std::string(77, ' '));
+    std::string blanks;
+    WriteFitsBlankCards(blanks, 2);
+    EXPECT_EQ(blanks, std::string(160, ' '));
+}
+
+TEST(FitsHeaderTest, CardsForMonochromeAndColour) {
+    using Cards = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        bool color;
+        int32_t width;
+        int32_t height;
+        Cards cards;
+    } cases[] = {
+        {false,
+         640,
+         480,
+         {{"SIMPLE", "T"},
+          {"BITPIX", "8"},
+          {"NAXIS", "2"},
+          {"NAXIS1", "640"},
+          {"NAXIS2", "480"},
+          {"BZERO", "0"},
+          {"BSCALE", "1"}}},
+        {true,
+         1024,
+         767,
+         {{"SIMPLE", "T"},
+          {"BITPIX", "8"},
+          {"NAXIS", "3"},
+          {"NAXIS1", "1024"},
+          {"NAXIS2", "767"},
+          {"NAXIS3", "3"},
+          {"BZERO", "0"},
+          {"BSCALE", "1"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.color ? "colour" : "monochrome");
+        const std::string header = FitsHeader(c.width, c.height, c.color);
+        ASSERT_EQ(header.size(), 2880u);
+        for (size_t i = 0; i < c.cards.size(); ++i) {
+            const std::string card = header.substr(i * 80, 80);
+            EXPECT_EQ(Columns(card, 1, 8).substr(0, c.cards[i].first.size()), c.cards[i].first);
+            EXPECT_EQ(Columns(card, 11, 30).substr(20 - c.cards[i].second.size()),
+                      c.cards[i].second);
+        }
+        const size_t end = c.cards.size() * 80;
+        EXPECT_EQ(header.substr(end, 80), "END" + std::string(77, ' '));
+        EXPECT_EQ(header.substr(end + 80), std::string(2880 - end - 80, ' '));
+    }
+}
+
+class FitsWriterTest : public ::testing::Test {
+  protected:
+    QString PathOf(const QString &name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+    FitsWriter writer_;
+};
+
+TEST_F(FitsWriterTest, FileSizeRoundsUpToWholeBlocks) {
+    const struct {
+        int32_t width;
+        int32_t height;
+        bool color;
+        size_t size;
+    } cases[] = {
+        {640, 480, false, 2880 + 107 * 2880},  // 307200 data bytes
+        {1024, 767, true, 2880 + 819 * 2880},  // 3 x 785408
+        {48, 60, false, 2880 + 2880},          // exactly one block of data
+        {1, 1, true, 2880 + 2880},
+    };
+    for (const auto &c : cases) {
+        const QString name = PathOf(QString("size_%1x%2.FIT").arg(c.width).arg(c.height));
+        ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(c.width, c.height), c.color));
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        EXPECT_EQ(bytes.size(), c.size) << c.width << "x" << c.height;
+        const size_t data_end = 2880 + size_t(c.width) * c.height * (c.color ? 3 : 1);
+        EXPECT_TRUE(
+            std::all_of(bytes.begin() + data_end, bytes.end(), [](uint8_t b) { return b == 0; }))
+            << "padding of " << c.width << "x" << c.height;
+    }
+}
+
+TEST_F(FitsWriterTest, PlanesBottomRowFirst) {
+    // An odd width, so the bitmap's rows carry padding that must not appear.
+    const Bitmap24 bitmap = PatternBitmap(5, 3);
+    const struct {
+        bool color;
+        std::vector<int> channels;                  // planes in file order
+    } cases[] = {{false, {0}}, {true, {2, 1, 0}}};  // colour: red, green, blue
+    for (const auto &c : cases) {
+        const QString name = PathOf(c.color ? "colour.FIT" : "mono.FIT");
+        ASSERT_TRUE(writer_.SaveFitsImage(name, bitmap, c.color));
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        size_t at = 2880;
+        for (const int channel : c.channels) {
+            for (int32_t row = 0; row < 3; ++row) {
+                for (int32_t x = 0; x < 5; ++x, ++at) {
+                    EXPECT_EQ(bytes.at(at), bitmap.Row(row)[3 * x + channel])
+                        << "channel " << channel << " row " << row << " x " << x;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarning) {
+    if (!ToolInstalled("fitsverify")) {
+        GTEST_SKIP() << "fitsverify not installed";
+    }
+    for (const bool color : {false, true}) {
+        const QString name = PathOf(color ? "verify_colour.FIT" : "verify_mono.FIT");
+        ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(641, 479), color));
+        const ToolRun run = RunTool("fitsverify", {name});
+        EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#include "recording/ser_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <ctime>
+
+#include "recording/writer_test_support.h"
+
+namespace {
+
+std::vector<uint8_t> FrameSamples(int32_t width, int32_t height, int seed) {
+    std::vector<uint8_t> samples(size_t(width) * height);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = uint8_t(i * 13 + seed * 101);
+    }
+    return samples;
+}
+
+// Sets the process's time zone for one test and puts the old one back.
+class ScopedTimeZone {
+  public:
+    explicit ScopedTimeZone(const char *zone) {
+        const char *old = std::getenv("TZ");
+        had_old_ = old != nullptr;
+        old_ = had_old_ ? old : "";
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (had_old_) {
+            setenv("TZ", old_.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+
+  private:
+    bool had_old_;
+    std::string old_;
+};
+
+class SerWriterTest : public ::testing::Test {
+  protected:
+    QString PathOf(const QString &name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(SerWriterTest, HeaderFramesAndPatchedCount) {
+    const QString name = PathOf("CAPTURE_00000.SER");
+    SerWriter writer;
+    ASSERT_EQ(writer.WriteSerHeader(name, 640, 480, 8), SER_HEADER_WRITTEN);
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < 3; ++i) {
+        frames.push_back(FrameSamples(640, 480, i));
+        ASSERT_TRUE(writer.AppendSerFrame(frames.back().data(), frames.back().size()));
+    }
+    EXPECT_EQ(writer.SerFrameCount(), 3);
+    ASSERT_TRUE(writer.FinishSerFile());
+    EXPECT_FALSE(writer.IsOpen());
+
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 178u + 3u * 307200u);
+    EXPECT_EQ(TextAt(bytes, 0, 14), "LUCAM_RECORDER");
+    const struct {
+        size_t offset;
+        uint32_t value;
+    } fields[] = {{14, 0}, {18, 0}, {22, 0}, {26, 640}, {30, 480}, {34, 8}, {38, 3}};
+    for (const auto &field : fields) {
+        EXPECT_EQ(Le32At(bytes, field.offset), field.value) << "offset " << field.offset;
+    }
+    EXPECT_EQ(TextAt(bytes, 42, 120), std::string(120, '_'));  // observer, instrument, telescope
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const auto start = bytes.begin() + 178 + i * 307200;
+        EXPECT_TRUE(std::equal(frames[i].begin(), frames[i].end(), start)) << "frame " << i;
+    }
+}
+
+TEST_F(SerWriterTest, RecordingWithoutFramesLeavesTheHeaderOnly) {
+    const QString name = PathOf("empty.SER");
+    SerWriter writer;
+    ASSERT_EQ(writer.WriteSerHeader(name, 320, 240, 8), SER_HEADER_WRITTEN);
+    ASSERT_TRUE(writer.FinishSerFile());
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 178u);
+    EXPECT_EQ(Le32At(bytes, 38), 0u);
+    EXPECT_FALSE(writer.FinishSerFile());  // nothing open any more
+}
+
+TEST_F(SerWriterTest, DatesAreCreationTimeInLocalAndUniversalTicks) {
+    // A zone 5 h 30 min east of Greenwich, without daylight saving.
+    ScopedTimeZone zone("OMT-5:30");
+    const QString name = PathOf("dates.SER");
+    SerWriter writer;
+    const int64_t before_ms = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_EQ(writer.WriteSerHeader(name, 4, 4, 8), SER_HEADER_WRITTEN);
+    const int64_t after_ms = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_TRUE(writer.FinishSerFile());
+
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    const int64_t local_ticks = Le64At(bytes, 162);
+    const int64_t utc_ticks = Le64At(bytes, 170);
+    // 100-ns ticks since 1 January 0001; 1 January 1970 is 621355968000000000.
+    const int64_t unix_epoch_ticks = 621355968000000000;
+    EXPECT_GE(utc_ticks, unix_epoch_ticks + before_ms * 10000);
+    EXPECT_LE(utc_ticks, unix_epoch_ticks + after_ms * 10000);
+    EXPECT_EQ(local_ticks - utc_ticks, int64_t{5 * 3600 + 30 * 60} * 10000000);
+}
+
+TEST(SerDateTimesTest, KnownMoments) {
+    const struct {
+        QDateTime moment;
+        int64_t utc_ticks;
+    } cases[] = {
+        {QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC), 621355968000000000},
+        {QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC), 638396640000000000},
+        {QDateTime(QDate(2024, 1, 1), QTime(12, 30, 15, 250), Qt::UTC),
+         638396640000000000 + (12 * 3600 + 30 * 60 + 15) * 10000000LL + 2500000},
+    };
+    ScopedTimeZone zone("OMT+2");  // two hours west
+    for (const auto &c : cases) {
+        const SerDateTimes ticks = SerDateTimesOf(c.moment);
+        EXPECT_EQ(ticks.utc_ticks, c.utc_ticks) << c.moment.toString().toStdString();
+        EXPECT_EQ(ticks.local_ticks, c.utc_ticks - 2 * 3600 * 10000000LL);
+    }
+}
+
+TEST_F(SerWriterTest, RefusesFramesOfAnotherSize) {
+    const QString name = PathOf("size.SER");
+    SerWriter writer;
+    ASSERT_EQ(writer.WriteSerHeader(name, 8, 4, 8), SER_HEADER_WRITTEN);
+    const std::vector<uint8_t> good = FrameSamples(8, 4, 1);
+    const std::vector<uint8_t> too_long = FrameSamples(8, 5, 1);
+    EXPECT_FALSE(writer.AppendSerFrame(too_long.data(), too_long.size()));
+    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size() - 1));
+    EXPECT_FALSE(writer.AppendSerFrame(nullptr, good.size()));
+    EXPECT_TRUE(writer.AppendSerFrame(good.data(), good.size()));
+    EXPECT_EQ(writer.SerFrameCount(), 1);
+    ASSERT_TRUE(writer.FinishSerFile());
+    EXPECT_EQ(ReadFileBytes(name).size(), 178u + 32u);
+    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size()));  // closed
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SerWriterTest, FfprobeReadsSizeAndFrameCount) {
+    if (!ToolInstalled("ffprobe")) {
+        GTEST_SKIP() << "ffprobe not installed";
+    }
+    const QString name = PathOf("probe.SER");
+    SerWriter writer;
+    ASSERT_EQ(writer.WriteSerHeader(name, 320, 200, 8), SER_HEADER_WRITTEN);
+    for (int i = 0; i < 7; ++i) {
+        const std::vector<uint8_t> frame = FrameSamples(320, 200, i);
+        ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size()));
+    }
+    ASSERT_TRUE(writer.FinishSerFile());
+    auto probe = ProbeVideoStream(name);
+    EXPECT_EQ(probe["exit_code"], "0");
+    EXPECT_EQ(probe["errors"], "");
+    EXPECT_EQ(probe["width"], "320");
+    EXPECT_EQ(probe["height"], "200");
+    EXPECT_EQ(probe["nb_read_frames"], "7");
+}
+
+}  // namespace

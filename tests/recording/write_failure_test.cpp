@@ -1,0 +1,133 @@
+// Writes that cannot complete (a full disk, a missing folder) must come back
+// as failures, and what was written before must stay readable.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "avi/avi_test_reader.h"
+#include "recording/avi_output.h"
+#include "recording/bmp_writer.h"
+#include "recording/fits_writer.h"
+#include "recording/ser_writer.h"
+#include "recording/writer_test_support.h"
+
+namespace {
+
+class WriteFailureTest : public ::testing::Test {
+  protected:
+    QString PathOf(const QString &name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+Bitmap24 GreyBitmap(int32_t width, int32_t height) {
+    Bitmap24 bitmap(width, height);
+    std::fill(bitmap.Bits(), bitmap.Bits() + bitmap.ByteCount(), 0x55);
+    return bitmap;
+}
+
+TEST_F(WriteFailureTest, FullDiskEndsSerFileAfterLastCompleteFrame) {
+    const QString name = PathOf("full.SER");
+    const int32_t width = 64;
+    const int32_t height = 48;
+    const size_t frame_bytes = size_t(width) * height;
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < 4; ++i) {
+        frames.emplace_back(frame_bytes, uint8_t(i + 1));
+    }
+    SerWriter writer;
+    std::vector<bool> appended;
+    bool finished = false;
+    {
+        ScopedFileSizeLimit limit(178 + 2 * frame_bytes + frame_bytes / 2);
+        ASSERT_TRUE(limit.Active());
+        ASSERT_EQ(writer.WriteSerHeader(name, width, height, 8), SER_HEADER_WRITTEN);
+        for (const auto &frame : frames) {
+            appended.push_back(writer.AppendSerFrame(frame.data(), frame.size()));
+        }
+        EXPECT_EQ(writer.SerFrameCount(), 2);
+        finished = writer.FinishSerFile();
+    }
+    EXPECT_EQ(appended, (std::vector<bool>{true, true, false, false}));
+    EXPECT_TRUE(finished);
+
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 178 + 2 * frame_bytes);
+    EXPECT_EQ(Le32At(bytes, 38), 2u);
+    EXPECT_EQ(bytes[178 + frame_bytes - 1], 1);
+    EXPECT_EQ(bytes.back(), 2);
+    if (ToolInstalled("ffprobe")) {
+        auto probe = ProbeVideoStream(name);
+        EXPECT_EQ(probe["width"], "64");
+        EXPECT_EQ(probe["height"], "48");
+        EXPECT_EQ(probe["nb_read_frames"], "2") << probe["errors"];
+    }
+}
+
+TEST_F(WriteFailureTest, FullDiskFailsSerHeaderAndPerFrameFiles) {
+    const Bitmap24 bitmap = GreyBitmap(64, 48);
+    // Room for part of each file only.
+    ScopedFileSizeLimit limit(100);
+    ASSERT_TRUE(limit.Active());
+    SerWriter ser;
+    FitsWriter fits;
+    EXPECT_EQ(ser.WriteSerHeader(PathOf("a.SER"), 64, 48, 8), SER_HEADER_FAILED);
+    EXPECT_FALSE(ser.IsOpen());
+    EXPECT_FALSE(fits.SaveFitsImage(PathOf("a.FIT"), bitmap, false));
+    EXPECT_FALSE(SaveBmpImage(PathOf("a.BMP"), bitmap));
+    // Nothing half-written stays behind, so the names remain free.
+    for (const char *name : {"a.SER", "a.FIT", "a.BMP"}) {
+        EXPECT_FALSE(QFile::exists(PathOf(name))) << name;
+    }
+}
+
+TEST_F(WriteFailureTest, FullDiskStopsAviOutputWithReadableFile) {
+    FileNamer namer;
+    AviOutput output(namer);
+    const Bitmap24 frame = GreyBitmap(64, 48);
+    const int64_t chunk_bytes = 8 + int64_t(frame.ByteCount());
+    int stored = 0;
+    bool ended = false;
+    {
+        ScopedFileSizeLimit limit(224 + 5 * chunk_bytes + chunk_bytes / 2);
+        ASSERT_TRUE(limit.Active());
+        ASSERT_GE(output.StartAviFile(CaptureBasePath(dir_.path(), "CAPTURE"), frame), 0);
+        while (stored < 20 && output.AddAviImage(frame)) {
+            ++stored;
+        }
+        ended = output.EndAviFile();
+    }
+    EXPECT_EQ(stored, 5);
+    EXPECT_TRUE(ended);
+    const AviFileInfo info = ReadAviFile(PathOf("CAPTURE_00000.AVI"));
+    EXPECT_TRUE(info.riff_ok);
+    EXPECT_EQ(info.frames.size(), 5u);
+    EXPECT_EQ(info.total_frames, 5u);
+}
+
+TEST_F(WriteFailureTest, MissingFolderFailsEveryWriter) {
+    QFile plain_file(PathOf("plain"));
+    ASSERT_TRUE(plain_file.open(QIODevice::WriteOnly));
+    plain_file.close();
+    const Bitmap24 bitmap = GreyBitmap(8, 8);
+    // A folder that does not exist, and a "folder" that is a file.
+    for (const QString &folder : {PathOf("missing"), PathOf("plain")}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString base = CaptureBasePath(folder, "CAPTURE");
+        SerWriter ser;
+        EXPECT_EQ(ser.WriteSerHeader(base + "_00000.SER", 8, 8, 8), SER_HEADER_FAILED);
+        EXPECT_FALSE(ser.AppendSerFrame(bitmap.Bits(), 64));
+        EXPECT_FALSE(ser.FinishSerFile());
+        FitsWriter fits;
+        EXPECT_FALSE(fits.SaveFitsImage(base + "_00000.FIT", bitmap, true));
+        EXPECT_FALSE(SaveBmpImage(base + "_00000.BMP", bitmap));
+        FileNamer namer;
+        AviOutput avi(namer);
+        EXPECT_EQ(avi.StartAviFile(base, bitmap), AVI_NO_HANDLE);
+        EXPECT_FALSE(avi.AddAviImage(bitmap));
+        EXPECT_FALSE(avi.EndAviFile());
+    }
+}
+
+}  // namespace
