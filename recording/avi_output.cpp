@@ -32,7 +32,8 @@ int32_t AviOutput::StartAviFile(const QString &base_path, const Bitmap24 &frame_
     }
     base_path_ = base_path;
     avi_bytes_ = 0;
-    handle_ = CreateAviFor(namer_.NextFileName(base_path_, AVI_EXTENSION), frame_template);
+    file_name_ = namer_.NextFileName(base_path_, AVI_EXTENSION);
+    handle_ = CreateAviFor(file_name_, frame_template);
     return handle_;
 }
 
@@ -46,7 +47,8 @@ bool AviOutput::AddAviImage(const Bitmap24 &bitmap) {
         if (!EndAviFile()) {
             return false;
         }
-        handle_ = CreateAviFor(namer_.NextFileName(base_path_, AVI_EXTENSION), bitmap);
+        file_name_ = namer_.NextFileName(base_path_, AVI_EXTENSION);
+        handle_ = CreateAviFor(file_name_, bitmap);
         if (handle_ == AVI_NO_HANDLE) {
             return false;
         }

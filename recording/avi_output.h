@@ -42,12 +42,15 @@ class AviOutput {
     [[nodiscard]] bool EndAviFile();
 
     int32_t AviHandle() const { return handle_; }
+    // The name of the file frames go to now.
+    const QString &FileName() const { return file_name_; }
     int64_t AviBytes() const { return avi_bytes_; }
 
   private:
     FileNamer &namer_;
     const int64_t split_bytes_;
     QString base_path_;
+    QString file_name_;
     int32_t handle_ = AVI_NO_HANDLE;
     int64_t avi_bytes_ = 0;
 };

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What the recorder reaches outside itself: the capture button and two
+// status panels of the main window, or the headless capture command's
+// terminal. Called on the recorder's thread (the GUI thread).
+class RecorderUi {
+public:
+    virtual ~RecorderUi() = default;
+    // The recording status panel (empty text clears it).
+    virtual void ShowStatus(const QString &text) = 0;
+    // The free-memory panel.
+    virtual void ShowMemory(const QString &text) = 0;
+    // The recording has ended: the capture button comes up.
+    virtual void ReleaseCaptureButton() = 0;
+    // A frame or a file could not be written; the recording has been ended.
+    virtual void ReportWriteFailure() = 0;
+    // An output file was created (one per SER or AVI file, one per FIT or BMP frame).
+    virtual void FileCreated(const QString &file_name) = 0;
+};

@@ -1,0 +1,298 @@
+#include "recording/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "support/fake_driver.h"
+#include "writer_test_support.h"
+
+namespace {
+
+class FakeRecorderUi : public RecorderUi {
+public:
+    void ShowStatus(const QString &text) override { status = text; }
+    void ShowMemory(const QString &text) override { memory = text; }
+    void ReleaseCaptureButton() override { ++releases; }
+    void ReportWriteFailure() override { ++failures; }
+    void FileCreated(const QString &name) override { files.push_back(name); }
+
+    QString status;
+    QString memory;
+    int releases = 0;
+    int failures = 0;
+    std::vector<QString> files;
+};
+
+class RecorderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake_driver::Reset();
+        recorder.Init();
+    }
+
+    RecordingRequest Request(int32_t mode, int32_t count, int32_t w = 64, int32_t h = 48)
+    {
+        RecordingRequest request;
+        request.capture_directory = dir.path();
+        request.base_name = "CAPTURE";
+        request.mode = mode;
+        request.count = count;
+        request.frame_width = w;
+        request.frame_height = h;
+        return request;
+    }
+
+    // A frame as the acquisition thread queues it, with its notice.
+    void Queue(uint8_t value, int32_t w = 64, int32_t h = 48)
+    {
+        PImageLst frame = NewFrame(w, h, "");
+        std::fill(frame->Data, frame->Data + w * h, value);
+        frames.AppendFrame(frame);
+    }
+
+    QStringList Files(const char *pattern) const
+    {
+        return QDir(dir.path()).entryList({pattern}, QDir::Files, QDir::Name);
+    }
+
+    QTemporaryDir dir;
+    CameraDriver driver = fake_driver::Driver();
+    FrameList frames;
+    RecordingPoster poster;
+    TVideoCapture capture{driver, frames, poster};
+    FakeRecorderUi ui;
+    TAVIExport recorder{frames, capture, driver, ui};
+};
+
+TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName)
+{
+    RecordingRequest request = Request(MODE_SER, 3);
+    request.base_name.clear();
+    EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::NoFileName);
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_FALSE(capture._capturing);
+}
+
+TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera)
+{
+    Queue(1);
+    Queue(2);
+    RecordingRequest request = Request(MODE_SER, 3);
+    request.exposure_ms = -250;  // the value's sign is not the observer's intent
+    request.delay_ms = 40;
+    ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_TRUE(capture._capturing);
+    EXPECT_EQ(capture.length, 250);
+    EXPECT_EQ(capture.delay, 40);
+    EXPECT_EQ(recorder.count, 3);
+    EXPECT_GE(fake_driver::state().cancels, 1);
+}
+
+TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses)
+{
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 3), 0), StartResult::Started);
+    for (uint8_t i = 1; i <= 3; ++i) {
+        Queue(i);
+        recorder.ProcessFrame(0);
+    }
+    EXPECT_EQ(ui.status, "1 frames left") << "nothing new shown once the count reaches 0";
+    EXPECT_EQ(ui.releases, 0);
+    Queue(4);
+    recorder.ProcessFrame(0);
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_FALSE(capture._capturing);
+    EXPECT_EQ(ui.releases, 1);
+    EXPECT_EQ(ui.status, "");
+    EXPECT_EQ(frames.Count(), 1u) << "the closing notice leaves its frame";
+
+    ASSERT_EQ(Files("*.SER"), QStringList{"CAPTURE_00000.SER"});
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    ASSERT_EQ(bytes.size(), 178u + 3 * 64 * 48);
+    EXPECT_EQ(Le32At(bytes, 38), 3u);
+    EXPECT_EQ(bytes[178], 1);
+    EXPECT_EQ(bytes[178 + 2 * 64 * 48], 3);
+    // Later notices find the recorder idle.
+    recorder.ProcessFrame(0);
+    EXPECT_EQ(ui.status, "Idle");
+}
+
+TEST_F(RecorderTest, FramesLeftAreShownWhileCounting)
+{
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_FIT, 5), 0), StartResult::Started);
+    Queue(9);
+    recorder.ProcessFrame(0);
+    EXPECT_EQ(ui.status, "4 frames left");
+    EXPECT_FALSE(ui.memory.isEmpty());
+    EXPECT_EQ(Files("*.FIT"), QStringList{"CAPTURE_00000.FIT"});
+    EXPECT_EQ(ui.files.size(), 1u);
+}
+
+TEST_F(RecorderTest, CountZeroRunsUntilStopped)
+{
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 0), 0), StartResult::Started);
+    EXPECT_EQ(recorder.count, COUNT_NO_LIMIT);
+    for (int i = 0; i < 4; ++i) {
+        Queue(uint8_t(i));
+        recorder.ProcessFrame(0);
+        EXPECT_EQ(ui.status, "Capturing...");
+    }
+    recorder.StopRecording();
+    EXPECT_EQ(capture.delay, 0);
+    Queue(5);
+    recorder.ProcessFrame(0);
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_EQ(Files("*.BMP").size(), 4);
+}
+
+TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd)
+{
+    RecordingRequest request = Request(MODE_SER, 10);
+    request.seconds_mode = true;
+    ASSERT_EQ(recorder.StartRecording(request, 1000), StartResult::Started);
+    EXPECT_EQ(recorder.count, COUNT_TIMED);
+    Queue(1);
+    recorder.ProcessFrame(1500);
+    EXPECT_EQ(ui.status, "10 s left, 1 frames");  // 9.5 s goes to the even 10
+    Queue(2);
+    recorder.ProcessFrame(10999);
+    EXPECT_TRUE(recorder.Recording());
+    Queue(3);
+    recorder.ProcessFrame(11000);
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.SER")), 38), 2u);
+}
+
+TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap)
+{
+    RecordingRequest request = Request(MODE_SER, 2);
+    request.seconds_mode = true;
+    const uint32_t start = 0xFFFFF000u;  // the tick wraps 4 s into the recording
+    ASSERT_EQ(recorder.StartRecording(request, start), StartResult::Started);
+    Queue(1);
+    recorder.ProcessFrame(start + 1500);
+    EXPECT_TRUE(recorder.Recording());
+    Queue(2);
+    recorder.ProcessFrame(start + 2000);
+    EXPECT_FALSE(recorder.Recording());
+}
+
+TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer)
+{
+    RecordingRequest request = Request(MODE_SER, 0);
+    request.seconds_mode = true;
+    ASSERT_EQ(recorder.StartRecording(request, 5000), StartResult::Started);
+    Queue(1);
+    recorder.ProcessFrame(5000);
+    EXPECT_FALSE(recorder.Recording());
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    EXPECT_EQ(bytes.size(), 178u);
+    EXPECT_EQ(Le32At(bytes, 38), 0u);
+}
+
+TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing)
+{
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 2), 0), StartResult::Started);
+    recorder.ProcessFrame(0);  // its frame went with the start's clearing
+    EXPECT_EQ(recorder.count, 2);
+    EXPECT_EQ(recorder.framecount, 0);
+    Queue(1);
+    recorder.ProcessFrame(0);
+    Queue(2);
+    recorder.ProcessFrame(0);
+    Queue(3);
+    recorder.ProcessFrame(0);
+    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.SER")), 38), 2u)
+        << "the recording still holds the two frames asked for";
+}
+
+TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures)
+{
+    capture.__color = true;
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 1, 64, 48), 0), StartResult::Started);
+    Queue(7);
+    recorder.ProcessFrame(0);
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.BMP"));
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(Le32At(bytes, 18), 64u);
+    EXPECT_EQ(Le32At(bytes, 22), 47u);
+}
+
+TEST_F(RecorderTest, AviFramesOfAColourCameraAreOneRowShorter)
+{
+    capture.__color = true;
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_AVI, 2, 64, 48), 0), StartResult::Started);
+    for (int i = 0; i < 3; ++i) {
+        Queue(7);
+        recorder.ProcessFrame(0);
+    }
+    EXPECT_FALSE(recorder.Recording());
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.AVI"));
+    ASSERT_GT(bytes.size(), 200u);
+    // avih: frame count at offset 48, width at 64, height at 68 of the file.
+    EXPECT_EQ(Le32At(bytes, 48), 2u);
+    EXPECT_EQ(Le32At(bytes, 64), 64u);
+    EXPECT_EQ(Le32At(bytes, 68), 47u);
+    EXPECT_EQ(ui.files, std::vector<QString>{dir.filePath("CAPTURE_00000.AVI")});
+}
+
+TEST_F(RecorderTest, AnOutputThatCannotBeCreatedFailsTheStart)
+{
+    RecordingRequest request = Request(MODE_SER, 3);
+    request.capture_directory = dir.filePath("no/such/folder");
+    EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::OutputFailed);
+    EXPECT_FALSE(recorder.Recording());
+    request.mode = MODE_AVI;
+    EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::OutputFailed);
+}
+
+TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage)
+{
+    constexpr int kFrameBytes = 64 * 48;
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 0), 0), StartResult::Started);
+    {
+        // Room for the header and two and a half frames.
+        ScopedFileSizeLimit limit(178 + kFrameBytes * 5 / 2);
+        ASSERT_TRUE(limit.Active());
+        for (int i = 0; i < 5; ++i) {
+            Queue(uint8_t(10 + i));
+            recorder.ProcessFrame(0);
+        }
+    }
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_FALSE(capture._capturing);
+    EXPECT_EQ(ui.failures, 1);
+    EXPECT_EQ(ui.releases, 1);
+    EXPECT_EQ(recorder.framecount, 2);
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    ASSERT_EQ(bytes.size(), 178u + 2 * kFrameBytes);
+    EXPECT_EQ(Le32At(bytes, 38), 2u);
+    EXPECT_EQ(bytes[178 + kFrameBytes], 11);
+}
+
+TEST_F(RecorderTest, AFullDiskEndsFitAndBmpRecordingsToo)
+{
+    for (int32_t mode : {MODE_FIT, MODE_BMP}) {
+        FakeRecorderUi fresh;
+        TAVIExport other{frames, capture, driver, fresh};
+        other.Init();
+        RecordingRequest request = Request(mode, 0);
+        request.base_name = mode == MODE_FIT ? "FULLFIT" : "FULLBMP";
+        ASSERT_EQ(other.StartRecording(request, 0), StartResult::Started);
+        {
+            ScopedFileSizeLimit limit(1000);  // smaller than any one file
+            Queue(3);
+            other.ProcessFrame(0);
+        }
+        EXPECT_FALSE(other.Recording()) << mode;
+        EXPECT_EQ(fresh.failures, 1) << mode;
+        EXPECT_EQ(other.framecount, 0) << mode;
+        EXPECT_TRUE(fresh.files.empty()) << mode;
+    }
+}
+
+}  // namespace
