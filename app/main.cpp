@@ -3,6 +3,7 @@
 #include <QStyleFactory>
 
 #include "app/main_window.h"
+#include "app/splash_window.h"
 
 namespace {
 
@@ -32,11 +33,13 @@ void UseNightColours(QApplication &app)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    TSplash splash;
+    splash.show();
     QApplication::setApplicationName(QStringLiteral("Omtrix"));
     UseNightColours(app);
 
     TForm1 Form1;
-    if (!Form1.FormCreate()) {
+    if (!Form1.FormCreate(splash)) {
         return 1;
     }
     return app.exec();

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -10,47 +12,63 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolButton>
 
+#include "app/about_window.h"
+#include "app/output_names_window.h"
+#include "app/splash_window.h"
+#include "platform/thread_priority.h"
 #include "platform/tick_count.h"
 #include "widgets/preview_image.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
+#include "widgets/wait_until_hidden.h"
 
 namespace {
 
 constexpr QSize MINIMUM_SIZE{800, 570};
 constexpr QSize SMALL_SCREEN{800, 600};
+// How long the splash window shows that the camera answered.
+constexpr int CONNECTED_SPLASH_MS = 2000;
 
-QString Text(const char *text) { return QString::fromUtf8(text); }
+void ShowError(const QString &text)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("Omtrix"), text);
+}
 
 }  // namespace
 
 TForm1::TForm1()
 {
+    // System menu and maximise only: the window is not meant to be minimised
+    // at the telescope, where it would be lost behind other windows.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     BuildForm();
 }
 
-TForm1::~TForm1()
-{
-    if (Cap) {
-        Cap->Stop();
-        Cap->WaitUntilStopped(2000);
-    }
-}
+TForm1::~TForm1() { ExitRoutine(); }
 
-bool TForm1::FormCreate()
+bool TForm1::FormCreate(TSplash &splash)
 {
     Cap = std::make_unique<TVideoCapture>(driver_, frames_, poster_);
     Preview = std::make_unique<TPREVIEW>(preview_input_);
     Preview->Init();
+    Recorder = std::make_unique<TAVIExport>(frames_, *Cap, driver_,
+                                            static_cast<RecorderUi &>(*this));
+    Recorder->Init();
 
     const QString driver_path = QApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
     std::string missing;
     if (!LoadCameraDriver(driver_library_, driver_path.toStdString(), driver_, missing)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Omtrix"),
-                              QStringLiteral("Error loading MELKOTAR.DLL... Program Ending"));
+        ShowError(QStringLiteral("Error loading MELKOTAR.DLL... Program Ending"));
         return false;
     }
     frame_ready_ =
         std::make_unique<FrameReadyHandler>(frames_, *Cap, driver_, poster_, &preview_input_);
+
+    AboutBox = new TAboutBox(this);
+    Form5 = new TForm5(this);
 
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
@@ -67,7 +85,7 @@ bool TForm1::FormCreate()
     Preview->_WhitePoint = 255;
     _BLACK->setValue(0);
     _WHITE->setValue(255);
-    setWindowTitle(Text(PROGRAM_TITLE));
+    setWindowTitle(QString::fromUtf8(PROGRAM_TITLE));
 
     Cap->delay = 0;
     Cap->length = 100;
@@ -80,19 +98,37 @@ bool TForm1::FormCreate()
     from_slider_ = false;
     Gain->setValue(10);
     GAINChange();
+    full->SetSubframe(full->rect());
+    splash.ShowStatus(texts_.CAMERA_CONNECTING, Qt::red);
+
+    DrawMini(0, 0);
     UpdateRectangle();
     expo->setValue(100);
     expoChange();
 
+    ReadStoredSettings();
+    SetResolution();
+    InitSettingsMirror();
+
+    exit_routine_installed_ = true;
+    butCapture->setEnabled(!filename.isEmpty() && !capture_directory_.isEmpty());
     if (!Cap->Connect()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Omtrix"), Text("No camera detected"));
+        ShowError(texts_.NO_CAMERA_ERROR);
+        ExitRoutine();
         return false;
     }
+
+    splash.ShowStatus(texts_.CAMERA_CONNECTED, QColor(0, 128, 0));
+    QEventLoop splash_wait;
+    QTimer::singleShot(CONNECTED_SPLASH_MS, &splash_wait, &QEventLoop::quit);
+    splash_wait.exec();
     driver_.CopyRight();
     N1001->setChecked(true);
 
     Cap->Resume();
+    splash.hide();
     show();
+    QApplication::processEvents();
     FPSTimer->start();
     return true;
 }
@@ -100,14 +136,21 @@ bool TForm1::FormCreate()
 void TForm1::ConnectHandlers()
 {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(SetCaptureLocation1, &QAction::triggered, this, &TForm1::SetCaptureLocation1Click);
+    connect(SetCaptureFilename1, &QAction::triggered, this, &TForm1::SetCaptureFilename1Click);
+    connect(IRIS, &QAction::triggered, this, &TForm1::IRISClick);
     connect(HorizontalFlip1, &QAction::triggered, this, &TForm1::HorizontalFlip1Click);
     connect(ColorCamera1, &QAction::triggered, this, &TForm1::ColorCamera1Click);
+    connect(N1x1Binning1, &QAction::triggered, this, [this] { BinningClick(1); });
+    connect(N2x2Binning1, &QAction::triggered, this, [this] { BinningClick(2); });
+    connect(N4x4Binning1, &QAction::triggered, this, [this] { BinningClick(3); });
     connect(C1, &QAction::triggered, this, &TForm1::C1Click);
     const std::pair<QAction *, int32_t> zooms[] = {
         {N251, 25}, {N501, 50}, {N1001, 100}, {N2001, 200}, {N4001, 400}};
     for (auto [item, scale] : zooms) {
         connect(item, &QAction::triggered, this, [this, scale = scale] { ZoomClick(scale); });
     }
+    connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 
     connect(expo, &QSpinBox::valueChanged, this, &TForm1::expoChange);
     connect(_expot, &QSlider::valueChanged, this, &TForm1::_expotChange);
@@ -117,11 +160,26 @@ void TForm1::ConnectHandlers()
     connect(Gain, &QSlider::valueChanged, this, &TForm1::GAINChange);
     connect(vblank, &QSlider::valueChanged, this, &TForm1::vblankChange);
 
+    connect(full, &SensorMiniature::MouseDown, this, &TForm1::fullMouseDown);
+    connect(full, &SensorMiniature::MouseMove, this, &TForm1::fullMouseMove);
+    connect(full, &SensorMiniature::MouseUp, this, &TForm1::fullMouseUp);
+    connect(__width, &QSlider::valueChanged, this, &TForm1::SetResolution);
+    connect(__height, &QSlider::valueChanged, this, &TForm1::SetResolution);
+
+    connect(butCapture, &QToolButton::clicked, this, &TForm1::butCaptureClick);
+    connect(MenuItem1, &QAction::triggered, this, [this] { OutputKindClick(MODE_AVI); });
+    connect(MenuItem2, &QAction::triggered, this, [this] { OutputKindClick(MODE_SER); });
+    connect(FIT2, &QAction::triggered, this, [this] { OutputKindClick(MODE_FIT); });
+    connect(BMP2, &QAction::triggered, this, [this] { OutputKindClick(MODE_BMP); });
+    connect(Count, &QPushButton::clicked, this, &TForm1::CountClick);
+    connect(expos, &SevenSegmentCounter::ValueChanged, this,
+            [this](int value) { mirror_.EXPOCOUNT = QString::number(value); });
+
     connect(_BLACK, &QSlider::valueChanged, this, &TForm1::_BLACKChange);
     connect(_WHITE, &QSlider::valueChanged, this, &TForm1::_WHITEChange);
-    connect(RED, &QSlider::valueChanged, this, &TForm1::REDChange);
-    connect(GREEN, &QSlider::valueChanged, this, &TForm1::GREENChange);
-    connect(BLUE, &QSlider::valueChanged, this, &TForm1::BLUEChange);
+    for (QSlider *bar : {RED, GREEN, BLUE}) {
+        connect(bar, &QSlider::valueChanged, this, [this, bar] { BalanceChange(bar); });
+    }
     connect(BWPButton, &QPushButton::clicked, this, &TForm1::BWPButtonClick);
     connect(CBButton, &QPushButton::clicked, this, &TForm1::CBButtonClick);
     connect(Image1, &PreviewImage::MouseDown, this, &TForm1::Image1MouseDown);
@@ -138,6 +196,9 @@ bool TForm1::event(QEvent *event)
         case MSG_RENDER_PREVIEW:
             Preview->UpdateCaption();
             return true;
+        case MSG_RECORD_FRAME:
+            Recorder->ProcessFrame(TickCount());
+            return true;
         default:
             return QMainWindow::event(event);
     }
@@ -153,8 +214,51 @@ void TForm1::FPSTimerTimer()
             status_panels_[0]->setText(tr("Out of memory: no more frames"));
             break;
         case AcquisitionFault::None:
-            status_panels_[0]->setText(
-                QString::asprintf("Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
+            status_panels_[0]->setText(QString::asprintf(
+                "Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
             break;
+    }
+}
+
+void TForm1::ABOUT1Click() { ShowAndWaitUntilHidden(AboutBox); }
+
+void TForm1::changeEvent(QEvent *event)
+{
+    // Minimising is ignored, whichever way it is asked for.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    ExitRoutine();
+    event->accept();
+    QApplication::quit();
+}
+
+// Ends the run: the camera thread stops (cancelling a long exposure), an
+// open recording is finished so its files are complete, the settings are
+// written, and the thread is waited for, but never without bound.
+void TForm1::ExitRoutine()
+{
+    if (!exit_routine_installed_ || exit_routine_done_) {
+        return;
+    }
+    exit_routine_done_ = true;
+    Cap->Stop();
+    if (Recorder->Recording()) {
+        Recorder->Close();
+    }
+    SettingsStore store;
+    if (!SaveSettings(store, mirror_)) {
+        qWarning("Omtrix: the settings could not be written");
+    }
+    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox)}) {
+        window->hide();
+    }
+    if (!Cap->WaitUntilStopped(WORKER_STOP_WAIT_MS)) {
+        qWarning("Omtrix: the camera did not stop in time");
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <memory>
 
@@ -7,13 +8,17 @@
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "camera/frame_ready.h"
+#include "camera/sensor_window.h"
 #include "platform/dynamic_library.h"
 #include "platform/messages.h"
 #include "preview/preview_input.h"
 #include "preview/preview_renderer.h"
+#include "recording/recorder.h"
+#include "recording/recorder_ui.h"
+#include "shell/interface_texts.h"
+#include "shell/settings.h"
 
 class QAction;
-class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -22,37 +27,55 @@ class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTimer;
+class QToolButton;
 class PreviewImage;
+class SensorMiniature;
 class SevenSegmentCounter;
+class TAboutBox;
+class TForm5;
+class TSplash;
 
 inline constexpr const char *PROGRAM_TITLE = "Halvesk\u00ae Omtrix ";
 inline constexpr const char *VERSION_TEXT = "1.3";
 
+// How long the exit routine waits for the acquisition thread to stop.
+inline constexpr uint32_t WORKER_STOP_WAIT_MS = 3000;
+
 // The main window: live picture, camera controls and recording controls.
 // Its handlers are spread over main_window_*.cpp by subject.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private RecorderUi {
     Q_OBJECT
 public:
     TForm1();
     ~TForm1() override;
 
-    // The whole start-up, in order. False when the program must end (the
-    // message has been shown).
-    bool FormCreate();
+    // The whole start-up, in order, reporting to the splash window. False
+    // when the program must end (the message has been shown).
+    bool FormCreate(TSplash &splash);
 
 protected:
     bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // main_window_form.cpp: the controls and their layout.
     void BuildForm();
     void BuildMenus();
     QGroupBox *BuildExposureGroup();
+    QGroupBox *BuildResolutionGroup();
+    QWidget *BuildCaptureControls();
     QWidget *BuildSidePanels();
     void ConnectHandlers();
 
-    // main_window.cpp: messages and timers.
+    // main_window.cpp: messages, timers, the window frame and the end.
     void FPSTimerTimer();
+    void ABOUT1Click();
+    void ExitRoutine();
+
+    // main_window_settings.cpp: stored settings.
+    void ReadStoredSettings();
+    void InitSettingsMirror();
 
     // main_window_exposure.cpp: exposure, gain and sensor timing.
     void expoChange();
@@ -63,14 +86,18 @@ private:
     void C1Click();
 
     // main_window_sensor.cpp: the sensor window and the gains handed to the camera.
+    void BinningClick(int32_t code);
+    void fullMouseDown(QPoint at);
+    void fullMouseMove(QPoint at);
+    void fullMouseUp(QPoint at);
+    void DrawMini(int32_t x, int32_t y);
+    void DrawMini2();
+    void SetResolution();
     void UpdateRectangle();
 
     // main_window_view.cpp: picture controls.
     void _BLACKChange();
     void _WHITEChange();
-    void REDChange();
-    void GREENChange();
-    void BLUEChange();
     void BalanceChange(QSlider *changed);
     void ColorCamera1Click();
     void HorizontalFlip1Click();
@@ -80,6 +107,22 @@ private:
     void FormResize();
     void Image1MouseDown(Qt::MouseButton button, QPoint position);
 
+    // main_window_capture.cpp: recording controls and output names.
+    void butCaptureClick();
+    void OutputKindClick(int32_t mode);
+    void CountClick();
+    void IRISClick();
+    void SetCaptureLocation1Click();
+    void SetCaptureFilename1Click();
+    void AcceptBaseName();
+    void SetCapturePicture(const QIcon &picture);
+    // RecorderUi
+    void ShowStatus(const QString &text) override;
+    void ShowMemory(const QString &text) override;
+    void ReleaseCaptureButton() override;
+    void ReportWriteFailure() override;
+    void FileCreated(const QString &) override {}
+
     // Camera, frames and workers.
     DynamicLibrary driver_library_;
     CameraDriver driver_;
@@ -88,30 +131,52 @@ private:
     std::unique_ptr<TVideoCapture> Cap;
     PreviewInput preview_input_;
     std::unique_ptr<TPREVIEW> Preview;
+    std::unique_ptr<TAVIExport> Recorder;
     std::unique_ptr<FrameReadyHandler> frame_ready_;
+    bool exit_routine_installed_ = false;
+    bool exit_routine_done_ = false;
 
     // Main window state.
-    int32_t sx = 0;
-    int32_t sy = 0;
-    int32_t sw = FULL_WIDTH;
-    int32_t sheight = FULL_HEIGHT;
+    InterfaceTexts texts_;
+    SettingsMirror mirror_;
+    SubFrame sub_frame_;
+    bool dragging = false;
+    QString filename;            // capture base name
+    QString capture_directory_;
+    bool seconds_mode_ = false;  // the count button counts seconds, not frames
     bool BWPVisible = false;
     bool CBVisible = false;
     // Echo flags between the exposure slider and the exposure value.
     bool slider_echo_ = false;
     bool from_slider_ = false;
 
+    // Tool windows.
+    TForm5 *Form5 = nullptr;
+    TAboutBox *AboutBox = nullptr;
+
     // Menus.
     QAction *Exit1 = nullptr;
-    QAction *ColorCamera1 = nullptr;
+    QAction *SetCaptureLocation1 = nullptr;
+    QAction *SetCaptureFilename1 = nullptr;
+    QAction *IRIS = nullptr;
     QAction *HorizontalFlip1 = nullptr;
+    QAction *ColorCamera1 = nullptr;
+    QAction *N1x1Binning1 = nullptr;
+    QAction *N2x2Binning1 = nullptr;
+    QAction *N4x4Binning1 = nullptr;
     QAction *C1 = nullptr;
     QAction *N251 = nullptr;
     QAction *N501 = nullptr;
     QAction *N1001 = nullptr;
     QAction *N2001 = nullptr;
     QAction *N4001 = nullptr;
+    QAction *ABOUT1 = nullptr;
     QMenu *expopup = nullptr;
+    QMenu *VIDTYPE = nullptr;
+    QAction *MenuItem1 = nullptr;
+    QAction *MenuItem2 = nullptr;
+    QAction *FIT2 = nullptr;
+    QAction *BMP2 = nullptr;
 
     // Exposure group.
     QGroupBox *GroupBox2 = nullptr;
@@ -122,9 +187,27 @@ private:
     QLabel *LblGain = nullptr;
     QLabel *Label6 = nullptr;
     QSlider *Gain = nullptr;
+
+    // Resolution group.
+    QGroupBox *resolution = nullptr;
+    SensorMiniature *full = nullptr;
+    QSlider *__width = nullptr;
+    QSlider *__height = nullptr;
+    SevenSegmentCounter *HRES = nullptr;
+    SevenSegmentCounter *VRES = nullptr;
     QSlider *vblank = nullptr;
     QLabel *Label9 = nullptr;
     QLabel *Label10 = nullptr;
+
+    // Capture controls.
+    QToolButton *butCapture = nullptr;
+    QPushButton *Count = nullptr;
+    SevenSegmentCounter *expos = nullptr;
+    QLabel *Label3 = nullptr;
+    SevenSegmentCounter *delays = nullptr;
+    QIcon Picture;
+    QIcon PictureDown;
+    QIcon PictureDisabled;
 
     // Picture and side panels.
     QScrollArea *ScrollBox1 = nullptr;
@@ -141,8 +224,7 @@ private:
     QPushButton *BWPButton = nullptr;
     QPushButton *CBButton = nullptr;
 
-    // Status bar panels: recording status or frame rate, sub-frame or
-    // measurement, free memory.
+    // Status bar panels: recording status or frame rate, sub-frame, free memory.
     QLabel *status_panels_[3] = {};
     QTimer *FPSTimer = nullptr;
 };

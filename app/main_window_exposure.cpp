@@ -14,6 +14,7 @@ void TForm1::expoChange()
     if (old_length > CANCEL_ABOVE_MS) {
         driver_.CancelExposure();
     }
+    mirror_.EXPOLENGTH = QString::number(expo->value());
     Label5->setText(QString::number(expo->value()) + "ms");
     if (from_slider_) {
         from_slider_ = false;

@@ -7,21 +7,26 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
 #include "widgets/preview_image.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
 
 namespace {
 
 constexpr int LEFT_COLUMN_WIDTH = 196;
 constexpr int STATUS_PANEL_WIDTHS[3] = {200, 400, 50};
+constexpr QSize MINIATURE_SIZE{113, 85};
 
 QSlider *TrackBar(Qt::Orientation orientation, int minimum, int maximum, int position,
                   QWidget *parent)
@@ -53,12 +58,39 @@ QLabel *ValueLabel(const QString &text, QWidget *parent)
     return label;
 }
 
+SevenSegmentCounter *Counter(int digits, QWidget *parent)
+{
+    auto *counter = new SevenSegmentCounter(digits, parent);
+    counter->setFixedSize(14 * digits + 6, 24);
+    return counter;
+}
+
+// The capture button's pictures: a ring when ready, a filled dot while
+// recording, a dim ring after a recording has ended.
+QIcon RecordPicture(QColor ring, QColor fill)
+{
+    QPixmap picture(24, 24);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(ring, 2.5));
+    painter.setBrush(fill);
+    painter.drawEllipse(QRectF(3, 3, 18, 18));
+    return QIcon(picture);
+}
+
 }  // namespace
 
 void TForm1::BuildMenus()
 {
     QMenu *file = menuBar()->addMenu(tr("File"));
     Exit1 = file->addAction(tr("Exit"));
+
+    QMenu *capture_files = menuBar()->addMenu(tr("Capture Files"));
+    SetCaptureLocation1 = capture_files->addAction(tr("Set Capture Location"));
+    SetCaptureFilename1 = capture_files->addAction(tr("Set Capture Filename"));
+    IRIS = capture_files->addAction(tr("IRIS compatible numbering"));
+    IRIS->setCheckable(true);
 
     QMenu *camera = menuBar()->addMenu(tr("Camera Setup"));
     HorizontalFlip1 = camera->addAction(tr("Horizontal Flip"));
@@ -67,6 +99,21 @@ void TForm1::BuildMenus()
     ColorCamera1 = camera->addAction(tr("Color Camera"));
     ColorCamera1->setCheckable(true);
     ColorCamera1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    QMenu *binning = camera->addMenu(tr("Binning"));
+    auto *binning_group = new QActionGroup(this);
+    auto add_binning = [&](const char *caption) {
+        QAction *item = binning->addAction(tr(caption));
+        item->setCheckable(true);
+        binning_group->addAction(item);
+        return item;
+    };
+    N1x1Binning1 = add_binning("1x1 Binning");
+    N2x2Binning1 = add_binning("2x2 Binning");
+    N4x4Binning1 = add_binning("4x4 Binning");
+    N1x1Binning1->setChecked(true);
+    // The camera's 4x4 mode is not offered.
+    N4x4Binning1->setVisible(false);
+    N4x4Binning1->setEnabled(false);
     C1 = camera->addAction(tr("Fast USB (non-standard!)"));
     C1->setCheckable(true);
 
@@ -83,6 +130,8 @@ void TForm1::BuildMenus()
     N1001 = add_zoom("100%");
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
+
+    ABOUT1 = menuBar()->addAction(tr("ABOUT"));
 }
 
 QGroupBox *TForm1::BuildExposureGroup()
@@ -98,6 +147,7 @@ QGroupBox *TForm1::BuildExposureGroup()
     _expot->setTickPosition(QSlider::TicksBelow);
     _expot->setTickInterval(500);
     _expot->setContextMenuPolicy(Qt::CustomContextMenu);
+    _expot->setToolTip(tr("Right click: longest exposure"));
     expopup = new QMenu(_expot);
     for (const char *caption : {"100ms", "500ms", "1000ms", "2500ms", "5000ms"}) {
         expopup->addAction(QString::fromLatin1(caption));
@@ -111,26 +161,105 @@ QGroupBox *TForm1::BuildExposureGroup()
     Label6 = ValueLabel(QStringLiteral("010%"), GroupBox2);
     Gain = TrackBar(Qt::Horizontal, 0, 100, 10, GroupBox2);
 
-    // The sensor's vertical blanking: kept out of sight, as on the camera's
-    // own panel; the driver default suits every window size.
-    Label9 = new QLabel(tr("V-blank"));
-    Label10 = ValueLabel(QStringLiteral("025"), GroupBox2);
-    vblank = TrackBar(Qt::Horizontal, 0, 500, 0, GroupBox2);
-    for (QWidget *hidden : {static_cast<QWidget *>(Label9), static_cast<QWidget *>(Label10),
-                            static_cast<QWidget *>(vblank)}) {
-        hidden->hide();
-    }
-
     grid->addWidget(Label2, 0, 0);
     grid->addWidget(Label5, 0, 1);
     grid->addWidget(_expot, 1, 0, 1, 2);
     grid->addWidget(LblGain, 2, 0);
     grid->addWidget(Label6, 2, 1);
     grid->addWidget(Gain, 3, 0, 1, 2);
-    grid->addWidget(Label9, 4, 0);
-    grid->addWidget(Label10, 4, 1);
-    grid->addWidget(vblank, 5, 0, 1, 2);
     return GroupBox2;
+}
+
+QGroupBox *TForm1::BuildResolutionGroup()
+{
+    resolution = new QGroupBox(tr("Resolution"));
+    auto *grid = new QGridLayout(resolution);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setSpacing(3);
+
+    full = new SensorMiniature(MINIATURE_SIZE, resolution);
+    full->setToolTip(tr("Drag to place the sub-frame"));
+    __width = TrackBar(Qt::Horizontal, 1, 512, 512, resolution);
+    __height = TrackBar(Qt::Vertical, 1, 384, 384, resolution);
+    __width->setFixedWidth(MINIATURE_SIZE.width());
+    __height->setFixedHeight(MINIATURE_SIZE.height());
+    __width->setToolTip(tr("Sub-frame width"));
+    __height->setToolTip(tr("Sub-frame height"));
+
+    HRES = Counter(4, resolution);
+    VRES = Counter(4, resolution);
+    HRES->SetValue(FULL_WIDTH);
+    VRES->SetValue(FULL_HEIGHT);
+    auto *size_row = new QHBoxLayout;
+    size_row->addWidget(HRES);
+    size_row->addWidget(new QLabel(QStringLiteral("X"), resolution));
+    size_row->addWidget(VRES);
+    size_row->addStretch(1);
+
+    // The sensor's vertical blanking: kept out of sight, as on the camera's
+    // own panel; the driver's default suits every window size.
+    Label9 = new QLabel(tr("V-blank"), resolution);
+    Label10 = ValueLabel(QStringLiteral("025"), resolution);
+    vblank = TrackBar(Qt::Horizontal, 0, 500, 0, resolution);
+    for (QWidget *hidden : {static_cast<QWidget *>(Label9), static_cast<QWidget *>(Label10),
+                            static_cast<QWidget *>(vblank)}) {
+        hidden->hide();
+    }
+
+    grid->addWidget(full, 0, 0);
+    grid->addWidget(__height, 0, 1);
+    grid->addWidget(__width, 1, 0);
+    grid->addLayout(size_row, 2, 0, 1, 2);
+    grid->addWidget(Label9, 3, 0);
+    grid->addWidget(Label10, 3, 1);
+    grid->addWidget(vblank, 4, 0, 1, 2);
+    return resolution;
+}
+
+QWidget *TForm1::BuildCaptureControls()
+{
+    auto *group = new QGroupBox(tr("Capture"));
+    auto *grid = new QGridLayout(group);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setSpacing(3);
+
+    Picture = RecordPicture(QColor(220, 40, 40), Qt::transparent);
+    PictureDown = RecordPicture(QColor(255, 60, 60), QColor(255, 60, 60));
+    PictureDisabled = RecordPicture(QColor(150, 60, 60), Qt::transparent);
+
+    butCapture = new QToolButton(group);
+    butCapture->setText(QStringLiteral("AVI"));
+    butCapture->setCheckable(true);
+    butCapture->setIcon(Picture);
+    butCapture->setIconSize(QSize(24, 24));
+    butCapture->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    butCapture->setPopupMode(QToolButton::MenuButtonPopup);
+    butCapture->setMinimumHeight(34);
+    butCapture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    butCapture->setToolTip(tr("Start or stop a recording; the arrow chooses the output"));
+    VIDTYPE = new QMenu(butCapture);
+    MenuItem1 = VIDTYPE->addAction(QStringLiteral("AVI"));
+    MenuItem2 = VIDTYPE->addAction(QStringLiteral("SER"));
+    FIT2 = VIDTYPE->addAction(QStringLiteral("FIT"));
+    BMP2 = VIDTYPE->addAction(QStringLiteral("BMP"));
+    butCapture->setMenu(VIDTYPE);
+
+    Count = new QPushButton(texts_.LBL_COUNT, group);
+    Count->setFocusPolicy(Qt::NoFocus);
+    Count->setToolTip(tr("Count frames or seconds"));
+    expos = Counter(4, group);
+    expos->setToolTip(tr("Frames (or seconds) to record; 0 = until stopped. Mouse wheel"
+                         " changes it."));
+    Label3 = new QLabel(tr("Delay (ms)"), group);
+    delays = Counter(6, group);
+    delays->setToolTip(tr("Pause between frames while recording. Mouse wheel changes it."));
+
+    grid->addWidget(butCapture, 0, 0, 1, 2);
+    grid->addWidget(Count, 1, 0);
+    grid->addWidget(expos, 1, 1, Qt::AlignRight);
+    grid->addWidget(Label3, 2, 0);
+    grid->addWidget(delays, 2, 1, Qt::AlignRight);
+    return group;
 }
 
 QWidget *TForm1::BuildSidePanels()
@@ -158,14 +287,17 @@ QWidget *TForm1::BuildSidePanels()
     Label4 = new QLabel(QStringLiteral("100"), Panel1);
     Label7 = new QLabel(QStringLiteral("100"), Panel1);
     int column = 0;
-    for (auto [bar, label] : {std::pair{RED, Label1}, std::pair{GREEN, Label4},
-                              std::pair{BLUE, Label7}}) {
+    for (auto [bar, label] :
+         {std::pair{RED, Label1}, std::pair{GREEN, Label4}, std::pair{BLUE, Label7}}) {
         bars->addWidget(bar, 0, column, Qt::AlignHCenter);
         label->setAlignment(Qt::AlignCenter);
         bars->addWidget(label, 1, column);
         ++column;
     }
     row->addWidget(Panel1);
+    _BLACK->hide();
+    _WHITE->hide();
+    Panel1->hide();
     return side;
 }
 
@@ -184,6 +316,8 @@ void TForm1::BuildForm()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
     column->addWidget(BuildExposureGroup());
+    column->addWidget(BuildResolutionGroup());
+    column->addWidget(BuildCaptureControls());
     column->addStretch(1);
     auto *panel_buttons = new QHBoxLayout;
     BWPButton = new QPushButton(tr("Black/White"), left);

@@ -1,30 +1,86 @@
-// The sensor window handed to the camera, and the gains that go with it.
+// The sensor window: sub-frame, binning, and the gains handed to the camera
+// with them.
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 
 #include "app/main_window.h"
 #include "camera/exposure_controls.h"
 #include "preview/colour_balance.h"
+#include "widgets/preview_image.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
+
+void TForm1::BinningClick(int32_t code)
+{
+    Cap->binning_code = code;
+    SetResolution();
+}
+
+void TForm1::fullMouseDown(QPoint at)
+{
+    DrawMini(at.x(), at.y());
+    dragging = true;
+}
+
+void TForm1::fullMouseMove(QPoint at)
+{
+    if (dragging) {
+        DrawMini(at.x(), at.y());
+    }
+}
+
+void TForm1::fullMouseUp(QPoint at)
+{
+    dragging = false;
+    DrawMini(at.x(), at.y());
+    UpdateRectangle();
+}
+
+void TForm1::DrawMini(int32_t x, int32_t y)
+{
+    ::DrawMini(sub_frame_, x, y);
+    DrawMini2();
+}
+
+void TForm1::DrawMini2()
+{
+    QRect outline = full->Subframe();
+    outline.moveTo(sub_frame_.sx / MINI_SCALE, sub_frame_.sy / MINI_SCALE);
+    full->SetSubframe(outline);
+}
+
+void TForm1::SetResolution()
+{
+    const int32_t code = Cap->binning_code;
+    const FrameSize shown = ::SetResolution(sub_frame_, __width->value(), __height->value(), code,
+                                            FrameSize{HRES->Value(), VRES->Value()});
+    HRES->SetValue(shown.width);
+    VRES->SetValue(shown.height);
+    full->SetSubframe(QRect(full->Subframe().topLeft(),
+                            QSize(sub_frame_.sw / MINI_SCALE, sub_frame_.sheight / MINI_SCALE)));
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    DrawMini2();
+    UpdateRectangle();
+    status_panels_[1]->setText(QString::fromStdString(SubframeText(sub_frame_, code)));
+}
 
 void TForm1::UpdateRectangle()
 {
-    sx = std::max(sx, 0);
-    sy = std::max(sy, 0);
-    if (sx + sw > FULL_WIDTH) {
-        sx = FULL_WIDTH - sw;
-    }
-    if (sy + sheight > FULL_HEIGHT) {
-        sy = FULL_HEIGHT - sheight;
-    }
+    // Any change of the window or the gains ends a running recording: its
+    // frames must all have the settings it started with.
+    Recorder->count = 0;
+    KeepOnSensor(sub_frame_);
     const ChannelGains gains = ComputeChannelGains(RED->value(), GREEN->value(), BLUE->value(),
                                                    Gain->value(), ColorCamera1->isChecked());
     Cap->_rgain = static_cast<uint32_t>(gains.red);
     Cap->_ggain = static_cast<uint32_t>(gains.green);
     Cap->_bgain = static_cast<uint32_t>(gains.blue);
-    // The sensor counts its y offset from the edge opposite the picture's top:
-    // the frame's first row is shown as the picture's bottom row.
-    Cap->UpdateInfo(static_cast<uint32_t>(sw), static_cast<uint32_t>(sheight),
-                    static_cast<uint32_t>(FULL_HEIGHT - sheight - sy), static_cast<uint32_t>(sx));
+    Cap->UpdateInfo(static_cast<uint32_t>(sub_frame_.sw), static_cast<uint32_t>(sub_frame_.sheight),
+                    static_cast<uint32_t>(SensorYOffset(sub_frame_)),
+                    static_cast<uint32_t>(sub_frame_.sx));
     if (Cap->length > CANCEL_ABOVE_MS) {
         driver_.CancelExposure();
     }
@@ -32,4 +88,8 @@ void TForm1::UpdateRectangle()
     Label4->setText(QString::asprintf("%03d", GREEN->value()));
     Label7->setText(QString::asprintf("%03d", BLUE->value()));
     Label6->setText(QString::asprintf("%03d%%", Gain->value()));
+    mirror_.REDBALANCE = QString::number(RED->value());
+    mirror_.GREENBALANCE = QString::number(GREEN->value());
+    mirror_.BLUEBALANCE = QString::number(BLUE->value());
+    mirror_.GAIN = QString::number(Gain->value());
 }

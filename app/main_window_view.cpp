@@ -28,10 +28,6 @@ void TForm1::_WHITEChange()
     Preview->_WhitePoint = _WHITE->value();
 }
 
-void TForm1::REDChange() { BalanceChange(RED); }
-void TForm1::GREENChange() { BalanceChange(GREEN); }
-void TForm1::BLUEChange() { BalanceChange(BLUE); }
-
 // In grey mode the three bars move together; in either mode the gains follow.
 void TForm1::BalanceChange(QSlider *changed)
 {
@@ -51,6 +47,7 @@ void TForm1::ColorCamera1Click()
     const bool colour = ColorCamera1->isChecked();
     Cap->__color = colour;
     Preview->__color = colour;
+    mirror_.COLORMODE = colour ? QStringLiteral("T") : QStringLiteral("F");
     if (!colour) {
         for (QSlider *bar : {RED, GREEN, BLUE}) {
             const QSignalBlocker quiet(bar);
@@ -64,6 +61,13 @@ void TForm1::ColorCamera1Click()
     CBButton->setVisible(colour);
     for (QSlider *bar : {RED, GREEN, BLUE}) {
         bar->setEnabled(colour);
+    }
+    // SER files hold grey frames only.
+    MenuItem2->setEnabled(!colour);
+    if (colour && Recorder->_MODE == MODE_SER) {
+        OutputKindClick(MODE_AVI);
+    } else {
+        AcceptBaseName();
     }
 }
 

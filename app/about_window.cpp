@@ -1,0 +1,47 @@
+#include "app/about_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+
+TAboutBox::TAboutBox(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(tr("About"));
+    setFixedSize(837, 553);
+    setAutoFillBackground(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(40, 40, 40, 30);
+    auto *product = new QLabel(
+        tr("Halvesk\u00ae Omtrix for High-Res Tervulon Planetary Imager && AutoGuider")
+            .replace(QStringLiteral("&&"), QStringLiteral("&")),
+        this);
+    product->setStyleSheet(QStringLiteral("font: bold 16pt;"));
+    product->setWordWrap(true);
+    ProductVersion = new QLabel(tr("Version") + VERSION_TEXT, this);
+    auto *notice = new QLabel(tr("Capture software for planetary, lunar and solar imaging."), this);
+    auto *maker = new QLabel(QStringLiteral("Halvesk"), this);
+    auto *HTMLabel1 = new QLabel(
+        QStringLiteral("<a href=\"https://www.halvesk.example/omtrix\">www.halvesk.example</a>"),
+        this);
+    HTMLabel1->setOpenExternalLinks(true);
+    auto *ok = new QPushButton(tr("OK"), this);
+    ok->setFixedWidth(100);
+
+    column->addStretch(1);
+    for (QWidget *line : {static_cast<QWidget *>(product), static_cast<QWidget *>(ProductVersion),
+                          static_cast<QWidget *>(notice), static_cast<QWidget *>(maker),
+                          static_cast<QWidget *>(HTMLabel1)}) {
+        column->addWidget(line, 0, Qt::AlignHCenter);
+    }
+    column->addStretch(1);
+    column->addWidget(ok, 0, Qt::AlignHCenter);
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    hide();
+}
+

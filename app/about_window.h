@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The About window: product, maker and version. Shown without blocking the
+// main window; its OK button hides it.
+class TAboutBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget *parent = nullptr);
+
+    QLabel *ProductVersion = nullptr;
+};

@@ -1,0 +1,136 @@
+// Recording controls: output kind, count mode, start and stop, output
+// names; and what the recorder shows on this window.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "app/output_names_window.h"
+#include "platform/tick_count.h"
+#include "widgets/seven_segment_counter.h"
+#include "widgets/wait_until_hidden.h"
+
+namespace {
+
+const char *ModeCaption(int32_t mode)
+{
+    switch (mode) {
+        case MODE_SER:
+            return "SER";
+        case MODE_FIT:
+            return "FIT";
+        case MODE_BMP:
+            return "BMP";
+        default:
+            return "AVI";
+    }
+}
+
+// A message that does not block: recording notices keep being handled
+// while it is open.
+void ShowNotice(QWidget *parent, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+}  // namespace
+
+void TForm1::butCaptureClick()
+{
+    if (!butCapture->isChecked()) {
+        Recorder->StopRecording();
+        SetCapturePicture(PictureDisabled);
+        return;
+    }
+    const int32_t shift = BinningShift(Cap->binning_code);
+    RecordingRequest request;
+    request.capture_directory = capture_directory_;
+    request.base_name = filename;
+    request.mode = Recorder->_MODE;
+    request.exposure_ms = expo->value();
+    request.delay_ms = delays->Value();
+    request.count = expos->Value();
+    request.seconds_mode = seconds_mode_;
+    request.frame_width = sub_frame_.sw >> shift;
+    request.frame_height = sub_frame_.sheight >> shift;
+    switch (Recorder->StartRecording(request, TickCount())) {
+        case StartResult::NoFileName:
+            ShowNotice(this, texts_.SETAVIFILE);
+            return;
+        case StartResult::OutputFailed:
+            ShowNotice(this, texts_.AVIERROR);
+            return;
+        case StartResult::Started:
+            butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->_MODE)));
+            SetCapturePicture(PictureDown);
+            return;
+    }
+}
+
+void TForm1::SetCapturePicture(const QIcon &picture) { butCapture->setIcon(picture); }
+
+void TForm1::OutputKindClick(int32_t mode)
+{
+    if (butCapture->isChecked()) {
+        return;  // a recording may run: its kind stays
+    }
+    Recorder->_MODE = mode;
+    butCapture->setText(QString::fromLatin1(ModeCaption(mode)));
+    AcceptBaseName();
+}
+
+void TForm1::CountClick()
+{
+    seconds_mode_ = !seconds_mode_;
+    Count->setText(seconds_mode_ ? texts_.LBL_DURATION : texts_.LBL_COUNT);
+}
+
+void TForm1::IRISClick() { Recorder->namer.SetIrisNumbering(IRIS->isChecked()); }
+
+void TForm1::SetCaptureLocation1Click()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Select save directory"),
+                                                             capture_directory_);
+    if (folder.isEmpty()) {
+        return;
+    }
+    capture_directory_ = folder;
+    AcceptBaseName();
+}
+
+void TForm1::SetCaptureFilename1Click()
+{
+    Form5->move(x() + (width() - Form5->width()) / 2, y() + 70);
+    ShowAndWaitUntilHidden(Form5);
+    AcceptBaseName();
+}
+
+void TForm1::AcceptBaseName()
+{
+    filename = Form5->BaseName();
+    if (filename.isEmpty() || capture_directory_.isEmpty()) {
+        return;
+    }
+    mirror_.CAPFILE = filename;
+    mirror_.CAPDIR = capture_directory_;
+    butCapture->setEnabled(true);
+}
+
+void TForm1::ShowStatus(const QString &text) { status_panels_[0]->setText(text); }
+
+void TForm1::ShowMemory(const QString &text) { status_panels_[2]->setText(text); }
+
+void TForm1::ReleaseCaptureButton()
+{
+    butCapture->setChecked(false);
+    SetCapturePicture(PictureDisabled);
+}
+
+void TForm1::ReportWriteFailure() { ShowNotice(this, texts_.AVIERROR); }

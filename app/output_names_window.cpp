@@ -1,0 +1,56 @@
+#include "app/output_names_window.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TForm5::TForm5(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(tr("Output File Names"));
+    setFixedSize(280, 132);
+    setAutoFillBackground(true);
+
+    Label1 = new QLabel(tr(" Base Name"), this);
+    Edit1 = new QLineEdit(this);
+    Label2 = new QLabel(QStringLiteral("--"), this);
+    Label4 = new QLabel(tr("NO Overlay in SER/FIT"), this);
+    Label4->setStyleSheet(QStringLiteral("color: #b03030; font-weight: bold;"));
+    Button1 = new QPushButton(tr("OK"), this);
+    Button2 = new QPushButton(tr("Cancel"), this);
+    Button1->setDefault(true);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 8, 10, 8);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Edit1, 0, 1, 1, 2);
+    grid->addWidget(Label2, 1, 0, 1, 3);
+    grid->addWidget(Label4, 2, 0, 1, 3);
+    grid->addWidget(Button1, 3, 1);
+    grid->addWidget(Button2, 3, 2);
+
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TForm5::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+QString TForm5::BaseName() const { return Edit1->text(); }
+
+void TForm5::SetBaseName(const QString &name)
+{
+    Edit1->setText(name);
+    Edit1Change();
+}
+
+void TForm5::Edit1Change() { Label2->setText(Edit1->text() + "_n.[BMP/FIT/AVI/SER]"); }
+
+void TForm5::Button1Click()
+{
+    if (Edit1->text().isEmpty()) {
+        Edit1->setText(QStringLiteral("CAPTURE"));
+    }
+    hide();
+}
+

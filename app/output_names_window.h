@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "Output File Names": where the observer types the base name of the files
+// a recording writes. Shown without blocking the main window; the caller
+// waits (with the event loop running) until it hides.
+class TForm5 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm5(QWidget *parent = nullptr);
+
+    QString BaseName() const;
+    void SetBaseName(const QString &name);
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label4 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+
+private:
+    void Edit1Change();
+    void Button1Click();
+};
