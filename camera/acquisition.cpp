@@ -188,8 +188,10 @@ void TVideoCapture::Execute()
 
     while (continue_) {
         RecordFrameInterval();
-        if (!_capturing) {
+        const uint32_t starts = recording_starts;
+        if (!_capturing || starts != programmed_for_start_) {
             ProgramCamera();
+            programmed_for_start_ = starts;
         }
         PImageLst frame = NewFrame(frame_width_, frame_height_, std::string());
         if (!frame) {

@@ -71,6 +71,10 @@ public:
     std::atomic<uint32_t> _ggain{0};
     std::atomic<uint32_t> _bgain{0};
     std::atomic<bool> _capturing{false};  // a recording runs: the camera settings stay frozen
+    // Counts recording starts. The camera is programmed once more at the first
+    // pass of each recording, so a recording gets the settings asked for at
+    // its start even when it starts before the next pass; then they freeze.
+    std::atomic<uint32_t> recording_starts{0};
     std::atomic<uint32_t> _USB{0};        // 1 = fast transfer mode
     std::atomic<int32_t> binning_code{1}; // 1 = 1x1, 2 = 2x2, 3 = 4x4
     std::atomic<int32_t> length{100};     // exposure in ms
@@ -98,6 +102,7 @@ private:
     uint32_t offsety = 0;
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
+    uint32_t programmed_for_start_ = 0;
 
     std::array<std::atomic<int32_t>, 5> frame_intervals_{};
     int32_t interval_index_ = 0;

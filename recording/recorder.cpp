@@ -49,6 +49,8 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     Cap.delay = std::abs(request.delay_ms);
     const int32_t n = std::abs(request.count);
     __NAME = CaptureBasePath(request.capture_directory, request.base_name);
+    frame_width_ = request.frame_width;
+    frame_height_ = request.frame_height;
     if (CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
@@ -58,6 +60,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         count = COUNT_TIMED;
         endtime = now_tick + static_cast<uint32_t>(n) * 1000;
     }
+    ++Cap.recording_starts;
     Cap._capturing = true;
     framecount = 0;
     return StartResult::Started;
@@ -125,9 +128,9 @@ void TAVIExport::ProcessFrame(uint32_t now_tick)
         EndAfterWriteFailure();
         return;
     }
-    if (saved == SaveResult::NothingQueued) {
-        // A notice whose frame was discarded at the recording's start: only
-        // frames really written count towards the recording.
+    if (saved == SaveResult::NothingToSave) {
+        // A notice whose frame was discarded at the recording's start, or a
+        // frame from before it: only frames really written count.
         ShowMemory();
         return;
     }
@@ -160,7 +163,13 @@ TAVIExport::SaveResult TAVIExport::SaveFrame()
 {
     const PImageLst frame = frames_.Oldest();
     if (!frame) {
-        return SaveResult::NothingQueued;
+        return SaveResult::NothingToSave;
+    }
+    if (frame->w != frame_width_ || frame->h != frame_height_) {
+        // Exposed before the recording's settings reached the camera: it
+        // would not fit the file, and it is not what was asked for.
+        frames_.RemoveOldestFrame();
+        return SaveResult::NothingToSave;
     }
     if (_MODE != MODE_SER) {
         FrameToBitmap(driver_, *frame, Cap.__color, RecordBitmap);

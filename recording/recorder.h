@@ -81,7 +81,7 @@ public:
     FileNamer namer;
 
 private:
-    enum class SaveResult { Written, NothingQueued, Failed };
+    enum class SaveResult { Written, NothingToSave, Failed };
     SaveResult SaveFrame();
     void ShowMemory();
     void EndAfterWriteFailure();
@@ -89,6 +89,9 @@ private:
     FrameList &frames_;
     TVideoCapture &Cap;
     const CameraDriver &driver_;
+    // The frame size of the running recording; every file holds one size.
+    int32_t frame_width_ = 0;
+    int32_t frame_height_ = 0;
     RecorderUi &ui_;
 
     QString _MSG_MEMORY;

@@ -105,6 +105,32 @@ TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording)
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
+TEST_F(AcquisitionTest, ARecordingStartIsProgrammedOnceThenFrozen)
+{
+    capture.length = 0;
+    capture.delay = 5;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 0; }));
+
+    // A recording runs: changes wait.
+    capture._capturing = true;
+    std::this_thread::sleep_for(20ms);
+    capture.length = 40;
+    capture.UpdateInfo(320, 240, 0, 0);
+    size_t seen = poster.Count(MSG_FRAME_READY);
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 2; }));
+    EXPECT_EQ(fake_driver::state().last_expo_ms, 0);
+
+    // The next recording starts: its settings reach the camera once.
+    ++capture.recording_starts;
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 40; }));
+    EXPECT_EQ(fake_driver::state().last_frame[2], 320);
+    capture.length = 7;
+    seen = poster.Count(MSG_FRAME_READY);
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 2; }));
+    EXPECT_EQ(fake_driver::state().last_expo_ms, 40) << "then frozen for the recording";
+}
+
 TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure)
 {
     fake_driver::state().hold_exposures = true;

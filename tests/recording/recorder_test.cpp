@@ -210,6 +210,24 @@ TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing)
         << "the recording still holds the two frames asked for";
 }
 
+TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut)
+{
+    const uint32_t starts = capture.recording_starts;
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 2, 64, 48), 0), StartResult::Started);
+    EXPECT_EQ(capture.recording_starts, starts + 1) << "the camera is told of the new recording";
+    Queue(1, 128, 96);  // exposed with the window in force before the start
+    recorder.ProcessFrame(0);
+    EXPECT_EQ(frames.Count(), 0u);
+    EXPECT_EQ(recorder.count, 2);
+    Queue(2);
+    recorder.ProcessFrame(0);
+    Queue(3);
+    recorder.ProcessFrame(0);
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    EXPECT_EQ(bytes.size(), 178u + 2 * 64 * 48);
+    EXPECT_EQ(bytes[178], 2);
+}
+
 TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures)
 {
     capture.__color = true;
