@@ -258,7 +258,7 @@ void TForm1::ExitRoutine()
     for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox)}) {
         window->hide();
     }
-    if (!Cap->WaitUntilStopped(WORKER_STOP_WAIT_MS)) {
+    if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {
         qWarning("Omtrix: the camera did not stop in time");
     }
 }

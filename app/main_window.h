@@ -38,9 +38,6 @@ class TSplash;
 inline constexpr const char *PROGRAM_TITLE = "Halvesk\u00ae Omtrix ";
 inline constexpr const char *VERSION_TEXT = "1.3";
 
-// How long the exit routine waits for the acquisition thread to stop.
-inline constexpr uint32_t WORKER_STOP_WAIT_MS = 3000;
-
 // The main window: live picture, camera controls and recording controls.
 // Its handlers are spread over main_window_*.cpp by subject.
 class TForm1 : public QMainWindow, private RecorderUi {

@@ -41,7 +41,7 @@ TVideoCapture::~TVideoCapture()
 {
     Stop();
     if (thread_.joinable()) {
-        if (WaitUntilStopped(RUN_FLAG_POLL_MS * 40)) {
+        if (WaitUntilStopped(THREAD_STOP_WAIT_MS)) {
             thread_.join();
         } else {
             // Stuck inside the driver: joining would hang the program's end.

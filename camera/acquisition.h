@@ -18,6 +18,8 @@ inline constexpr uint32_t CAMERA_SILENCE_MS = 5000;
 // The longest the thread sleeps or waits at a stretch before it looks at its
 // run flag again, which bounds how long the exit routine waits for it.
 inline constexpr uint32_t RUN_FLAG_POLL_MS = 50;
+// How long the program's end waits for the thread to stop.
+inline constexpr uint32_t THREAD_STOP_WAIT_MS = 3000;
 
 // Why frames stopped arriving, for the status bar. The GUI thread reads it.
 enum class AcquisitionFault : int32_t {

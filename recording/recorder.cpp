@@ -107,6 +107,12 @@ void TAVIExport::ShowMemory()
     ui_.ShowMemory(FormatText(_MSG_MEMORY, {RoundHalfEven(mib)}));
 }
 
+bool TAVIExport::TakesFrames(uint32_t now_tick) const
+{
+    return count == COUNT_NO_LIMIT || count > 0 ||
+           (count == COUNT_TIMED && Before(now_tick, endtime));
+}
+
 void TAVIExport::ProcessFrame(uint32_t now_tick)
 {
     if (AVIHandle == OUTPUT_IDLE) {
@@ -114,9 +120,7 @@ void TAVIExport::ProcessFrame(uint32_t now_tick)
         ShowMemory();
         return;
     }
-    const bool take = count == COUNT_NO_LIMIT || count > 0 ||
-                      (count == COUNT_TIMED && Before(now_tick, endtime));
-    if (!take) {
+    if (!TakesFrames(now_tick)) {
         Close();
         Cap._capturing = false;
         count = 0;

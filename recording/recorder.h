@@ -70,6 +70,9 @@ public:
     void Close();
 
     bool Recording() const { return AVIHandle != OUTPUT_IDLE; }
+    // Whether a notice at `now_tick` would still save a frame: frames are
+    // left to count, no limit is set, or the end time lies ahead.
+    bool TakesFrames(uint32_t now_tick) const;
     void SetTexts(const InterfaceTexts &texts);
 
     int32_t count = 0;

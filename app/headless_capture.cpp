@@ -1,0 +1,315 @@
+#include "app/headless_capture.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "camera/sensor_window.h"
+#include "platform/tick_count.h"
+#include "preview/colour_balance.h"
+
+namespace {
+
+bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t &value)
+{
+    bool ok = false;
+    const int32_t number = text.toInt(&ok, 10);
+    if (!ok || number < minimum || number > maximum) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+// The sub-frame as the main window would set it from its sliders (units of
+// 4 sensor pixels) and binning: centred on the sensor.
+SubFrame CentredSubFrame(const CaptureOptions &options)
+{
+    SubFrame frame;
+    SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning,
+                  FrameSize{});
+    return frame;
+}
+
+}  // namespace
+
+bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error)
+{
+    QCommandLineParser parser;
+    parser.addOptions({
+        {"dir", "Folder that receives the files.", "DIR"},
+        {"name", "Base name of the files.", "BASE"},
+        {"format", "Output: ser, avi, fit or bmp.", "KIND"},
+        {"frames", "Record N frames.", "N"},
+        {"seconds", "Record for S seconds.", "S"},
+        {"exposure", "Exposure in milliseconds (0-19999, default 100).", "MS"},
+        {"gain", "Gain in percent (0-100, default 10).", "G"},
+        {"roi", "Sub-frame WxH in sensor pixels, centred (multiples of 4).", "WxH"},
+        {"bin", "Binning 1 or 2.", "B"},
+        {"colour", "The camera is a colour camera (frames are colour mosaics)."},
+        {"delay", "Pause after each frame in milliseconds.", "MS"},
+        {"iris", "IRIS-compatible numbering (no leading zeros)."},
+    });
+    if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
+        return false;
+    }
+    options.directory = parser.value("dir");
+    options.base_name = parser.value("name");
+    if (options.directory.isEmpty() || options.base_name.isEmpty()) {
+        error = QStringLiteral("--dir and --name are required");
+        return false;
+    }
+    const QString format = parser.value("format").toLower();
+    const std::pair<const char *, int32_t> kinds[] = {
+        {"ser", MODE_SER}, {"avi", MODE_AVI}, {"fit", MODE_FIT}, {"bmp", MODE_BMP}};
+    options.mode = MODE_NONE;
+    for (auto [name, mode] : kinds) {
+        if (format == QLatin1String(name)) {
+            options.mode = mode;
+        }
+    }
+    if (options.mode == MODE_NONE) {
+        error = QStringLiteral("--format must be ser, avi, fit or bmp");
+        return false;
+    }
+    if (parser.isSet("frames") == parser.isSet("seconds")) {
+        error = QStringLiteral("give either --frames N or --seconds S");
+        return false;
+    }
+    options.seconds = parser.isSet("seconds");
+    if (options.seconds ? !ReadInteger(parser.value("seconds"), 0, 9999, options.count)
+                        : !ReadInteger(parser.value("frames"), 1, 9999, options.count)) {
+        error = options.seconds ? QStringLiteral("--seconds must be 0 to 9999")
+                                : QStringLiteral("--frames must be 1 to 9999");
+        return false;
+    }
+    if (parser.isSet("exposure") &&
+        !ReadInteger(parser.value("exposure"), 0, 19999, options.exposure_ms)) {
+        error = QStringLiteral("--exposure must be 0 to 19999 ms");
+        return false;
+    }
+    if (parser.isSet("gain") && !ReadInteger(parser.value("gain"), 0, 100, options.gain)) {
+        error = QStringLiteral("--gain must be 0 to 100");
+        return false;
+    }
+    if (parser.isSet("delay") && !ReadInteger(parser.value("delay"), 0, 999999, options.delay_ms)) {
+        error = QStringLiteral("--delay must be 0 to 999999 ms");
+        return false;
+    }
+    if (parser.isSet("bin") && (!ReadInteger(parser.value("bin"), 1, 2, options.binning))) {
+        error = QStringLiteral("--bin must be 1 or 2");
+        return false;
+    }
+    if (parser.isSet("roi")) {
+        const QStringList size = parser.value("roi").toLower().split('x');
+        if (size.size() != 2 || !ReadInteger(size[0], 4, FULL_WIDTH, options.roi_width) ||
+            !ReadInteger(size[1], 4, FULL_HEIGHT, options.roi_height) ||
+            options.roi_width % 4 != 0 || options.roi_height % 4 != 0) {
+            error = QStringLiteral("--roi must be WxH, multiples of 4, at most 2048x1536");
+            return false;
+        }
+    }
+    options.colour = parser.isSet("colour");
+    options.iris = parser.isSet("iris");
+    if (options.colour && options.mode == MODE_SER) {
+        error = QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
+        return false;
+    }
+    return true;
+}
+
+HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
+                                 std::function<void(const QString &)> file_created)
+    : progress_(std::move(progress)), file_created_(std::move(file_created))
+{
+    recorder_ = std::make_unique<TAVIExport>(frames_, capture_, driver_,
+                                             static_cast<RecorderUi &>(*this));
+    recorder_->Init();
+}
+
+HeadlessCapture::~HeadlessCapture()
+{
+    capture_.Stop();
+    capture_.WaitUntilStopped(THREAD_STOP_WAIT_MS);
+}
+
+void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFrame &frame)
+{
+    capture_.binning_code = options.binning;
+    capture_.__color = options.colour;
+    const ChannelGains gains = ComputeChannelGains(100, 100, 100, options.gain, options.colour);
+    capture_._rgain = static_cast<uint32_t>(gains.red);
+    capture_._ggain = static_cast<uint32_t>(gains.green);
+    capture_._bgain = static_cast<uint32_t>(gains.blue);
+    capture_.UpdateInfo(static_cast<uint32_t>(frame.sw), static_cast<uint32_t>(frame.sheight),
+                        static_cast<uint32_t>(SensorYOffset(frame)),
+                        static_cast<uint32_t>(frame.sx));
+    capture_.length = options.exposure_ms;
+    capture_.delay = 0;
+}
+
+bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options)
+{
+    WaitUntil([this] { return first_frame_seen_; },
+              static_cast<int>(options.exposure_ms + CAMERA_SILENCE_MS));
+    return first_frame_seen_;
+}
+
+void HeadlessCapture::WaitUntil(const std::function<bool()> &done, int timeout_ms)
+{
+    QEventLoop waiting;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &waiting, &QEventLoop::quit);
+    if (timeout_ms > 0) {
+        timer.start(timeout_ms);
+    }
+    waiting_ = &waiting;
+    while (!done() && (timeout_ms <= 0 || timer.isActive())) {
+        waiting.exec();
+    }
+    waiting_ = nullptr;
+}
+
+void HeadlessCapture::Wake()
+{
+    if (waiting_) {
+        waiting_->quit();
+    }
+}
+
+void HeadlessCapture::WatchCamera()
+{
+    if (!ended_ && capture_.Fault() == AcquisitionFault::CameraNotAnswering) {
+        report_.exit_code = EXIT_CAMERA_SILENT;
+        report_.error = QStringLiteral("The camera stopped answering; the recording was ended.");
+        recorder_->Close();
+    }
+}
+
+CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options)
+{
+    report_ = CaptureReport{};
+    if (!QFileInfo(options.directory).isDir()) {
+        report_.exit_code = EXIT_OUTPUT_FAILED;
+        report_.error = QStringLiteral("There is no folder %1")
+                            .arg(QDir::toNativeSeparators(options.directory));
+        return report_;
+    }
+    std::string missing;
+    if (!LoadCameraDriver(library_, driver_path.toStdString(), driver_, missing)) {
+        report_.exit_code = EXIT_NO_DRIVER;
+        report_.error = QStringLiteral("Error loading MELKOTAR.DLL (%1)")
+                            .arg(QString::fromStdString(missing));
+        return report_;
+    }
+    recorder_->namer.SetIrisNumbering(options.iris);
+    driver_._staticCall();
+    driver_.SetNoiseReduction(1);
+    if (!capture_.Connect()) {
+        report_.exit_code = EXIT_NO_CAMERA;
+        report_.error = QStringLiteral("No camera detected");
+        return report_;
+    }
+    const SubFrame frame = CentredSubFrame(options);
+    ProgramCamera(options, frame);
+    capture_.Resume();
+    if (!WaitForFirstFrame(options)) {
+        report_.exit_code = EXIT_CAMERA_SILENT;
+        report_.error = QStringLiteral("The camera does not answer.");
+        return report_;
+    }
+
+    RecordingRequest request;
+    request.capture_directory = options.directory;
+    request.base_name = options.base_name;
+    request.mode = options.mode;
+    request.exposure_ms = options.exposure_ms;
+    request.delay_ms = options.delay_ms;
+    request.count = options.count;
+    request.seconds_mode = options.seconds;
+    const int32_t shift = BinningShift(options.binning);
+    request.frame_width = frame.sw >> shift;
+    request.frame_height = frame.sheight >> shift;
+    report_.frame_bytes = int64_t{request.frame_width} * request.frame_height;
+
+    const uint32_t started = TickCount();
+    if (recorder_->StartRecording(request, started) != StartResult::Started) {
+        report_.exit_code = EXIT_OUTPUT_FAILED;
+        report_.error = QStringLiteral("The output could not be created in %1")
+                            .arg(QDir::toNativeSeparators(options.directory));
+        return report_;
+    }
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, this, &HeadlessCapture::WatchCamera);
+    watchdog.start(500);
+    WaitUntil([this] { return ended_; });
+    report_.elapsed_ms = TickCount() - started;
+    report_.frames_written = recorder_->framecount;
+    capture_.Stop();
+    capture_.WaitUntilStopped(THREAD_STOP_WAIT_MS);
+    return report_;
+}
+
+bool HeadlessCapture::event(QEvent *event)
+{
+    switch (static_cast<int>(event->type())) {
+        case MSG_FRAME_READY: {
+            if (!first_frame_seen_) {
+                first_frame_seen_ = true;
+                Wake();
+            }
+            const uint32_t now = TickCount();
+            if (recorder_->Recording() && recorder_->TakesFrames(now)) {
+                ++report_.frames_acquired;
+                report_.max_backlog =
+                    std::max<int64_t>(report_.max_backlog, static_cast<int64_t>(frames_.Count()));
+            }
+            frame_ready_.OnFrameReady(false, now);
+            return true;
+        }
+        case MSG_RECORD_FRAME:
+            recorder_->ProcessFrame(TickCount());
+            return true;
+        default:
+            return QObject::event(event);
+    }
+}
+
+void HeadlessCapture::ShowStatus(const QString &text)
+{
+    // A status line per frame would flood the terminal: two a second do.
+    const uint32_t now = TickCount();
+    if (!text.isEmpty() && now - last_progress_tick_ >= 500) {
+        last_progress_tick_ = now;
+        progress_(text);
+    }
+}
+
+void HeadlessCapture::ReleaseCaptureButton()
+{
+    ended_ = true;
+    Wake();
+}
+
+void HeadlessCapture::ReportWriteFailure()
+{
+    report_.exit_code = EXIT_WRITE_FAILED;
+    report_.error = QStringLiteral("A frame could not be written (disk full, folder gone or no"
+                                   " permission); the recording was ended, keeping the frames"
+                                   " written before it.");
+}
+
+void HeadlessCapture::FileCreated(const QString &file_name)
+{
+    report_.files.append(file_name);
+    file_created_(file_name);
+}

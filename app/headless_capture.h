@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "camera/acquisition.h"
+#include "camera/driver_api.h"
+#include "camera/frame_list.h"
+#include "camera/frame_ready.h"
+#include "camera/sensor_window.h"
+#include "platform/dynamic_library.h"
+#include "recording/recorder.h"
+
+// What a scripted recording asks for: where, what and how long, and the
+// camera settings the main window would otherwise hold.
+struct CaptureOptions {
+    QString directory;
+    QString base_name;
+    int32_t mode = MODE_SER;
+    int32_t count = 0;          // frames, or seconds with `seconds`
+    bool seconds = false;
+    int32_t exposure_ms = 100;
+    int32_t gain = 10;
+    int32_t roi_width = FULL_WIDTH;  // sub-frame in sensor pixels, centred on the sensor
+    int32_t roi_height = FULL_HEIGHT;
+    int32_t binning = 1;
+    bool colour = false;
+    int32_t delay_ms = 0;
+    bool iris = false;
+};
+
+// Reads the command line (without the program name). False with `error` set
+// when an option is missing, unknown or out of range.
+bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error);
+
+// How a recording went.
+struct CaptureReport {
+    int exit_code = 0;
+    QString error;                 // why it failed, for the observer
+    QStringList files;             // every file created, in order
+    int64_t frames_acquired = 0;   // frames the camera delivered while recording
+    int64_t frames_written = 0;
+    int64_t frame_bytes = 0;       // bytes of one frame as the camera delivers it
+    int64_t max_backlog = 0;       // most frames ever waiting for the writer
+    uint32_t elapsed_ms = 0;       // from the recording's start to its end
+};
+
+// Exit codes of the command.
+enum CaptureExit : int {
+    EXIT_DONE = 0,
+    EXIT_WRITE_FAILED = 1,
+    EXIT_BAD_ARGUMENTS = 2,
+    EXIT_NO_DRIVER = 3,
+    EXIT_NO_CAMERA = 4,
+    EXIT_CAMERA_SILENT = 5,
+    EXIT_OUTPUT_FAILED = 6,
+};
+
+// A recording without any window: the same driver, camera thread, frame-ready
+// handling and recorder as the main window, with the recorder's button and
+// panels turned into progress reports. Needs a running Qt event loop owner
+// (QCoreApplication); Run spins the loop until the recording has ended.
+class HeadlessCapture : public QObject, private RecorderUi {
+public:
+    // `progress` receives status lines; `file_created` each file as it is made.
+    HeadlessCapture(std::function<void(const QString &)> progress,
+                    std::function<void(const QString &)> file_created);
+    ~HeadlessCapture() override;
+
+    // Loads the camera driver from `driver_path`, records, and returns how it went.
+    CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    void ShowStatus(const QString &text) override;
+    void ShowMemory(const QString &) override {}
+    void ReleaseCaptureButton() override;
+    void ReportWriteFailure() override;
+    void FileCreated(const QString &file_name) override;
+    void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
+    bool WaitForFirstFrame(const CaptureOptions &options);
+    // Runs the event loop until `done` holds or, with a timeout, the time is
+    // up; Wake makes it look again.
+    void WaitUntil(const std::function<bool()> &done, int timeout_ms = 0);
+    void Wake();
+    void WatchCamera();
+
+    std::function<void(const QString &)> progress_;
+    std::function<void(const QString &)> file_created_;
+    DynamicLibrary library_;
+    CameraDriver driver_;
+    FrameList frames_;
+    QtMessagePoster poster_{this};
+    TVideoCapture capture_{driver_, frames_, poster_};
+    FrameReadyHandler frame_ready_{frames_, capture_, driver_, poster_, nullptr};
+    std::unique_ptr<TAVIExport> recorder_;
+    CaptureReport report_;
+    bool first_frame_seen_ = false;
+    bool ended_ = false;
+    QEventLoop *waiting_ = nullptr;
+    uint32_t last_progress_tick_ = 0;
+};
