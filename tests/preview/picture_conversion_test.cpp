@@ -108,3 +108,38 @@ TEST(BitmapToImage, DrawsTheBottomRowLastInScreenColours)
     EXPECT_EQ(picture.pixel(1, 1), qRgb(255, 0, 0));
     EXPECT_EQ(picture.pixel(0, 0), qRgb(90, 90, 90));
 }
+
+// The mirror and the stretch take whole-register shortcuts on processors
+// that have them; every row width and length must still give exactly what
+// the pixel-by-pixel rule gives, tails and middles included.
+TEST(BitmapFlip, MatchesThePixelRuleForEveryKindOfWidth)
+{
+    for (int32_t w : {1, 2, 3, 15, 16, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 640, 2047,
+                      2048}) {
+        Bitmap24 bitmap(w, 2);
+        for (int32_t r = 0; r < 2; ++r)
+            for (int32_t i = 0; i < 3 * w; ++i) bitmap.Row(r)[i] = uint8_t(i * 7 + r);
+        BitmapFlip(bitmap);
+        for (int32_t r = 0; r < 2; ++r) {
+            for (int32_t x = 0; x < w; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    ASSERT_EQ(bitmap.Row(r)[3 * x + c], uint8_t((3 * (w - 1 - x) + c) * 7 + r))
+                        << "width " << w << " row " << r << " pixel " << x;
+                }
+            }
+        }
+    }
+}
+
+TEST(ApplyStretch, MatchesTheTableForEveryLength)
+{
+    const StretchTable table = BuildStretchTable(37, 211);
+    for (size_t count : {size_t(0), size_t(1), size_t(63), size_t(64), size_t(65), size_t(200)}) {
+        std::vector<uint8_t> bytes(count + 8, 0xEE);
+        for (size_t i = 0; i < count; ++i) bytes[i] = uint8_t(i * 13);
+        ApplyStretch(table, bytes.data(), count);
+        for (size_t i = 0; i < count; ++i) ASSERT_EQ(bytes[i], table[uint8_t(i * 13)]) << i;
+        for (size_t i = count; i < bytes.size(); ++i)
+            ASSERT_EQ(bytes[i], 0xEE) << "byte " << i << " past the end was written";
+    }
+}
