@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 TEST(NewFrame, AllocatesAZeroFilledBlockOfTheFixedSize)
@@ -16,6 +17,18 @@ TEST(NewFrame, AllocatesAZeroFilledBlockOfTheFixedSize)
     EXPECT_EQ(frame->Data[0], 0);
     EXPECT_EQ(frame->Data[FRAME_BLOCK_BYTES - 1], 0);
     FreeFrame(frame);
+}
+
+TEST(NewFrame, AReusedBlockIsZeroedAgain)
+{
+    for (int round = 0; round < 8; ++round) {
+        PImageLst frame = NewFrame(640, 480, "");
+        ASSERT_NE(frame, nullptr);
+        for (size_t i = 0; i < 640 * 480; i += 997) EXPECT_EQ(frame->Data[i], 0) << i;
+        EXPECT_EQ(frame->Data[FRAME_BLOCK_BYTES - 1], 0);
+        std::memset(frame->Data, 0xFF, 640 * 480);
+        FreeFrame(frame);
+    }
 }
 
 TEST(FrameList, KeepsFramesOldestFirst)
