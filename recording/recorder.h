@@ -102,6 +102,11 @@ private:
     QString _MSG_CAPTURING;
     QString _MSG_SECLEFT;
 
+    static constexpr uint32_t MEMORY_REFRESH_MS = 250;
+    bool memory_read_ = false;
+    uint32_t memory_read_tick_ = 0;
+    QString memory_text_;
+
     Bitmap24 RecordBitmap;
     SerWriter ser_;
     FitsWriter fits_;
