@@ -28,6 +28,8 @@ int main(int argc, char *argv[])
     if (report.exit_code != EXIT_DONE) {
         err << "omtrix-capture: " << report.error << "\n";
     }
-    err << report.frames_written << " frames written in " << report.elapsed_ms << " ms\n";
+    if (report.exit_code == EXIT_DONE || report.exit_code == EXIT_WRITE_FAILED) {
+        err << report.frames_written << " frames written in " << report.elapsed_ms << " ms\n";
+    }
     return report.exit_code;
 }

@@ -198,6 +198,7 @@ void HeadlessCapture::WatchCamera()
 CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options)
 {
     report_ = CaptureReport{};
+    options_ = options;
     if (!QFileInfo(options.directory).isDir()) {
         report_.exit_code = EXIT_OUTPUT_FAILED;
         report_.error = QStringLiteral("There is no folder %1")
@@ -268,7 +269,7 @@ bool HeadlessCapture::event(QEvent *event)
                 Wake();
             }
             const uint32_t now = TickCount();
-            if (recorder_->Recording() && recorder_->TakesFrames(now)) {
+            if (recorder_->Recording() && ForTheRecording(now)) {
                 ++report_.frames_acquired;
                 report_.max_backlog =
                     std::max<int64_t>(report_.max_backlog, static_cast<int64_t>(frames_.Count()));
@@ -282,6 +283,14 @@ bool HeadlessCapture::event(QEvent *event)
         default:
             return QObject::event(event);
     }
+}
+
+// Whether a frame delivered now belongs to the recording: one of the first
+// frames it asked for, or one delivered before its end time.
+bool HeadlessCapture::ForTheRecording(uint32_t now_tick) const
+{
+    return options_.seconds ? recorder_->TakesFrames(now_tick)
+                            : report_.frames_acquired < options_.count;
 }
 
 void HeadlessCapture::ShowStatus(const QString &text)

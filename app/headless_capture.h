@@ -42,7 +42,7 @@ struct CaptureReport {
     int exit_code = 0;
     QString error;                 // why it failed, for the observer
     QStringList files;             // every file created, in order
-    int64_t frames_acquired = 0;   // frames the camera delivered while recording
+    int64_t frames_acquired = 0;   // frames the camera delivered for the recording
     int64_t frames_written = 0;
     int64_t frame_bytes = 0;       // bytes of one frame as the camera delivers it
     int64_t max_backlog = 0;       // most frames ever waiting for the writer
@@ -90,6 +90,7 @@ private:
     void WaitUntil(const std::function<bool()> &done, int timeout_ms = 0);
     void Wake();
     void WatchCamera();
+    bool ForTheRecording(uint32_t now_tick) const;
 
     std::function<void(const QString &)> progress_;
     std::function<void(const QString &)> file_created_;
@@ -100,6 +101,7 @@ private:
     TVideoCapture capture_{driver_, frames_, poster_};
     FrameReadyHandler frame_ready_{frames_, capture_, driver_, poster_, nullptr};
     std::unique_ptr<TAVIExport> recorder_;
+    CaptureOptions options_;
     CaptureReport report_;
     bool first_frame_seen_ = false;
     bool ended_ = false;
