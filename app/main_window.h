@@ -51,6 +51,8 @@ public:
     bool FormCreate(TSplash &splash);
 
 protected:
+    friend class MainWindowTest;  // looks at the camera and recorder objects in the tests
+
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -63,6 +65,7 @@ private:
     QGroupBox *BuildResolutionGroup();
     QWidget *BuildCaptureControls();
     QWidget *BuildSidePanels();
+    void NameControls();
     void ConnectHandlers();
 
     // main_window.cpp: messages, timers, the window frame and the end.
@@ -91,6 +94,7 @@ private:
     void DrawMini2();
     void SetResolution();
     void UpdateRectangle();
+    void ShowSubframeText();
 
     // main_window_view.cpp: picture controls.
     void _BLACKChange();

@@ -348,4 +348,34 @@ void TForm1::BuildForm()
     }
     FPSTimer = new QTimer(this);
     FPSTimer->setInterval(2000);
+    NameControls();
+}
+
+// The controls carry their names, for style sheets, accessibility tools and
+// the tests that drive the window.
+void TForm1::NameControls()
+{
+    const std::pair<QObject *, const char *> names[] = {
+        {Exit1, "Exit1"}, {SetCaptureLocation1, "SetCaptureLocation1"},
+        {SetCaptureFilename1, "SetCaptureFilename1"}, {IRIS, "IRIS"},
+        {HorizontalFlip1, "HorizontalFlip1"}, {ColorCamera1, "ColorCamera1"},
+        {N1x1Binning1, "N1x1Binning1"}, {N2x2Binning1, "N2x2Binning1"},
+        {N4x4Binning1, "N4x4Binning1"}, {C1, "C1"}, {N251, "N251"}, {N501, "N501"},
+        {N1001, "N1001"}, {N2001, "N2001"}, {N4001, "N4001"}, {ABOUT1, "ABOUT1"},
+        {expopup, "expopup"}, {VIDTYPE, "VIDTYPE"}, {MenuItem1, "MenuItem1"},
+        {MenuItem2, "MenuItem2"}, {FIT2, "FIT2"}, {BMP2, "BMP2"}, {GroupBox2, "GroupBox2"},
+        {Label2, "Label2"}, {Label5, "Label5"}, {_expot, "_expot"}, {expo, "expo"},
+        {LblGain, "LblGain"}, {Label6, "Label6"}, {Gain, "Gain"}, {resolution, "resolution"},
+        {full, "full"}, {__width, "__width"}, {__height, "__height"}, {HRES, "HRES"},
+        {VRES, "VRES"}, {vblank, "vblank"}, {Label9, "Label9"}, {Label10, "Label10"},
+        {butCapture, "butCapture"}, {Count, "Count"}, {expos, "expos"}, {Label3, "Label3"},
+        {delays, "delays"}, {ScrollBox1, "ScrollBox1"}, {Image1, "Image1"}, {_BLACK, "_BLACK"},
+        {_WHITE, "_WHITE"}, {Panel1, "Panel1"}, {RED, "RED"}, {GREEN, "GREEN"},
+        {BLUE, "BLUE"}, {Label1, "Label1"}, {Label4, "Label4"}, {Label7, "Label7"},
+        {BWPButton, "BWPButton"}, {CBButton, "CBButton"}, {status_panels_[0], "StatusPanel0"},
+        {status_panels_[1], "StatusPanel1"}, {status_panels_[2], "StatusPanel2"},
+    };
+    for (auto [control, name] : names) {
+        control->setObjectName(QLatin1String(name));
+    }
 }

@@ -36,6 +36,13 @@ void TForm1::fullMouseUp(QPoint at)
     dragging = false;
     DrawMini(at.x(), at.y());
     UpdateRectangle();
+    ShowSubframeText();  // the window moved: the status bar follows
+}
+
+void TForm1::ShowSubframeText()
+{
+    status_panels_[1]->setText(
+        QString::fromStdString(SubframeText(sub_frame_, Cap->binning_code)));
 }
 
 void TForm1::DrawMini(int32_t x, int32_t y)
@@ -64,7 +71,7 @@ void TForm1::SetResolution()
     ScrollBox1->verticalScrollBar()->setValue(0);
     DrawMini2();
     UpdateRectangle();
-    status_panels_[1]->setText(QString::fromStdString(SubframeText(sub_frame_, code)));
+    ShowSubframeText();
 }
 
 void TForm1::UpdateRectangle()

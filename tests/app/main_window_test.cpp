@@ -1,0 +1,364 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/output_names_window.h"
+#include "app/splash_window.h"
+#include "platform/settings_store.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
+
+// The main window started for real, with the simulated camera beside the
+// tests, and its settings in a folder of their own.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(config.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    }
+    void TearDown() override
+    {
+        if (form) Close();
+        qunsetenv("OMTRIX_SIM_FAULT");
+    }
+
+    QString SettingsFile() const { return config.filePath("Zelvaro/Omtrix.ini"); }
+    void Store(const char *name, const QString &text)
+    {
+        SettingsStore store;
+        store.WriteSetting(QString::fromLatin1(name), text);
+        store.Flush();
+    }
+    QString Stored(const char *name) const
+    {
+        return SettingsStore().ReadSetting(QString::fromLatin1(name), QStringLiteral("<none>"));
+    }
+
+    bool Start()
+    {
+        form = std::make_unique<TForm1>();
+        return form->FormCreate(splash);
+    }
+    // Closes the window as the close box does; returns the milliseconds it took.
+    qint64 Close()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        form->close();
+        const qint64 elapsed = clock.elapsed();
+        form.reset();
+        return elapsed;
+    }
+    // Lets the window handle what the camera thread posted.
+    void Run(int ms)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    // The window, its controls by name, and the objects behind them.
+    TForm1 &W() { return *form; }
+    template <typename Control>
+    Control *C(const char *name)
+    {
+        auto *control = form->findChild<Control *>(QLatin1String(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    QString BaseName() { return form->Form5->BaseName(); }
+    const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
+    TVideoCapture &Cap() { return *form->Cap; }
+    TAVIExport &Recorder() { return *form->Recorder; }
+    QString Status(int panel) { return form->status_panels_[panel]->text(); }
+
+    QTemporaryDir config;
+    TSplash splash;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(W().windowTitle(), QString::fromUtf8("Halvesk\u00ae Omtrix "));
+    EXPECT_EQ(W().size(), QSize(800, 570));
+    EXPECT_EQ(W().minimumSize(), QSize(800, 570));
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 1);
+    EXPECT_EQ(C<SevenSegmentCounter>("delays")->Value(), 0);
+    EXPECT_FALSE(C<QAction>("ColorCamera1")->isChecked());
+    EXPECT_EQ(C<QSlider>("RED")->value(), 100);
+    EXPECT_EQ(C<QSlider>("Gain")->value(), 10);
+    EXPECT_EQ(C<QLabel>("Label6")->text(), "010%");
+    EXPECT_EQ(C<QLabel>("Label5")->text(), "100ms");
+    EXPECT_FALSE(C<QToolButton>("butCapture")->isEnabled());
+    EXPECT_EQ(Status(1), "Subframe: (0,0) -> (2048x1536)");
+    EXPECT_TRUE(C<QAction>("N1001")->isChecked());
+    EXPECT_FALSE(C<QAction>("N4x4Binning1")->isVisible());
+
+    // Live frames arrive and the frame rate is shown.
+    Run(2600);
+    EXPECT_TRUE(Status(0).startsWith("Frame Rate: ")) << Status(0).toStdString();
+    EXPECT_NE(Status(0), "Frame Rate: 1000.0");
+}
+
+TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings)
+{
+    Store("EXPOCOUNT", "250");
+    Store("EXPODELAY", "40");
+    Store("CAPFILE", "JUPITER");
+    Store("CAPDIR", config.path());
+    Store("COLORMODE", "T");
+    Store("REDBALANCE", "90");
+    Store("GREENBALANCE", "80");
+    Store("BLUEBALANCE", "70");
+    Store("GAIN", "33");
+    Store("EXPOLENGTH", "2000");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 250);
+    EXPECT_EQ(C<SevenSegmentCounter>("delays")->Value(), 40);
+    EXPECT_TRUE(C<QAction>("ColorCamera1")->isChecked());
+    EXPECT_EQ(C<QSlider>("RED")->value(), 90);
+    EXPECT_EQ(C<QSlider>("GREEN")->value(), 80);
+    EXPECT_EQ(C<QSlider>("BLUE")->value(), 70);
+    EXPECT_EQ(C<QSlider>("Gain")->value(), 33);
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), 100) << "the stored exposure is not read";
+    EXPECT_TRUE(C<QToolButton>("butCapture")->isEnabled());
+    EXPECT_EQ(BaseName(), "JUPITER");
+    // Colour gains: the largest slider gets the whole gain.
+    EXPECT_EQ(Cap()._rgain, 33u);
+    EXPECT_EQ(Cap()._ggain, 29u);  // 80 / 90 * 33 = 29.3
+
+    C<QSlider>("Gain")->setValue(45);
+    C<QSpinBox>("expo")->setValue(1500);
+    C<SevenSegmentCounter>("delays")->SetValue(900);  // the delay is stored as it was read at start
+    C<SevenSegmentCounter>("expos")->SetValue(12);
+    C<QAction>("ColorCamera1")->trigger();  // colour off
+    Close();
+    EXPECT_EQ(Stored("GAIN"), "45");
+    EXPECT_EQ(Stored("EXPOLENGTH"), "1500");
+    EXPECT_EQ(Stored("EXPODELAY"), "40");
+    EXPECT_EQ(Stored("EXPOCOUNT"), "12");
+    EXPECT_EQ(Stored("COLORMODE"), "F");
+    EXPECT_EQ(Stored("REDBALANCE"), "50");
+    EXPECT_EQ(Stored("CAPFILE"), "JUPITER");
+    EXPECT_EQ(Stored("CAPDIR"), config.path());
+}
+
+TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack)
+{
+    Store("COLORMODE", "t");
+    Store("REDBALANCE", "");
+    Store("GAIN", "abc");
+    Store("EXPOCOUNT", "");
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(C<QAction>("ColorCamera1")->isChecked());
+    // Grey mode moves the three balance bars together; the empty red value
+    // read as 0 lands on the bar's lowest position before that.
+    EXPECT_EQ(C<QSlider>("Gain")->value(), 10);
+    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0);
+}
+
+TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<QSlider>("_expot")->value(), 250) << "100 ms sits at position 250";
+    C<QSlider>("_expot")->setValue(3000);  // a drag
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), 3000);
+    EXPECT_EQ(Cap().length, 3000);
+    EXPECT_EQ(C<QLabel>("Label5")->text(), "3000ms");
+    C<QMenu>("expopup")->actions()[2]->trigger();  // "1000ms"
+    EXPECT_EQ(C<QSlider>("_expot")->maximum(), 1000);
+    EXPECT_EQ(C<QSlider>("_expot")->value(), 1000);
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), 1000);
+    C<QSpinBox>("expo")->setValue(7000);  // typed
+    EXPECT_EQ(C<QSlider>("_expot")->value(), 1000) << "at the slider's maximum";
+    C<QMenu>("expopup")->actions()[0]->trigger();  // "100ms"
+    C<QSpinBox>("expo")->setValue(100);
+    EXPECT_EQ(C<QSlider>("_expot")->value(), 100);
+    // A later drag still reaches the exposure: no echo flag was left standing.
+    C<QSlider>("_expot")->setValue(40);
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), 40);
+}
+
+TEST_F(MainWindowTest, PictureAndSensorControls)
+{
+    ASSERT_TRUE(Start());
+    C<QSlider>("Gain")->setValue(7);
+    EXPECT_EQ(C<QLabel>("Label6")->text(), "007%");
+    C<QSlider>("vblank")->setValue(0);
+    EXPECT_EQ(C<QLabel>("Label10")->text(), "025");
+
+    C<QSlider>("_WHITE")->setValue(101);
+    C<QSlider>("_BLACK")->setValue(101);
+    EXPECT_EQ(C<QSlider>("_BLACK")->value(), 100) << "black is pushed back below white";
+    C<QSlider>("_WHITE")->setValue(100);
+    EXPECT_EQ(C<QSlider>("_WHITE")->value(), 101) << "white is pushed back above black";
+
+    // A 640 x 480 sub-frame dragged to the top of the miniature.
+    C<QSlider>("__width")->setValue(160);
+    C<QSlider>("__height")->setValue(120);
+    auto *miniature = C<SensorMiniature>("full");
+    emit miniature->MouseDown(QPoint(56, 0));
+    emit miniature->MouseUp(QPoint(56, 0));
+    EXPECT_EQ(Cap()._offsety, 1056u);
+    EXPECT_EQ(Cap()._height, 480u);
+    EXPECT_EQ(Status(1), "Subframe: (688,0) -> (1328x480)");
+    EXPECT_EQ(C<SevenSegmentCounter>("HRES")->Value(), 640);
+
+    C<QAction>("N2x2Binning1")->trigger();
+    EXPECT_EQ(Cap().binning_code, 2);
+    EXPECT_EQ(C<SevenSegmentCounter>("HRES")->Value(), 320);
+    Run(500);
+    EXPECT_EQ(WorkingBitmap().Width(), 320);
+}
+
+TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether)
+{
+    Store("COLORMODE", "T");
+    ASSERT_TRUE(Start());
+    C<QSlider>("RED")->setValue(100);
+    C<QSlider>("GREEN")->setValue(50);
+    C<QSlider>("BLUE")->setValue(25);
+    C<QSlider>("Gain")->setValue(80);
+    EXPECT_EQ(Cap()._rgain, 80u);
+    EXPECT_EQ(Cap()._ggain, 40u);
+    EXPECT_EQ(Cap()._bgain, 20u);
+    EXPECT_FALSE(C<QAction>("MenuItem2")->isEnabled()) << "no SER for a colour camera";
+    C<QAction>("ColorCamera1")->trigger();
+    EXPECT_EQ(C<QSlider>("RED")->value(), 50);
+    EXPECT_EQ(C<QSlider>("BLUE")->value(), 50);
+    EXPECT_FALSE(C<QSlider>("RED")->isEnabled());
+    EXPECT_EQ(Cap()._bgain, 80u);
+    EXPECT_TRUE(C<QAction>("MenuItem2")->isEnabled());
+    C<QSlider>("GREEN")->setValue(70);  // grey mode: the others follow
+    EXPECT_EQ(C<QSlider>("RED")->value(), 70);
+}
+
+TEST_F(MainWindowTest, RecordsThroughTheCaptureButton)
+{
+    QTemporaryDir captures;
+    Store("CAPFILE", "MARS");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "3");
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);  // 320 x 240
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();  // SER
+    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER");
+    C<QToolButton>("butCapture")->click();
+    ASSERT_TRUE(Recorder().Recording());
+    C<QAction>("FIT2")->trigger();
+    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER") << "the kind cannot change while recording";
+    EXPECT_EQ(Recorder()._MODE, MODE_SER);
+    for (int i = 0; i < 100 && Recorder().Recording(); ++i) Run(50);
+    EXPECT_FALSE(Recorder().Recording());
+    EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "the button comes up by itself";
+    const QString file = captures.filePath("MARS_00000.SER");
+    ASSERT_TRUE(QFile::exists(file));
+    EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * 320 * 240);
+}
+
+TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem)
+{
+    ASSERT_TRUE(Start());
+    C<QToolButton>("butCapture")->setEnabled(true);
+    C<QToolButton>("butCapture")->click();
+    EXPECT_FALSE(Recorder().Recording());
+    QApplication::processEvents();
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), InterfaceTexts{}.SETAVIFILE);
+    box->close();
+    C<QToolButton>("butCapture")->click();  // the stop path brings the button back up
+    EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked());
+}
+
+TEST_F(MainWindowTest, MinimisingIsIgnored)
+{
+    ASSERT_TRUE(Start());
+    W().setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+    EXPECT_FALSE(W().windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, ClosingDuringAFiveSecondExposureIsPromptAndSaves)
+{
+    ASSERT_TRUE(Start());
+    C<QSpinBox>("expo")->setValue(5000);
+    Run(1500);  // the camera is now inside a 5 s exposure
+    C<QSlider>("Gain")->setValue(22);
+    const qint64 took = Close();
+    EXPECT_LT(took, 2000);
+    EXPECT_EQ(Stored("GAIN"), "22");
+    EXPECT_EQ(Stored("EXPOLENGTH"), "5000");
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheCameraNoLongerAnswersIsPrompt)
+{
+    qputenv("OMTRIX_SIM_FAULT", "hang:3");
+    ASSERT_TRUE(Start());
+    Run(1000);
+    C<QSlider>("Gain")->setValue(61);
+    const qint64 took = Close();
+    EXPECT_LT(took, THREAD_STOP_WAIT_MS + 1000);
+    EXPECT_EQ(Stored("GAIN"), "61");
+}
+
+TEST_F(MainWindowTest, ClosingDuringARecordingFinishesItsFile)
+{
+    QTemporaryDir captures;
+    Store("CAPFILE", "SATURN");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "0");  // until stopped
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();
+    C<QToolButton>("butCapture")->click();
+    Run(500);
+    Close();
+    const QString file = captures.filePath("SATURN_00000.SER");
+    QFile ser(file);
+    ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+    const QByteArray header = ser.read(178);
+    const uint32_t count = uint8_t(header[38]) | uint8_t(header[39]) << 8 |
+                           uint8_t(header[40]) << 16 | uint32_t(uint8_t(header[41])) << 24;
+    EXPECT_GT(count, 0u);
+    EXPECT_EQ(ser.size(), 178 + int64_t(count) * 320 * 240) << "the count matches the frames";
+}
+
+TEST_F(MainWindowTest, NoCameraEndsTheStartWithTheMessage)
+{
+    qputenv("OMTRIX_SIM_FAULT", "no-camera");
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->close();
+        }
+    });
+    answer.start(50);
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(shown, "No camera detected");
+    form.reset();
+}
