@@ -9,18 +9,17 @@
 #include "app/main_window.h"
 
 TAboutBox::TAboutBox(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-{
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("About"));
     setFixedSize(837, 553);
     setAutoFillBackground(true);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(40, 40, 40, 30);
-    auto *product = new QLabel(
-        tr("Halvesk\u00ae Omtrix for High-Res Tervulon Planetary Imager && AutoGuider")
-            .replace(QStringLiteral("&&"), QStringLiteral("&")),
-        this);
+    auto *product =
+        new QLabel(tr("Halvesk\u00ae Omtrix for High-Res Tervulon Planetary Imager && AutoGuider")
+                       .replace(QStringLiteral("&&"), QStringLiteral("&")),
+                   this);
     product->setStyleSheet(QStringLiteral("font: bold 16pt;"));
     product->setWordWrap(true);
     ProductVersion = new QLabel(tr("Version") + VERSION_TEXT, this);
@@ -44,4 +43,3 @@ TAboutBox::TAboutBox(QWidget *parent)
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }
-

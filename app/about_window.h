@@ -9,7 +9,7 @@ class QPushButton;
 // main window; its OK button hides it.
 class TAboutBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget *parent = nullptr);
 
     QLabel *ProductVersion = nullptr;

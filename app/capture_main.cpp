@@ -5,8 +5,7 @@
 
 #include "app/headless_capture.h"
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -21,8 +20,10 @@ int main(int argc, char *argv[])
         return EXIT_BAD_ARGUMENTS;
     }
 
-    HeadlessCapture capture([&](const QString &status) { err << status << "\n" << Qt::flush; },
-                            [&](const QString &file) { out << file << "\n" << Qt::flush; });
+    HeadlessCapture capture([&](const QString &status) { err << status << "\n"
+                                                             << Qt::flush; },
+                            [&](const QString &file) { out << file << "\n"
+                                                           << Qt::flush; });
     const CaptureReport report =
         capture.Run(QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME, options);
     if (report.exit_code != EXIT_DONE) {

@@ -13,8 +13,7 @@
 
 namespace {
 
-bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t &value)
-{
+bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t &value) {
     bool ok = false;
     const int32_t number = text.toInt(&ok, 10);
     if (!ok || number < minimum || number > maximum) {
@@ -26,8 +25,7 @@ bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t 
 
 // The sub-frame as the main window would set it from its sliders (units of
 // 4 sensor pixels) and binning: centred on the sensor.
-SubFrame CentredSubFrame(const CaptureOptions &options)
-{
+SubFrame CentredSubFrame(const CaptureOptions &options) {
     SubFrame frame;
     SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning,
                   FrameSize{});
@@ -36,8 +34,7 @@ SubFrame CentredSubFrame(const CaptureOptions &options)
 
 }  // namespace
 
-bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error)
-{
+bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error) {
     QCommandLineParser parser;
     parser.addOptions({
         {"dir", "Folder that receives the files.", "DIR"},
@@ -120,7 +117,8 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     options.colour = parser.isSet("colour");
     options.iris = parser.isSet("iris");
     if (options.colour && options.mode == MODE_SER) {
-        error = QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
+        error =
+            QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
         return false;
     }
     return true;
@@ -128,21 +126,18 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
                                  std::function<void(const QString &)> file_created)
-    : progress_(std::move(progress)), file_created_(std::move(file_created))
-{
-    recorder_ = std::make_unique<TAVIExport>(frames_, capture_, driver_,
-                                             static_cast<RecorderUi &>(*this));
+    : progress_(std::move(progress)), file_created_(std::move(file_created)) {
+    recorder_ =
+        std::make_unique<TAVIExport>(frames_, capture_, driver_, static_cast<RecorderUi &>(*this));
     recorder_->Init();
 }
 
-HeadlessCapture::~HeadlessCapture()
-{
+HeadlessCapture::~HeadlessCapture() {
     capture_.Stop();
     capture_.WaitUntilStopped(THREAD_STOP_WAIT_MS);
 }
 
-void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFrame &frame)
-{
+void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFrame &frame) {
     capture_.binning_code = options.binning;
     capture_.__color = options.colour;
     const ChannelGains gains = ComputeChannelGains(100, 100, 100, options.gain, options.colour);
@@ -156,15 +151,13 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_.delay = 0;
 }
 
-bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options)
-{
+bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options) {
     WaitUntil([this] { return first_frame_seen_; },
               static_cast<int>(options.exposure_ms + CAMERA_SILENCE_MS));
     return first_frame_seen_;
 }
 
-void HeadlessCapture::WaitUntil(const std::function<bool()> &done, int timeout_ms)
-{
+void HeadlessCapture::WaitUntil(const std::function<bool()> &done, int timeout_ms) {
     QEventLoop waiting;
     QTimer timer;
     timer.setSingleShot(true);
@@ -179,15 +172,13 @@ void HeadlessCapture::WaitUntil(const std::function<bool()> &done, int timeout_m
     waiting_ = nullptr;
 }
 
-void HeadlessCapture::Wake()
-{
+void HeadlessCapture::Wake() {
     if (waiting_) {
         waiting_->quit();
     }
 }
 
-void HeadlessCapture::WatchCamera()
-{
+void HeadlessCapture::WatchCamera() {
     if (!ended_ && capture_.Fault() == AcquisitionFault::CameraNotAnswering) {
         report_.exit_code = EXIT_CAMERA_SILENT;
         report_.error = QStringLiteral("The camera stopped answering; the recording was ended.");
@@ -195,8 +186,7 @@ void HeadlessCapture::WatchCamera()
     }
 }
 
-CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options)
-{
+CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options) {
     report_ = CaptureReport{};
     options_ = options;
     if (!QFileInfo(options.directory).isDir()) {
@@ -208,8 +198,8 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     std::string missing;
     if (!LoadCameraDriver(library_, driver_path.toStdString(), driver_, missing)) {
         report_.exit_code = EXIT_NO_DRIVER;
-        report_.error = QStringLiteral("Error loading MELKOTAR.DLL (%1)")
-                            .arg(QString::fromStdString(missing));
+        report_.error =
+            QStringLiteral("Error loading MELKOTAR.DLL (%1)").arg(QString::fromStdString(missing));
         return report_;
     }
     recorder_->namer.SetIrisNumbering(options.iris);
@@ -260,8 +250,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     return report_;
 }
 
-bool HeadlessCapture::event(QEvent *event)
-{
+bool HeadlessCapture::event(QEvent *event) {
     switch (static_cast<int>(event->type())) {
         case MSG_FRAME_READY: {
             if (!first_frame_seen_) {
@@ -287,14 +276,12 @@ bool HeadlessCapture::event(QEvent *event)
 
 // Whether a frame delivered now belongs to the recording: one of the first
 // frames it asked for, or one delivered before its end time.
-bool HeadlessCapture::ForTheRecording(uint32_t now_tick) const
-{
+bool HeadlessCapture::ForTheRecording(uint32_t now_tick) const {
     return options_.seconds ? recorder_->TakesFrames(now_tick)
                             : report_.frames_acquired < options_.count;
 }
 
-void HeadlessCapture::ShowStatus(const QString &text)
-{
+void HeadlessCapture::ShowStatus(const QString &text) {
     // A status line per frame would flood the terminal: two a second do.
     const uint32_t now = TickCount();
     if (!text.isEmpty() && now - last_progress_tick_ >= 500) {
@@ -303,22 +290,20 @@ void HeadlessCapture::ShowStatus(const QString &text)
     }
 }
 
-void HeadlessCapture::ReleaseCaptureButton()
-{
+void HeadlessCapture::ReleaseCaptureButton() {
     ended_ = true;
     Wake();
 }
 
-void HeadlessCapture::ReportWriteFailure()
-{
+void HeadlessCapture::ReportWriteFailure() {
     report_.exit_code = EXIT_WRITE_FAILED;
-    report_.error = QStringLiteral("A frame could not be written (disk full, folder gone or no"
-                                   " permission); the recording was ended, keeping the frames"
-                                   " written before it.");
+    report_.error = QStringLiteral(
+        "A frame could not be written (disk full, folder gone or no"
+        " permission); the recording was ended, keeping the frames"
+        " written before it.");
 }
 
-void HeadlessCapture::FileCreated(const QString &file_name)
-{
+void HeadlessCapture::FileCreated(const QString &file_name) {
     report_.files.append(file_name);
     file_created_(file_name);
 }

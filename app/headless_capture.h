@@ -21,7 +21,7 @@ struct CaptureOptions {
     QString directory;
     QString base_name;
     int32_t mode = MODE_SER;
-    int32_t count = 0;          // frames, or seconds with `seconds`
+    int32_t count = 0;  // frames, or seconds with `seconds`
     bool seconds = false;
     int32_t exposure_ms = 100;
     int32_t gain = 10;
@@ -40,13 +40,13 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
 // How a recording went.
 struct CaptureReport {
     int exit_code = 0;
-    QString error;                 // why it failed, for the observer
-    QStringList files;             // every file created, in order
-    int64_t frames_acquired = 0;   // frames the camera delivered for the recording
+    QString error;                // why it failed, for the observer
+    QStringList files;            // every file created, in order
+    int64_t frames_acquired = 0;  // frames the camera delivered for the recording
     int64_t frames_written = 0;
-    int64_t frame_bytes = 0;       // bytes of one frame as the camera delivers it
-    int64_t max_backlog = 0;       // most frames ever waiting for the writer
-    uint32_t elapsed_ms = 0;       // from the recording's start to its end
+    int64_t frame_bytes = 0;  // bytes of one frame as the camera delivers it
+    int64_t max_backlog = 0;  // most frames ever waiting for the writer
+    uint32_t elapsed_ms = 0;  // from the recording's start to its end
 };
 
 // Exit codes of the command.
@@ -65,7 +65,7 @@ enum CaptureExit : int {
 // panels turned into progress reports. Needs a running Qt event loop owner
 // (QCoreApplication); Run spins the loop until the recording has ended.
 class HeadlessCapture : public QObject, private RecorderUi {
-public:
+  public:
     // `progress` receives status lines; `file_created` each file as it is made.
     HeadlessCapture(std::function<void(const QString &)> progress,
                     std::function<void(const QString &)> file_created);
@@ -74,10 +74,10 @@ public:
     // Loads the camera driver from `driver_path`, records, and returns how it went.
     CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
 
-protected:
+  protected:
     bool event(QEvent *event) override;
 
-private:
+  private:
     void ShowStatus(const QString &text) override;
     void ShowMemory(const QString &) override {}
     void ReleaseCaptureButton() override;

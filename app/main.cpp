@@ -8,8 +8,7 @@
 namespace {
 
 // A dark palette: the screen at the telescope must not dazzle the observer.
-void UseNightColours(QApplication &app)
-{
+void UseNightColours(QApplication &app) {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QPalette colours;
     colours.setColor(QPalette::Window, QColor(45, 45, 48));
@@ -30,8 +29,7 @@ void UseNightColours(QApplication &app)
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     TSplash splash;
     splash.show();

@@ -31,15 +31,13 @@ constexpr QSize SMALL_SCREEN{800, 600};
 // How long the splash window shows that the camera answered.
 constexpr int CONNECTED_SPLASH_MS = 2000;
 
-void ShowError(const QString &text)
-{
+void ShowError(const QString &text) {
     QMessageBox::critical(nullptr, QStringLiteral("Omtrix"), text);
 }
 
 }  // namespace
 
-TForm1::TForm1()
-{
+TForm1::TForm1() {
     // System menu and maximise only: the window is not meant to be minimised
     // at the telescope, where it would be lost behind other windows.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -47,15 +45,16 @@ TForm1::TForm1()
     BuildForm();
 }
 
-TForm1::~TForm1() { ExitRoutine(); }
+TForm1::~TForm1() {
+    ExitRoutine();
+}
 
-bool TForm1::FormCreate(TSplash &splash)
-{
+bool TForm1::FormCreate(TSplash &splash) {
     Cap = std::make_unique<TVideoCapture>(driver_, frames_, poster_);
     Preview = std::make_unique<TPREVIEW>(preview_input_);
     Preview->Init();
-    Recorder = std::make_unique<TAVIExport>(frames_, *Cap, driver_,
-                                            static_cast<RecorderUi &>(*this));
+    Recorder =
+        std::make_unique<TAVIExport>(frames_, *Cap, driver_, static_cast<RecorderUi &>(*this));
     Recorder->Init();
 
     const QString driver_path = QApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
@@ -133,8 +132,7 @@ bool TForm1::FormCreate(TSplash &splash)
     return true;
 }
 
-void TForm1::ConnectHandlers()
-{
+void TForm1::ConnectHandlers() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(SetCaptureLocation1, &QAction::triggered, this, &TForm1::SetCaptureLocation1Click);
     connect(SetCaptureFilename1, &QAction::triggered, this, &TForm1::SetCaptureFilename1Click);
@@ -187,8 +185,7 @@ void TForm1::ConnectHandlers()
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
 }
 
-bool TForm1::event(QEvent *event)
-{
+bool TForm1::event(QEvent *event) {
     switch (static_cast<int>(event->type())) {
         case MSG_FRAME_READY:
             frame_ready_->OnFrameReady(false, TickCount());
@@ -204,8 +201,7 @@ bool TForm1::event(QEvent *event)
     }
 }
 
-void TForm1::FPSTimerTimer()
-{
+void TForm1::FPSTimerTimer() {
     switch (Cap->Fault()) {
         case AcquisitionFault::CameraNotAnswering:
             status_panels_[0]->setText(tr("Camera not answering"));
@@ -220,10 +216,11 @@ void TForm1::FPSTimerTimer()
     }
 }
 
-void TForm1::ABOUT1Click() { ShowAndWaitUntilHidden(AboutBox); }
+void TForm1::ABOUT1Click() {
+    ShowAndWaitUntilHidden(AboutBox);
+}
 
-void TForm1::changeEvent(QEvent *event)
-{
+void TForm1::changeEvent(QEvent *event) {
     // Minimising is ignored, whichever way it is asked for.
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -231,8 +228,7 @@ void TForm1::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
-{
+void TForm1::closeEvent(QCloseEvent *event) {
     ExitRoutine();
     event->accept();
     QApplication::quit();
@@ -241,8 +237,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 // Ends the run: the camera thread stops (cancelling a long exposure), an
 // open recording is finished so its files are complete, the settings are
 // written, and the thread is waited for, but never without bound.
-void TForm1::ExitRoutine()
-{
+void TForm1::ExitRoutine() {
     if (!exit_routine_installed_ || exit_routine_done_) {
         return;
     }

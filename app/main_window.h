@@ -42,7 +42,7 @@ inline constexpr const char *VERSION_TEXT = "1.3";
 // Its handlers are spread over main_window_*.cpp by subject.
 class TForm1 : public QMainWindow, private RecorderUi {
     Q_OBJECT
-public:
+  public:
     TForm1();
     ~TForm1() override;
 
@@ -50,14 +50,14 @@ public:
     // when the program must end (the message has been shown).
     bool FormCreate(TSplash &splash);
 
-protected:
+  protected:
     friend class MainWindowTest;  // looks at the camera and recorder objects in the tests
 
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
-private:
+  private:
     // main_window_form.cpp: the controls and their layout.
     void BuildForm();
     void BuildMenus();
@@ -142,7 +142,7 @@ private:
     SettingsMirror mirror_;
     SubFrame sub_frame_;
     bool dragging = false;
-    QString filename;            // capture base name
+    QString filename;  // capture base name
     QString capture_directory_;
     bool seconds_mode_ = false;  // the count button counts seconds, not frames
     bool BWPVisible = false;

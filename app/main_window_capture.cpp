@@ -16,8 +16,7 @@
 
 namespace {
 
-const char *ModeCaption(int32_t mode)
-{
+const char *ModeCaption(int32_t mode) {
     switch (mode) {
         case MODE_SER:
             return "SER";
@@ -32,8 +31,7 @@ const char *ModeCaption(int32_t mode)
 
 // A message that does not block: recording notices keep being handled
 // while it is open.
-void ShowNotice(QWidget *parent, const QString &text)
-{
+void ShowNotice(QWidget *parent, const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
                                 QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -42,8 +40,7 @@ void ShowNotice(QWidget *parent, const QString &text)
 
 }  // namespace
 
-void TForm1::butCaptureClick()
-{
+void TForm1::butCaptureClick() {
     if (!butCapture->isChecked()) {
         Recorder->StopRecording();
         SetCapturePicture(PictureDisabled);
@@ -74,10 +71,11 @@ void TForm1::butCaptureClick()
     }
 }
 
-void TForm1::SetCapturePicture(const QIcon &picture) { butCapture->setIcon(picture); }
+void TForm1::SetCapturePicture(const QIcon &picture) {
+    butCapture->setIcon(picture);
+}
 
-void TForm1::OutputKindClick(int32_t mode)
-{
+void TForm1::OutputKindClick(int32_t mode) {
     if (butCapture->isChecked()) {
         return;  // a recording may run: its kind stays
     }
@@ -86,18 +84,18 @@ void TForm1::OutputKindClick(int32_t mode)
     AcceptBaseName();
 }
 
-void TForm1::CountClick()
-{
+void TForm1::CountClick() {
     seconds_mode_ = !seconds_mode_;
     Count->setText(seconds_mode_ ? texts_.LBL_DURATION : texts_.LBL_COUNT);
 }
 
-void TForm1::IRISClick() { Recorder->namer.SetIrisNumbering(IRIS->isChecked()); }
+void TForm1::IRISClick() {
+    Recorder->namer.SetIrisNumbering(IRIS->isChecked());
+}
 
-void TForm1::SetCaptureLocation1Click()
-{
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Select save directory"),
-                                                             capture_directory_);
+void TForm1::SetCaptureLocation1Click() {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Select save directory"), capture_directory_);
     if (folder.isEmpty()) {
         return;
     }
@@ -105,15 +103,13 @@ void TForm1::SetCaptureLocation1Click()
     AcceptBaseName();
 }
 
-void TForm1::SetCaptureFilename1Click()
-{
+void TForm1::SetCaptureFilename1Click() {
     Form5->move(x() + (width() - Form5->width()) / 2, y() + 70);
     ShowAndWaitUntilHidden(Form5);
     AcceptBaseName();
 }
 
-void TForm1::AcceptBaseName()
-{
+void TForm1::AcceptBaseName() {
     filename = Form5->BaseName();
     if (filename.isEmpty() || capture_directory_.isEmpty()) {
         return;
@@ -123,14 +119,19 @@ void TForm1::AcceptBaseName()
     butCapture->setEnabled(true);
 }
 
-void TForm1::ShowStatus(const QString &text) { status_panels_[0]->setText(text); }
+void TForm1::ShowStatus(const QString &text) {
+    status_panels_[0]->setText(text);
+}
 
-void TForm1::ShowMemory(const QString &text) { status_panels_[2]->setText(text); }
+void TForm1::ShowMemory(const QString &text) {
+    status_panels_[2]->setText(text);
+}
 
-void TForm1::ReleaseCaptureButton()
-{
+void TForm1::ReleaseCaptureButton() {
     butCapture->setChecked(false);
     SetCapturePicture(PictureDisabled);
 }
 
-void TForm1::ReportWriteFailure() { ShowNotice(this, texts_.AVIERROR); }
+void TForm1::ReportWriteFailure() {
+    ShowNotice(this, texts_.AVIERROR);
+}

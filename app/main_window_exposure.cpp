@@ -7,8 +7,7 @@
 #include "app/main_window.h"
 #include "camera/exposure_controls.h"
 
-void TForm1::expoChange()
-{
+void TForm1::expoChange() {
     const int32_t old_length = Cap->length;
     Cap->length = expo->value();
     if (old_length > CANCEL_ABOVE_MS) {
@@ -30,8 +29,7 @@ void TForm1::expoChange()
     }
 }
 
-void TForm1::_expotChange()
-{
+void TForm1::_expotChange() {
     if (slider_echo_) {
         slider_echo_ = false;
         return;
@@ -42,8 +40,7 @@ void TForm1::_expotChange()
     }
 }
 
-void TForm1::MenuItem3Click(QAction *item)
-{
+void TForm1::MenuItem3Click(QAction *item) {
     const int32_t n = PresetMilliseconds(item->text().toStdString());
     if (n < 0) {
         return;
@@ -55,12 +52,15 @@ void TForm1::MenuItem3Click(QAction *item)
     _expot->setTickInterval(n / 10);
 }
 
-void TForm1::GAINChange() { UpdateRectangle(); }
+void TForm1::GAINChange() {
+    UpdateRectangle();
+}
 
-void TForm1::vblankChange()
-{
+void TForm1::vblankChange() {
     driver_.SetVBLANK(vblank->value());
     Label10->setText(QString::asprintf("%03d", vblank->value() + 25));
 }
 
-void TForm1::C1Click() { Cap->_USB = C1->isChecked() ? 1 : 0; }
+void TForm1::C1Click() {
+    Cap->_USB = C1->isChecked() ? 1 : 0;
+}

@@ -29,8 +29,7 @@ constexpr int STATUS_PANEL_WIDTHS[3] = {200, 400, 50};
 constexpr QSize MINIATURE_SIZE{113, 85};
 
 QSlider *TrackBar(Qt::Orientation orientation, int minimum, int maximum, int position,
-                  QWidget *parent)
-{
+                  QWidget *parent) {
     auto *slider = new QSlider(orientation, parent);
     slider->setRange(minimum, maximum);
     slider->setValue(position);
@@ -39,8 +38,7 @@ QSlider *TrackBar(Qt::Orientation orientation, int minimum, int maximum, int pos
 }
 
 // A vertical balance slider over a gradient from black to its colour.
-QSlider *BalanceBar(const char *colour, QWidget *parent)
-{
+QSlider *BalanceBar(const char *colour, QWidget *parent) {
     QSlider *bar = TrackBar(Qt::Vertical, 1, 100, 100, parent);
     bar->setStyleSheet(QStringLiteral("QSlider::groove:vertical { width: 10px; border-radius: 4px;"
                                       " background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
@@ -51,15 +49,13 @@ QSlider *BalanceBar(const char *colour, QWidget *parent)
     return bar;
 }
 
-QLabel *ValueLabel(const QString &text, QWidget *parent)
-{
+QLabel *ValueLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
 
-SevenSegmentCounter *Counter(int digits, QWidget *parent)
-{
+SevenSegmentCounter *Counter(int digits, QWidget *parent) {
     auto *counter = new SevenSegmentCounter(digits, parent);
     counter->setFixedSize(14 * digits + 6, 24);
     return counter;
@@ -67,8 +63,7 @@ SevenSegmentCounter *Counter(int digits, QWidget *parent)
 
 // The capture button's pictures: a ring when ready, a filled dot while
 // recording, a dim ring after a recording has ended.
-QIcon RecordPicture(QColor ring, QColor fill)
-{
+QIcon RecordPicture(QColor ring, QColor fill) {
     QPixmap picture(24, 24);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
@@ -81,8 +76,7 @@ QIcon RecordPicture(QColor ring, QColor fill)
 
 }  // namespace
 
-void TForm1::BuildMenus()
-{
+void TForm1::BuildMenus() {
     QMenu *file = menuBar()->addMenu(tr("File"));
     Exit1 = file->addAction(tr("Exit"));
 
@@ -134,8 +128,7 @@ void TForm1::BuildMenus()
     ABOUT1 = menuBar()->addAction(tr("ABOUT"));
 }
 
-QGroupBox *TForm1::BuildExposureGroup()
-{
+QGroupBox *TForm1::BuildExposureGroup() {
     GroupBox2 = new QGroupBox(tr("Exposure"));
     auto *grid = new QGridLayout(GroupBox2);
     grid->setContentsMargins(6, 4, 6, 4);
@@ -170,8 +163,7 @@ QGroupBox *TForm1::BuildExposureGroup()
     return GroupBox2;
 }
 
-QGroupBox *TForm1::BuildResolutionGroup()
-{
+QGroupBox *TForm1::BuildResolutionGroup() {
     resolution = new QGroupBox(tr("Resolution"));
     auto *grid = new QGridLayout(resolution);
     grid->setContentsMargins(6, 4, 6, 4);
@@ -216,8 +208,7 @@ QGroupBox *TForm1::BuildResolutionGroup()
     return resolution;
 }
 
-QWidget *TForm1::BuildCaptureControls()
-{
+QWidget *TForm1::BuildCaptureControls() {
     auto *group = new QGroupBox(tr("Capture"));
     auto *grid = new QGridLayout(group);
     grid->setContentsMargins(6, 4, 6, 4);
@@ -248,8 +239,9 @@ QWidget *TForm1::BuildCaptureControls()
     Count->setFocusPolicy(Qt::NoFocus);
     Count->setToolTip(tr("Count frames or seconds"));
     expos = Counter(4, group);
-    expos->setToolTip(tr("Frames (or seconds) to record; 0 = until stopped. Mouse wheel"
-                         " changes it."));
+    expos->setToolTip(
+        tr("Frames (or seconds) to record; 0 = until stopped. Mouse wheel"
+           " changes it."));
     Label3 = new QLabel(tr("Delay (ms)"), group);
     delays = Counter(6, group);
     delays->setToolTip(tr("Pause between frames while recording. Mouse wheel changes it."));
@@ -262,8 +254,7 @@ QWidget *TForm1::BuildCaptureControls()
     return group;
 }
 
-QWidget *TForm1::BuildSidePanels()
-{
+QWidget *TForm1::BuildSidePanels() {
     auto *side = new QWidget;
     auto *row = new QHBoxLayout(side);
     row->setContentsMargins(0, 0, 0, 0);
@@ -301,8 +292,7 @@ QWidget *TForm1::BuildSidePanels()
     return side;
 }
 
-void TForm1::BuildForm()
-{
+void TForm1::BuildForm() {
     BuildMenus();
 
     auto *central = new QWidget(this);
@@ -353,27 +343,68 @@ void TForm1::BuildForm()
 
 // The controls carry their names, for style sheets, accessibility tools and
 // the tests that drive the window.
-void TForm1::NameControls()
-{
+void TForm1::NameControls() {
     const std::pair<QObject *, const char *> names[] = {
-        {Exit1, "Exit1"}, {SetCaptureLocation1, "SetCaptureLocation1"},
-        {SetCaptureFilename1, "SetCaptureFilename1"}, {IRIS, "IRIS"},
-        {HorizontalFlip1, "HorizontalFlip1"}, {ColorCamera1, "ColorCamera1"},
-        {N1x1Binning1, "N1x1Binning1"}, {N2x2Binning1, "N2x2Binning1"},
-        {N4x4Binning1, "N4x4Binning1"}, {C1, "C1"}, {N251, "N251"}, {N501, "N501"},
-        {N1001, "N1001"}, {N2001, "N2001"}, {N4001, "N4001"}, {ABOUT1, "ABOUT1"},
-        {expopup, "expopup"}, {VIDTYPE, "VIDTYPE"}, {MenuItem1, "MenuItem1"},
-        {MenuItem2, "MenuItem2"}, {FIT2, "FIT2"}, {BMP2, "BMP2"}, {GroupBox2, "GroupBox2"},
-        {Label2, "Label2"}, {Label5, "Label5"}, {_expot, "_expot"}, {expo, "expo"},
-        {LblGain, "LblGain"}, {Label6, "Label6"}, {Gain, "Gain"}, {resolution, "resolution"},
-        {full, "full"}, {__width, "__width"}, {__height, "__height"}, {HRES, "HRES"},
-        {VRES, "VRES"}, {vblank, "vblank"}, {Label9, "Label9"}, {Label10, "Label10"},
-        {butCapture, "butCapture"}, {Count, "Count"}, {expos, "expos"}, {Label3, "Label3"},
-        {delays, "delays"}, {ScrollBox1, "ScrollBox1"}, {Image1, "Image1"}, {_BLACK, "_BLACK"},
-        {_WHITE, "_WHITE"}, {Panel1, "Panel1"}, {RED, "RED"}, {GREEN, "GREEN"},
-        {BLUE, "BLUE"}, {Label1, "Label1"}, {Label4, "Label4"}, {Label7, "Label7"},
-        {BWPButton, "BWPButton"}, {CBButton, "CBButton"}, {status_panels_[0], "StatusPanel0"},
-        {status_panels_[1], "StatusPanel1"}, {status_panels_[2], "StatusPanel2"},
+        {Exit1, "Exit1"},
+        {SetCaptureLocation1, "SetCaptureLocation1"},
+        {SetCaptureFilename1, "SetCaptureFilename1"},
+        {IRIS, "IRIS"},
+        {HorizontalFlip1, "HorizontalFlip1"},
+        {ColorCamera1, "ColorCamera1"},
+        {N1x1Binning1, "N1x1Binning1"},
+        {N2x2Binning1, "N2x2Binning1"},
+        {N4x4Binning1, "N4x4Binning1"},
+        {C1, "C1"},
+        {N251, "N251"},
+        {N501, "N501"},
+        {N1001, "N1001"},
+        {N2001, "N2001"},
+        {N4001, "N4001"},
+        {ABOUT1, "ABOUT1"},
+        {expopup, "expopup"},
+        {VIDTYPE, "VIDTYPE"},
+        {MenuItem1, "MenuItem1"},
+        {MenuItem2, "MenuItem2"},
+        {FIT2, "FIT2"},
+        {BMP2, "BMP2"},
+        {GroupBox2, "GroupBox2"},
+        {Label2, "Label2"},
+        {Label5, "Label5"},
+        {_expot, "_expot"},
+        {expo, "expo"},
+        {LblGain, "LblGain"},
+        {Label6, "Label6"},
+        {Gain, "Gain"},
+        {resolution, "resolution"},
+        {full, "full"},
+        {__width, "__width"},
+        {__height, "__height"},
+        {HRES, "HRES"},
+        {VRES, "VRES"},
+        {vblank, "vblank"},
+        {Label9, "Label9"},
+        {Label10, "Label10"},
+        {butCapture, "butCapture"},
+        {Count, "Count"},
+        {expos, "expos"},
+        {Label3, "Label3"},
+        {delays, "delays"},
+        {ScrollBox1, "ScrollBox1"},
+        {Image1, "Image1"},
+        {_BLACK, "_BLACK"},
+        {_WHITE, "_WHITE"},
+        {Panel1, "Panel1"},
+        {RED, "RED"},
+        {GREEN, "GREEN"},
+        {BLUE, "BLUE"},
+        {Label1, "Label1"},
+        {Label4, "Label4"},
+        {Label7, "Label7"},
+        {BWPButton, "BWPButton"},
+        {CBButton, "CBButton"},
+        {status_panels_[0], "StatusPanel0"},
+        {status_panels_[1], "StatusPanel1"},
+        {status_panels_[2], "StatusPanel2"},
     };
     for (auto [control, name] : names) {
         control->setObjectName(QLatin1String(name));

@@ -12,54 +12,45 @@
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
 
-void TForm1::BinningClick(int32_t code)
-{
+void TForm1::BinningClick(int32_t code) {
     Cap->binning_code = code;
     SetResolution();
 }
 
-void TForm1::fullMouseDown(QPoint at)
-{
+void TForm1::fullMouseDown(QPoint at) {
     DrawMini(at.x(), at.y());
     dragging = true;
 }
 
-void TForm1::fullMouseMove(QPoint at)
-{
+void TForm1::fullMouseMove(QPoint at) {
     if (dragging) {
         DrawMini(at.x(), at.y());
     }
 }
 
-void TForm1::fullMouseUp(QPoint at)
-{
+void TForm1::fullMouseUp(QPoint at) {
     dragging = false;
     DrawMini(at.x(), at.y());
     UpdateRectangle();
     ShowSubframeText();  // the window moved: the status bar follows
 }
 
-void TForm1::ShowSubframeText()
-{
-    status_panels_[1]->setText(
-        QString::fromStdString(SubframeText(sub_frame_, Cap->binning_code)));
+void TForm1::ShowSubframeText() {
+    status_panels_[1]->setText(QString::fromStdString(SubframeText(sub_frame_, Cap->binning_code)));
 }
 
-void TForm1::DrawMini(int32_t x, int32_t y)
-{
+void TForm1::DrawMini(int32_t x, int32_t y) {
     ::DrawMini(sub_frame_, x, y);
     DrawMini2();
 }
 
-void TForm1::DrawMini2()
-{
+void TForm1::DrawMini2() {
     QRect outline = full->Subframe();
     outline.moveTo(sub_frame_.sx / MINI_SCALE, sub_frame_.sy / MINI_SCALE);
     full->SetSubframe(outline);
 }
 
-void TForm1::SetResolution()
-{
+void TForm1::SetResolution() {
     const int32_t code = Cap->binning_code;
     const FrameSize shown = ::SetResolution(sub_frame_, __width->value(), __height->value(), code,
                                             FrameSize{HRES->Value(), VRES->Value()});
@@ -74,8 +65,7 @@ void TForm1::SetResolution()
     ShowSubframeText();
 }
 
-void TForm1::UpdateRectangle()
-{
+void TForm1::UpdateRectangle() {
     // Any change of the window or the gains ends a running recording: its
     // frames must all have the settings it started with.
     Recorder->count = 0;

@@ -9,8 +9,7 @@
 #include "app/output_names_window.h"
 #include "widgets/seven_segment_counter.h"
 
-void TForm1::ReadStoredSettings()
-{
+void TForm1::ReadStoredSettings() {
     const SettingsStore store;
     auto read = [&](const char *name, const QString &fallback) {
         return store.ReadSetting(QString::fromLatin1(name), fallback);
@@ -34,8 +33,7 @@ void TForm1::ReadStoredSettings()
     Gain->setValue(SettingInteger(read("GAIN", DEFAULT_GAIN), 10));
 }
 
-void TForm1::InitSettingsMirror()
-{
+void TForm1::InitSettingsMirror() {
     mirror_.EXPOLENGTH = QString::number(expo->value());
     mirror_.EXPOCOUNT = QString::number(expos->Value());
     mirror_.CAPFILE = filename;

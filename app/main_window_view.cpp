@@ -10,8 +10,7 @@
 #include "preview/colour_balance.h"
 #include "widgets/preview_image.h"
 
-void TForm1::_BLACKChange()
-{
+void TForm1::_BLACKChange() {
     if (_BLACK->value() >= _WHITE->value()) {
         _BLACK->setValue(_BLACK->value() - 1);  // runs this handler again with the new value
         return;
@@ -19,8 +18,7 @@ void TForm1::_BLACKChange()
     Preview->_BlackPoint = _BLACK->value();
 }
 
-void TForm1::_WHITEChange()
-{
+void TForm1::_WHITEChange() {
     if (_BLACK->value() >= _WHITE->value()) {
         _WHITE->setValue(_WHITE->value() + 1);
         return;
@@ -29,8 +27,7 @@ void TForm1::_WHITEChange()
 }
 
 // In grey mode the three bars move together; in either mode the gains follow.
-void TForm1::BalanceChange(QSlider *changed)
-{
+void TForm1::BalanceChange(QSlider *changed) {
     if (!ColorCamera1->isChecked()) {
         for (QSlider *bar : {RED, GREEN, BLUE}) {
             if (bar != changed) {
@@ -42,8 +39,7 @@ void TForm1::BalanceChange(QSlider *changed)
     UpdateRectangle();
 }
 
-void TForm1::ColorCamera1Click()
-{
+void TForm1::ColorCamera1Click() {
     const bool colour = ColorCamera1->isChecked();
     Cap->__color = colour;
     Preview->__color = colour;
@@ -71,17 +67,17 @@ void TForm1::ColorCamera1Click()
     }
 }
 
-void TForm1::HorizontalFlip1Click() { Preview->HFLIP = HorizontalFlip1->isChecked(); }
+void TForm1::HorizontalFlip1Click() {
+    Preview->HFLIP = HorizontalFlip1->isChecked();
+}
 
-void TForm1::ZoomClick(int32_t scale_percent)
-{
+void TForm1::ZoomClick(int32_t scale_percent) {
     Preview->_SCALE = scale_percent;
     ScrollBox1->horizontalScrollBar()->setValue(0);
     ScrollBox1->verticalScrollBar()->setValue(0);
 }
 
-void TForm1::BWPButtonClick()
-{
+void TForm1::BWPButtonClick() {
     BWPVisible = !BWPVisible;
     if (BWPVisible) {
         CBVisible = false;
@@ -89,8 +85,7 @@ void TForm1::BWPButtonClick()
     FormResize();
 }
 
-void TForm1::CBButtonClick()
-{
+void TForm1::CBButtonClick() {
     CBVisible = !CBVisible;
     if (CBVisible) {
         BWPVisible = false;
@@ -100,8 +95,7 @@ void TForm1::CBButtonClick()
 
 // Shows the side panel that is switched on, if any; the layout gives the
 // picture whatever width is left.
-void TForm1::FormResize()
-{
+void TForm1::FormResize() {
     _BLACK->setVisible(BWPVisible);
     _WHITE->setVisible(BWPVisible);
     Panel1->setVisible(CBVisible);
@@ -109,8 +103,7 @@ void TForm1::FormResize()
     CBButton->setChecked(CBVisible);
 }
 
-void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position)
-{
+void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
     if (button != Qt::RightButton) {
         return;
     }

@@ -6,8 +6,7 @@
 #include <QPushButton>
 
 TForm5::TForm5(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-{
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("Output File Names"));
     setFixedSize(280, 132);
     setAutoFillBackground(true);
@@ -36,21 +35,22 @@ TForm5::TForm5(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-QString TForm5::BaseName() const { return Edit1->text(); }
+QString TForm5::BaseName() const {
+    return Edit1->text();
+}
 
-void TForm5::SetBaseName(const QString &name)
-{
+void TForm5::SetBaseName(const QString &name) {
     Edit1->setText(name);
     Edit1Change();
 }
 
-void TForm5::Edit1Change() { Label2->setText(Edit1->text() + "_n.[BMP/FIT/AVI/SER]"); }
+void TForm5::Edit1Change() {
+    Label2->setText(Edit1->text() + "_n.[BMP/FIT/AVI/SER]");
+}
 
-void TForm5::Button1Click()
-{
+void TForm5::Button1Click() {
     if (Edit1->text().isEmpty()) {
         Edit1->setText(QStringLiteral("CAPTURE"));
     }
     hide();
 }
-

@@ -11,7 +11,7 @@ class QPushButton;
 // waits (with the event loop running) until it hides.
 class TForm5 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TForm5(QWidget *parent = nullptr);
 
     QString BaseName() const;
@@ -24,7 +24,7 @@ public:
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
 
-private:
+  private:
     void Edit1Change();
     void Button1Click();
 };

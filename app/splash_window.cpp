@@ -8,8 +8,7 @@
 
 #include "app/main_window.h"
 
-TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
-{
+TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setFixedSize(677, 443);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());
@@ -26,16 +25,14 @@ TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint
     ShowStatus(QStringLiteral("."), Qt::red);
 }
 
-void TSplash::ShowStatus(const QString &text, const QColor &colour)
-{
+void TSplash::ShowStatus(const QString &text, const QColor &colour) {
     Label2->setText(text);
     Label2->setStyleSheet(
         QStringLiteral("color: %1; font: bold 10pt 'Verdana';").arg(colour.name()));
     QApplication::processEvents();
 }
 
-void TSplash::paintEvent(QPaintEvent *)
-{
+void TSplash::paintEvent(QPaintEvent *) {
     // The picture: a banded planet on a white ground.
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -8,16 +8,16 @@ class QLabel;
 // status line telling how the camera connection goes.
 class TSplash : public QWidget {
     Q_OBJECT
-public:
+  public:
     TSplash();
 
     // Shows `text` in the status line and lets it paint at once.
     void ShowStatus(const QString &text, const QColor &colour);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
 };

@@ -22,10 +22,10 @@ constexpr int W = FULL_WIDTH;
 constexpr int H = FULL_HEIGHT;
 constexpr int ROUNDS = 15;
 
-bool ConversionRatios(const CameraDriver &driver)
-{
+bool ConversionRatios(const CameraDriver &driver) {
     std::vector<uint8_t> frame(size_t(W) * H);
-    for (size_t i = 0; i < frame.size(); ++i) frame[i] = uint8_t(i * 2654435761u >> 24);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = uint8_t(i * 2654435761u >> 24);
     Bitmap24 bitmap(W, H);
     std::vector<uint8_t> source(bitmap.ByteCount(), 77);
     std::vector<uint8_t> target(bitmap.ByteCount());
@@ -43,16 +43,18 @@ bool ConversionRatios(const CameraDriver &driver)
     const double demosaic =
         BestOf(ROUNDS, [&] { driver.debayerImage(frame.data(), colour.Bits(), W, H - 1); });
 
-    std::printf("Conversions of a %d x %d frame, as multiples of a memcpy of the %zu output "
-                "bytes (%.2f ms):\n",
-                W, H, target.size(), copy * 1e3);
+    std::printf(
+        "Conversions of a %d x %d frame, as multiples of a memcpy of the %zu output "
+        "bytes (%.2f ms):\n",
+        W, H, target.size(), copy * 1e3);
     struct Row {
         const char *name;
         double seconds, target;
     };
     bool all_met = true;
-    for (const Row row : {Row{"grey to 24-bit", grey, 1.5}, Row{"black/white stretch", stretch, 1.5},
-                          Row{"horizontal flip", flip, 1.5}, Row{"demosaic", demosaic, 4.0}}) {
+    for (const Row row :
+         {Row{"grey to 24-bit", grey, 1.5}, Row{"black/white stretch", stretch, 1.5},
+          Row{"horizontal flip", flip, 1.5}, Row{"demosaic", demosaic, 4.0}}) {
         const double ratio = row.seconds / copy;
         const bool met = ratio <= row.target;
         all_met &= met;
@@ -63,8 +65,7 @@ bool ConversionRatios(const CameraDriver &driver)
 }
 
 // The camera on its own: exposures back to back, nothing done with them.
-double CameraOnlyRate(const CameraDriver &driver, double seconds)
-{
+double CameraOnlyRate(const CameraDriver &driver, double seconds) {
     DriverSemaphore semaphore;
     driver.ExposureSemaphore(semaphore.Handle());
     std::vector<uint8_t> buffer(FRAME_BLOCK_BYTES);
@@ -72,7 +73,8 @@ double CameraOnlyRate(const CameraDriver &driver, double seconds)
     const double start = NowSeconds();
     while (NowSeconds() - start < seconds) {
         driver.ThreadedExposure(buffer.data());
-        if (!semaphore.Wait(5000)) break;
+        if (!semaphore.Wait(5000))
+            break;
         ++frames;
     }
     return frames / (NowSeconds() - start);
@@ -80,14 +82,10 @@ double CameraOnlyRate(const CameraDriver &driver, double seconds)
 
 // The main window's message handling without the window.
 class PreviewPath : public QObject {
-public:
-    explicit PreviewPath(const CameraDriver &driver) : driver_(driver)
-    {
-        renderer.Init();
-    }
+  public:
+    explicit PreviewPath(const CameraDriver &driver) : driver_(driver) { renderer.Init(); }
 
-    bool event(QEvent *event) override
-    {
+    bool event(QEvent *event) override {
         switch (static_cast<int>(event->type())) {
             case MSG_FRAME_READY:
                 ++notices;
@@ -115,8 +113,7 @@ public:
     size_t max_backlog = 0;
 };
 
-bool PipelineRate(const CameraDriver &driver)
-{
+bool PipelineRate(const CameraDriver &driver) {
     constexpr double kSeconds = 3.0;
     driver.SetFrame(0, 0, 320, 240);
     driver.SetBinning(1);
@@ -141,22 +138,22 @@ bool PipelineRate(const CameraDriver &driver)
 
     std::printf("\nLive view, 320 x 240, zero exposure:\n");
     std::printf("  camera alone        %8.1f frames/s\n", camera_rate);
-    std::printf("  camera + preview    %8.1f frames/s  (%.2f of the camera's rate), "
-                "%lld rendered\n",
-                pipeline_rate, pipeline_rate / camera_rate, static_cast<long long>(path.renders));
+    std::printf(
+        "  camera + preview    %8.1f frames/s  (%.2f of the camera's rate), "
+        "%lld rendered\n",
+        pipeline_rate, pipeline_rate / camera_rate, static_cast<long long>(path.renders));
     std::printf("  most frames queued  %8zu  (the list holds about one frame when keeping up)\n",
                 path.max_backlog);
     std::printf("  frames left after   %8zu\n", left);
     const bool kept_up = pipeline_rate >= 0.9 * camera_rate && path.max_backlog <= 3 && left == 0;
-    std::printf("  %s\n", kept_up ? "ok: the camera is the limit"
-                                  : "THE PIPELINE FELL BEHIND THE CAMERA");
+    std::printf("  %s\n",
+                kept_up ? "ok: the camera is the limit" : "THE PIPELINE FELL BEHIND THE CAMERA");
     return kept_up;
 }
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     DynamicLibrary library;
     CameraDriver driver;

@@ -16,8 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -33,8 +33,7 @@ struct Case {
     int32_t height;
     int frames;
 
-    int64_t FileFrameBytes() const
-    {
+    int64_t FileFrameBytes() const {
         return mode == MODE_AVI ? int64_t{width} * 3 * height : int64_t{width} * height;
     }
 };
@@ -46,15 +45,13 @@ constexpr Case CASES[] = {
     {"AVI 640x480", MODE_AVI, 640, 480, 600},
 };
 
-void RemoveFiles(const QString &folder)
-{
+void RemoveFiles(const QString &folder) {
     for (const QString &name : QDir(folder).entryList(QDir::Files)) {
         QFile::remove(folder + "/" + name);
     }
 }
 
-bool RecordFromCamera(const Case &c, const QString &folder)
-{
+bool RecordFromCamera(const Case &c, const QString &folder) {
     CaptureOptions options;
     options.directory = folder;
     options.base_name = QStringLiteral("camera");
@@ -73,21 +70,21 @@ bool RecordFromCamera(const Case &c, const QString &folder)
     }
     const double seconds = report.elapsed_ms / 1e3;
     const bool kept_up = report.frames_acquired == report.frames_written;
-    std::printf("  %-14s %6.1f frames/s %7.1f MB/s   acquired %4lld  written %4lld  most queued"
-                " %lld  %s\n",
-                c.name, report.frames_written / seconds,
-                c.FileFrameBytes() * report.frames_written / 1e6 / seconds,
-                static_cast<long long>(report.frames_acquired),
-                static_cast<long long>(report.frames_written),
-                static_cast<long long>(report.max_backlog), kept_up ? "ok" : "FRAMES LOST");
+    std::printf(
+        "  %-14s %6.1f frames/s %7.1f MB/s   acquired %4lld  written %4lld  most queued"
+        " %lld  %s\n",
+        c.name, report.frames_written / seconds,
+        c.FileFrameBytes() * report.frames_written / 1e6 / seconds,
+        static_cast<long long>(report.frames_acquired),
+        static_cast<long long>(report.frames_written), static_cast<long long>(report.max_backlog),
+        kept_up ? "ok" : "FRAMES LOST");
     return kept_up;
 }
 
 // Seconds to write `frames` frames of `frame_bytes` with one write each, as
 // plainly as the system allows. The frames come from a ring of separate
 // blocks, as a recording's frames do, not from one block the cache keeps hot.
-double RawWriteSeconds(const QString &file_name, int64_t frame_bytes, int frames)
-{
+double RawWriteSeconds(const QString &file_name, int64_t frame_bytes, int frames) {
     constexpr int kBlocks = 8;
     std::vector<std::vector<uint8_t>> blocks(kBlocks);
     for (int i = 0; i < kBlocks; ++i) {
@@ -95,7 +92,8 @@ double RawWriteSeconds(const QString &file_name, int64_t frame_bytes, int frames
     }
     const int fd =
         ::open(QFile::encodeName(file_name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     double seconds = 0;
     for (int i = 0; i < frames; ++i) {
         const std::vector<uint8_t> &frame = blocks[i % kBlocks];
@@ -124,14 +122,13 @@ class NoUi : public RecorderUi {
     void ReportWriteFailure() override { failed = true; }
     void FileCreated(const QString &) override {}
 
-public:
+  public:
     bool failed = false;
 };
 
 // Seconds the recorder spends writing `frames` queued frames (queueing them
 // is not counted); negative when a write failed.
-double RecorderSeconds(const Case &c, const QString &folder, const CameraDriver &driver)
-{
+double RecorderSeconds(const Case &c, const QString &folder, const CameraDriver &driver) {
     FrameList frames;
     NoMessages poster;
     TVideoCapture capture(driver, frames, poster);
@@ -145,7 +142,8 @@ double RecorderSeconds(const Case &c, const QString &folder, const CameraDriver 
     request.count = c.frames;
     request.frame_width = c.width;
     request.frame_height = c.height;
-    if (recorder.StartRecording(request, 0) != StartResult::Started) return -1;
+    if (recorder.StartRecording(request, 0) != StartResult::Started)
+        return -1;
     double seconds = 0;
     for (int i = 0; i <= c.frames; ++i) {
         PImageLst frame = NewFrame(c.width, c.height, std::string());
@@ -160,8 +158,7 @@ double RecorderSeconds(const Case &c, const QString &folder, const CameraDriver 
 
 // The best of three alternating runs each, every run starting with the
 // system's write-back done, so neither side inherits the other's dirty pages.
-bool WriterAgainstRawWrite(const Case &c, const QString &folder, const CameraDriver &driver)
-{
+bool WriterAgainstRawWrite(const Case &c, const QString &folder, const CameraDriver &driver) {
     double raw = 1e9;
     double writer = 1e9;
     for (int round = 0; round < 3; ++round) {
@@ -178,21 +175,22 @@ bool WriterAgainstRawWrite(const Case &c, const QString &folder, const CameraDri
     }
     const double megabytes = c.FileFrameBytes() * double(c.frames) / 1e6;
     const double ratio = raw / writer;
-    std::printf("  %-14s recorder %7.1f MB/s (%6.1f frames/s)   raw write %7.1f MB/s   "
-                "ratio %.2f  %s\n",
-                c.name, megabytes / writer, c.frames / writer, megabytes / raw, ratio,
-                ratio >= 0.9 ? "ok" : "SLOWER THAN TARGET");
+    std::printf(
+        "  %-14s recorder %7.1f MB/s (%6.1f frames/s)   raw write %7.1f MB/s   "
+        "ratio %.2f  %s\n",
+        c.name, megabytes / writer, c.frames / writer, megabytes / raw, ratio,
+        ratio >= 0.9 ? "ok" : "SLOWER THAN TARGET");
     return ratio >= 0.9;
 }
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     DynamicLibrary library;
     CameraDriver driver;
-    if (!LoadDriverBesideBenchmarks(library, driver)) return 2;
+    if (!LoadDriverBesideBenchmarks(library, driver))
+        return 2;
     // Into the build folder's own disk, not a memory-backed /tmp, unless asked.
     const QString base = qEnvironmentVariable("OMTRIX_BENCH_DIR", QDir::currentPath());
     QTemporaryDir folder(base + "/bench-recording-XXXXXX");
@@ -203,9 +201,12 @@ int main(int argc, char *argv[])
     std::printf("Recordings from the simulated camera, zero-length exposures, into %s:\n",
                 qPrintable(folder.path()));
     bool all_met = true;
-    for (const Case &c : CASES) all_met &= RecordFromCamera(c, folder.path());
-    std::printf("\nThe recorder writing queued frames against a raw sequential write of the "
-                "same bytes (target: ratio >= 0.9):\n");
-    for (const Case &c : CASES) all_met &= WriterAgainstRawWrite(c, folder.path(), driver);
+    for (const Case &c : CASES)
+        all_met &= RecordFromCamera(c, folder.path());
+    std::printf(
+        "\nThe recorder writing queued frames against a raw sequential write of the "
+        "same bytes (target: ratio >= 0.9):\n");
+    for (const Case &c : CASES)
+        all_met &= WriterAgainstRawWrite(c, folder.path(), driver);
     return all_met ? 0 : 1;
 }

@@ -11,16 +11,14 @@
 
 #include "camera/driver_api.h"
 
-inline double NowSeconds()
-{
+inline double NowSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 // The best of `rounds` timings of `work`, in seconds: the least disturbed run.
 template <typename Work>
-double BestOf(int rounds, Work &&work)
-{
+double BestOf(int rounds, Work &&work) {
     double best = 1e9;
     for (int i = 0; i < rounds; ++i) {
         const double start = NowSeconds();
@@ -30,8 +28,7 @@ double BestOf(int rounds, Work &&work)
     return best;
 }
 
-inline bool LoadDriverBesideBenchmarks(DynamicLibrary &library, CameraDriver &driver)
-{
+inline bool LoadDriverBesideBenchmarks(DynamicLibrary &library, CameraDriver &driver) {
     std::string missing;
     const std::string path =
         (QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME).toStdString();

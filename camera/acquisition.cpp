@@ -8,8 +8,7 @@
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
 
-double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms)
-{
+double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms) {
     int32_t sum = 0;
     for (int32_t interval : intervals_ms) {
         sum += interval;
@@ -22,8 +21,7 @@ namespace {
 // A frame whose exposure the camera never finished may still be written by
 // the driver, so its block is never freed; keeping it reachable here tells
 // leak checkers that this is on purpose.
-void AbandonToDriver(PImageLst frame)
-{
+void AbandonToDriver(PImageLst frame) {
     static std::mutex mutex;
     static std::vector<PImageLst> abandoned;
     std::lock_guard lock(mutex);
@@ -33,12 +31,9 @@ void AbandonToDriver(PImageLst frame)
 }  // namespace
 
 TVideoCapture::TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster)
-    : driver_(driver), frames_(frames), poster_(poster)
-{
-}
+    : driver_(driver), frames_(frames), poster_(poster) {}
 
-TVideoCapture::~TVideoCapture()
-{
+TVideoCapture::~TVideoCapture() {
     Stop();
     if (thread_.joinable()) {
         if (WaitUntilStopped(THREAD_STOP_WAIT_MS)) {
@@ -50,23 +45,20 @@ TVideoCapture::~TVideoCapture()
     }
 }
 
-bool TVideoCapture::Connect()
-{
+bool TVideoCapture::Connect() {
     connected = driver_.openUSB(0) == 1;
     return connected;
 }
 
 void TVideoCapture::UpdateInfo(uint32_t width, uint32_t height, uint32_t offsety,
-                               uint32_t offsetx)
-{
+                               uint32_t offsetx) {
     _width = width;
     _height = height;
     _offsety = offsety;
     _offsetx = offsetx;
 }
 
-void TVideoCapture::Resume()
-{
+void TVideoCapture::Resume() {
     if (thread_.joinable()) {
         return;
     }
@@ -78,15 +70,13 @@ void TVideoCapture::Resume()
     thread_ = std::thread([this] { Execute(); });
 }
 
-bool TVideoCapture::WaitUntilStopped(uint32_t timeout_ms)
-{
+bool TVideoCapture::WaitUntilStopped(uint32_t timeout_ms) {
     std::unique_lock lock(finished_mutex_);
     return finished_changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
                                       [this] { return finished_; });
 }
 
-std::array<int32_t, 5> TVideoCapture::FrameIntervals() const
-{
+std::array<int32_t, 5> TVideoCapture::FrameIntervals() const {
     std::array<int32_t, 5> intervals{};
     for (size_t i = 0; i < intervals.size(); ++i) {
         intervals[i] = frame_intervals_[i].load(std::memory_order_relaxed);
@@ -94,15 +84,13 @@ std::array<int32_t, 5> TVideoCapture::FrameIntervals() const
     return intervals;
 }
 
-void TVideoCapture::Finish()
-{
+void TVideoCapture::Finish() {
     std::lock_guard lock(finished_mutex_);
     finished_ = true;
     finished_changed_.notify_all();
 }
 
-void TVideoCapture::RecordFrameInterval()
-{
+void TVideoCapture::RecordFrameInterval() {
     const uint32_t now = TickCount();
     if (previous_pass_start_ != 0) {
         frame_intervals_[interval_index_].store(static_cast<int32_t>(now - previous_pass_start_),
@@ -112,8 +100,7 @@ void TVideoCapture::RecordFrameInterval()
     previous_pass_start_ = TickCount();
 }
 
-void TVideoCapture::ProgramCamera()
-{
+void TVideoCapture::ProgramCamera() {
     width = _width;
     height = _height;
     offsetx = _offsetx;
@@ -137,11 +124,10 @@ void TVideoCapture::ProgramCamera()
 // waited for, since the driver may yet write into the frame's block. Returns
 // true when the driver released the frame, false when the run flag was
 // cleared and the camera did not give the frame back after a cancel.
-bool TVideoCapture::AwaitExposure(int32_t exposure_ms)
-{
+bool TVideoCapture::AwaitExposure(int32_t exposure_ms) {
     const uint32_t started = TickCount();
-    const uint32_t silence_limit = static_cast<uint32_t>(std::max(exposure_ms, 0)) +
-                                   CAMERA_SILENCE_MS;
+    const uint32_t silence_limit =
+        static_cast<uint32_t>(std::max(exposure_ms, 0)) + CAMERA_SILENCE_MS;
     bool reported = false;
     while (!sem.Wait(RUN_FLAG_POLL_MS)) {
         if (!continue_) {
@@ -160,21 +146,19 @@ bool TVideoCapture::AwaitExposure(int32_t exposure_ms)
     return true;
 }
 
-void TVideoCapture::SleepWhileRunning(uint32_t ms)
-{
+void TVideoCapture::SleepWhileRunning(uint32_t ms) {
     const uint32_t started = TickCount();
     while (continue_) {
         const uint32_t elapsed = TickCount() - started;
         if (elapsed >= ms) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms - elapsed,
-                                                                       RUN_FLAG_POLL_MS)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min(ms - elapsed, RUN_FLAG_POLL_MS)));
     }
 }
 
-void TVideoCapture::Execute()
-{
+void TVideoCapture::Execute() {
     SetCurrentThreadPriority(ThreadPriority::Highest);
     _USB = 0;
     _capturing = false;

@@ -40,7 +40,7 @@ double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms);
 // `binning_code` and the flags at any time; this thread reads each whole once
 // per pass, so a change takes effect with the next frame.
 class TVideoCapture {
-public:
+  public:
     TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster);
     ~TVideoCapture();
     TVideoCapture(const TVideoCapture &) = delete;
@@ -77,14 +77,14 @@ public:
     // pass of each recording, so a recording gets the settings asked for at
     // its start even when it starts before the next pass; then they freeze.
     std::atomic<uint32_t> recording_starts{0};
-    std::atomic<uint32_t> _USB{0};        // 1 = fast transfer mode
-    std::atomic<int32_t> binning_code{1}; // 1 = 1x1, 2 = 2x2, 3 = 4x4
-    std::atomic<int32_t> length{100};     // exposure in ms
-    std::atomic<int32_t> delay{0};        // pause after each frame in ms
-    std::atomic<bool> continue_{false};   // run flag of the loop
+    std::atomic<uint32_t> _USB{0};         // 1 = fast transfer mode
+    std::atomic<int32_t> binning_code{1};  // 1 = 1x1, 2 = 2x2, 3 = 4x4
+    std::atomic<int32_t> length{100};      // exposure in ms
+    std::atomic<int32_t> delay{0};         // pause after each frame in ms
+    std::atomic<bool> continue_{false};    // run flag of the loop
     std::atomic<bool> connected{false};
 
-private:
+  private:
     void Execute();
     void ProgramCamera();
     bool AwaitExposure(int32_t exposure_ms);

@@ -4,14 +4,13 @@ namespace {
 
 // Entries a complete driver has although the program never calls them.
 constexpr const char *REQUIRED_UNCALLED_ENTRIES[] = {
-    "DEBUG",     "closeUSB",      "Exposure",  "SETBUFFERMODE", "GETBUFFER",
+    "DEBUG",         "closeUSB",  "Exposure",  "SETBUFFERMODE", "GETBUFFER",
     "debayerBuffer", "getVIDPID", "getbufptr", "bufferCopy",
 };
 
 template <typename Function>
 bool Resolve(const DynamicLibrary &library, const char *name, Function &entry,
-             std::string &missing)
-{
+             std::string &missing) {
     entry = reinterpret_cast<Function>(library.Symbol(name));
     if (!entry && missing.empty()) {
         missing = name;
@@ -22,8 +21,7 @@ bool Resolve(const DynamicLibrary &library, const char *name, Function &entry,
 }  // namespace
 
 bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDriver &driver,
-                      std::string &missing)
-{
+                      std::string &missing) {
     missing.clear();
     if (!library.Open(path)) {
         missing = library.LastError();

@@ -4,8 +4,7 @@
 
 #include "platform/rounding.h"
 
-int32_t ExposureSliderPosition(int32_t exposure_ms)
-{
+int32_t ExposureSliderPosition(int32_t exposure_ms) {
     const int32_t c = exposure_ms;
     if (c < 1000) {
         return RoundHalfEven(c * 2.5);
@@ -16,8 +15,7 @@ int32_t ExposureSliderPosition(int32_t exposure_ms)
     return 50000;
 }
 
-int32_t PresetMilliseconds(const std::string &caption)
-{
+int32_t PresetMilliseconds(const std::string &caption) {
     std::string text = caption;
     if (const size_t amp = text.find('&'); amp != std::string::npos) {
         text.erase(amp, 1);

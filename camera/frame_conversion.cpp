@@ -6,8 +6,7 @@
 #include "preview/picture_conversion.h"
 
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
-                   Bitmap24 &bitmap)
-{
+                   Bitmap24 &bitmap) {
     if (!colour) {
         GreyToBitmap(frame.Data, frame.w, frame.h, bitmap);
         return;

@@ -12,11 +12,10 @@ namespace {
 // only needs the bytes its last frame used zeroed, where a new block would
 // cost a zero-fill of all 6 MB (or a page fault per 4 KB) for every frame.
 class SpareBlocks {
-public:
+  public:
     static constexpr size_t MAX_SPARE = 4;
 
-    uint8_t *Take()
-    {
+    uint8_t *Take() {
         Spare spare{};
         {
             std::lock_guard lock(mutex_);
@@ -30,8 +29,7 @@ public:
         return spare.block;
     }
 
-    void Give(uint8_t *block, size_t used_bytes)
-    {
+    void Give(uint8_t *block, size_t used_bytes) {
         {
             std::lock_guard lock(mutex_);
             if (spares_.size() < MAX_SPARE) {
@@ -42,12 +40,12 @@ public:
         std::free(block);
     }
 
-    ~SpareBlocks()
-    {
-        for (const Spare &spare : spares_) std::free(spare.block);
+    ~SpareBlocks() {
+        for (const Spare &spare : spares_)
+            std::free(spare.block);
     }
 
-private:
+  private:
     struct Spare {
         uint8_t *block;
         size_t used_bytes;
@@ -56,16 +54,14 @@ private:
     std::vector<Spare> spares_;
 };
 
-SpareBlocks &Spares()
-{
+SpareBlocks &Spares() {
     static SpareBlocks spares;
     return spares;
 }
 
 }  // namespace
 
-PImageLst NewFrame(int32_t w, int32_t h, std::string text)
-{
+PImageLst NewFrame(int32_t w, int32_t h, std::string text) {
     uint8_t *data = Spares().Take();
     if (!data) {
         return nullptr;
@@ -82,8 +78,7 @@ PImageLst NewFrame(int32_t w, int32_t h, std::string text)
     return frame;
 }
 
-void FreeFrame(PImageLst frame)
-{
+void FreeFrame(PImageLst frame) {
     if (!frame) {
         return;
     }
@@ -94,8 +89,7 @@ void FreeFrame(PImageLst frame)
     delete frame;
 }
 
-void FrameList::AppendFrame(PImageLst frame)
-{
+void FrameList::AppendFrame(PImageLst frame) {
     frame->Next = nullptr;
     std::lock_guard lock(mutex_);
     if (tail_) {
@@ -107,8 +101,7 @@ void FrameList::AppendFrame(PImageLst frame)
     ++count_;
 }
 
-void FrameList::RemoveOldestFrame()
-{
+void FrameList::RemoveOldestFrame() {
     PImageLst oldest;
     {
         std::lock_guard lock(mutex_);
@@ -125,8 +118,7 @@ void FrameList::RemoveOldestFrame()
     FreeFrame(oldest);  // outside the lock: freeing 6 MB must not hold up the camera
 }
 
-void FrameList::ClearFrameList()
-{
+void FrameList::ClearFrameList() {
     PImageLst frames;
     {
         std::lock_guard lock(mutex_);
@@ -141,20 +133,17 @@ void FrameList::ClearFrameList()
     }
 }
 
-PImageLst FrameList::Oldest() const
-{
+PImageLst FrameList::Oldest() const {
     std::lock_guard lock(mutex_);
     return head_;
 }
 
-PImageLst FrameList::Newest() const
-{
+PImageLst FrameList::Newest() const {
     std::lock_guard lock(mutex_);
     return tail_;
 }
 
-size_t FrameList::Count() const
-{
+size_t FrameList::Count() const {
     std::lock_guard lock(mutex_);
     return count_;
 }

@@ -16,11 +16,11 @@ inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
 // One acquired frame: 8-bit samples, row-major, the first row being the
 // bottom row of the picture (a colour camera's raw mosaic in the same layout).
 struct ImageLst {
-    uint8_t *Data = nullptr;  // FRAME_BLOCK_BYTES, zero-filled; w x h used
-    int32_t w = 0;            // samples per row, after binning
-    int32_t h = 0;            // rows, after binning
-    ImageLst *Next = nullptr; // the next newer frame; null at the newest
-    std::string TS;           // stamp text built before the exposure; may be empty
+    uint8_t *Data = nullptr;   // FRAME_BLOCK_BYTES, zero-filled; w x h used
+    int32_t w = 0;             // samples per row, after binning
+    int32_t h = 0;             // rows, after binning
+    ImageLst *Next = nullptr;  // the next newer frame; null at the newest
+    std::string TS;            // stamp text built before the exposure; may be empty
 };
 using PImageLst = ImageLst *;
 
@@ -36,7 +36,7 @@ void FreeFrame(PImageLst frame);
 // frees them only in RemoveOldestFrame and ClearFrameList; it has no length
 // limit, frames wait as long as nobody removes them.
 class FrameList {
-public:
+  public:
     FrameList() = default;
     ~FrameList() { ClearFrameList(); }
     FrameList(const FrameList &) = delete;
@@ -55,7 +55,7 @@ public:
     PImageLst Newest() const;
     size_t Count() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     PImageLst head_ = nullptr;  // oldest
     PImageLst tail_ = nullptr;  // newest

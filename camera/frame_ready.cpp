@@ -7,12 +7,9 @@
 FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &capture,
                                      const CameraDriver &driver, MessagePoster &poster,
                                      PreviewInput *preview)
-    : frames_(frames), capture_(capture), driver_(driver), poster_(poster), preview_(preview)
-{
-}
+    : frames_(frames), capture_(capture), driver_(driver), poster_(poster), preview_(preview) {}
 
-void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
-{
+void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted) {
     AnalysisCopy &analysis = preview_->analysis;
     if (analysis_wanted) {
         std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
@@ -22,14 +19,12 @@ void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
     analysis.H = frame.h;
 }
 
-bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) const
-{
+bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) const {
     return !preview_->previewed_while_recording ||
            now_tick - preview_->last_recording_preview_tick > RECORDING_PREVIEW_INTERVAL_MS;
 }
 
-void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick)
-{
+void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick) {
     const bool recording = capture_._capturing;
     // While recording, a frame that will not be shown is not converted
     // either: the GUI thread's time belongs to the writer then.

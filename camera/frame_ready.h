@@ -12,7 +12,7 @@
 // preview and, while a recording runs, hands every frame to the recorder.
 // GUI thread only. The headless capture command uses it without a preview.
 class FrameReadyHandler {
-public:
+  public:
     // `preview` may be null: frames then go only to the recorder (or away).
     FrameReadyHandler(FrameList &frames, const TVideoCapture &capture, const CameraDriver &driver,
                       MessagePoster &poster, PreviewInput *preview);
@@ -21,7 +21,7 @@ public:
     // focus window is visible and needs the untouched samples.
     void OnFrameReady(bool analysis_wanted, uint32_t now_tick);
 
-private:
+  private:
     void FillPreview(const ImageLst &frame, bool analysis_wanted);
     bool RecordingPreviewDue(uint32_t now_tick) const;
 

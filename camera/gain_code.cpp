@@ -2,8 +2,7 @@
 
 #include "platform/rounding.h"
 
-int32_t GainCode(uint32_t gain_percent)
-{
+int32_t GainCode(uint32_t gain_percent) {
     // (g + 1) * 15 is formed exactly before the division, so the rows that
     // land on a half (g = 69 gives 10.5) round as they should.
     double x = (gain_percent + 1) * 15 / 100.0;

@@ -5,8 +5,7 @@
 
 namespace {
 
-void KeepInsideFarEdges(SubFrame &frame)
-{
+void KeepInsideFarEdges(SubFrame &frame) {
     if (frame.sx + frame.sw > FULL_WIDTH) {
         frame.sx = FULL_WIDTH - frame.sw;
     }
@@ -15,16 +14,14 @@ void KeepInsideFarEdges(SubFrame &frame)
     }
 }
 
-void KeepInsideNearEdges(SubFrame &frame)
-{
+void KeepInsideNearEdges(SubFrame &frame) {
     frame.sx = std::max(frame.sx, 0);
     frame.sy = std::max(frame.sy, 0);
 }
 
 }  // namespace
 
-void DrawMini(SubFrame &frame, int32_t x, int32_t y)
-{
+void DrawMini(SubFrame &frame, int32_t x, int32_t y) {
     frame.sx = x * MINI_SCALE - frame.sw / 2;
     frame.sy = y * MINI_SCALE - frame.sheight / 2;
     KeepInsideNearEdges(frame);
@@ -34,8 +31,7 @@ void DrawMini(SubFrame &frame, int32_t x, int32_t y)
 }
 
 FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
-                        int32_t binning_code, FrameSize shown)
-{
+                        int32_t binning_code, FrameSize shown) {
     const int32_t s = BinningShift(binning_code);
     frame.sw = width_position * 4;
     if (binning_code == 2) {
@@ -52,17 +48,15 @@ FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_
     return now;
 }
 
-void KeepOnSensor(SubFrame &frame)
-{
+void KeepOnSensor(SubFrame &frame) {
     KeepInsideNearEdges(frame);
     KeepInsideFarEdges(frame);
 }
 
-std::string SubframeText(const SubFrame &frame, int32_t binning_code)
-{
+std::string SubframeText(const SubFrame &frame, int32_t binning_code) {
     const int32_t s = BinningShift(binning_code);
     char text[80];
-    std::snprintf(text, sizeof(text), "Subframe: (%d,%d) -> (%dx%d)", frame.sx >> s,
-                  frame.sy >> s, (frame.sx + frame.sw) >> s, (frame.sy + frame.sheight) >> s);
+    std::snprintf(text, sizeof(text), "Subframe: (%d,%d) -> (%dx%d)", frame.sx >> s, frame.sy >> s,
+                  (frame.sx + frame.sw) >> s, (frame.sy + frame.sheight) >> s);
     return text;
 }

@@ -25,7 +25,9 @@ struct FrameSize {
 };
 
 // The binning shift of a binning code (1 = 1x1, 2 = 2x2, 3 = 4x4).
-inline int32_t BinningShift(int32_t binning_code) { return binning_code - 1; }
+inline int32_t BinningShift(int32_t binning_code) {
+    return binning_code - 1;
+}
 
 // Centres the sub-frame on the miniature point (x, y), keeps it on the
 // sensor and puts its corner on even coordinates (the colour mosaic's phase).
@@ -42,8 +44,7 @@ void KeepOnSensor(SubFrame &frame);
 
 // The sensor counts its y offset from its bottom edge, the edge opposite the
 // picture's top, because the frame's first row is the picture's bottom row.
-inline int32_t SensorYOffset(const SubFrame &frame)
-{
+inline int32_t SensorYOffset(const SubFrame &frame) {
     return FULL_HEIGHT - frame.sheight - frame.sy;
 }
 

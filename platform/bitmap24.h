@@ -9,7 +9,7 @@
 // bottom-up (the lowest-addressed row is the picture's bottom row) and each
 // row is padded to a multiple of 4 bytes.
 class Bitmap24 {
-public:
+  public:
     Bitmap24() = default;
     Bitmap24(int32_t width, int32_t height) { SetSize(width, height); }
 
@@ -28,14 +28,13 @@ public:
     const uint8_t *Bits() const { return pixels_.get(); }
     // Row `index` counted from the bottom (the lowest-addressed row).
     uint8_t *Row(int32_t index) { return pixels_.get() + static_cast<size_t>(index) * Stride(); }
-    const uint8_t *Row(int32_t index) const
-    {
+    const uint8_t *Row(int32_t index) const {
         return pixels_.get() + static_cast<size_t>(index) * Stride();
     }
 
     static int32_t StrideFor(int32_t width) { return (width * 3 + 3) & ~3; }
 
-private:
+  private:
     std::unique_ptr<uint8_t[]> pixels_;
     size_t capacity_ = 0;
     int32_t width_ = 0;

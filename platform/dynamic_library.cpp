@@ -3,31 +3,29 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-bool DynamicLibrary::Open(const std::string &path)
-{
+bool DynamicLibrary::Open(const std::string &path) {
     Close();
     handle_ = reinterpret_cast<void *>(LoadLibraryA(path.c_str()));
-    if (!handle_) last_error_ = "cannot load " + path;
+    if (!handle_)
+        last_error_ = "cannot load " + path;
     return handle_ != nullptr;
 }
 
-void DynamicLibrary::Close()
-{
-    if (handle_) FreeLibrary(reinterpret_cast<HMODULE>(handle_));
+void DynamicLibrary::Close() {
+    if (handle_)
+        FreeLibrary(reinterpret_cast<HMODULE>(handle_));
     handle_ = nullptr;
 }
 
-void *DynamicLibrary::Symbol(const char *name) const
-{
-    return handle_ ? reinterpret_cast<void *>(
-                         GetProcAddress(reinterpret_cast<HMODULE>(handle_), name))
-                   : nullptr;
+void *DynamicLibrary::Symbol(const char *name) const {
+    return handle_
+               ? reinterpret_cast<void *>(GetProcAddress(reinterpret_cast<HMODULE>(handle_), name))
+               : nullptr;
 }
 #else
 #include <dlfcn.h>
 
-bool DynamicLibrary::Open(const std::string &path)
-{
+bool DynamicLibrary::Open(const std::string &path) {
     Close();
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
@@ -37,16 +35,17 @@ bool DynamicLibrary::Open(const std::string &path)
     return handle_ != nullptr;
 }
 
-void DynamicLibrary::Close()
-{
-    if (handle_) dlclose(handle_);
+void DynamicLibrary::Close() {
+    if (handle_)
+        dlclose(handle_);
     handle_ = nullptr;
 }
 
-void *DynamicLibrary::Symbol(const char *name) const
-{
+void *DynamicLibrary::Symbol(const char *name) const {
     return handle_ ? dlsym(handle_, name) : nullptr;
 }
 #endif
 
-DynamicLibrary::~DynamicLibrary() { Close(); }
+DynamicLibrary::~DynamicLibrary() {
+    Close();
+}

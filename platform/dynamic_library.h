@@ -5,7 +5,7 @@
 // A shared library loaded at run time, its entries looked up by name. The
 // library stays loaded until Close or destruction.
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary &) = delete;
@@ -20,7 +20,7 @@ public:
     // The loader's explanation of the last failure.
     std::string LastError() const { return last_error_; }
 
-private:
+  private:
     void *handle_ = nullptr;
     std::string last_error_;
 };

@@ -3,8 +3,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-uint64_t FreePhysicalMemoryBytes()
-{
+uint64_t FreePhysicalMemoryBytes() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof(status);
     return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
@@ -13,8 +12,7 @@ uint64_t FreePhysicalMemoryBytes()
 #include <cstdio>
 #include <cstring>
 
-uint64_t FreePhysicalMemoryBytes()
-{
+uint64_t FreePhysicalMemoryBytes() {
     // MemAvailable counts reclaimable cache too, which is what an observer
     // means by free memory before a long recording.
     std::FILE *file = std::fopen("/proc/meminfo", "r");

@@ -15,13 +15,14 @@
 #if defined(__GNUC__) && defined(__x86_64__)
 #define OMTRIX_HAVE_VBMI_PATH 1
 #define OMTRIX_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
-inline bool CpuHasVbmi()
-{
-    static const bool has = __builtin_cpu_supports("avx512vbmi") &&
-                            __builtin_cpu_supports("avx512bw");
+inline bool CpuHasVbmi() {
+    static const bool has =
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
     return has;
 }
 #else
 #define OMTRIX_HAVE_VBMI_PATH 0
-inline bool CpuHasVbmi() { return false; }
+inline bool CpuHasVbmi() {
+    return false;
+}
 #endif

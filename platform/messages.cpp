@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-void QtMessagePoster::Post(MainWindowMessage message)
-{
+void QtMessagePoster::Post(MainWindowMessage message) {
     QCoreApplication::postEvent(receiver_, new QEvent(static_cast<QEvent::Type>(message)));
 }

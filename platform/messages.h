@@ -16,7 +16,7 @@ enum MainWindowMessage : int {
 // Where the workers' messages go. The main window and the headless capture
 // command each register their receiver once at start.
 class MessagePoster {
-public:
+  public:
     virtual ~MessagePoster() = default;
     virtual void Post(MainWindowMessage message) = 0;
 };
@@ -24,10 +24,10 @@ public:
 // Posts to a QObject living on the GUI thread; its event() sees an event whose
 // type() is the message number.
 class QtMessagePoster : public MessagePoster {
-public:
+  public:
     explicit QtMessagePoster(QObject *receiver) : receiver_(receiver) {}
     void Post(MainWindowMessage message) override;
 
-private:
+  private:
     QObject *receiver_;
 };

@@ -5,12 +5,9 @@
 #include <ctime>
 
 CountingSemaphore::CountingSemaphore(int32_t initial, int32_t maximum)
-    : count_(initial), maximum_(maximum)
-{
-}
+    : count_(initial), maximum_(maximum) {}
 
-bool CountingSemaphore::Release()
-{
+bool CountingSemaphore::Release() {
     {
         std::lock_guard lock(mutex_);
         if (count_ >= maximum_) {
@@ -22,8 +19,7 @@ bool CountingSemaphore::Release()
     return true;
 }
 
-bool CountingSemaphore::Wait(uint32_t timeout_ms)
-{
+bool CountingSemaphore::Wait(uint32_t timeout_ms) {
     std::unique_lock lock(mutex_);
     if (!available_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
                              [this] { return count_ > 0; })) {
@@ -37,23 +33,26 @@ bool CountingSemaphore::Wait(uint32_t timeout_ms)
 #include <windows.h>
 
 DriverSemaphore::DriverSemaphore() : handle_(CreateSemaphoreW(nullptr, 0, 1, L"EXPOSURE")) {}
-DriverSemaphore::~DriverSemaphore() { CloseHandle(handle_); }
-bool DriverSemaphore::Wait(uint32_t timeout_ms)
-{
+DriverSemaphore::~DriverSemaphore() {
+    CloseHandle(handle_);
+}
+bool DriverSemaphore::Wait(uint32_t timeout_ms) {
     return WaitForSingleObject(handle_, timeout_ms) == WAIT_OBJECT_0;
 }
-void DriverSemaphore::Drain()
-{
+void DriverSemaphore::Drain() {
     while (WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0) {
     }
 }
 #else
 
-DriverSemaphore::DriverSemaphore() { sem_init(&semaphore_, 0, 0); }
-DriverSemaphore::~DriverSemaphore() { sem_destroy(&semaphore_); }
+DriverSemaphore::DriverSemaphore() {
+    sem_init(&semaphore_, 0, 0);
+}
+DriverSemaphore::~DriverSemaphore() {
+    sem_destroy(&semaphore_);
+}
 
-bool DriverSemaphore::Wait(uint32_t timeout_ms)
-{
+bool DriverSemaphore::Wait(uint32_t timeout_ms) {
     timespec deadline{};
     clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += timeout_ms / 1000;
@@ -70,8 +69,7 @@ bool DriverSemaphore::Wait(uint32_t timeout_ms)
     return true;
 }
 
-void DriverSemaphore::Drain()
-{
+void DriverSemaphore::Drain() {
     while (sem_trywait(&semaphore_) == 0) {
     }
 }

@@ -14,7 +14,7 @@ using DriverSemaphoreHandle = sem_t *;
 // A counting semaphore with a maximum count; releasing past the maximum is
 // refused rather than counted. Every wait is bounded.
 class CountingSemaphore {
-public:
+  public:
     CountingSemaphore(int32_t initial, int32_t maximum);
 
     // Adds one to the count; false when the count is already at its maximum.
@@ -22,7 +22,7 @@ public:
     // Takes one from the count, waiting at most timeout_ms; false on time-out.
     bool Wait(uint32_t timeout_ms);
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable available_;
     int32_t count_;
@@ -33,7 +33,7 @@ private:
 // driver gets the platform's own semaphore object, since it releases it with
 // the platform's call (sem_post, ReleaseSemaphore); maximum count 1.
 class DriverSemaphore {
-public:
+  public:
     DriverSemaphore();
     ~DriverSemaphore();
     DriverSemaphore(const DriverSemaphore &) = delete;
@@ -46,7 +46,7 @@ public:
     // released after its wait was given up), so the count never exceeds one.
     void Drain();
 
-private:
+  private:
 #if defined(_WIN32)
     void *handle_;
 #else

@@ -2,17 +2,12 @@
 
 SettingsStore::SettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Zelvaro"), QStringLiteral("Omtrix")))
-{
-}
+                                            QStringLiteral("Zelvaro"), QStringLiteral("Omtrix"))) {}
 
 SettingsStore::SettingsStore(const QString &file_name)
-    : settings_(std::make_unique<QSettings>(file_name, QSettings::IniFormat))
-{
-}
+    : settings_(std::make_unique<QSettings>(file_name, QSettings::IniFormat)) {}
 
-QString SettingsStore::ReadSetting(const QString &name, const QString &fallback) const
-{
+QString SettingsStore::ReadSetting(const QString &name, const QString &fallback) const {
     if (name.isEmpty() || settings_->status() != QSettings::NoError || !settings_->contains(name)) {
         return fallback;
     }
@@ -25,16 +20,14 @@ QString SettingsStore::ReadSetting(const QString &name, const QString &fallback)
     return value.toString();
 }
 
-void SettingsStore::WriteSetting(const QString &name, const QString &text)
-{
+void SettingsStore::WriteSetting(const QString &name, const QString &text) {
     if (name.isEmpty()) {
         return;
     }
     settings_->setValue(name, text);
 }
 
-bool SettingsStore::Flush()
-{
+bool SettingsStore::Flush() {
     settings_->sync();
     return settings_->status() == QSettings::NoError;
 }

@@ -9,7 +9,7 @@
 // One object serves one batch of reads or writes; writes reach the file when
 // it is destroyed or flushed.
 class SettingsStore {
-public:
+  public:
     // The user's own store, or an explicit file (tests use a temporary one).
     SettingsStore();
     explicit SettingsStore(const QString &file_name);
@@ -22,6 +22,6 @@ public:
     // Writes pending values to disk; false when the store could not be written.
     bool Flush();
 
-private:
+  private:
     std::unique_ptr<QSettings> settings_;
 };

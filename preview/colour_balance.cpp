@@ -6,8 +6,7 @@
 #include "platform/rounding.h"
 
 ChannelGains ComputeChannelGains(int32_t red, int32_t green, int32_t blue, int32_t gain,
-                                 bool colour)
-{
+                                 bool colour) {
     if (!colour) {
         return {gain, gain, gain};
     }
@@ -22,8 +21,7 @@ ChannelGains ComputeChannelGains(int32_t red, int32_t green, int32_t blue, int32
 }
 
 BalancePositions WhiteBalanceFromPatch(const QImage &picture, int32_t x, int32_t y,
-                                       BalancePositions current)
-{
+                                       BalancePositions current) {
     x = std::max(10, std::min(x, picture.width() - 10));
     y = std::max(10, std::min(y, picture.height() - 10));
     int64_t sum_red = 0;

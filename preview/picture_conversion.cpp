@@ -14,8 +14,7 @@
 namespace {
 
 OMTRIX_HOT_LOOP void GreyRow(const uint8_t *__restrict source, uint8_t *__restrict pixel,
-                             int32_t w)
-{
+                             int32_t w) {
     for (int32_t x = 0; x < w; ++x) {
         const uint8_t s = source[x];
         pixel[3 * x] = s;
@@ -24,8 +23,7 @@ OMTRIX_HOT_LOOP void GreyRow(const uint8_t *__restrict source, uint8_t *__restri
     }
 }
 
-void FlipPixels(uint8_t *row, int32_t first, int32_t last)
-{
+void FlipPixels(uint8_t *row, int32_t first, int32_t last) {
     for (int32_t left = first, right = last; left < right; ++left, --right) {
         for (int c = 0; c < 3; ++c) {
             std::swap(row[3 * left + c], row[3 * right + c]);
@@ -33,16 +31,14 @@ void FlipPixels(uint8_t *row, int32_t first, int32_t last)
     }
 }
 
-OMTRIX_HOT_LOOP void StretchBytes(const uint8_t *__restrict table, uint8_t *bytes, size_t count)
-{
+OMTRIX_HOT_LOOP void StretchBytes(const uint8_t *__restrict table, uint8_t *bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         bytes[i] = table[bytes[i]];
     }
 }
 
 OMTRIX_HOT_LOOP void BgrRowToRgb32(const uint8_t *__restrict source, uint32_t *__restrict target,
-                                   int32_t w)
-{
+                                   int32_t w) {
     for (int32_t x = 0; x < w; ++x) {
         target[x] = 0xFF000000u | (uint32_t(source[3 * x + 2]) << 16) |
                     (uint32_t(source[3 * x + 1]) << 8) | source[3 * x];
@@ -52,8 +48,7 @@ OMTRIX_HOT_LOOP void BgrRowToRgb32(const uint8_t *__restrict source, uint32_t *_
 #if OMTRIX_HAVE_VBMI_PATH
 // 256-entry table look-up, 64 bytes at a time: two 128-entry permutes, the
 // top bit of each byte choosing between them.
-OMTRIX_VBMI void StretchBytesVbmi(const uint8_t *table, uint8_t *bytes, size_t count)
-{
+OMTRIX_VBMI void StretchBytesVbmi(const uint8_t *table, uint8_t *bytes, size_t count) {
     const __m512i t0 = _mm512_loadu_si512(table);
     const __m512i t1 = _mm512_loadu_si512(table + 64);
     const __m512i t2 = _mm512_loadu_si512(table + 128);
@@ -77,8 +72,7 @@ struct MirrorOrder {
     alignas(64) uint8_t from_first_two[3][64];
     alignas(64) uint8_t from_last_two[3][64];
     uint64_t use_last_two[3] = {};
-    MirrorOrder()
-    {
+    MirrorOrder() {
         for (int j = 0; j < 192; ++j) {
             const int source = 3 * (63 - j / 3) + j % 3;  // the byte that lands at j
             from_first_two[j / 64][j % 64] = static_cast<uint8_t>(source < 128 ? source : 0);
@@ -90,8 +84,7 @@ struct MirrorOrder {
     }
 };
 
-OMTRIX_VBMI void MirrorBlock(const uint8_t *from, uint8_t *to, const MirrorOrder &order)
-{
+OMTRIX_VBMI void MirrorBlock(const uint8_t *from, uint8_t *to, const MirrorOrder &order) {
     const __m512i a = _mm512_loadu_si512(from);
     const __m512i b = _mm512_loadu_si512(from + 64);
     const __m512i c = _mm512_loadu_si512(from + 128);
@@ -107,8 +100,7 @@ OMTRIX_VBMI void MirrorBlock(const uint8_t *from, uint8_t *to, const MirrorOrder
 
 // Mirrors a row 64 pixels at a time from both ends inwards; the middle that
 // is left, under 128 pixels, goes pixel by pixel.
-OMTRIX_VBMI void FlipRowVbmi(uint8_t *row, int32_t w)
-{
+OMTRIX_VBMI void FlipRowVbmi(uint8_t *row, int32_t w) {
     static const MirrorOrder order;
     alignas(64) uint8_t left_block[192];
     int32_t left = 0;
@@ -124,16 +116,14 @@ OMTRIX_VBMI void FlipRowVbmi(uint8_t *row, int32_t w)
 
 }  // namespace
 
-void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap)
-{
+void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap) {
     bitmap.SetSize(w, h);
     for (int32_t r = 0; r < h; ++r) {
         GreyRow(samples + static_cast<size_t>(r) * w, bitmap.Row(r), w);
     }
 }
 
-void BitmapFlip(Bitmap24 &bitmap)
-{
+void BitmapFlip(Bitmap24 &bitmap) {
     const int32_t w = bitmap.Width();
     for (int32_t r = 0; r < bitmap.Height(); ++r) {
 #if OMTRIX_HAVE_VBMI_PATH
@@ -146,8 +136,7 @@ void BitmapFlip(Bitmap24 &bitmap)
     }
 }
 
-StretchTable BuildStretchTable(int32_t black_point, int32_t white_point)
-{
+StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
     int32_t b = black_point;
     int32_t w = white_point;
     if (b == w) {
@@ -174,8 +163,7 @@ StretchTable BuildStretchTable(int32_t black_point, int32_t white_point)
     return table;
 }
 
-void ApplyStretch(const StretchTable &table, uint8_t *bytes, size_t count)
-{
+void ApplyStretch(const StretchTable &table, uint8_t *bytes, size_t count) {
 #if OMTRIX_HAVE_VBMI_PATH
     if (CpuHasVbmi()) {
         StretchBytesVbmi(table.data(), bytes, count);
@@ -185,8 +173,7 @@ void ApplyStretch(const StretchTable &table, uint8_t *bytes, size_t count)
     StretchBytes(table.data(), bytes, count);
 }
 
-void BitmapToImage(const Bitmap24 &bitmap, QImage &picture)
-{
+void BitmapToImage(const Bitmap24 &bitmap, QImage &picture) {
     const int32_t w = bitmap.Width();
     const int32_t h = bitmap.Height();
     if (picture.width() != w || picture.height() != h || picture.format() != QImage::Format_RGB32) {

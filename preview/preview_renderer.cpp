@@ -2,16 +2,16 @@
 
 #include "preview/picture_conversion.h"
 
-void TPREVIEW::Init()
-{
+void TPREVIEW::Init() {
     _SCALE = 100;
     HFLIP = false;
 }
 
-void TPREVIEW::BitmapFlip() { ::BitmapFlip(input_.working_bitmap); }
+void TPREVIEW::BitmapFlip() {
+    ::BitmapFlip(input_.working_bitmap);
+}
 
-void TPREVIEW::UpdateCaption()
-{
+void TPREVIEW::UpdateCaption() {
     if (input_.preview_busy == PREVIEW_IDLE) {
         return;
     }

@@ -8,7 +8,7 @@
 // The main window's picture: the image control inside its scroll box, which
 // keeps a picture smaller than itself centred.
 class PreviewView {
-public:
+  public:
     virtual ~PreviewView() = default;
     // Shows `picture` drawn at display_width x display_height. The picture
     // stays valid, and is what gets redrawn, until the next call.
@@ -20,7 +20,7 @@ public:
 // picture on screen: mirror, black/white stretch, zoom. GUI thread only,
 // driven by MSG_RENDER_PREVIEW.
 class TPREVIEW {
-public:
+  public:
     explicit TPREVIEW(PreviewInput &input) : input_(input) {}
 
     void Init();
@@ -31,14 +31,14 @@ public:
 
     const QImage &Picture() const { return picture_; }
 
-    int32_t _BlackPoint = 0;   // 0..254
-    int32_t _WhitePoint = 255; // 1..255
+    int32_t _BlackPoint = 0;    // 0..254
+    int32_t _WhitePoint = 255;  // 1..255
     PreviewView *__FORMIMAGE = nullptr;
     bool __color = false;  // colour pictures are one row shorter than their frames
     bool HFLIP = false;
     int32_t _SCALE = 100;  // zoom in percent: 25, 50, 100, 200 or 400
 
-private:
+  private:
     PreviewInput &input_;
     QImage picture_;  // the working bitmap as drawn, top row first
 };

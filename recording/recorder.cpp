@@ -12,34 +12,32 @@
 namespace {
 
 // Whether `tick` comes before `end`, counting across the tick's wrap.
-bool Before(uint32_t tick, uint32_t end) { return static_cast<int32_t>(end - tick) > 0; }
+bool Before(uint32_t tick, uint32_t end) {
+    return static_cast<int32_t>(end - tick) > 0;
+}
 
 }  // namespace
 
 TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDriver &driver,
                        RecorderUi &ui, int64_t avi_split_bytes)
-    : frames_(frames), Cap(capture), driver_(driver), ui_(ui), avi_(namer, avi_split_bytes)
-{
+    : frames_(frames), Cap(capture), driver_(driver), ui_(ui), avi_(namer, avi_split_bytes) {
     SetTexts(InterfaceTexts{});
 }
 
-void TAVIExport::Init()
-{
+void TAVIExport::Init() {
     RecordBitmap.SetSize(FULL_WIDTH, FULL_HEIGHT);
     AVIHandle = OUTPUT_IDLE;
     namer.Reset();
 }
 
-void TAVIExport::SetTexts(const InterfaceTexts &texts)
-{
+void TAVIExport::SetTexts(const InterfaceTexts &texts) {
     _MSG_MEMORY = texts.MEMORYLEFT;
     _MSG_FRAMESLEFT = texts.FRAMES_LEFT;
     _MSG_CAPTURING = texts.CAPTURING;
     _MSG_SECLEFT = texts.SECONDSLEFT;
 }
 
-StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick)
-{
+StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {
     driver_.CancelExposure();
     if (request.capture_directory.isEmpty() || request.base_name.isEmpty()) {
         return StartResult::NoFileName;
@@ -67,15 +65,13 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     return StartResult::Started;
 }
 
-void TAVIExport::StopRecording()
-{
+void TAVIExport::StopRecording() {
     driver_.CancelExposure();
     count = 0;
     Cap.delay = 0;
 }
 
-bool TAVIExport::CreateFile(int32_t w, int32_t h)
-{
+bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     if (_MODE == MODE_FIT || _MODE == MODE_BMP) {
         AVIHandle = OUTPUT_PER_FRAME_FILES;
         return false;
@@ -102,8 +98,7 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h)
     return false;
 }
 
-void TAVIExport::ShowMemory()
-{
+void TAVIExport::ShowMemory() {
     // The panel follows every notice, but asking the system costs more than
     // writing a small frame: the figure is refreshed four times a second.
     const uint32_t now = TickCount();
@@ -116,14 +111,12 @@ void TAVIExport::ShowMemory()
     ui_.ShowMemory(memory_text_);
 }
 
-bool TAVIExport::TakesFrames(uint32_t now_tick) const
-{
+bool TAVIExport::TakesFrames(uint32_t now_tick) const {
     return count == COUNT_NO_LIMIT || count > 0 ||
            (count == COUNT_TIMED && Before(now_tick, endtime));
 }
 
-void TAVIExport::ProcessFrame(uint32_t now_tick)
-{
+void TAVIExport::ProcessFrame(uint32_t now_tick) {
     if (AVIHandle == OUTPUT_IDLE) {
         ui_.ShowStatus(QStringLiteral("Idle"));
         ShowMemory();
@@ -164,16 +157,14 @@ void TAVIExport::ProcessFrame(uint32_t now_tick)
 
 // A frame that could not be written ends the recording at once: the files
 // keep every frame written before it, and the observer is told.
-void TAVIExport::EndAfterWriteFailure()
-{
+void TAVIExport::EndAfterWriteFailure() {
     frames_.RemoveOldestFrame();
     Close();
     count = 0;
     ui_.ReportWriteFailure();
 }
 
-TAVIExport::SaveResult TAVIExport::SaveFrame()
-{
+TAVIExport::SaveResult TAVIExport::SaveFrame() {
     const PImageLst frame = frames_.Oldest();
     if (!frame) {
         return SaveResult::NothingToSave;
@@ -196,13 +187,15 @@ TAVIExport::SaveResult TAVIExport::SaveFrame()
         case MODE_FIT: {
             const QString name = namer.NextFileName(__NAME, FIT_EXTENSION);
             written = fits_.SaveFitsImage(name, RecordBitmap, Cap.__color);
-            if (written) ui_.FileCreated(name);
+            if (written)
+                ui_.FileCreated(name);
             break;
         }
         case MODE_BMP: {
             const QString name = namer.NextFileName(__NAME, BMP_EXTENSION);
             written = SaveBmpImage(name, RecordBitmap);
-            if (written) ui_.FileCreated(name);
+            if (written)
+                ui_.FileCreated(name);
             break;
         }
         default: {
@@ -221,8 +214,7 @@ TAVIExport::SaveResult TAVIExport::SaveFrame()
     return SaveResult::Written;
 }
 
-void TAVIExport::Close()
-{
+void TAVIExport::Close() {
     bool complete = true;
     if (AVIHandle == OUTPUT_SER_OPEN) {
         complete = ser_.FinishSerFile();

@@ -15,7 +15,13 @@
 #include "shell/interface_texts.h"
 
 // Output kinds of a recording.
-enum RecordingMode : int32_t { MODE_NONE = 0, MODE_AVI = 1, MODE_FIT = 2, MODE_SER = 3, MODE_BMP = 4 };
+enum RecordingMode : int32_t {
+    MODE_NONE = 0,
+    MODE_AVI = 1,
+    MODE_FIT = 2,
+    MODE_SER = 3,
+    MODE_BMP = 4
+};
 
 // Recording counter values besides a number of frames still to save.
 inline constexpr int32_t COUNT_NO_LIMIT = -10;
@@ -33,9 +39,9 @@ struct RecordingRequest {
     int32_t mode = MODE_NONE;
     int32_t exposure_ms = 100;
     int32_t delay_ms = 0;
-    int32_t count = 1;          // frames, or seconds in seconds mode; 0 = no limit
+    int32_t count = 1;  // frames, or seconds in seconds mode; 0 = no limit
     bool seconds_mode = false;
-    int32_t frame_width = 0;    // after binning
+    int32_t frame_width = 0;  // after binning
     int32_t frame_height = 0;
 };
 
@@ -49,7 +55,7 @@ enum class StartResult {
 // MSG_RECORD_FRAME notice, oldest first. Runs on the GUI thread only; the
 // acquisition thread keeps queueing meanwhile and is never held up.
 class TAVIExport {
-public:
+  public:
     TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDriver &driver,
                RecorderUi &ui, int64_t avi_split_bytes = AVI_SPLIT_BYTES);
 
@@ -83,7 +89,7 @@ public:
     QString __NAME;  // capture directory and base name
     FileNamer namer;
 
-private:
+  private:
     enum class SaveResult { Written, NothingToSave, Failed };
     SaveResult SaveFrame();
     void ShowMemory();

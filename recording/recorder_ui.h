@@ -6,7 +6,7 @@
 // status panels of the main window, or the headless capture command's
 // terminal. Called on the recorder's thread (the GUI thread).
 class RecorderUi {
-public:
+  public:
     virtual ~RecorderUi() = default;
     // The recording status panel (empty text clears it).
     virtual void ShowStatus(const QString &text) = 0;

@@ -1,7 +1,6 @@
 #include "shell/settings.h"
 
-int32_t SettingInteger(const QString &text, int32_t fallback)
-{
+int32_t SettingInteger(const QString &text, int32_t fallback) {
     for (const QChar c : text) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
             return fallback;
@@ -12,8 +11,7 @@ int32_t SettingInteger(const QString &text, int32_t fallback)
     return ok ? value : fallback;  // not ok: too large for 32 bits
 }
 
-bool SaveSettings(SettingsStore &store, const SettingsMirror &mirror)
-{
+bool SaveSettings(SettingsStore &store, const SettingsMirror &mirror) {
     store.WriteSetting(QStringLiteral("EXPOLENGTH"), mirror.EXPOLENGTH);
     store.WriteSetting(QStringLiteral("EXPODELAY"), mirror.EXPODELAY);
     store.WriteSetting(QStringLiteral("EXPOCOUNT"), mirror.EXPOCOUNT);

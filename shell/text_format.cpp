@@ -1,7 +1,6 @@
 #include "shell/text_format.h"
 
-QString FormatText(const QString &format, std::initializer_list<long long> values)
-{
+QString FormatText(const QString &format, std::initializer_list<long long> values) {
     QString result;
     result.reserve(format.size() + 16);
     auto next_value = values.begin();

@@ -3,15 +3,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PreviewImage::PreviewImage(QWidget *parent) : QWidget(parent)
-{
+PreviewImage::PreviewImage(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(0, 0);
 }
 
 void PreviewImage::ShowPicture(const QImage *picture, int32_t display_width,
-                               int32_t display_height)
-{
+                               int32_t display_height) {
     picture_ = picture;
     if (size() != QSize(display_width, display_height)) {
         setFixedSize(display_width, display_height);
@@ -19,8 +17,7 @@ void PreviewImage::ShowPicture(const QImage *picture, int32_t display_width,
     update();
 }
 
-void PreviewImage::paintEvent(QPaintEvent *event)
-{
+void PreviewImage::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     if (!picture_ || picture_->isNull() || width() == 0 || height() == 0) {
         painter.fillRect(event->rect(), Qt::black);
@@ -36,7 +33,6 @@ void PreviewImage::paintEvent(QPaintEvent *event)
     painter.drawImage(QRectF(target), *picture_, source);
 }
 
-void PreviewImage::mousePressEvent(QMouseEvent *event)
-{
+void PreviewImage::mousePressEvent(QMouseEvent *event) {
     emit MouseDown(event->button(), event->position().toPoint());
 }

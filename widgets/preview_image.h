@@ -9,19 +9,18 @@
 // paints only the part the scroll box exposes.
 class PreviewImage : public QWidget, public PreviewView {
     Q_OBJECT
-public:
+  public:
     explicit PreviewImage(QWidget *parent = nullptr);
 
-    void ShowPicture(const QImage *picture, int32_t display_width,
-                     int32_t display_height) override;
+    void ShowPicture(const QImage *picture, int32_t display_width, int32_t display_height) override;
 
-signals:
+  signals:
     void MouseDown(Qt::MouseButton button, QPoint position);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     const QImage *picture_ = nullptr;
 };

@@ -7,24 +7,24 @@
 // reports the point in miniature pixels.
 class SensorMiniature : public QWidget {
     Q_OBJECT
-public:
+  public:
     SensorMiniature(QSize size, QWidget *parent = nullptr);
 
     // The outline, in miniature pixels.
     void SetSubframe(const QRect &outline);
     QRect Subframe() const { return subframe_; }
 
-signals:
+  signals:
     void MouseDown(QPoint at);
     void MouseMove(QPoint at);
     void MouseUp(QPoint at);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-private:
+  private:
     QRect subframe_;
 };

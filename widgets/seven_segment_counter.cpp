@@ -4,8 +4,7 @@
 #include <algorithm>
 
 SevenSegmentCounter::SevenSegmentCounter(int digits, QWidget *parent)
-    : QLCDNumber(digits, parent), maximum_(1)
-{
+    : QLCDNumber(digits, parent), maximum_(1) {
     for (int i = 0; i < digits; ++i) {
         maximum_ *= 10;
     }
@@ -20,8 +19,7 @@ SevenSegmentCounter::SevenSegmentCounter(int digits, QWidget *parent)
     SetValue(0);
 }
 
-void SevenSegmentCounter::SetValue(int value)
-{
+void SevenSegmentCounter::SetValue(int value) {
     value = std::clamp(value, 0, maximum_);
     if (value == value_) {
         return;
@@ -31,8 +29,7 @@ void SevenSegmentCounter::SetValue(int value)
     emit ValueChanged(value);
 }
 
-void SevenSegmentCounter::wheelEvent(QWheelEvent *event)
-{
+void SevenSegmentCounter::wheelEvent(QWheelEvent *event) {
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0) {
         SetValue(value_ + steps);

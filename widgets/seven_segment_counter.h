@@ -7,7 +7,7 @@
 // 0 .. the largest value its digits can show.
 class SevenSegmentCounter : public QLCDNumber {
     Q_OBJECT
-public:
+  public:
     SevenSegmentCounter(int digits, QWidget *parent = nullptr);
 
     int Value() const { return value_; }
@@ -15,13 +15,13 @@ public:
     // Clamps to 0..Maximum(); emits ValueChanged when the value changes.
     void SetValue(int value);
 
-signals:
+  signals:
     void ValueChanged(int value);
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent *event) override;
 
-private:
+  private:
     int value_ = -1;
     int maximum_;
 };

@@ -7,26 +7,24 @@
 namespace {
 
 class HideWatcher : public QObject {
-public:
+  public:
     explicit HideWatcher(QEventLoop &loop) : loop_(loop) {}
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::Hide) {
             loop_.quit();
         }
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QEventLoop &loop_;
 };
 
 }  // namespace
 
-void ShowAndWaitUntilHidden(QWidget *window)
-{
+void ShowAndWaitUntilHidden(QWidget *window) {
     QEventLoop waiting;
     HideWatcher watcher(waiting);
     window->installEventFilter(&watcher);

@@ -3,8 +3,7 @@
 #include <QApplication>
 
 // The window tests need an application object for their whole run.
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

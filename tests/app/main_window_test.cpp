@@ -26,38 +26,33 @@
 // The main window started for real, with the simulated camera beside the
 // tests, and its settings in a folder of their own.
 class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(config.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
     }
-    void TearDown() override
-    {
-        if (form) Close();
+    void TearDown() override {
+        if (form)
+            Close();
         qunsetenv("OMTRIX_SIM_FAULT");
     }
 
     QString SettingsFile() const { return config.filePath("Zelvaro/Omtrix.ini"); }
-    void Store(const char *name, const QString &text)
-    {
+    void Store(const char *name, const QString &text) {
         SettingsStore store;
         store.WriteSetting(QString::fromLatin1(name), text);
         store.Flush();
     }
-    QString Stored(const char *name) const
-    {
+    QString Stored(const char *name) const {
         return SettingsStore().ReadSetting(QString::fromLatin1(name), QStringLiteral("<none>"));
     }
 
-    bool Start()
-    {
+    bool Start() {
         form = std::make_unique<TForm1>();
         return form->FormCreate(splash);
     }
     // Closes the window as the close box does; returns the milliseconds it took.
-    qint64 Close()
-    {
+    qint64 Close() {
         QElapsedTimer clock;
         clock.start();
         form->close();
@@ -66,18 +61,17 @@ protected:
         return elapsed;
     }
     // Lets the window handle what the camera thread posted.
-    void Run(int ms)
-    {
+    void Run(int ms) {
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (clock.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 
     // The window, its controls by name, and the objects behind them.
     TForm1 &W() { return *form; }
     template <typename Control>
-    Control *C(const char *name)
-    {
+    Control *C(const char *name) {
         auto *control = form->findChild<Control *>(QLatin1String(name));
         EXPECT_NE(control, nullptr) << name;
         return control;
@@ -93,8 +87,7 @@ protected:
     std::unique_ptr<TForm1> form;
 };
 
-TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults)
-{
+TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(W().windowTitle(), QString::fromUtf8("Halvesk\u00ae Omtrix "));
     EXPECT_EQ(W().size(), QSize(800, 570));
@@ -118,8 +111,7 @@ TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults)
     EXPECT_NE(Status(0), "Frame Rate: 1000.0");
 }
 
-TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings)
-{
+TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings) {
     Store("EXPOCOUNT", "250");
     Store("EXPODELAY", "40");
     Store("CAPFILE", "JUPITER");
@@ -161,8 +153,7 @@ TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings)
     EXPECT_EQ(Stored("CAPDIR"), config.path());
 }
 
-TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack)
-{
+TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack) {
     Store("COLORMODE", "t");
     Store("REDBALANCE", "");
     Store("GAIN", "abc");
@@ -175,8 +166,7 @@ TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack)
     EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0);
 }
 
-TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther)
-{
+TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(C<QSlider>("_expot")->value(), 250) << "100 ms sits at position 250";
     C<QSlider>("_expot")->setValue(3000);  // a drag
@@ -197,8 +187,7 @@ TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther)
     EXPECT_EQ(C<QSpinBox>("expo")->value(), 40);
 }
 
-TEST_F(MainWindowTest, PictureAndSensorControls)
-{
+TEST_F(MainWindowTest, PictureAndSensorControls) {
     ASSERT_TRUE(Start());
     C<QSlider>("Gain")->setValue(7);
     EXPECT_EQ(C<QLabel>("Label6")->text(), "007%");
@@ -229,8 +218,7 @@ TEST_F(MainWindowTest, PictureAndSensorControls)
     EXPECT_EQ(WorkingBitmap().Width(), 320);
 }
 
-TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether)
-{
+TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether) {
     Store("COLORMODE", "T");
     ASSERT_TRUE(Start());
     C<QSlider>("RED")->setValue(100);
@@ -251,8 +239,7 @@ TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether)
     EXPECT_EQ(C<QSlider>("RED")->value(), 70);
 }
 
-TEST_F(MainWindowTest, RecordsThroughTheCaptureButton)
-{
+TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     QTemporaryDir captures;
     Store("CAPFILE", "MARS");
     Store("CAPDIR", captures.path());
@@ -266,9 +253,11 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton)
     C<QToolButton>("butCapture")->click();
     ASSERT_TRUE(Recorder().Recording());
     C<QAction>("FIT2")->trigger();
-    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER") << "the kind cannot change while recording";
+    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER")
+        << "the kind cannot change while recording";
     EXPECT_EQ(Recorder()._MODE, MODE_SER);
-    for (int i = 0; i < 100 && Recorder().Recording(); ++i) Run(50);
+    for (int i = 0; i < 100 && Recorder().Recording(); ++i)
+        Run(50);
     EXPECT_FALSE(Recorder().Recording());
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "the button comes up by itself";
     const QString file = captures.filePath("MARS_00000.SER");
@@ -276,8 +265,7 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton)
     EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * 320 * 240);
 }
 
-TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem)
-{
+TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {
     ASSERT_TRUE(Start());
     C<QToolButton>("butCapture")->setEnabled(true);
     C<QToolButton>("butCapture")->click();
@@ -291,16 +279,14 @@ TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem)
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked());
 }
 
-TEST_F(MainWindowTest, MinimisingIsIgnored)
-{
+TEST_F(MainWindowTest, MinimisingIsIgnored) {
     ASSERT_TRUE(Start());
     W().setWindowState(Qt::WindowMinimized);
     QApplication::processEvents();
     EXPECT_FALSE(W().windowState() & Qt::WindowMinimized);
 }
 
-TEST_F(MainWindowTest, ClosingDuringAFiveSecondExposureIsPromptAndSaves)
-{
+TEST_F(MainWindowTest, ClosingDuringAFiveSecondExposureIsPromptAndSaves) {
     ASSERT_TRUE(Start());
     C<QSpinBox>("expo")->setValue(5000);
     Run(1500);  // the camera is now inside a 5 s exposure
@@ -311,8 +297,7 @@ TEST_F(MainWindowTest, ClosingDuringAFiveSecondExposureIsPromptAndSaves)
     EXPECT_EQ(Stored("EXPOLENGTH"), "5000");
 }
 
-TEST_F(MainWindowTest, ClosingWhileTheCameraNoLongerAnswersIsPrompt)
-{
+TEST_F(MainWindowTest, ClosingWhileTheCameraNoLongerAnswersIsPrompt) {
     qputenv("OMTRIX_SIM_FAULT", "hang:3");
     ASSERT_TRUE(Start());
     Run(1000);
@@ -322,8 +307,7 @@ TEST_F(MainWindowTest, ClosingWhileTheCameraNoLongerAnswersIsPrompt)
     EXPECT_EQ(Stored("GAIN"), "61");
 }
 
-TEST_F(MainWindowTest, ClosingDuringARecordingFinishesItsFile)
-{
+TEST_F(MainWindowTest, ClosingDuringARecordingFinishesItsFile) {
     QTemporaryDir captures;
     Store("CAPFILE", "SATURN");
     Store("CAPDIR", captures.path());
@@ -346,8 +330,7 @@ TEST_F(MainWindowTest, ClosingDuringARecordingFinishesItsFile)
     EXPECT_EQ(ser.size(), 178 + int64_t(count) * 320 * 240) << "the count matches the frames";
 }
 
-TEST_F(MainWindowTest, NoCameraEndsTheStartWithTheMessage)
-{
+TEST_F(MainWindowTest, NoCameraEndsTheStartWithTheMessage) {
     qputenv("OMTRIX_SIM_FAULT", "no-camera");
     QString shown;
     QTimer answer;

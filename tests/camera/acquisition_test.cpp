@@ -13,21 +13,20 @@ namespace {
 using namespace std::chrono_literals;
 
 class AcquisitionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake_driver::Reset(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         capture.Stop();
         EXPECT_TRUE(capture.WaitUntilStopped(3000));
         fake_driver::Reset();
     }
 
     template <typename Predicate>
-    bool WaitFor(Predicate done, int timeout_ms = 3000)
-    {
+    bool WaitFor(Predicate done, int timeout_ms = 3000) {
         const uint32_t start = TickCount();
         while (!done()) {
-            if (TickCount() - start > uint32_t(timeout_ms)) return false;
+            if (TickCount() - start > uint32_t(timeout_ms))
+                return false;
             std::this_thread::sleep_for(1ms);
         }
         return true;
@@ -39,16 +38,14 @@ protected:
     TVideoCapture capture{driver, frames, poster};
 };
 
-TEST_F(AcquisitionTest, ConnectReportsWhetherACameraAnswers)
-{
+TEST_F(AcquisitionTest, ConnectReportsWhetherACameraAnswers) {
     EXPECT_TRUE(capture.Connect());
     fake_driver::state().camera_answer = 0;
     EXPECT_FALSE(capture.Connect());
     EXPECT_FALSE(capture.connected);
 }
 
-TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames)
-{
+TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames) {
     capture.UpdateInfo(640, 480, 1056, 700);
     capture.binning_code = 2;
     capture.length = 0;
@@ -85,8 +82,7 @@ TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames)
     EXPECT_EQ(frame->Data[320 * 240], 0) << "nothing past the frame is written";
 }
 
-TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording)
-{
+TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording) {
     capture.length = 0;
     capture.delay = 5;
     capture.Resume();
@@ -105,8 +101,7 @@ TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording)
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
-TEST_F(AcquisitionTest, ARecordingStartIsProgrammedOnceThenFrozen)
-{
+TEST_F(AcquisitionTest, ARecordingStartIsProgrammedOnceThenFrozen) {
     capture.length = 0;
     capture.delay = 5;
     capture.Resume();
@@ -131,8 +126,7 @@ TEST_F(AcquisitionTest, ARecordingStartIsProgrammedOnceThenFrozen)
     EXPECT_EQ(fake_driver::state().last_expo_ms, 40) << "then frozen for the recording";
 }
 
-TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure)
-{
+TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure) {
     fake_driver::state().hold_exposures = true;
     capture.length = 5000;
     capture.Resume();
@@ -144,8 +138,7 @@ TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure)
     EXPECT_GE(fake_driver::state().cancels, 1) << "the running exposure is cancelled";
 }
 
-TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd)
-{
+TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd) {
     auto &fake = fake_driver::state();
     fake.hold_exposures = true;
     fake.ignore_cancel = true;
@@ -162,8 +155,7 @@ TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd
     EXPECT_LT(TickCount() - start, 2000u);
 }
 
-TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames)
-{
+TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames) {
     capture.length = 0;
     capture.delay = 120;
     capture.Resume();
@@ -174,8 +166,7 @@ TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames)
     EXPECT_GE(intervals[1], 120);
 }
 
-TEST(FrameRate, AveragesTheRingPlusOne)
-{
+TEST(FrameRate, AveragesTheRingPlusOne) {
     // An empty ring shows 1000 frames per second.
     EXPECT_DOUBLE_EQ(FrameRateFromIntervals({0, 0, 0, 0, 0}), 1000.0);
     // 100 ms intervals: 1000 / 101.

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(LoadCameraDriver, AMissingLibraryIsRefused)
-{
+TEST(LoadCameraDriver, AMissingLibraryIsRefused) {
     DynamicLibrary library;
     CameraDriver driver;
     std::string missing;
@@ -12,8 +11,7 @@ TEST(LoadCameraDriver, AMissingLibraryIsRefused)
     EXPECT_FALSE(missing.empty()) << "the loader says why";
 }
 
-TEST(LoadCameraDriver, ALibraryLackingEntriesIsRefusedAndReleased)
-{
+TEST(LoadCameraDriver, ALibraryLackingEntriesIsRefusedAndReleased) {
     DynamicLibrary library;
     CameraDriver driver;
     std::string missing;
@@ -23,8 +21,7 @@ TEST(LoadCameraDriver, ALibraryLackingEntriesIsRefusedAndReleased)
     EXPECT_EQ(driver.openUSB, nullptr) << "nothing half-loaded is left to call";
 }
 
-TEST(LoadCameraDriver, TheSimulatedCameraHasEveryEntry)
-{
+TEST(LoadCameraDriver, TheSimulatedCameraHasEveryEntry) {
     DynamicLibrary library;
     CameraDriver driver;
     std::string missing;

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <thread>
 
-TEST(NewFrame, AllocatesAZeroFilledBlockOfTheFixedSize)
-{
+TEST(NewFrame, AllocatesAZeroFilledBlockOfTheFixedSize) {
     PImageLst frame = NewFrame(640, 480, "stamp");
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->w, 640);
@@ -19,20 +18,19 @@ TEST(NewFrame, AllocatesAZeroFilledBlockOfTheFixedSize)
     FreeFrame(frame);
 }
 
-TEST(NewFrame, AReusedBlockIsZeroedAgain)
-{
+TEST(NewFrame, AReusedBlockIsZeroedAgain) {
     for (int round = 0; round < 8; ++round) {
         PImageLst frame = NewFrame(640, 480, "");
         ASSERT_NE(frame, nullptr);
-        for (size_t i = 0; i < 640 * 480; i += 997) EXPECT_EQ(frame->Data[i], 0) << i;
+        for (size_t i = 0; i < 640 * 480; i += 997)
+            EXPECT_EQ(frame->Data[i], 0) << i;
         EXPECT_EQ(frame->Data[FRAME_BLOCK_BYTES - 1], 0);
         std::memset(frame->Data, 0xFF, 640 * 480);
         FreeFrame(frame);
     }
 }
 
-TEST(FrameList, KeepsFramesOldestFirst)
-{
+TEST(FrameList, KeepsFramesOldestFirst) {
     FrameList list;
     EXPECT_EQ(list.Oldest(), nullptr);
     EXPECT_EQ(list.Newest(), nullptr);
@@ -67,10 +65,10 @@ TEST(FrameList, KeepsFramesOldestFirst)
     EXPECT_EQ(list.Newest(), fourth);
 }
 
-TEST(FrameList, ClearEmptiesTheList)
-{
+TEST(FrameList, ClearEmptiesTheList) {
     FrameList list;
-    for (int i = 0; i < 5; ++i) list.AppendFrame(NewFrame(4, 1, ""));
+    for (int i = 0; i < 5; ++i)
+        list.AppendFrame(NewFrame(4, 1, ""));
     list.ClearFrameList();
     EXPECT_EQ(list.Count(), 0u);
     EXPECT_EQ(list.Newest(), nullptr);
@@ -81,8 +79,7 @@ TEST(FrameList, ClearEmptiesTheList)
 // One thread appends as the acquisition thread does while another removes
 // and clears as the GUI thread does; every frame must be seen once and in
 // order, none lost or freed twice (the sanitizer builds check the latter).
-TEST(FrameList, AppendRemoveAndClearFromTwoThreads)
-{
+TEST(FrameList, AppendRemoveAndClearFromTwoThreads) {
     FrameList list;
     constexpr int kFrames = 3000;
     std::atomic<bool> done{false};

@@ -7,15 +7,15 @@
 namespace {
 
 class FrameReadyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake_driver::Reset(); }
 
     // Queues a frame whose samples are 0, 1, 2, ... (mod 256), as the
     // acquisition thread would, and returns it.
-    PImageLst Queue(int32_t w, int32_t h)
-    {
+    PImageLst Queue(int32_t w, int32_t h) {
         PImageLst frame = NewFrame(w, h, "");
-        for (int32_t i = 0; i < w * h; ++i) frame->Data[i] = uint8_t(i);
+        for (int32_t i = 0; i < w * h; ++i)
+            frame->Data[i] = uint8_t(i);
         frames.AppendFrame(frame);
         return frame;
     }
@@ -28,8 +28,7 @@ protected:
     FrameReadyHandler handler{frames, capture, driver, poster, &preview};
 };
 
-TEST_F(FrameReadyTest, LiveViewConvertsRemovesAndAsksForARender)
-{
+TEST_F(FrameReadyTest, LiveViewConvertsRemovesAndAsksForARender) {
     Queue(4, 2);
     handler.OnFrameReady(false, 1000);
     EXPECT_EQ(frames.Count(), 0u);
@@ -44,8 +43,7 @@ TEST_F(FrameReadyTest, LiveViewConvertsRemovesAndAsksForARender)
     EXPECT_EQ(bitmap.Row(1)[0], 4);
 }
 
-TEST_F(FrameReadyTest, AFrameArrivingDuringAPendingRenderIsDroppedUntouched)
-{
+TEST_F(FrameReadyTest, AFrameArrivingDuringAPendingRenderIsDroppedUntouched) {
     Queue(4, 2);
     handler.OnFrameReady(false, 1000);
     poster.Clear();
@@ -60,8 +58,7 @@ TEST_F(FrameReadyTest, AFrameArrivingDuringAPendingRenderIsDroppedUntouched)
     EXPECT_TRUE(poster.Posted().empty());
 }
 
-TEST_F(FrameReadyTest, AnalysisCopyIsRefreshedOnlyWhenAnAnalysisWindowWantsIt)
-{
+TEST_F(FrameReadyTest, AnalysisCopyIsRefreshedOnlyWhenAnAnalysisWindowWantsIt) {
     preview.analysis.samples[0] = 200;
     Queue(4, 2);
     handler.OnFrameReady(false, 1000);
@@ -76,8 +73,7 @@ TEST_F(FrameReadyTest, AnalysisCopyIsRefreshedOnlyWhenAnAnalysisWindowWantsIt)
     EXPECT_EQ(preview.analysis.H, 2);
 }
 
-TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic)
-{
+TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic) {
     capture.__color = true;
     Queue(8, 6);
     handler.OnFrameReady(false, 1000);
@@ -87,8 +83,7 @@ TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic)
     EXPECT_EQ(preview.working_bitmap.Row(4)[3 * 7 + 2], 3);
 }
 
-TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview)
-{
+TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview) {
     capture._capturing = true;
     Queue(4, 2);
     handler.OnFrameReady(false, 10000);
@@ -110,8 +105,7 @@ TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePrevi
     EXPECT_EQ(frames.Count(), 2u);
 }
 
-TEST_F(FrameReadyTest, RecordingStillPostsWhileARenderIsPending)
-{
+TEST_F(FrameReadyTest, RecordingStillPostsWhileARenderIsPending) {
     capture._capturing = true;
     preview.preview_busy = PREVIEW_PENDING;
     Queue(4, 2);
@@ -119,8 +113,7 @@ TEST_F(FrameReadyTest, RecordingStillPostsWhileARenderIsPending)
     EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
 }
 
-TEST_F(FrameReadyTest, WithoutAPreviewFramesOnlyFlowToTheRecorderOrAway)
-{
+TEST_F(FrameReadyTest, WithoutAPreviewFramesOnlyFlowToTheRecorderOrAway) {
     FrameReadyHandler headless{frames, capture, driver, poster, nullptr};
     Queue(4, 2);
     headless.OnFrameReady(true, 1000);
@@ -134,8 +127,7 @@ TEST_F(FrameReadyTest, WithoutAPreviewFramesOnlyFlowToTheRecorderOrAway)
     EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
 }
 
-TEST_F(FrameReadyTest, ANoticeOnAnEmptyListStillCompletes)
-{
+TEST_F(FrameReadyTest, ANoticeOnAnEmptyListStillCompletes) {
     handler.OnFrameReady(false, 1000);
     EXPECT_EQ(frames.Count(), 0u);
     EXPECT_EQ(poster.Count(MSG_RENDER_PREVIEW), 1u);

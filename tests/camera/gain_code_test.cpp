@@ -9,8 +9,7 @@ struct GainRow {
 
 class GainCodeTest : public ::testing::TestWithParam<GainRow> {};
 
-TEST_P(GainCodeTest, MapsPercentToRegisterValue)
-{
+TEST_P(GainCodeTest, MapsPercentToRegisterValue) {
     EXPECT_EQ(GainCode(GetParam().gain), GetParam().code) << "gain " << GetParam().gain;
 }
 
@@ -24,8 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // x = 10.5 exactly: the half goes to the even neighbour
                       GainRow{69, 0x62}, GainRow{99, 0x67}, GainRow{100, 0x67}));
 
-TEST(GainCode, StaysInsideTheRegisterRangesForEveryGain)
-{
+TEST(GainCode, StaysInsideTheRegisterRangesForEveryGain) {
     int32_t previous = 0;
     for (uint32_t g = 0; g <= 100; ++g) {
         const int32_t code = GainCode(g);

@@ -3,5 +3,7 @@
 
 extern "C" {
 __attribute__((visibility("default"))) void _staticCall() {}
-__attribute__((visibility("default"))) int32_t openUSB(int32_t) { return 1; }
+__attribute__((visibility("default"))) int32_t openUSB(int32_t) {
+    return 1;
+}
 }

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(SensorWindow, FullSensorAtOneByOne)
-{
+TEST(SensorWindow, FullSensorAtOneByOne) {
     SubFrame frame;
     const FrameSize shown = SetResolution(frame, 512, 384, 1, FrameSize{});
     EXPECT_EQ(shown.width, 2048);
@@ -12,8 +11,7 @@ TEST(SensorWindow, FullSensorAtOneByOne)
     EXPECT_EQ(SensorYOffset(frame), 0);
 }
 
-TEST(SensorWindow, TwoByTwoBinningRoundsTheWidthToSixteen)
-{
+TEST(SensorWindow, TwoByTwoBinningRoundsTheWidthToSixteen) {
     SubFrame frame;
     // Slider 101 = 404 pixels, cut to 400; the counters show binned sizes.
     const FrameSize shown = SetResolution(frame, 101, 300, 2, FrameSize{});
@@ -22,16 +20,14 @@ TEST(SensorWindow, TwoByTwoBinningRoundsTheWidthToSixteen)
     EXPECT_EQ(shown.height, 600);
 }
 
-TEST(SensorWindow, NarrowestTwoByTwoWindowKeepsAWidth)
-{
+TEST(SensorWindow, NarrowestTwoByTwoWindowKeepsAWidth) {
     SubFrame frame;
     const FrameSize shown = SetResolution(frame, 3, 3, 2, FrameSize{});
     EXPECT_EQ(frame.sw, 16);
     EXPECT_EQ(shown.width, 8);
 }
 
-TEST(SensorWindow, SmallWindowDraggedToTheTop)
-{
+TEST(SensorWindow, SmallWindowDraggedToTheTop) {
     SubFrame frame;
     FrameSize shown = SetResolution(frame, 160, 120, 1, FrameSize{});
     ASSERT_EQ(frame.sw, 640);
@@ -43,8 +39,7 @@ TEST(SensorWindow, SmallWindowDraggedToTheTop)
     EXPECT_EQ(shown.width, 640);
 }
 
-TEST(SensorWindow, PointsNearTheEdgesStopAtTheEdges)
-{
+TEST(SensorWindow, PointsNearTheEdgesStopAtTheEdges) {
     SubFrame frame;
     SetResolution(frame, 101, 100, 1, FrameSize{});  // 404 x 400
     DrawMini(frame, 112, 40);
@@ -56,8 +51,7 @@ TEST(SensorWindow, PointsNearTheEdgesStopAtTheEdges)
     EXPECT_EQ(frame.sy, 0);
 }
 
-TEST(SensorWindow, BinningOnlyChangeMovesTheWindowByTheOldSizeReadAtTheNewShift)
-{
+TEST(SensorWindow, BinningOnlyChangeMovesTheWindowByTheOldSizeReadAtTheNewShift) {
     SubFrame frame;
     FrameSize shown = SetResolution(frame, 160, 120, 1, FrameSize{});  // 640 x 480, centred
     DrawMini(frame, 56, 42);
@@ -74,8 +68,7 @@ TEST(SensorWindow, BinningOnlyChangeMovesTheWindowByTheOldSizeReadAtTheNewShift)
     EXPECT_EQ(shown.width, 640);
 }
 
-TEST(SensorWindow, GrowingNearAnEdgeStaysOnTheSensor)
-{
+TEST(SensorWindow, GrowingNearAnEdgeStaysOnTheSensor) {
     SubFrame frame;
     FrameSize shown = SetResolution(frame, 100, 100, 1, FrameSize{});
     DrawMini(frame, 112, 84);  // bottom-right corner

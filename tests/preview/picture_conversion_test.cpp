@@ -5,14 +5,13 @@
 #include <QImage>
 #include <vector>
 
-TEST(StretchTable, NeutralPointsLeaveValuesAlone)
-{
+TEST(StretchTable, NeutralPointsLeaveValuesAlone) {
     const StretchTable table = BuildStretchTable(0, 255);
-    for (int v = 0; v < 256; ++v) EXPECT_EQ(table[v], v);
+    for (int v = 0; v < 256; ++v)
+        EXPECT_EQ(table[v], v);
 }
 
-TEST(StretchTable, AdjacentPointsMakeAHardThreshold)
-{
+TEST(StretchTable, AdjacentPointsMakeAHardThreshold) {
     const StretchTable table = BuildStretchTable(100, 101);
     EXPECT_EQ(table[0], 0);
     EXPECT_EQ(table[100], 0);
@@ -20,8 +19,7 @@ TEST(StretchTable, AdjacentPointsMakeAHardThreshold)
     EXPECT_EQ(table[255], 255);
 }
 
-TEST(StretchTable, SpreadsTheRangeBetweenThePointsAndRoundsHalvesToEven)
-{
+TEST(StretchTable, SpreadsTheRangeBetweenThePointsAndRoundsHalvesToEven) {
     const StretchTable table = BuildStretchTable(0, 2);
     EXPECT_EQ(table[1], 128);  // 127.5 goes to the even neighbour
     const StretchTable wide = BuildStretchTable(50, 200);
@@ -29,11 +27,11 @@ TEST(StretchTable, SpreadsTheRangeBetweenThePointsAndRoundsHalvesToEven)
     EXPECT_EQ(wide[125], 128);  // 255 / 150 * 75 = 127.5
     EXPECT_EQ(wide[200], 255);
     EXPECT_EQ(wide[126], 129);  // 129.2
-    for (int v = 51; v <= 200; ++v) EXPECT_GE(wide[v], wide[v - 1]);
+    for (int v = 51; v <= 200; ++v)
+        EXPECT_GE(wide[v], wide[v - 1]);
 }
 
-TEST(StretchTable, EqualPointsAreSeparatedFirst)
-{
+TEST(StretchTable, EqualPointsAreSeparatedFirst) {
     // b = w = 0: the white point moves up to 1.
     StretchTable table = BuildStretchTable(0, 0);
     EXPECT_EQ(table[0], 0);
@@ -44,23 +42,20 @@ TEST(StretchTable, EqualPointsAreSeparatedFirst)
     EXPECT_EQ(table[80], 255);
 }
 
-TEST(StretchTable, WhitePointBelowBlackPointTurnsEverythingFromItWhite)
-{
+TEST(StretchTable, WhitePointBelowBlackPointTurnsEverythingFromItWhite) {
     const StretchTable table = BuildStretchTable(200, 100);
     EXPECT_EQ(table[99], 0);
     EXPECT_EQ(table[100], 255);
     EXPECT_EQ(table[150], 255);
 }
 
-TEST(ApplyStretch, MapsEveryByte)
-{
+TEST(ApplyStretch, MapsEveryByte) {
     std::vector<uint8_t> bytes{0, 100, 101, 255};
     ApplyStretch(BuildStretchTable(100, 101), bytes.data(), bytes.size());
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 0, 255, 255}));
 }
 
-TEST(GreyToBitmap, FirstFrameRowBecomesTheBottomRowPaddedWidthsIncluded)
-{
+TEST(GreyToBitmap, FirstFrameRowBecomesTheBottomRowPaddedWidthsIncluded) {
     // Width 5: the bitmap rows are padded to 16 bytes, the frame rows are not.
     const std::vector<uint8_t> samples{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     Bitmap24 bitmap;
@@ -74,11 +69,11 @@ TEST(GreyToBitmap, FirstFrameRowBecomesTheBottomRowPaddedWidthsIncluded)
     }
 }
 
-TEST(BitmapFlip, MirrorsRowsAndKeepsTheMiddleOfAnOddWidth)
-{
+TEST(BitmapFlip, MirrorsRowsAndKeepsTheMiddleOfAnOddWidth) {
     Bitmap24 bitmap(3, 2);
     for (int r = 0; r < 2; ++r) {
-        for (int i = 0; i < 9; ++i) bitmap.Row(r)[i] = uint8_t(10 * r + i);
+        for (int i = 0; i < 9; ++i)
+            bitmap.Row(r)[i] = uint8_t(10 * r + i);
     }
     BitmapFlip(bitmap);
     for (int r = 0; r < 2; ++r) {
@@ -94,8 +89,7 @@ TEST(BitmapFlip, MirrorsRowsAndKeepsTheMiddleOfAnOddWidth)
     EXPECT_EQ(bitmap.Row(1)[0], 10);
 }
 
-TEST(BitmapToImage, DrawsTheBottomRowLastInScreenColours)
-{
+TEST(BitmapToImage, DrawsTheBottomRowLastInScreenColours) {
     Bitmap24 bitmap(2, 2);
     // Bottom row: a blue pixel then a red one; top row grey.
     const uint8_t bottom[6] = {255, 0, 0, 0, 0, 255};
@@ -112,13 +106,13 @@ TEST(BitmapToImage, DrawsTheBottomRowLastInScreenColours)
 // The mirror and the stretch take whole-register shortcuts on processors
 // that have them; every row width and length must still give exactly what
 // the pixel-by-pixel rule gives, tails and middles included.
-TEST(BitmapFlip, MatchesThePixelRuleForEveryKindOfWidth)
-{
-    for (int32_t w : {1, 2, 3, 15, 16, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 640, 2047,
-                      2048}) {
+TEST(BitmapFlip, MatchesThePixelRuleForEveryKindOfWidth) {
+    for (int32_t w :
+         {1, 2, 3, 15, 16, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 640, 2047, 2048}) {
         Bitmap24 bitmap(w, 2);
         for (int32_t r = 0; r < 2; ++r)
-            for (int32_t i = 0; i < 3 * w; ++i) bitmap.Row(r)[i] = uint8_t(i * 7 + r);
+            for (int32_t i = 0; i < 3 * w; ++i)
+                bitmap.Row(r)[i] = uint8_t(i * 7 + r);
         BitmapFlip(bitmap);
         for (int32_t r = 0; r < 2; ++r) {
             for (int32_t x = 0; x < w; ++x) {
@@ -131,14 +125,15 @@ TEST(BitmapFlip, MatchesThePixelRuleForEveryKindOfWidth)
     }
 }
 
-TEST(ApplyStretch, MatchesTheTableForEveryLength)
-{
+TEST(ApplyStretch, MatchesTheTableForEveryLength) {
     const StretchTable table = BuildStretchTable(37, 211);
     for (size_t count : {size_t(0), size_t(1), size_t(63), size_t(64), size_t(65), size_t(200)}) {
         std::vector<uint8_t> bytes(count + 8, 0xEE);
-        for (size_t i = 0; i < count; ++i) bytes[i] = uint8_t(i * 13);
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = uint8_t(i * 13);
         ApplyStretch(table, bytes.data(), count);
-        for (size_t i = 0; i < count; ++i) ASSERT_EQ(bytes[i], table[uint8_t(i * 13)]) << i;
+        for (size_t i = 0; i < count; ++i)
+            ASSERT_EQ(bytes[i], table[uint8_t(i * 13)]) << i;
         for (size_t i = count; i < bytes.size(); ++i)
             ASSERT_EQ(bytes[i], 0xEE) << "byte " << i << " past the end was written";
     }

@@ -7,9 +7,9 @@
 namespace {
 
 class FakeView : public PreviewView {
-public:
-    void ShowPicture(const QImage *picture, int32_t display_width, int32_t display_height) override
-    {
+  public:
+    void ShowPicture(const QImage *picture, int32_t display_width,
+                     int32_t display_height) override {
         shown = picture;
         width = display_width;
         height = display_height;
@@ -22,18 +22,17 @@ public:
 };
 
 class RendererTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         renderer.Init();
         renderer.__FORMIMAGE = &view;
     }
     // A 640 x 480 grey ramp, left dark to right bright, ready to render.
-    void PendingRamp(int32_t w = 640, int32_t h = 480)
-    {
+    void PendingRamp(int32_t w = 640, int32_t h = 480) {
         std::vector<uint8_t> samples(size_t(w) * h);
         for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) samples[size_t(y) * w + x] = uint8_t(x * 255 / (w - 1));
+            for (int32_t x = 0; x < w; ++x)
+                samples[size_t(y) * w + x] = uint8_t(x * 255 / (w - 1));
         GreyToBitmap(samples.data(), w, h, input.working_bitmap);
         input.preview_busy = PREVIEW_PENDING;
     }
@@ -43,14 +42,12 @@ protected:
     FakeView view;
 };
 
-TEST_F(RendererTest, DoesNothingWhenNoFrameIsPending)
-{
+TEST_F(RendererTest, DoesNothingWhenNoFrameIsPending) {
     renderer.UpdateCaption();
     EXPECT_EQ(view.calls, 0);
 }
 
-TEST_F(RendererTest, ShowsTheFrameAtTheZoomAndReturnsToIdle)
-{
+TEST_F(RendererTest, ShowsTheFrameAtTheZoomAndReturnsToIdle) {
     struct Row {
         int32_t scale, width, height;
     };
@@ -66,8 +63,7 @@ TEST_F(RendererTest, ShowsTheFrameAtTheZoomAndReturnsToIdle)
     }
 }
 
-TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing)
-{
+TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing) {
     PendingRamp();
     renderer.HFLIP = true;
     renderer._BlackPoint = 100;
@@ -78,8 +74,7 @@ TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing)
     EXPECT_EQ(view.shown->pixel(639, 0), qRgb(0, 0, 0));
 }
 
-TEST_F(RendererTest, ColourModeDoesNotChangeTheDrawnSize)
-{
+TEST_F(RendererTest, ColourModeDoesNotChangeTheDrawnSize) {
     input.working_bitmap.SetSize(1024, 767);
     input.preview_busy = PREVIEW_PENDING;
     renderer.__color = true;

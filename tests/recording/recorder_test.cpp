@@ -12,7 +12,7 @@
 namespace {
 
 class FakeRecorderUi : public RecorderUi {
-public:
+  public:
     void ShowStatus(const QString &text) override { status = text; }
     void ShowMemory(const QString &text) override { memory = text; }
     void ReleaseCaptureButton() override { ++releases; }
@@ -27,15 +27,13 @@ public:
 };
 
 class RecorderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         fake_driver::Reset();
         recorder.Init();
     }
 
-    RecordingRequest Request(int32_t mode, int32_t count, int32_t w = 64, int32_t h = 48)
-    {
+    RecordingRequest Request(int32_t mode, int32_t count, int32_t w = 64, int32_t h = 48) {
         RecordingRequest request;
         request.capture_directory = dir.path();
         request.base_name = "CAPTURE";
@@ -47,15 +45,13 @@ protected:
     }
 
     // A frame as the acquisition thread queues it, with its notice.
-    void Queue(uint8_t value, int32_t w = 64, int32_t h = 48)
-    {
+    void Queue(uint8_t value, int32_t w = 64, int32_t h = 48) {
         PImageLst frame = NewFrame(w, h, "");
         std::fill(frame->Data, frame->Data + w * h, value);
         frames.AppendFrame(frame);
     }
 
-    QStringList Files(const char *pattern) const
-    {
+    QStringList Files(const char *pattern) const {
         return QDir(dir.path()).entryList({pattern}, QDir::Files, QDir::Name);
     }
 
@@ -68,8 +64,7 @@ protected:
     TAVIExport recorder{frames, capture, driver, ui};
 };
 
-TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName)
-{
+TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName) {
     RecordingRequest request = Request(MODE_SER, 3);
     request.base_name.clear();
     EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::NoFileName);
@@ -77,8 +72,7 @@ TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName)
     EXPECT_FALSE(capture._capturing);
 }
 
-TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera)
-{
+TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera) {
     Queue(1);
     Queue(2);
     RecordingRequest request = Request(MODE_SER, 3);
@@ -93,8 +87,7 @@ TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera)
     EXPECT_GE(fake_driver::state().cancels, 1);
 }
 
-TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses)
-{
+TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
     ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 3), 0), StartResult::Started);
     for (uint8_t i = 1; i <= 3; ++i) {
         Queue(i);
@@ -121,8 +114,7 @@ TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses)
     EXPECT_EQ(ui.status, "Idle");
 }
 
-TEST_F(RecorderTest, FramesLeftAreShownWhileCounting)
-{
+TEST_F(RecorderTest, FramesLeftAreShownWhileCounting) {
     ASSERT_EQ(recorder.StartRecording(Request(MODE_FIT, 5), 0), StartResult::Started);
     Queue(9);
     recorder.ProcessFrame(0);
@@ -132,8 +124,7 @@ TEST_F(RecorderTest, FramesLeftAreShownWhileCounting)
     EXPECT_EQ(ui.files.size(), 1u);
 }
 
-TEST_F(RecorderTest, CountZeroRunsUntilStopped)
-{
+TEST_F(RecorderTest, CountZeroRunsUntilStopped) {
     ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 0), 0), StartResult::Started);
     EXPECT_EQ(recorder.count, COUNT_NO_LIMIT);
     for (int i = 0; i < 4; ++i) {
@@ -149,8 +140,7 @@ TEST_F(RecorderTest, CountZeroRunsUntilStopped)
     EXPECT_EQ(Files("*.BMP").size(), 4);
 }
 
-TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd)
-{
+TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd) {
     RecordingRequest request = Request(MODE_SER, 10);
     request.seconds_mode = true;
     ASSERT_EQ(recorder.StartRecording(request, 1000), StartResult::Started);
@@ -167,8 +157,7 @@ TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd)
     EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.SER")), 38), 2u);
 }
 
-TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap)
-{
+TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap) {
     RecordingRequest request = Request(MODE_SER, 2);
     request.seconds_mode = true;
     const uint32_t start = 0xFFFFF000u;  // the tick wraps 4 s into the recording
@@ -181,8 +170,7 @@ TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap)
     EXPECT_FALSE(recorder.Recording());
 }
 
-TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer)
-{
+TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer) {
     RecordingRequest request = Request(MODE_SER, 0);
     request.seconds_mode = true;
     ASSERT_EQ(recorder.StartRecording(request, 5000), StartResult::Started);
@@ -194,8 +182,7 @@ TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer)
     EXPECT_EQ(Le32At(bytes, 38), 0u);
 }
 
-TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing)
-{
+TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing) {
     ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 2), 0), StartResult::Started);
     recorder.ProcessFrame(0);  // its frame went with the start's clearing
     EXPECT_EQ(recorder.count, 2);
@@ -210,8 +197,7 @@ TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing)
         << "the recording still holds the two frames asked for";
 }
 
-TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut)
-{
+TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut) {
     const uint32_t starts = capture.recording_starts;
     ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 2, 64, 48), 0), StartResult::Started);
     EXPECT_EQ(capture.recording_starts, starts + 1) << "the camera is told of the new recording";
@@ -228,8 +214,7 @@ TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut)
     EXPECT_EQ(bytes[178], 2);
 }
 
-TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures)
-{
+TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures) {
     capture.__color = true;
     ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 1, 64, 48), 0), StartResult::Started);
     Queue(7);
@@ -240,8 +225,7 @@ TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures)
     EXPECT_EQ(Le32At(bytes, 22), 47u);
 }
 
-TEST_F(RecorderTest, AviFramesOfAColourCameraAreOneRowShorter)
-{
+TEST_F(RecorderTest, AviFramesOfAColourCameraAreOneRowShorter) {
     capture.__color = true;
     ASSERT_EQ(recorder.StartRecording(Request(MODE_AVI, 2, 64, 48), 0), StartResult::Started);
     for (int i = 0; i < 3; ++i) {
@@ -258,8 +242,7 @@ TEST_F(RecorderTest, AviFramesOfAColourCameraAreOneRowShorter)
     EXPECT_EQ(ui.files, std::vector<QString>{dir.filePath("CAPTURE_00000.AVI")});
 }
 
-TEST_F(RecorderTest, AnOutputThatCannotBeCreatedFailsTheStart)
-{
+TEST_F(RecorderTest, AnOutputThatCannotBeCreatedFailsTheStart) {
     RecordingRequest request = Request(MODE_SER, 3);
     request.capture_directory = dir.filePath("no/such/folder");
     EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::OutputFailed);
@@ -268,8 +251,7 @@ TEST_F(RecorderTest, AnOutputThatCannotBeCreatedFailsTheStart)
     EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::OutputFailed);
 }
 
-TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage)
-{
+TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage) {
     constexpr int kFrameBytes = 64 * 48;
     ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 0), 0), StartResult::Started);
     {
@@ -292,8 +274,7 @@ TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage)
     EXPECT_EQ(bytes[178 + kFrameBytes], 11);
 }
 
-TEST_F(RecorderTest, AFullDiskEndsFitAndBmpRecordingsToo)
-{
+TEST_F(RecorderTest, AFullDiskEndsFitAndBmpRecordingsToo) {
     for (int32_t mode : {MODE_FIT, MODE_BMP}) {
         FakeRecorderUi fresh;
         TAVIExport other{frames, capture, driver, fresh};

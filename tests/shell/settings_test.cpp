@@ -9,20 +9,18 @@
 namespace {
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     QString File() const { return dir.filePath("Omtrix.ini"); }
     QTemporaryDir dir;
 };
 
-TEST_F(SettingsTest, MissingValuesAndMissingFileYieldTheDefault)
-{
+TEST_F(SettingsTest, MissingValuesAndMissingFileYieldTheDefault) {
     SettingsStore store(File());
     EXPECT_EQ(store.ReadSetting("EXPOCOUNT", "1"), "1");
     EXPECT_EQ(store.ReadSetting("", "x"), "x");
 }
 
-TEST_F(SettingsTest, WrittenTextsComeBackExactlyIncludingTheEmptyText)
-{
+TEST_F(SettingsTest, WrittenTextsComeBackExactlyIncludingTheEmptyText) {
     {
         SettingsStore store(File());
         store.WriteSetting("CAPFILE", "M42 run");
@@ -36,8 +34,7 @@ TEST_F(SettingsTest, WrittenTextsComeBackExactlyIncludingTheEmptyText)
     EXPECT_EQ(store.ReadSetting("CAPDIR", "?"), "/data/astro, night 1");
 }
 
-TEST_F(SettingsTest, AnEmptyValueNameWritesNothing)
-{
+TEST_F(SettingsTest, AnEmptyValueNameWritesNothing) {
     {
         SettingsStore store(File());
         store.WriteSetting("", "lost");
@@ -49,8 +46,7 @@ TEST_F(SettingsTest, AnEmptyValueNameWritesNothing)
     }
 }
 
-TEST_F(SettingsTest, SaveSettingsWritesAllTenMirroredValues)
-{
+TEST_F(SettingsTest, SaveSettingsWritesAllTenMirroredValues) {
     SettingsMirror mirror{"2000", "50", "300", "JUPITER", "/tmp/x", "T", "90", "80", "70", "33"};
     {
         SettingsStore store(File());
@@ -69,8 +65,7 @@ TEST_F(SettingsTest, SaveSettingsWritesAllTenMirroredValues)
     EXPECT_EQ(store.ReadSetting("GAIN", ""), "33");
 }
 
-TEST_F(SettingsTest, AStoreThatCannotBeWrittenSaysSo)
-{
+TEST_F(SettingsTest, AStoreThatCannotBeWrittenSaysSo) {
     SettingsStore store(dir.filePath("missing/folder/that/is/a/file/Omtrix.ini"));
     QFile blocker(dir.filePath("missing"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where a folder should be
@@ -79,8 +74,7 @@ TEST_F(SettingsTest, AStoreThatCannotBeWrittenSaysSo)
     EXPECT_FALSE(store.Flush());
 }
 
-TEST_F(SettingsTest, AHandEditedFileWithOtherKindsOfValuesFallsBack)
-{
+TEST_F(SettingsTest, AHandEditedFileWithOtherKindsOfValuesFallsBack) {
     QFile file(File());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
     QTextStream(&file) << "[General]\nGAIN=1, 2, 3\nCAPFILE=plain\n";
@@ -90,8 +84,7 @@ TEST_F(SettingsTest, AHandEditedFileWithOtherKindsOfValuesFallsBack)
     EXPECT_EQ(store.ReadSetting("CAPFILE", ""), "plain");
 }
 
-TEST(SettingInteger, ReadsPlainDecimalNumbersOnly)
-{
+TEST(SettingInteger, ReadsPlainDecimalNumbersOnly) {
     EXPECT_EQ(SettingInteger("250", 1), 250);
     EXPECT_EQ(SettingInteger("007", 1), 7);
     EXPECT_EQ(SettingInteger("", 100), 0) << "the empty text reads as 0";

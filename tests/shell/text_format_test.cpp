@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(FormatText, FillsIntegerPlaceholdersInOrder)
-{
+TEST(FormatText, FillsIntegerPlaceholdersInOrder) {
     EXPECT_EQ(FormatText("%d frames left", {12}), "12 frames left");
     EXPECT_EQ(FormatText("%d s left, %d frames", {9, 140}), "9 s left, 140 frames");
     EXPECT_EQ(FormatText("%03d%%", {7}), "007%");
@@ -11,8 +10,7 @@ TEST(FormatText, FillsIntegerPlaceholdersInOrder)
     EXPECT_EQ(FormatText("%d", {-3}), "-3");
 }
 
-TEST(FormatText, UntrustedFormatsCannotReachBeyondTheirValues)
-{
+TEST(FormatText, UntrustedFormatsCannotReachBeyondTheirValues) {
     // A language file asking for more values than the program gives, or for
     // kinds it never gives, gets its text back unchanged.
     EXPECT_EQ(FormatText("%d and %d", {1}), "1 and %d");

@@ -7,19 +7,16 @@ namespace {
 
 State g_state;
 
-int32_t FrameBytes()
-{
+int32_t FrameBytes() {
     const int shift = g_state.last_binning - 1;
     return (g_state.last_frame[2] >> shift) * (g_state.last_frame[3] >> shift);
 }
 
-void Release()
-{
+void Release() {
     sem_post(g_state.semaphore.load());
 }
 
-void ThreadedExposure(uint8_t *buffer)
-{
+void ThreadedExposure(uint8_t *buffer) {
     ++g_state.exposures_started;
     g_state.cancel_requested = false;
     const int32_t bytes = FrameBytes();
@@ -45,10 +42,11 @@ void ThreadedExposure(uint8_t *buffer)
 
 }  // namespace
 
-State &state() { return g_state; }
+State &state() {
+    return g_state;
+}
 
-CameraDriver Driver()
-{
+CameraDriver Driver() {
     CameraDriver d;
     d._staticCall = [] {};
     d.openUSB = [](int32_t) { return g_state.camera_answer.load(); };
@@ -88,8 +86,7 @@ CameraDriver Driver()
     return d;
 }
 
-void Reset()
-{
+void Reset() {
     g_state.hold_exposures = false;
     g_state.ignore_cancel = false;
     std::vector<std::thread> workers;
@@ -97,7 +94,8 @@ void Reset()
         std::lock_guard lock(g_state.workers_mutex);
         workers.swap(g_state.workers);
     }
-    for (auto &worker : workers) worker.join();
+    for (auto &worker : workers)
+        worker.join();
     g_state.camera_answer = 1;
     g_state.fill_value = 7;
     g_state.exposures_started = 0;

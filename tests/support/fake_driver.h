@@ -44,31 +44,28 @@ void Reset();
 
 // Counts what was posted, in order.
 class RecordingPoster : public MessagePoster {
-public:
-    void Post(MainWindowMessage message) override
-    {
+  public:
+    void Post(MainWindowMessage message) override {
         std::lock_guard lock(mutex_);
         posted_.push_back(message);
     }
-    std::vector<MainWindowMessage> Posted()
-    {
+    std::vector<MainWindowMessage> Posted() {
         std::lock_guard lock(mutex_);
         return posted_;
     }
-    size_t Count(MainWindowMessage message)
-    {
+    size_t Count(MainWindowMessage message) {
         std::lock_guard lock(mutex_);
         size_t n = 0;
-        for (auto m : posted_) n += m == message;
+        for (auto m : posted_)
+            n += m == message;
         return n;
     }
-    void Clear()
-    {
+    void Clear() {
         std::lock_guard lock(mutex_);
         posted_.clear();
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<MainWindowMessage> posted_;
 };
