@@ -166,6 +166,10 @@ class TForm1 : public QMainWindow, private RecorderUi {
     QAction *N2x2Binning1 = nullptr;
     QAction *N4x4Binning1 = nullptr;
     QAction *C1 = nullptr;
+    QAction *Visible1 = nullptr;
+    QAction *Configure1 = nullptr;
+    QAction *Histogram1 = nullptr;
+    QAction *Roddier = nullptr;
     QAction *N251 = nullptr;
     QAction *N501 = nullptr;
     QAction *N1001 = nullptr;

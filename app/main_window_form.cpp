@@ -93,6 +93,16 @@ void TForm1::BuildMenus() {
     ColorCamera1 = camera->addAction(tr("Color Camera"));
     ColorCamera1->setCheckable(true);
     ColorCamera1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    // Analysis aids still to come: shown, but not offered yet.
+    QMenu *time_stamp = camera->addMenu(tr("TimeStamp Overlay"));
+    Visible1 = time_stamp->addAction(tr("Visible"));
+    Visible1->setCheckable(true);
+    Configure1 = time_stamp->addAction(tr("Configure"));
+    Histogram1 = camera->addAction(tr("Histogram"));
+    Histogram1->setCheckable(true);
+    for (QAction *later : {Visible1, Configure1, Histogram1}) {
+        later->setEnabled(false);
+    }
     QMenu *binning = camera->addMenu(tr("Binning"));
     auto *binning_group = new QActionGroup(this);
     auto add_binning = [&](const char *caption) {
@@ -124,6 +134,24 @@ void TForm1::BuildMenus() {
     N1001 = add_zoom("100%");
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
+
+    // The Roddier aid and the language choice are not in the menu bar; their
+    // items are there for when they arrive.
+    QMenu *tools = menuBar()->addMenu(tr("Tools"));
+    Roddier = tools->addAction(tr("Roddier Aid"));
+    Roddier->setCheckable(true);
+    Roddier->setEnabled(false);
+    tools->menuAction()->setVisible(false);
+    QMenu *language = menuBar()->addMenu(tr("Language"));
+    auto *language_group = new QActionGroup(this);
+    for (const char *name : {"English", "Fran\u00e7ais", "Nederlands", "Deutsch", "Italiano",
+                             "Espa\u00f1ol", "Danish", "Norwegian", "Swedish", "Chinese"}) {
+        QAction *item = language->addAction(QString::fromUtf8(name));
+        item->setCheckable(true);
+        item->setEnabled(false);
+        language_group->addAction(item);
+    }
+    language->menuAction()->setVisible(false);
 
     ABOUT1 = menuBar()->addAction(tr("ABOUT"));
 }
