@@ -1,0 +1,134 @@
+// The entries of MELKOTAR.DLL. Plain C, looked up by name; each forwards to
+// the camera source the library serves. Nothing thrown leaves the library.
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+
+#include "driver/camera_source.h"
+#include "driver/simulator/sim_session.h"
+
+#if defined(_WIN32)
+#define DRIVER_ENTRY extern "C" __declspec(dllexport)
+#define DRIVER_CALL __stdcall
+#else
+#define DRIVER_ENTRY extern "C" __attribute__((visibility("default")))
+#define DRIVER_CALL
+#endif
+
+namespace {
+
+CameraSource &CurrentSource() {
+    static simcam::SimSession simulator;
+    return simulator;
+}
+
+template <typename Call>
+void Forward(const char *entry, Call call) noexcept {
+    try {
+        call(CurrentSource());
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "MELKOTAR.DLL: %s failed: %s\n", entry, error.what());
+    } catch (...) {
+        std::fprintf(stderr, "MELKOTAR.DLL: %s failed\n", entry);
+    }
+}
+
+}  // namespace
+
+// Prepares the camera source (the simulator builds its sky here).
+DRIVER_ENTRY void DRIVER_CALL _staticCall(void) {
+    Forward("_staticCall", [](CameraSource &) {});
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL openUSB(int32_t) {
+    int32_t answer = 0;
+    Forward("openUSB", [&](CameraSource &source) { answer = source.Connect(); });
+    return answer;
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetNoiseReduction(int32_t on) {
+    Forward("SetNoiseReduction", [=](CameraSource &source) { source.SetNoiseReduction(on != 0); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL ExposureSemaphore(void *semaphore) {
+    Forward("ExposureSemaphore",
+            [=](CameraSource &source) { source.SetExposureSemaphore(semaphore); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
+    Forward("SetFrame", [=](CameraSource &source) { source.SetFrame(x, y, width, height); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetBinning(int32_t code) {
+    Forward("SetBinning", [=](CameraSource &source) { source.SetBinning(code); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetExpoTime(int32_t ms) {
+    Forward("SetExpoTime", [=](CameraSource &source) { source.SetExposureTime(ms); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetGain(int32_t red, int32_t green, int32_t blue, int32_t green2) {
+    Forward("SetGain", [=](CameraSource &source) { source.SetGain(red, green, blue, green2); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL HighVolumeUSB(int32_t on) {
+    Forward("HighVolumeUSB", [=](CameraSource &source) { source.SetFastTransfer(on != 0); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL ThreadedExposure(uint8_t *buffer) {
+    Forward("ThreadedExposure", [=](CameraSource &source) { source.StartExposure(buffer); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL CancelExposure(void) {
+    Forward("CancelExposure", [](CameraSource &source) { source.CancelExposure(); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL debayerImage(const uint8_t *mosaic, uint8_t *bgr, int32_t width,
+                                           int32_t height) {
+    Forward("debayerImage",
+            [=](CameraSource &source) { source.Demosaic(mosaic, bgr, width, height); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetVBLANK(int32_t lines) {
+    Forward("SetVBLANK", [=](CameraSource &source) { source.SetVerticalBlanking(lines); });
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL CopyRight(void) {
+    return 0;
+}
+
+DRIVER_ENTRY void DRIVER_CALL GuideCommand(int32_t direction_bits, int32_t duration_ms) {
+    Forward("GuideCommand",
+            [=](CameraSource &source) { source.Guide(direction_bits, duration_ms); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL closeUSB(void) {
+    Forward("closeUSB", [](CameraSource &source) { source.Disconnect(); });
+}
+
+// Entries a complete driver has; this camera has nothing behind them.
+DRIVER_ENTRY int32_t DRIVER_CALL DEBUG(void) {
+    return 0;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL Exposure(void) {
+    return 0;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL SETBUFFERMODE(void) {
+    return 0;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL GETBUFFER(void) {
+    return 0;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL debayerBuffer(void) {
+    return 0;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL getVIDPID(void) {
+    return 0;
+}
+DRIVER_ENTRY void *DRIVER_CALL getbufptr(void) {
+    return nullptr;
+}
+DRIVER_ENTRY int32_t DRIVER_CALL bufferCopy(void) {
+    return 0;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "driver/camera_source.h"
+#include "driver/simulator/camera_controls.h"
+#include "driver/simulator/exposure_thread.h"
+#include "driver/simulator/frame_geometry.h"
+#include "driver/simulator/guide_drift.h"
+#include "driver/simulator/scene_model.h"
+#include "driver/simulator/scene_renderer.h"
+#include "driver/simulator/sim_settings.h"
+
+namespace simcam {
+
+// The simulated camera: a 2048 x 1536 8-bit sensor, mono or colour, looking
+// at a planet with moons through moving air. Connecting reads the driver's
+// settings from the environment.
+class SimSession final : public CameraSource {
+  public:
+    SimSession();
+    ~SimSession() override;
+
+    int32_t Connect() override;
+    void Disconnect() override;
+    void SetNoiseReduction(bool on) override { controls_.SetNoiseReduction(on); }
+    void SetExposureSemaphore(void *semaphore) override;
+    void SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void SetBinning(int32_t code) override { geometry_.SetBinning(code); }
+    void SetExposureTime(int32_t ms) override { controls_.SetExposureMs(ms); }
+    void SetGain(int32_t red, int32_t green, int32_t blue, int32_t green2) override;
+    void SetFastTransfer(bool on) override { controls_.SetFastTransfer(on); }
+    void StartExposure(uint8_t *buffer) override;
+    void CancelExposure() override { exposures_.Cancel(); }
+    void SetVerticalBlanking(int32_t lines) override { controls_.SetVblankLines(lines); }
+    void Guide(int32_t direction_bits, int32_t duration_ms) override;
+    void Demosaic(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t height) override;
+
+  private:
+    SceneModel model_;
+    SceneRenderer renderer_;
+    CameraControls controls_;
+    FrameGeometry geometry_;
+    GuideDrift drift_;
+    std::atomic<void *> semaphore_{nullptr};
+
+    std::mutex session_mutex_;
+    SimSettings settings_;
+    bool connected_ = false;
+    int64_t exposures_started_ = 0;
+
+    ExposureThread exposures_;  // last: its worker uses the members above
+};
+
+}  // namespace simcam

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace simcam {
+
+enum class SensorKind { Mono, Colour };
+enum class SeeingKind { Off, Good, Average, Poor };
+
+// The driver's own settings: which sensor it simulates, the sky, and faults
+// to practise with. Read from the environment when the program connects; the
+// variables are listed in driver/README.md.
+struct SimSettings {
+    SensorKind sensor = SensorKind::Mono;
+    bool camera_present = true;
+    // Exposures the camera completes before it stops answering; -1 never.
+    int32_t frames_before_hang = -1;
+    SeeingKind seeing = SeeingKind::Average;
+    bool noise = true;
+    // While a file of this name exists the camera is covered; empty: never.
+    std::string cap_file;
+};
+
+using EnvironmentLookup = std::function<const char *(const char *name)>;
+
+// Unknown values keep the default and are reported on stderr.
+SimSettings ReadSimSettings(const EnvironmentLookup &lookup);
+SimSettings ReadSimSettingsFromEnvironment();
+
+}  // namespace simcam
