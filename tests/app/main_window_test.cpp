@@ -1,91 +1,12 @@
-#include "app/main_window.h"
-
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QToolButton>
 
-#include "app/output_names_window.h"
-#include "app/splash_window.h"
-#include "platform/settings_store.h"
-#include "widgets/sensor_miniature.h"
-#include "widgets/seven_segment_counter.h"
-
-// The main window started for real, with the simulated camera beside the
-// tests, and its settings in a folder of their own.
-class MainWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(config.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    }
-    void TearDown() override {
-        if (form)
-            Close();
-        qunsetenv("OMTRIX_SIM_FAULT");
-    }
-
-    QString SettingsFile() const { return config.filePath("Zelvaro/Omtrix.ini"); }
-    void Store(const char *name, const QString &text) {
-        SettingsStore store;
-        store.WriteSetting(QString::fromLatin1(name), text);
-        store.Flush();
-    }
-    QString Stored(const char *name) const {
-        return SettingsStore().ReadSetting(QString::fromLatin1(name), QStringLiteral("<none>"));
-    }
-
-    bool Start() {
-        form = std::make_unique<TForm1>();
-        return form->FormCreate(splash);
-    }
-    // Closes the window as the close box does; returns the milliseconds it took.
-    qint64 Close() {
-        QElapsedTimer clock;
-        clock.start();
-        form->close();
-        const qint64 elapsed = clock.elapsed();
-        form.reset();
-        return elapsed;
-    }
-    // Lets the window handle what the camera thread posted.
-    void Run(int ms) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-
-    // The window, its controls by name, and the objects behind them.
-    TForm1 &W() { return *form; }
-    template <typename Control>
-    Control *C(const char *name) {
-        auto *control = form->findChild<Control *>(QLatin1String(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-    QString BaseName() { return form->Form5->BaseName(); }
-    const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
-    TVideoCapture &Cap() { return *form->Cap; }
-    TAVIExport &Recorder() { return *form->Recorder; }
-    QString Status(int panel) { return form->status_panels_[panel]->text(); }
-
-    QTemporaryDir config;
-    TSplash splash;
-    std::unique_ptr<TForm1> form;
-};
+#include "app/about_window.h"
+#include "main_window_fixture.h"
 
 TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults) {
     ASSERT_TRUE(Start());
@@ -344,4 +265,30 @@ TEST_F(MainWindowTest, NoCameraEndsTheStartWithTheMessage) {
     EXPECT_FALSE(Start());
     EXPECT_EQ(shown, "No camera detected");
     form.reset();
+}
+
+TEST_F(MainWindowTest, TheAboutWindowLeavesThePictureLive) {
+    ASSERT_TRUE(Start());
+    Run(500);
+    auto checksum = [&] {
+        const Bitmap24 &bitmap = WorkingBitmap();
+        uint64_t sum = 0;
+        for (size_t i = 0; i < bitmap.ByteCount(); i += 61)
+            sum = sum * 31 + bitmap.Bits()[i];
+        return sum;
+    };
+    uint64_t while_open_first = 0;
+    uint64_t while_open_later = 0;
+    bool was_visible = false;
+    QTimer::singleShot(300, [&] { while_open_first = checksum(); });
+    QTimer::singleShot(1300, [&] {
+        while_open_later = checksum();
+        auto *about = W().findChild<TAboutBox *>();
+        was_visible = about && about->isVisible();
+        if (about)
+            about->findChild<QPushButton *>()->click();  // OK
+    });
+    C<QAction>("ABOUT1")->trigger();  // returns once OK has hidden the window
+    EXPECT_TRUE(was_visible);
+    EXPECT_NE(while_open_first, while_open_later) << "new frames were shown meanwhile";
 }

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/output_names_window.h"
+#include "app/splash_window.h"
+#include "platform/settings_store.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
+
+// The main window started for real, with the simulated camera beside the
+// tests, and its settings in a folder of their own.
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(config.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    }
+    void TearDown() override {
+        if (form)
+            Close();
+        qunsetenv("OMTRIX_SIM_FAULT");
+    }
+
+    QString SettingsFile() const { return config.filePath("Zelvaro/Omtrix.ini"); }
+    void Store(const char *name, const QString &text) {
+        SettingsStore store;
+        store.WriteSetting(QString::fromLatin1(name), text);
+        store.Flush();
+    }
+    QString Stored(const char *name) const {
+        return SettingsStore().ReadSetting(QString::fromLatin1(name), QStringLiteral("<none>"));
+    }
+
+    bool Start() {
+        form = std::make_unique<TForm1>();
+        return form->FormCreate(splash);
+    }
+    // Closes the window as the close box does; returns the milliseconds it took.
+    qint64 Close() {
+        QElapsedTimer clock;
+        clock.start();
+        form->close();
+        const qint64 elapsed = clock.elapsed();
+        form.reset();
+        return elapsed;
+    }
+    // Lets the window handle what the camera thread posted.
+    void Run(int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    // The window, its controls by name, and the objects behind them.
+    TForm1 &W() { return *form; }
+    template <typename Control>
+    Control *C(const char *name) {
+        auto *control = form->findChild<Control *>(QLatin1String(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    QString BaseName() { return form->Form5->BaseName(); }
+    const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
+    TVideoCapture &Cap() { return *form->Cap; }
+    TAVIExport &Recorder() { return *form->Recorder; }
+    QString Status(int panel) { return form->status_panels_[panel]->text(); }
+
+    QTemporaryDir config;
+    TSplash splash;
+    std::unique_ptr<TForm1> form;
+};
