@@ -251,7 +251,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
 }
 
 bool HeadlessCapture::event(QEvent *event) {
-    switch (static_cast<int>(event->type())) {
+    switch (ReceivedMessage(event)) {
         case MSG_FRAME_READY: {
             if (!first_frame_seen_) {
                 first_frame_seen_ = true;

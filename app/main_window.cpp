@@ -186,7 +186,7 @@ void TForm1::ConnectHandlers() {
 }
 
 bool TForm1::event(QEvent *event) {
-    switch (static_cast<int>(event->type())) {
+    switch (ReceivedMessage(event)) {
         case MSG_FRAME_READY:
             frame_ready_->OnFrameReady(false, TickCount());
             return true;

@@ -86,7 +86,7 @@ class PreviewPath : public QObject {
     explicit PreviewPath(const CameraDriver &driver) : driver_(driver) { renderer.Init(); }
 
     bool event(QEvent *event) override {
-        switch (static_cast<int>(event->type())) {
+        switch (ReceivedMessage(event)) {
             case MSG_FRAME_READY:
                 ++notices;
                 max_backlog = std::max(max_backlog, frames.Count());

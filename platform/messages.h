@@ -21,6 +21,11 @@ class MessagePoster {
     virtual void Post(MainWindowMessage message) = 0;
 };
 
+// The message an event received by event() carries, or 0 when it is not one
+// of ours. Receivers read every event through this, since it also tells the
+// thread checker that the event came from the posting thread.
+int ReceivedMessage(QEvent *event);
+
 // Posts to a QObject living on the GUI thread; its event() sees an event whose
 // type() is the message number.
 class QtMessagePoster : public MessagePoster {

@@ -62,6 +62,18 @@ class MainWindowTest : public ::testing::Test {
         form.reset();
         return elapsed;
     }
+    // Lets the window handle what the camera thread posted until `done`
+    // holds; false when it still does not after timeout_ms.
+    bool RunUntil(const std::function<bool()> &done, int timeout_ms = 15000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > timeout_ms)
+                return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
     // Lets the window handle what the camera thread posted.
     void Run(int ms) {
         QElapsedTimer clock;
