@@ -23,9 +23,10 @@ namespace {
 // leak checkers that this is on purpose.
 void AbandonToDriver(PImageLst frame) {
     static std::mutex mutex;
-    static std::vector<PImageLst> abandoned;
+    // Never destroyed, so the list still holds the frames when the process ends.
+    static auto *abandoned = new std::vector<PImageLst>;
     std::lock_guard lock(mutex);
-    abandoned.push_back(frame);
+    abandoned->push_back(frame);
 }
 
 }  // namespace
