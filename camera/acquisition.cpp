@@ -120,31 +120,33 @@ void TVideoCapture::ProgramCamera() {
 }
 
 // Waits for the driver to release the exposure semaphore. The wait is cut into
-// short slices so that the run flag is seen promptly; a camera that stays
-// silent long past the exposure is reported (and asked to cancel) but still
-// waited for, since the driver may yet write into the frame's block. Returns
-// true when the driver released the frame, false when the run flag was
-// cleared and the camera did not give the frame back after a cancel.
-bool TVideoCapture::AwaitExposure(int32_t exposure_ms) {
+// short slices so that the run flag is seen promptly. A camera that stays
+// silent long past the exposure is reported and asked to cancel, but still
+// waited for, since the driver may yet write into the frame's block; what it
+// then gives back is not a picture. The report stands until an exposure ends
+// by itself again.
+TVideoCapture::Exposure TVideoCapture::AwaitExposure(int32_t exposure_ms) {
     const uint32_t started = TickCount();
     const uint32_t silence_limit =
         static_cast<uint32_t>(std::max(exposure_ms, 0)) + CAMERA_SILENCE_MS;
-    bool reported = false;
+    bool cancelled_for_silence = false;
     while (!sem.Wait(RUN_FLAG_POLL_MS)) {
         if (!continue_) {
             driver_.CancelExposure();
-            return sem.Wait(RUN_FLAG_POLL_MS * 20);
+            return sem.Wait(RUN_FLAG_POLL_MS * 20) ? Exposure::Delivered
+                                                   : Exposure::StillWithDriver;
         }
-        if (!reported && TickCount() - started > silence_limit) {
-            reported = true;
+        if (!cancelled_for_silence && TickCount() - started > silence_limit) {
+            cancelled_for_silence = true;
             fault_ = AcquisitionFault::CameraNotAnswering;
             driver_.CancelExposure();
         }
     }
-    if (reported) {
-        fault_ = AcquisitionFault::None;
+    if (cancelled_for_silence) {
+        return Exposure::NotAPicture;
     }
-    return true;
+    fault_ = AcquisitionFault::None;
+    return Exposure::Delivered;
 }
 
 void TVideoCapture::SleepWhileRunning(uint32_t ms) {
@@ -184,9 +186,14 @@ void TVideoCapture::Execute() {
             break;
         }
         driver_.ThreadedExposure(frame->Data);
-        if (!AwaitExposure(length)) {
+        const Exposure exposure = AwaitExposure(length);
+        if (exposure == Exposure::StillWithDriver) {
             AbandonToDriver(frame);
             break;
+        }
+        if (exposure == Exposure::NotAPicture) {
+            FreeFrame(frame);
+            continue;
         }
         frames_.AppendFrame(frame);
         poster_.Post(MSG_FRAME_READY);

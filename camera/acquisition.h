@@ -24,7 +24,7 @@ inline constexpr uint32_t THREAD_STOP_WAIT_MS = 3000;
 // Why frames stopped arriving, for the status bar. The GUI thread reads it.
 enum class AcquisitionFault : int32_t {
     None,
-    CameraNotAnswering,  // an exposure is long overdue; the thread keeps waiting for it
+    CameraNotAnswering,  // exposures are long overdue; the thread keeps trying
     OutOfMemory,         // no memory for a frame; the thread has stopped for this run
 };
 
@@ -87,7 +87,12 @@ class TVideoCapture {
   private:
     void Execute();
     void ProgramCamera();
-    bool AwaitExposure(int32_t exposure_ms);
+    enum class Exposure {
+        Delivered,        // the camera filled the frame
+        NotAPicture,      // given back only after a cancel for silence
+        StillWithDriver,  // the run ended and the camera kept the frame's block
+    };
+    Exposure AwaitExposure(int32_t exposure_ms);
     void SleepWhileRunning(uint32_t ms);
     void RecordFrameInterval();
     void Finish();

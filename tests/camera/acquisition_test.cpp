@@ -155,6 +155,22 @@ TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd
     EXPECT_LT(TickCount() - start, 2000u);
 }
 
+TEST_F(AcquisitionTest, WhatASilentCameraGivesBackAfterTheCancelIsNoPicture) {
+    auto &fake = fake_driver::state();
+    fake.hold_exposures = true;  // answers a cancel, nothing else
+    capture.length = 0;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return capture.Fault() == AcquisitionFault::CameraNotAnswering; },
+                        int(CAMERA_SILENCE_MS) + 2000));
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started >= 2; }));
+    EXPECT_EQ(poster.Count(MSG_FRAME_READY), 0u) << "the cancelled frame is not queued";
+    EXPECT_EQ(capture.Fault(), AcquisitionFault::CameraNotAnswering) << "the report stands";
+
+    fake.hold_exposures = false;  // the camera comes back
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 1; }));
+    EXPECT_EQ(capture.Fault(), AcquisitionFault::None);
+}
+
 TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames) {
     capture.length = 0;
     capture.delay = 120;

@@ -1,0 +1,174 @@
+#include "app/headless_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+QString DriverPath() {
+    return QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
+}
+
+TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
+    CaptureOptions options;
+    QString error;
+    ASSERT_TRUE(ParseCaptureOptions(
+        {"--dir", "/data",      "--name",   "M42",     "--format", "AVI",   "--seconds",
+         "30",    "--exposure", "250",      "--gain",  "40",       "--roi", "640x480",
+         "--bin", "2",          "--colour", "--delay", "15",       "--iris"},
+        options, error))
+        << error.toStdString();
+    EXPECT_EQ(options.directory, "/data");
+    EXPECT_EQ(options.base_name, "M42");
+    EXPECT_EQ(options.mode, MODE_AVI);
+    EXPECT_TRUE(options.seconds);
+    EXPECT_EQ(options.count, 30);
+    EXPECT_EQ(options.exposure_ms, 250);
+    EXPECT_EQ(options.gain, 40);
+    EXPECT_EQ(options.roi_width, 640);
+    EXPECT_EQ(options.roi_height, 480);
+    EXPECT_EQ(options.binning, 2);
+    EXPECT_TRUE(options.colour);
+    EXPECT_EQ(options.delay_ms, 15);
+    EXPECT_TRUE(options.iris);
+}
+
+TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
+    const QStringList base{"--dir", "/data", "--name", "M42"};
+    const QStringList refused[] = {
+        {"--format", "ser", "--frames", "5"} /* no folder or name */,
+        base + QStringList{"--format", "mov", "--frames", "5"},
+        base + QStringList{"--format", "ser"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--seconds", "2"},
+        base + QStringList{"--format", "ser", "--frames", "0"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--roi", "641x480"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--roi", "4096x480"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--bin", "3"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--gain", "101"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--exposure", "-1"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--colour"},
+        base + QStringList{"--format", "ser", "--frames", "5", "extra"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--speed", "9"},
+    };
+    for (const QStringList &arguments : refused) {
+        CaptureOptions options;
+        QString error;
+        EXPECT_FALSE(ParseCaptureOptions(arguments, options, error))
+            << arguments.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty()) << arguments.join(' ').toStdString();
+    }
+}
+
+class HeadlessCaptureTest : public ::testing::Test {
+  protected:
+    CaptureOptions Options(int32_t mode, int32_t frames) {
+        CaptureOptions options;
+        options.directory = folder.path();
+        options.base_name = "TEST";
+        options.mode = mode;
+        options.count = frames;
+        options.exposure_ms = 0;
+        options.roi_width = 320;
+        options.roi_height = 240;
+        return options;
+    }
+    CaptureReport Run(const CaptureOptions &options) {
+        HeadlessCapture capture([&](const QString &line) { progress << line; },
+                                [&](const QString &file) { created << file; });
+        return capture.Run(DriverPath(), options);
+    }
+
+    QTemporaryDir folder;
+    QStringList progress;
+    QStringList created;
+};
+
+TEST_F(HeadlessCaptureTest, RecordsTheFramesAskedForIntoOneSerFile) {
+    const CaptureReport report = Run(Options(MODE_SER, 12));
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    EXPECT_EQ(report.frames_written, 12);
+    EXPECT_EQ(report.frames_acquired, 12);
+    EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.SER")});
+    EXPECT_EQ(report.files, created);
+    EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240);
+}
+
+TEST_F(HeadlessCaptureTest, PerFrameFormatsNameEveryFileWithIrisNumbers) {
+    CaptureOptions options = Options(MODE_FIT, 3);
+    options.iris = true;
+    options.binning = 2;
+    const CaptureReport report = Run(options);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    EXPECT_EQ(created, (QStringList{folder.filePath("TEST_0.FIT"), folder.filePath("TEST_1.FIT"),
+                                    folder.filePath("TEST_2.FIT")}));
+    // 160 x 120 after binning: one 2880-byte header and the padded data.
+    EXPECT_EQ(QFileInfo(created.first()).size(), 2880 + 7 * 2880);
+}
+
+TEST_F(HeadlessCaptureTest, ATimedRecordingEndsOnTime) {
+    CaptureOptions options = Options(MODE_AVI, 1);
+    options.seconds = true;
+    const CaptureReport report = Run(options);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    EXPECT_GE(report.elapsed_ms, 1000u);
+    EXPECT_LT(report.elapsed_ms, 3000u);
+    EXPECT_GT(report.frames_written, 0);
+    EXPECT_EQ(report.frames_acquired, report.frames_written) << "nothing left behind";
+    EXPECT_FALSE(progress.isEmpty());
+}
+
+TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
+    CaptureOptions options = Options(MODE_SER, 3);
+    options.directory = folder.filePath("missing");
+    EXPECT_EQ(Run(options).exit_code, EXIT_OUTPUT_FAILED);
+
+    HeadlessCapture capture([](const QString &) {}, [](const QString &) {});
+    const CaptureReport no_driver =
+        capture.Run(folder.filePath("MELKOTAR.DLL"), Options(MODE_SER, 3));
+    EXPECT_EQ(no_driver.exit_code, EXIT_NO_DRIVER);
+    EXPECT_TRUE(no_driver.error.contains("MELKOTAR.DLL"));
+
+    qputenv("OMTRIX_SIM_FAULT", "no-camera");
+    EXPECT_EQ(Run(Options(MODE_SER, 3)).exit_code, EXIT_NO_CAMERA);
+    qputenv("OMTRIX_SIM_FAULT", "hang:8");
+    const CaptureReport silent = Run(Options(MODE_SER, 50));
+    qunsetenv("OMTRIX_SIM_FAULT");
+    EXPECT_EQ(silent.exit_code, EXIT_CAMERA_SILENT);
+    ASSERT_FALSE(silent.files.isEmpty());
+    // The file written before the camera went quiet is complete and says so.
+    QFile ser(silent.files.first());
+    ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+    const QByteArray header = ser.read(42);
+    const int32_t count = uint8_t(header[38]) | uint8_t(header[39]) << 8;
+    EXPECT_EQ(ser.size(), 178 + int64_t(count) * 320 * 240);
+}
+
+TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
+    QProcess command;
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--dir", folder.path(), "--name", "CLI", "--format", "bmp", "--frames", "2",
+                   "--exposure", "0", "--roi", "320x240"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    EXPECT_EQ(
+        QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+        (QStringList{folder.filePath("CLI_00000.BMP"), folder.filePath("CLI_00001.BMP")}));
+
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", {"--frames", "2"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(command.readAllStandardError().contains("usage:"));
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
