@@ -76,15 +76,20 @@ TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings) {
 
 TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack) {
     Store("COLORMODE", "t");
-    Store("REDBALANCE", "");
     Store("GAIN", "abc");
     Store("EXPOCOUNT", "");
     ASSERT_TRUE(Start());
     EXPECT_FALSE(C<QAction>("ColorCamera1")->isChecked());
-    // Grey mode moves the three balance bars together; the empty red value
-    // read as 0 lands on the bar's lowest position before that.
     EXPECT_EQ(C<QSlider>("Gain")->value(), 10);
-    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0);
+    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0) << "an empty count reads as 0";
+}
+
+TEST_F(MainWindowTest, AnEmptyRedBalanceReadsAsZero) {
+    Store("COLORMODE", "T");
+    Store("REDBALANCE", "");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<QSlider>("RED")->value(), 1) << "0, held at the bar's lowest position";
+    EXPECT_EQ(C<QSlider>("GREEN")->value(), 100);
 }
 
 TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther) {
