@@ -24,8 +24,7 @@ int main(int argc, char *argv[]) {
                                                              << Qt::flush; },
                             [&](const QString &file) { out << file << "\n"
                                                            << Qt::flush; });
-    const CaptureReport report =
-        capture.Run(QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME, options);
+    const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
     if (report.exit_code != EXIT_DONE) {
         err << "omtrix-capture: " << report.error << "\n";
     }

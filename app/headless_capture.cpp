@@ -144,9 +144,7 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_._rgain = static_cast<uint32_t>(gains.red);
     capture_._ggain = static_cast<uint32_t>(gains.green);
     capture_._bgain = static_cast<uint32_t>(gains.blue);
-    capture_.UpdateInfo(static_cast<uint32_t>(frame.sw), static_cast<uint32_t>(frame.sheight),
-                        static_cast<uint32_t>(SensorYOffset(frame)),
-                        static_cast<uint32_t>(frame.sx));
+    RequestSubFrame(capture_, frame);
     capture_.length = options.exposure_ms;
     capture_.delay = 0;
 }

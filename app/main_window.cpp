@@ -57,9 +57,9 @@ bool TForm1::FormCreate(TSplash &splash) {
         std::make_unique<TAVIExport>(frames_, *Cap, driver_, static_cast<RecorderUi &>(*this));
     Recorder->Init();
 
-    const QString driver_path = QApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
     std::string missing;
-    if (!LoadCameraDriver(driver_library_, driver_path.toStdString(), driver_, missing)) {
+    if (!LoadCameraDriver(driver_library_, DriverPathBesideProgram().toStdString(), driver_,
+                          missing)) {
         ShowError(QStringLiteral("Error loading MELKOTAR.DLL... Program Ending"));
         return false;
     }

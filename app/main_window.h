@@ -116,7 +116,6 @@ class TForm1 : public QMainWindow, private RecorderUi {
     void SetCaptureLocation1Click();
     void SetCaptureFilename1Click();
     void AcceptBaseName();
-    void SetCapturePicture(const QIcon &picture);
     // RecorderUi
     void ShowStatus(const QString &text) override;
     void ShowMemory(const QString &text) override;

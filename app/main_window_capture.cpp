@@ -43,7 +43,7 @@ void ShowNotice(QWidget *parent, const QString &text) {
 void TForm1::butCaptureClick() {
     if (!butCapture->isChecked()) {
         Recorder->StopRecording();
-        SetCapturePicture(PictureDisabled);
+        butCapture->setIcon(PictureDisabled);
         return;
     }
     const int32_t shift = BinningShift(Cap->binning_code);
@@ -66,13 +66,9 @@ void TForm1::butCaptureClick() {
             return;
         case StartResult::Started:
             butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->_MODE)));
-            SetCapturePicture(PictureDown);
+            butCapture->setIcon(PictureDown);
             return;
     }
-}
-
-void TForm1::SetCapturePicture(const QIcon &picture) {
-    butCapture->setIcon(picture);
 }
 
 void TForm1::OutputKindClick(int32_t mode) {
@@ -129,7 +125,7 @@ void TForm1::ShowMemory(const QString &text) {
 
 void TForm1::ReleaseCaptureButton() {
     butCapture->setChecked(false);
-    SetCapturePicture(PictureDisabled);
+    butCapture->setIcon(PictureDisabled);
 }
 
 void TForm1::ReportWriteFailure() {

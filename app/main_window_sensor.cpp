@@ -75,9 +75,7 @@ void TForm1::UpdateRectangle() {
     Cap->_rgain = static_cast<uint32_t>(gains.red);
     Cap->_ggain = static_cast<uint32_t>(gains.green);
     Cap->_bgain = static_cast<uint32_t>(gains.blue);
-    Cap->UpdateInfo(static_cast<uint32_t>(sub_frame_.sw), static_cast<uint32_t>(sub_frame_.sheight),
-                    static_cast<uint32_t>(SensorYOffset(sub_frame_)),
-                    static_cast<uint32_t>(sub_frame_.sx));
+    RequestSubFrame(*Cap, sub_frame_);
     if (Cap->length > CANCEL_ABOVE_MS) {
         driver_.CancelExposure();
     }

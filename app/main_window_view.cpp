@@ -42,7 +42,6 @@ void TForm1::BalanceChange(QSlider *changed) {
 void TForm1::ColorCamera1Click() {
     const bool colour = ColorCamera1->isChecked();
     Cap->__color = colour;
-    Preview->__color = colour;
     mirror_.COLORMODE = colour ? QStringLiteral("T") : QStringLiteral("F");
     if (!colour) {
         for (QSlider *bar : {RED, GREEN, BLUE}) {

@@ -162,7 +162,7 @@ void TVideoCapture::SleepWhileRunning(uint32_t ms) {
 }
 
 void TVideoCapture::Execute() {
-    SetCurrentThreadPriority(ThreadPriority::Highest);
+    RaiseCurrentThreadPriority();
     _USB = 0;
     _capturing = false;
     for (auto &interval : frame_intervals_) {

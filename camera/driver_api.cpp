@@ -1,5 +1,7 @@
 #include "camera/driver_api.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Entries a complete driver has although the program never calls them.
@@ -52,4 +54,8 @@ bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDr
         driver = CameraDriver{};
     }
     return ok;
+}
+
+QString DriverPathBesideProgram() {
+    return QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
 }

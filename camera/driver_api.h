@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,9 @@ struct CameraDriver {
     int32_t (*CopyRight)() = nullptr;
     void (*GuideCommand)(int32_t direction_bits, int32_t duration_ms) = nullptr;
 };
+
+// The driver library's place: the program's own folder.
+QString DriverPathBesideProgram();
 
 // Loads the driver library and looks up every entry by name, the called ones
 // and those that must merely exist. On any failure the library is released,

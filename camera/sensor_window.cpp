@@ -53,6 +53,12 @@ void KeepOnSensor(SubFrame &frame) {
     KeepInsideFarEdges(frame);
 }
 
+void RequestSubFrame(TVideoCapture &capture, const SubFrame &frame) {
+    capture.UpdateInfo(static_cast<uint32_t>(frame.sw), static_cast<uint32_t>(frame.sheight),
+                       static_cast<uint32_t>(SensorYOffset(frame)),
+                       static_cast<uint32_t>(frame.sx));
+}
+
 std::string SubframeText(const SubFrame &frame, int32_t binning_code) {
     const int32_t s = BinningShift(binning_code);
     char text[80];

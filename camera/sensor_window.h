@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "camera/acquisition.h"
 #include "camera/frame_list.h"
 
 // Sensor pixels per pixel of the sensor miniature on the main window.
@@ -47,6 +48,9 @@ void KeepOnSensor(SubFrame &frame);
 inline int32_t SensorYOffset(const SubFrame &frame) {
     return FULL_HEIGHT - frame.sheight - frame.sy;
 }
+
+// Asks the camera thread for the sub-frame at its next pass.
+void RequestSubFrame(TVideoCapture &capture, const SubFrame &frame);
 
 // "Subframe: (x,y) -> (x2xy2)": the corners in binned pixels.
 std::string SubframeText(const SubFrame &frame, int32_t binning_code);

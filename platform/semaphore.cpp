@@ -1,33 +1,7 @@
 #include "platform/semaphore.h"
 
 #include <cerrno>
-#include <chrono>
 #include <ctime>
-
-CountingSemaphore::CountingSemaphore(int32_t initial, int32_t maximum)
-    : count_(initial), maximum_(maximum) {}
-
-bool CountingSemaphore::Release() {
-    {
-        std::lock_guard lock(mutex_);
-        if (count_ >= maximum_) {
-            return false;
-        }
-        ++count_;
-    }
-    available_.notify_one();
-    return true;
-}
-
-bool CountingSemaphore::Wait(uint32_t timeout_ms) {
-    std::unique_lock lock(mutex_);
-    if (!available_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                             [this] { return count_ > 0; })) {
-        return false;
-    }
-    --count_;
-    return true;
-}
 
 #if defined(_WIN32)
 #include <windows.h>

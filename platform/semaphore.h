@@ -1,8 +1,6 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
 #if defined(_WIN32)
 using DriverSemaphoreHandle = void *;  // a semaphore HANDLE
@@ -10,24 +8,6 @@ using DriverSemaphoreHandle = void *;  // a semaphore HANDLE
 #include <semaphore.h>
 using DriverSemaphoreHandle = sem_t *;
 #endif
-
-// A counting semaphore with a maximum count; releasing past the maximum is
-// refused rather than counted. Every wait is bounded.
-class CountingSemaphore {
-  public:
-    CountingSemaphore(int32_t initial, int32_t maximum);
-
-    // Adds one to the count; false when the count is already at its maximum.
-    bool Release();
-    // Takes one from the count, waiting at most timeout_ms; false on time-out.
-    bool Wait(uint32_t timeout_ms);
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable available_;
-    int32_t count_;
-    const int32_t maximum_;
-};
 
 // The semaphore the camera driver releases at the end of each exposure. The
 // driver gets the platform's own semaphore object, since it releases it with

@@ -29,12 +29,9 @@ class TPREVIEW {
     // Mirrors the working bitmap left to right in place.
     void BitmapFlip();
 
-    const QImage &Picture() const { return picture_; }
-
     int32_t _BlackPoint = 0;    // 0..254
     int32_t _WhitePoint = 255;  // 1..255
     PreviewView *__FORMIMAGE = nullptr;
-    bool __color = false;  // colour pictures are one row shorter than their frames
     bool HFLIP = false;
     int32_t _SCALE = 100;  // zoom in percent: 25, 50, 100, 200 or 400
 

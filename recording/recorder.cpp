@@ -117,16 +117,18 @@ bool TAVIExport::TakesFrames(uint32_t now_tick) const {
 }
 
 void TAVIExport::ProcessFrame(uint32_t now_tick) {
+    TakeNotice(now_tick);
+    ShowMemory();  // after every notice, whatever it did
+}
+
+void TAVIExport::TakeNotice(uint32_t now_tick) {
     if (AVIHandle == OUTPUT_IDLE) {
         ui_.ShowStatus(QStringLiteral("Idle"));
-        ShowMemory();
         return;
     }
     if (!TakesFrames(now_tick)) {
         Close();
-        Cap._capturing = false;
         count = 0;
-        ShowMemory();
         return;
     }
     const SaveResult saved = SaveFrame();
@@ -137,7 +139,6 @@ void TAVIExport::ProcessFrame(uint32_t now_tick) {
     if (saved == SaveResult::NothingToSave) {
         // A notice whose frame was discarded at the recording's start, or a
         // frame from before it: only frames really written count.
-        ShowMemory();
         return;
     }
     ++framecount;
@@ -152,7 +153,6 @@ void TAVIExport::ProcessFrame(uint32_t now_tick) {
             ui_.ShowStatus(FormatText(_MSG_FRAMESLEFT, {count}));
         }
     }
-    ShowMemory();
 }
 
 // A frame that could not be written ends the recording at once: the files
@@ -177,7 +177,6 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     }
     if (_MODE != MODE_SER) {
         FrameToBitmap(driver_, *frame, Cap.__color, RecordBitmap);
-        ShowMemory();
     }
     bool written = false;
     switch (_MODE) {

@@ -91,6 +91,7 @@ class TAVIExport {
 
   private:
     enum class SaveResult { Written, NothingToSave, Failed };
+    void TakeNotice(uint32_t now_tick);
     SaveResult SaveFrame();
     void ShowMemory();
     void EndAfterWriteFailure();

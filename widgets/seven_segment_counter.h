@@ -11,8 +11,8 @@ class SevenSegmentCounter : public QLCDNumber {
     SevenSegmentCounter(int digits, QWidget *parent = nullptr);
 
     int Value() const { return value_; }
-    int Maximum() const { return maximum_; }
-    // Clamps to 0..Maximum(); emits ValueChanged when the value changes.
+    // Clamps to 0 .. the largest value the digits show; emits ValueChanged
+    // when the value changes.
     void SetValue(int value);
 
   signals:

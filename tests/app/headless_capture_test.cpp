@@ -10,10 +10,6 @@
 
 namespace {
 
-QString DriverPath() {
-    return QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
-}
-
 TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     CaptureOptions options;
     QString error;
@@ -80,7 +76,7 @@ class HeadlessCaptureTest : public ::testing::Test {
     CaptureReport Run(const CaptureOptions &options) {
         HeadlessCapture capture([&](const QString &line) { progress << line; },
                                 [&](const QString &file) { created << file; });
-        return capture.Run(DriverPath(), options);
+        return capture.Run(DriverPathBesideProgram(), options);
     }
 
     QTemporaryDir folder;

@@ -77,7 +77,6 @@ TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing) {
 TEST_F(RendererTest, ColourModeDoesNotChangeTheDrawnSize) {
     input.working_bitmap.SetSize(1024, 767);
     input.preview_busy = PREVIEW_PENDING;
-    renderer.__color = true;
     renderer._SCALE = 50;
     renderer.UpdateCaption();
     EXPECT_EQ(view.width, 512);
