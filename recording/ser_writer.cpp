@@ -45,10 +45,12 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
         (void)FinishSerFile();
     }
     frame_count_ = 0;
-    frame_bytes_ = int64_t{width} * height * ((depth + 7) / 8);
+    row_bytes_ = int64_t{width} * ((depth + 7) / 8);
+    frame_bytes_ = row_bytes_ * height;
     if (width <= 0 || height <= 0 || depth <= 0 || depth > 16) {
         return SER_HEADER_FAILED;
     }
+    top_row_first_.resize(static_cast<size_t>(frame_bytes_));
 
     std::array<uint8_t, SER_HEADER_BYTES> header{};
     uint8_t *at = header.data();
@@ -84,8 +86,18 @@ bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count) {
     if (!IsOpen() || data == nullptr || static_cast<int64_t>(byte_count) != frame_bytes_) {
         return false;
     }
+    // Turning the rows over in memory costs far less than the disk write and
+    // keeps it to one call per frame.
+    const size_t row_bytes = static_cast<size_t>(row_bytes_);
+    const uint8_t *bottom_up_row = data + byte_count;
+    for (uint8_t *out = top_row_first_.data(); out < top_row_first_.data() + byte_count;
+         out += row_bytes) {
+        bottom_up_row -= row_bytes;
+        std::memcpy(out, bottom_up_row, row_bytes);
+    }
     const int64_t frames_end = SER_HEADER_BYTES + frame_count_ * frame_bytes_;
-    if (SerFile.write(reinterpret_cast<const char *>(data), frame_bytes_) == frame_bytes_) {
+    if (SerFile.write(reinterpret_cast<const char *>(top_row_first_.data()), frame_bytes_) ==
+        frame_bytes_) {
         ++frame_count_;
         return true;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Results of WriteSerHeader; the recorder keeps them as its output state.
 inline constexpr int32_t SER_HEADER_WRITTEN = -3;
@@ -27,10 +28,10 @@ SerDateTimes SerDateTimesOf(const QDateTime &moment);
 void WriteSerInt(uint8_t *&at, int32_t value);
 
 // One SER sequence file: a 178-byte header and the frames' raw samples back to
-// back. Used on one thread (the recorder's). Every frame goes to the system in
-// one write; a frame that fails is cut away again and not counted, so the file
-// always ends after its last complete frame and, once finished, says how many
-// it holds.
+// back, each frame top row first as SER readers expect. Used on one thread (the
+// recorder's). Every frame goes to the system in one write; a frame that fails
+// is cut away again and not counted, so the file always ends after its last
+// complete frame and, once finished, says how many it holds.
 class SerWriter {
   public:
     SerWriter() = default;
@@ -46,8 +47,10 @@ class SerWriter {
                                          int32_t depth);
 
     // Appends one frame of exactly width x height samples of the header's
-    // depth. False when nothing is open, the size is wrong or the write failed;
-    // the frame is then not in the file and not counted.
+    // depth, row 0 being the bottom of the picture (as frames are held in
+    // memory); the file gets its rows in the opposite order. False when
+    // nothing is open, the size is wrong or the write failed; the frame is then
+    // not in the file and not counted.
     [[nodiscard]] bool AppendSerFrame(const uint8_t *data, size_t byte_count);
 
     // Writes the frame count into the header and closes the file. False when
@@ -62,4 +65,7 @@ class SerWriter {
     QFile SerFile;
     int32_t frame_count_ = 0;
     int64_t frame_bytes_ = 0;
+    int64_t row_bytes_ = 0;
+    // One frame with its rows turned over, reused for every frame.
+    std::vector<uint8_t> top_row_first_;
 };

@@ -49,7 +49,7 @@ class SerWriterTest : public ::testing::Test {
 };
 
 TEST_F(SerWriterTest, HeaderFramesAndPatchedCount) {
-    const QString name = PathOf("CAPTURE_00000.SER");
+    const QString name = PathOf("CAPTURE_00000.ser");
     SerWriter writer;
     ASSERT_EQ(writer.WriteSerHeader(name, 640, 480, 8), SER_HEADER_WRITTEN);
     std::vector<std::vector<uint8_t>> frames;
@@ -72,14 +72,18 @@ TEST_F(SerWriterTest, HeaderFramesAndPatchedCount) {
         EXPECT_EQ(Le32At(bytes, field.offset), field.value) << "offset " << field.offset;
     }
     EXPECT_EQ(TextAt(bytes, 42, 120), std::string(120, '_'));  // observer, instrument, telescope
+    // Frames come bottom row first and are stored top row first.
     for (size_t i = 0; i < frames.size(); ++i) {
-        const auto start = bytes.begin() + 178 + i * 307200;
-        EXPECT_TRUE(std::equal(frames[i].begin(), frames[i].end(), start)) << "frame " << i;
+        for (size_t row = 0; row < 480; ++row) {
+            const auto stored = bytes.begin() + 178 + i * 307200 + row * 640;
+            const auto given = frames[i].begin() + (479 - row) * 640;
+            ASSERT_TRUE(std::equal(given, given + 640, stored)) << "frame " << i << " row " << row;
+        }
     }
 }
 
 TEST_F(SerWriterTest, RecordingWithoutFramesLeavesTheHeaderOnly) {
-    const QString name = PathOf("empty.SER");
+    const QString name = PathOf("empty.ser");
     SerWriter writer;
     ASSERT_EQ(writer.WriteSerHeader(name, 320, 240, 8), SER_HEADER_WRITTEN);
     ASSERT_TRUE(writer.FinishSerFile());
@@ -92,7 +96,7 @@ TEST_F(SerWriterTest, RecordingWithoutFramesLeavesTheHeaderOnly) {
 TEST_F(SerWriterTest, DatesAreCreationTimeInLocalAndUniversalTicks) {
     // A zone 5 h 30 min east of Greenwich, without daylight saving.
     ScopedTimeZone zone("OMT-5:30");
-    const QString name = PathOf("dates.SER");
+    const QString name = PathOf("dates.ser");
     SerWriter writer;
     const int64_t before_ms = QDateTime::currentMSecsSinceEpoch();
     ASSERT_EQ(writer.WriteSerHeader(name, 4, 4, 8), SER_HEADER_WRITTEN);
@@ -128,7 +132,7 @@ TEST(SerDateTimesTest, KnownMoments) {
 }
 
 TEST_F(SerWriterTest, RefusesFramesOfAnotherSize) {
-    const QString name = PathOf("size.SER");
+    const QString name = PathOf("size.ser");
     SerWriter writer;
     ASSERT_EQ(writer.WriteSerHeader(name, 8, 4, 8), SER_HEADER_WRITTEN);
     const std::vector<uint8_t> good = FrameSamples(8, 4, 1);
@@ -147,15 +151,23 @@ TEST_F(SerWriterTest, RefusesFramesOfAnotherSize) {
 
 namespace {
 
-TEST_F(SerWriterTest, FfprobeReadsSizeAndFrameCount) {
-    if (!ToolInstalled("ffprobe")) {
-        GTEST_SKIP() << "ffprobe not installed";
+// What FFmpeg shows is what every SER reader shows: the picture the right way
+// up, its top row first.
+TEST_F(SerWriterTest, FfmpegReadsTheFramesTheRightWayUp) {
+    if (!ToolInstalled("ffprobe") || !ToolInstalled("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg not installed";
     }
-    const QString name = PathOf("probe.SER");
+    constexpr int32_t W = 320;
+    constexpr int32_t H = 200;
+    const QString name = PathOf("probe.ser");
     SerWriter writer;
-    ASSERT_EQ(writer.WriteSerHeader(name, 320, 200, 8), SER_HEADER_WRITTEN);
+    ASSERT_EQ(writer.WriteSerHeader(name, W, H, 8), SER_HEADER_WRITTEN);
+    // Row r (counted from the bottom of the picture) has the brightness r.
+    std::vector<uint8_t> frame(W * H);
+    for (int32_t row = 0; row < H; ++row) {
+        std::fill_n(frame.begin() + row * W, W, uint8_t(row));
+    }
     for (int i = 0; i < 7; ++i) {
-        const std::vector<uint8_t> frame = FrameSamples(320, 200, i);
         ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size()));
     }
     ASSERT_TRUE(writer.FinishSerFile());
@@ -165,6 +177,15 @@ TEST_F(SerWriterTest, FfprobeReadsSizeAndFrameCount) {
     EXPECT_EQ(probe["width"], "320");
     EXPECT_EQ(probe["height"], "200");
     EXPECT_EQ(probe["nb_read_frames"], "7");
+
+    const QString decoded = PathOf("decoded.gray");
+    const ToolRun run = RunTool("ffmpeg", {"-v", "error", "-i", name, "-frames:v", "1", "-f",
+                                           "rawvideo", "-pix_fmt", "gray", decoded});
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const std::vector<uint8_t> picture = ReadFileBytes(decoded);
+    ASSERT_EQ(picture.size(), size_t(W * H));
+    EXPECT_EQ(picture.front(), H - 1) << "the top row comes first";
+    EXPECT_EQ(picture.back(), 0) << "the bottom row comes last";
 }
 
 }  // namespace
