@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "recording/file_naming.h"
+
 TForm5::TForm5(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("Output File Names"));
@@ -45,7 +47,12 @@ void TForm5::SetBaseName(const QString &name) {
 }
 
 void TForm5::Edit1Change() {
-    Label2->setText(Edit1->text() + "_n.[BMP/FIT/AVI/SER]");
+    // The preview shows the extensions as the files get them.
+    static const QString numbered =
+        QStringLiteral("_n.[%1/%2/%3/%4]")
+            .arg(QString(BMP_EXTENSION).mid(1), QString(FIT_EXTENSION).mid(1),
+                 QString(AVI_EXTENSION).mid(1), QString(SER_EXTENSION).mid(1));
+    Label2->setText(Edit1->text() + numbered);
 }
 
 void TForm5::Button1Click() {

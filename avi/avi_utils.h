@@ -41,9 +41,11 @@ typedef struct AviFrameImage {
 #define AVI_OK 0
 #define AVI_FAILED (-1)
 
-/* Creates (or truncates) the named file for frames of the template's width and
- * height. Returns a handle of 0 or more, or -1 when the file cannot be
- * created or the template is unusable. Several files may be open at once. */
+/* Creates the named file for frames of the template's width and height. The
+ * file must not exist yet: an existing file is never opened nor truncated.
+ * Returns a handle of 0 or more, or -1 when a file of that name exists, the
+ * file cannot be created or the template is unusable. Several files may be
+ * open at once. */
 AVI_API int32_t AVI_CALL CreateAvi(const char *file_name, const AviFrameImage *frame_template);
 
 /* Appends one frame; its width and height must be the template's. The pixels

@@ -16,9 +16,9 @@
 bool RawFile::Create(const char *file_name) {
     Close();
 #if defined(_WIN32)
-    fd_ = _open(file_name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    fd_ = _open(file_name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
-    fd_ = open(file_name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = open(file_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 #endif
     size_ = 0;
     return fd_ >= 0;

@@ -19,7 +19,9 @@ class RawFile {
     RawFile(const RawFile &) = delete;
     RawFile &operator=(const RawFile &) = delete;
 
-    // Creates or truncates the file (name in the system's 8-bit encoding).
+    // Creates the file (name in the system's 8-bit encoding); fails when
+    // anything of that name exists, so no file is ever overwritten, even by
+    // another program choosing the same name at the same moment.
     bool Create(const char *file_name);
     bool IsOpen() const { return fd_ >= 0; }
     // Appends the pieces at the end of the file in one gathered write; on

@@ -10,11 +10,6 @@ AviFrameImage FrameImageOf(const Bitmap24 &bitmap) {
     return {bitmap.Width(), bitmap.Height(), bitmap.Stride(), bitmap.Bits()};
 }
 
-int32_t CreateAviFor(const QString &file_name, const Bitmap24 &frame_template) {
-    const AviFrameImage image = FrameImageOf(frame_template);
-    return CreateAvi(QFile::encodeName(file_name).constData(), &image);
-}
-
 }  // namespace
 
 AviOutput::AviOutput(FileNamer &namer, int64_t split_bytes)
@@ -26,14 +21,23 @@ AviOutput::~AviOutput() {
     }
 }
 
+int32_t AviOutput::CreateNextFile(const Bitmap24 &frame_template) {
+    const AviFrameImage image = FrameImageOf(frame_template);
+    int32_t handle = AVI_NO_HANDLE;
+    file_name_ = namer_.NextFileName(base_path_, AVI_EXTENSION, [&](const QString &name) {
+        handle = CreateAvi(QFile::encodeName(name).constData(), &image);
+        return handle != AVI_NO_HANDLE;
+    });
+    return handle;
+}
+
 int32_t AviOutput::StartAviFile(const QString &base_path, const Bitmap24 &frame_template) {
     if (handle_ != AVI_NO_HANDLE) {
         (void)EndAviFile();
     }
     base_path_ = base_path;
     avi_bytes_ = 0;
-    file_name_ = namer_.NextFileName(base_path_, AVI_EXTENSION);
-    handle_ = CreateAviFor(file_name_, frame_template);
+    handle_ = CreateNextFile(frame_template);
     return handle_;
 }
 
@@ -47,8 +51,7 @@ bool AviOutput::AddAviImage(const Bitmap24 &bitmap) {
         if (!EndAviFile()) {
             return false;
         }
-        file_name_ = namer_.NextFileName(base_path_, AVI_EXTENSION);
-        handle_ = CreateAviFor(file_name_, bitmap);
+        handle_ = CreateNextFile(bitmap);
         if (handle_ == AVI_NO_HANDLE) {
             return false;
         }

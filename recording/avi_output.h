@@ -25,9 +25,10 @@ class AviOutput {
     AviOutput(const AviOutput &) = delete;
     AviOutput &operator=(const AviOutput &) = delete;
 
-    // Opens the first file, named from `base_path` and ".AVI", for frames of
-    // the template's width and height. Returns the handle, or AVI_NO_HANDLE
-    // when the file could not be created. A file still open is ended first.
+    // Opens the first file, the next free name for `base_path` and
+    // AVI_EXTENSION, for frames of the template's width and height. Returns
+    // the handle, or AVI_NO_HANDLE when no file could be created. A file still
+    // open is ended first.
     [[nodiscard]] int32_t StartAviFile(const QString &base_path, const Bitmap24 &frame_template);
 
     // Appends one frame (width x 3 x height bytes counted). When the current
@@ -47,6 +48,10 @@ class AviOutput {
     int64_t AviBytes() const { return avi_bytes_; }
 
   private:
+    // Creates the next numbered file for frames of the template's size;
+    // its handle, or AVI_NO_HANDLE.
+    int32_t CreateNextFile(const Bitmap24 &frame_template);
+
     FileNamer &namer_;
     const int64_t split_bytes_;
     QString base_path_;

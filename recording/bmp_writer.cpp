@@ -44,7 +44,7 @@ bool SaveBmpImage(const QString &file_name, const Bitmap24 &bitmap) {
     const int64_t pixel_bytes = static_cast<int64_t>(bitmap.ByteCount());
 
     QFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         return false;
     }
     // The bitmap's memory is already in the file's row order and padding.

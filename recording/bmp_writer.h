@@ -13,6 +13,7 @@ inline constexpr int BMP_HEADER_BYTES = 54;
 // colour table.
 std::array<uint8_t, BMP_HEADER_BYTES> BmpHeader(int32_t width, int32_t height);
 
-// Saves the bitmap as a 24-bit BMP file. False when the file could not be
-// written completely; no partial file is left, so the name stays free.
+// Saves the bitmap as a 24-bit BMP file, which must not exist yet. False when
+// it exists or could not be written completely; no partial file is left, so
+// the name stays free.
 [[nodiscard]] bool SaveBmpImage(const QString &file_name, const Bitmap24 &bitmap);

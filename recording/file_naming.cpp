@@ -22,17 +22,27 @@ QString OutputFileName(const QString &base_path, int32_t number, const QString &
            extension;
 }
 
-QString FileNamer::NextFileName(const QString &base_path, const QString &extension) {
-    const QString key = base_path + extension;
-    int32_t number = key == last_file_key_ ? last_file_number_ : 0;
+int32_t FileNamer::ResumeNumber(const QString &key) {
+    const int32_t number = key == last_file_key_ ? last_file_number_ : 0;
     last_file_key_ = key;
-    QString name = OutputFileName(base_path, number, extension, iris_numbering_);
-    while (QFileInfo::exists(name)) {
+    return number;
+}
+
+QString FileNamer::FreeName(const QString &base_path, const QString &extension,
+                            int32_t &number) const {
+    // Older recordings wrote upper-case extensions: their numbers stay taken.
+    const QString lower = extension.toLower();
+    const QString upper = extension.toUpper();
+    while (Exists(OutputFileName(base_path, number, lower, iris_numbering_)) ||
+           Exists(OutputFileName(base_path, number, upper, iris_numbering_))) {
         ++number;
-        name = OutputFileName(base_path, number, extension, iris_numbering_);
     }
-    last_file_number_ = number;
-    return name;
+    return OutputFileName(base_path, number, extension, iris_numbering_);
+}
+
+bool FileNamer::Exists(const QString &name) {
+    const QFileInfo info(name);
+    return info.exists() || info.isSymLink();
 }
 
 void FileNamer::Reset() {

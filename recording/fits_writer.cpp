@@ -79,7 +79,7 @@ bool FitsWriter::SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap,
     const int64_t padding = (FITS_BLOCK_BYTES - data_bytes % FITS_BLOCK_BYTES) % FITS_BLOCK_BYTES;
 
     QFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         return false;
     }
     bool written = file.write(header.data(), FITS_BLOCK_BYTES) == FITS_BLOCK_BYTES;

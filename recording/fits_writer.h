@@ -29,8 +29,9 @@ class FitsWriter {
     // Writes the bitmap as an 8-bit FITS image: one plane (the blue bytes of a
     // grey picture) or, with `color`, three planes red, green, blue; the
     // bitmap's bottom row first, as FITS readers show the first row at the
-    // bottom. The data is padded with zeros to whole 2880-byte blocks. False
-    // when the file could not be written completely; no partial file is left.
+    // bottom. The data is padded with zeros to whole 2880-byte blocks. The
+    // file must not exist yet. False when it exists or could not be written
+    // completely; no partial file is left.
     [[nodiscard]] bool SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color);
 
   private:

@@ -77,8 +77,10 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
         return false;
     }
     if (_MODE == MODE_SER) {
-        const QString name = namer.NextFileName(__NAME, SER_EXTENSION);
-        AVIHandle = ser_.WriteSerHeader(name, w, h, 8);
+        const QString name = namer.NextFileName(__NAME, SER_EXTENSION, [&](const QString &free) {
+            return ser_.WriteSerHeader(free, w, h, 8) == SER_HEADER_WRITTEN;
+        });
+        AVIHandle = name.isEmpty() ? OUTPUT_IDLE : OUTPUT_SER_OPEN;
         if (AVIHandle == OUTPUT_SER_OPEN) {
             ui_.FileCreated(name);
         }
@@ -184,15 +186,20 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
             written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h);
             break;
         case MODE_FIT: {
-            const QString name = namer.NextFileName(__NAME, FIT_EXTENSION);
-            written = fits_.SaveFitsImage(name, RecordBitmap, Cap.__color);
+            const QString name =
+                namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
+                    return fits_.SaveFitsImage(free, RecordBitmap, Cap.__color);
+                });
+            written = !name.isEmpty();
             if (written)
                 ui_.FileCreated(name);
             break;
         }
         case MODE_BMP: {
-            const QString name = namer.NextFileName(__NAME, BMP_EXTENSION);
-            written = SaveBmpImage(name, RecordBitmap);
+            const QString name = namer.NextFileName(
+                __NAME, BMP_EXTENSION,
+                [&](const QString &free) { return SaveBmpImage(free, RecordBitmap); });
+            written = !name.isEmpty();
             if (written)
                 ui_.FileCreated(name);
             break;

@@ -70,7 +70,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
     WriteSerInt64(at, now.utc_ticks);
 
     SerFile.setFileName(file_name);
-    if (!SerFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!SerFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         return SER_HEADER_FAILED;
     }
     if (SerFile.write(reinterpret_cast<const char *>(header.data()), SER_HEADER_BYTES) !=

@@ -39,10 +39,11 @@ class SerWriter {
     SerWriter(const SerWriter &) = delete;
     SerWriter &operator=(const SerWriter &) = delete;
 
-    // Creates (or truncates) the file, writes the header with a frame count of
-    // 0 and the current date, and keeps the file open. A file still open is
-    // finished first. Returns SER_HEADER_WRITTEN, or SER_HEADER_FAILED when the
-    // file could not be created or written (nothing is left behind then).
+    // Creates the file, which must not exist yet, writes the header with a
+    // frame count of 0 and the current date, and keeps the file open. A file
+    // still open is finished first. Returns SER_HEADER_WRITTEN, or
+    // SER_HEADER_FAILED when the file exists already or could not be created
+    // or written (nothing of ours is left behind then).
     [[nodiscard]] int32_t WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
                                          int32_t depth);
 

@@ -89,7 +89,7 @@ TEST_F(HeadlessCaptureTest, RecordsTheFramesAskedForIntoOneSerFile) {
     ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
     EXPECT_EQ(report.frames_written, 12);
     EXPECT_EQ(report.frames_acquired, 12);
-    EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.SER")});
+    EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.ser")});
     EXPECT_EQ(report.files, created);
     EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240);
 }
@@ -100,8 +100,8 @@ TEST_F(HeadlessCaptureTest, PerFrameFormatsNameEveryFileWithIrisNumbers) {
     options.binning = 2;
     const CaptureReport report = Run(options);
     ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
-    EXPECT_EQ(created, (QStringList{folder.filePath("TEST_0.FIT"), folder.filePath("TEST_1.FIT"),
-                                    folder.filePath("TEST_2.FIT")}));
+    EXPECT_EQ(created, (QStringList{folder.filePath("TEST_0.fit"), folder.filePath("TEST_1.fit"),
+                                    folder.filePath("TEST_2.fit")}));
     // 160 x 120 after binning: one 2880-byte header and the padded data.
     EXPECT_EQ(QFileInfo(created.first()).size(), 2880 + 7 * 2880);
 }
@@ -155,7 +155,7 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
     EXPECT_EQ(
         QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-        (QStringList{folder.filePath("CLI_00000.BMP"), folder.filePath("CLI_00001.BMP")}));
+        (QStringList{folder.filePath("CLI_00000.bmp"), folder.filePath("CLI_00001.bmp")}));
 
     command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", {"--frames", "2"});
     ASSERT_TRUE(command.waitForFinished(60000));

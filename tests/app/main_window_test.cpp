@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     EXPECT_EQ(Recorder()._MODE, MODE_SER);
     EXPECT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "the button comes up by itself";
-    const QString file = captures.filePath("MARS_00000.SER");
+    const QString file = captures.filePath("MARS_00000.ser");
     ASSERT_TRUE(QFile::exists(file));
     EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * 320 * 240);
 }
@@ -244,7 +244,7 @@ TEST_F(MainWindowTest, ClosingDuringARecordingFinishesItsFile) {
     C<QToolButton>("butCapture")->click();
     ASSERT_TRUE(RunUntil([&] { return Recorder().framecount >= 2; }));
     Close();
-    const QString file = captures.filePath("SATURN_00000.SER");
+    const QString file = captures.filePath("SATURN_00000.ser");
     QFile ser(file);
     ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
     const QByteArray header = ser.read(178);

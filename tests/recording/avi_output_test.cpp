@@ -54,17 +54,17 @@ TEST_F(AviOutputTest, SplitsAfterTheFrameThatCrossesTheThreshold) {
         const size_t expected[] = {c.frames_per_file, c.frames_per_file, 1};
         for (int file = 0; file < 3; ++file) {
             const AviFileInfo info =
-                ReadAviFile(base_path + QString("_%1.AVI").arg(file, 5, 10, QLatin1Char('0')));
+                ReadAviFile(base_path + QString("_%1.avi").arg(file, 5, 10, QLatin1Char('0')));
             EXPECT_TRUE(info.riff_ok) << "file " << file;
             EXPECT_EQ(info.frames.size(), expected[file]) << "file " << file;
             EXPECT_EQ(info.bi_width, uint32_t(c.width));
         }
-        EXPECT_FALSE(QFile::exists(base_path + "_00003.AVI"));
+        EXPECT_FALSE(QFile::exists(base_path + "_00003.avi"));
     }
 }
 
 TEST_F(AviOutputTest, SplitFilesSkipExistingNumbers) {
-    QFile existing(PathOf("CAPTURE_00001.AVI"));
+    QFile existing(PathOf("CAPTURE_00001.AVI"));  // an older recording's upper-case file
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
     // Two frames of 48 bytes exceed 50: every third frame opens a new file.
@@ -76,10 +76,10 @@ TEST_F(AviOutputTest, SplitFilesSkipExistingNumbers) {
         ASSERT_TRUE(output.AddAviImage(frame));
     }
     ASSERT_TRUE(output.EndAviFile());
-    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00000.AVI")).frames.size(), 2u);
+    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00000.avi")).frames.size(), 2u);
     EXPECT_EQ(QFile(PathOf("CAPTURE_00001.AVI")).size(), 0);  // left alone
-    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00002.AVI")).frames.size(), 2u);
-    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00003.AVI")).frames.size(), 1u);
+    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00002.avi")).frames.size(), 2u);
+    EXPECT_EQ(ReadAviFile(PathOf("CAPTURE_00003.avi")).frames.size(), 1u);
 }
 
 TEST_F(AviOutputTest, FailuresAreReported) {

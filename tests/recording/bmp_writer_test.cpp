@@ -21,7 +21,7 @@ TEST(BmpWriterTest, HeaderFieldsAndPaddedRows) {
         for (size_t i = 0; i < bitmap.ByteCount(); ++i) {
             bitmap.Bits()[i] = uint8_t(i * 7);
         }
-        const QString name = dir.filePath(QString("%1x%2.BMP").arg(c.width).arg(c.height));
+        const QString name = dir.filePath(QString("%1x%2.bmp").arg(c.width).arg(c.height));
         ASSERT_TRUE(SaveBmpImage(name, bitmap));
 
         const std::vector<uint8_t> bytes = ReadFileBytes(name);

@@ -125,7 +125,7 @@ TEST_F(FitsWriterTest, FileSizeRoundsUpToWholeBlocks) {
         {1, 1, true, 2880 + 2880},
     };
     for (const auto &c : cases) {
-        const QString name = PathOf(QString("size_%1x%2.FIT").arg(c.width).arg(c.height));
+        const QString name = PathOf(QString("size_%1x%2.fit").arg(c.width).arg(c.height));
         ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(c.width, c.height), c.color));
         const std::vector<uint8_t> bytes = ReadFileBytes(name);
         EXPECT_EQ(bytes.size(), c.size) << c.width << "x" << c.height;
@@ -144,7 +144,7 @@ TEST_F(FitsWriterTest, PlanesBottomRowFirst) {
         std::vector<int> channels;                  // planes in file order
     } cases[] = {{false, {0}}, {true, {2, 1, 0}}};  // colour: red, green, blue
     for (const auto &c : cases) {
-        const QString name = PathOf(c.color ? "colour.FIT" : "mono.FIT");
+        const QString name = PathOf(c.color ? "colour.fit" : "mono.fit");
         ASSERT_TRUE(writer_.SaveFitsImage(name, bitmap, c.color));
         const std::vector<uint8_t> bytes = ReadFileBytes(name);
         size_t at = 2880;
@@ -164,7 +164,7 @@ TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarning) {
         GTEST_SKIP() << "fitsverify not installed";
     }
     for (const bool color : {false, true}) {
-        const QString name = PathOf(color ? "verify_colour.FIT" : "verify_mono.FIT");
+        const QString name = PathOf(color ? "verify_colour.fit" : "verify_mono.fit");
         ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(641, 479), color));
         const ToolRun run = RunTool("fitsverify", {name});
         EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();

@@ -103,8 +103,8 @@ TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
     EXPECT_EQ(ui.status, "");
     EXPECT_EQ(frames.Count(), 1u) << "the closing notice leaves its frame";
 
-    ASSERT_EQ(Files("*.SER"), QStringList{"CAPTURE_00000.SER"});
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    ASSERT_EQ(Files("*.ser"), QStringList{"CAPTURE_00000.ser"});
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
     ASSERT_EQ(bytes.size(), 178u + 3 * 64 * 48);
     EXPECT_EQ(Le32At(bytes, 38), 3u);
     EXPECT_EQ(bytes[178], 1);
@@ -120,7 +120,7 @@ TEST_F(RecorderTest, FramesLeftAreShownWhileCounting) {
     recorder.ProcessFrame(0);
     EXPECT_EQ(ui.status, "4 frames left");
     EXPECT_FALSE(ui.memory.isEmpty());
-    EXPECT_EQ(Files("*.FIT"), QStringList{"CAPTURE_00000.FIT"});
+    EXPECT_EQ(Files("*.fit"), QStringList{"CAPTURE_00000.fit"});
     EXPECT_EQ(ui.files.size(), 1u);
 }
 
@@ -137,7 +137,7 @@ TEST_F(RecorderTest, CountZeroRunsUntilStopped) {
     Queue(5);
     recorder.ProcessFrame(0);
     EXPECT_FALSE(recorder.Recording());
-    EXPECT_EQ(Files("*.BMP").size(), 4);
+    EXPECT_EQ(Files("*.bmp").size(), 4);
 }
 
 TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd) {
@@ -154,7 +154,7 @@ TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd) {
     Queue(3);
     recorder.ProcessFrame(11000);
     EXPECT_FALSE(recorder.Recording());
-    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.SER")), 38), 2u);
+    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.ser")), 38), 2u);
 }
 
 TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap) {
@@ -177,7 +177,7 @@ TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer) {
     Queue(1);
     recorder.ProcessFrame(5000);
     EXPECT_FALSE(recorder.Recording());
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
     EXPECT_EQ(bytes.size(), 178u);
     EXPECT_EQ(Le32At(bytes, 38), 0u);
 }
@@ -193,7 +193,7 @@ TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing) {
     recorder.ProcessFrame(0);
     Queue(3);
     recorder.ProcessFrame(0);
-    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.SER")), 38), 2u)
+    EXPECT_EQ(Le32At(ReadFileBytes(dir.filePath("CAPTURE_00000.ser")), 38), 2u)
         << "the recording still holds the two frames asked for";
 }
 
@@ -209,9 +209,39 @@ TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut) {
     recorder.ProcessFrame(0);
     Queue(3);
     recorder.ProcessFrame(0);
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
     EXPECT_EQ(bytes.size(), 178u + 2 * 64 * 48);
     EXPECT_EQ(bytes[178], 2);
+}
+
+TEST_F(RecorderTest, SerAndBmpOfOneFrameShowTheSameRowAtTheTop) {
+    constexpr int32_t W = 64;
+    constexpr int32_t H = 48;
+    // Each row its own brightness; row 0 of a frame is the bottom of the picture.
+    const auto queue_rows = [&] {
+        Queue(0, W, H);
+        uint8_t *data = frames.Oldest()->Data;
+        for (int32_t row = 0; row < H; ++row) {
+            std::fill_n(data + row * W, W, uint8_t(10 + 4 * row));
+        }
+    };
+    for (int32_t mode : {MODE_SER, MODE_BMP}) {
+        ASSERT_EQ(recorder.StartRecording(Request(mode, 1, W, H), 0), StartResult::Started);
+        queue_rows();
+        recorder.ProcessFrame(0);
+        recorder.ProcessFrame(0);
+        ASSERT_FALSE(recorder.Recording());
+    }
+    const auto ser = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
+    const auto bmp = ReadFileBytes(dir.filePath("CAPTURE_00000.bmp"));
+    ASSERT_EQ(ser.size(), 178u + W * H);
+    ASSERT_EQ(bmp.size(), 54u + W * 3 * H);
+    // SER stores the top row first; a BMP stores it last (rows bottom-up).
+    const auto bmp_row = [&](int32_t stored) { return bmp[54 + stored * W * 3]; };
+    const auto ser_row = [&](int32_t stored) { return ser[178 + stored * W]; };
+    EXPECT_EQ(ser_row(0), bmp_row(H - 1));
+    EXPECT_EQ(ser_row(H - 1), bmp_row(0));
+    EXPECT_EQ(ser_row(0), 10 + 4 * (H - 1)) << "the top of the picture";
 }
 
 TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures) {
@@ -219,7 +249,7 @@ TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures) {
     ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 1, 64, 48), 0), StartResult::Started);
     Queue(7);
     recorder.ProcessFrame(0);
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.BMP"));
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.bmp"));
     ASSERT_GE(bytes.size(), 54u);
     EXPECT_EQ(Le32At(bytes, 18), 64u);
     EXPECT_EQ(Le32At(bytes, 22), 47u);
@@ -233,13 +263,13 @@ TEST_F(RecorderTest, AviFramesOfAColourCameraAreOneRowShorter) {
         recorder.ProcessFrame(0);
     }
     EXPECT_FALSE(recorder.Recording());
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.AVI"));
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.avi"));
     ASSERT_GT(bytes.size(), 200u);
     // avih: frame count at offset 48, width at 64, height at 68 of the file.
     EXPECT_EQ(Le32At(bytes, 48), 2u);
     EXPECT_EQ(Le32At(bytes, 64), 64u);
     EXPECT_EQ(Le32At(bytes, 68), 47u);
-    EXPECT_EQ(ui.files, std::vector<QString>{dir.filePath("CAPTURE_00000.AVI")});
+    EXPECT_EQ(ui.files, std::vector<QString>{dir.filePath("CAPTURE_00000.avi")});
 }
 
 TEST_F(RecorderTest, AnOutputThatCannotBeCreatedFailsTheStart) {
@@ -268,7 +298,7 @@ TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage) {
     EXPECT_EQ(ui.failures, 1);
     EXPECT_EQ(ui.releases, 1);
     EXPECT_EQ(recorder.framecount, 2);
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.SER"));
+    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
     ASSERT_EQ(bytes.size(), 178u + 2 * kFrameBytes);
     EXPECT_EQ(Le32At(bytes, 38), 2u);
     EXPECT_EQ(bytes[178 + kFrameBytes], 11);

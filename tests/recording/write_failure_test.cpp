@@ -5,8 +5,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "avi/avi_test_reader.h"
+#include "avi/avi_utils.h"
 #include "recording/avi_output.h"
 #include "recording/bmp_writer.h"
 #include "recording/fits_writer.h"
@@ -28,7 +30,7 @@ Bitmap24 GreyBitmap(int32_t width, int32_t height) {
 }
 
 TEST_F(WriteFailureTest, FullDiskEndsSerFileAfterLastCompleteFrame) {
-    const QString name = PathOf("full.SER");
+    const QString name = PathOf("full.ser");
     const int32_t width = 64;
     const int32_t height = 48;
     const size_t frame_bytes = size_t(width) * height;
@@ -72,12 +74,12 @@ TEST_F(WriteFailureTest, FullDiskFailsSerHeaderAndPerFrameFiles) {
     ASSERT_TRUE(limit.Active());
     SerWriter ser;
     FitsWriter fits;
-    EXPECT_EQ(ser.WriteSerHeader(PathOf("a.SER"), 64, 48, 8), SER_HEADER_FAILED);
+    EXPECT_EQ(ser.WriteSerHeader(PathOf("a.ser"), 64, 48, 8), SER_HEADER_FAILED);
     EXPECT_FALSE(ser.IsOpen());
-    EXPECT_FALSE(fits.SaveFitsImage(PathOf("a.FIT"), bitmap, false));
-    EXPECT_FALSE(SaveBmpImage(PathOf("a.BMP"), bitmap));
+    EXPECT_FALSE(fits.SaveFitsImage(PathOf("a.fit"), bitmap, false));
+    EXPECT_FALSE(SaveBmpImage(PathOf("a.bmp"), bitmap));
     // Nothing half-written stays behind, so the names remain free.
-    for (const char *name : {"a.SER", "a.FIT", "a.BMP"}) {
+    for (const char *name : {"a.ser", "a.fit", "a.bmp"}) {
         EXPECT_FALSE(QFile::exists(PathOf(name))) << name;
     }
 }
@@ -100,10 +102,44 @@ TEST_F(WriteFailureTest, FullDiskStopsAviOutputWithReadableFile) {
     }
     EXPECT_EQ(stored, 5);
     EXPECT_TRUE(ended);
-    const AviFileInfo info = ReadAviFile(PathOf("CAPTURE_00000.AVI"));
+    const AviFileInfo info = ReadAviFile(PathOf("CAPTURE_00000.avi"));
     EXPECT_TRUE(info.riff_ok);
     EXPECT_EQ(info.frames.size(), 5u);
     EXPECT_EQ(info.total_frames, 5u);
+}
+
+TEST_F(WriteFailureTest, NoWriterOpensAnExistingFile) {
+    const Bitmap24 bitmap = GreyBitmap(8, 8);
+    const AviFrameImage image{8, 8, bitmap.Stride(), bitmap.Bits()};
+    SerWriter ser;
+    FitsWriter fits;
+    const struct {
+        const char *name;
+        std::function<bool(const QString &)> create;
+    } writers[] = {
+        {"a.ser",
+         [&](const QString &name) {
+             return ser.WriteSerHeader(name, 8, 8, 8) != SER_HEADER_FAILED;
+         }},
+        {"a.fit", [&](const QString &name) { return fits.SaveFitsImage(name, bitmap, false); }},
+        {"a.bmp", [&](const QString &name) { return SaveBmpImage(name, bitmap); }},
+        {"a.avi",
+         [&](const QString &name) {
+             const int32_t handle = CreateAvi(QFile::encodeName(name).constData(), &image);
+             return handle != -1 && CloseAvi(handle) == AVI_OK;
+         }},
+    };
+    for (const auto &writer : writers) {
+        const QString name = PathOf(writer.name);
+        QFile older(name);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("an older recording");
+        older.close();
+        EXPECT_FALSE(writer.create(name)) << writer.name;
+        EXPECT_FALSE(ser.IsOpen());
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), "an older recording") << writer.name;
+    }
 }
 
 TEST_F(WriteFailureTest, MissingFolderFailsEveryWriter) {
@@ -116,12 +152,12 @@ TEST_F(WriteFailureTest, MissingFolderFailsEveryWriter) {
         SCOPED_TRACE(folder.toStdString());
         const QString base = CaptureBasePath(folder, "CAPTURE");
         SerWriter ser;
-        EXPECT_EQ(ser.WriteSerHeader(base + "_00000.SER", 8, 8, 8), SER_HEADER_FAILED);
+        EXPECT_EQ(ser.WriteSerHeader(base + "_00000.ser", 8, 8, 8), SER_HEADER_FAILED);
         EXPECT_FALSE(ser.AppendSerFrame(bitmap.Bits(), 64));
         EXPECT_FALSE(ser.FinishSerFile());
         FitsWriter fits;
-        EXPECT_FALSE(fits.SaveFitsImage(base + "_00000.FIT", bitmap, true));
-        EXPECT_FALSE(SaveBmpImage(base + "_00000.BMP", bitmap));
+        EXPECT_FALSE(fits.SaveFitsImage(base + "_00000.fit", bitmap, true));
+        EXPECT_FALSE(SaveBmpImage(base + "_00000.bmp", bitmap));
         FileNamer namer;
         AviOutput avi(namer);
         EXPECT_EQ(avi.StartAviFile(base, bitmap), AVI_NO_HANDLE);
