@@ -14,9 +14,21 @@ void TForm1::ReadStoredSettings() {
     auto read = [&](const char *name, const QString &fallback) {
         return store.ReadSetting(QString::fromLatin1(name), fallback);
     };
-    expos->SetValue(SettingInteger(read("EXPOCOUNT", DEFAULT_EXPOCOUNT), 1));
-    const QString delay_text = read("EXPODELAY", DEFAULT_EXPODELAY);
-    delays->SetValue(SettingInteger(delay_text, 0));
+    // A stored number that is none falls back to the default, and says so:
+    // the exit then stores the value in use.
+    auto number = [&](const char *name, const QString &fallback) {
+        const QString text = read(name, fallback);
+        const int32_t value = SettingInteger(text, -1);  // never negative when read
+        if (value < 0) {
+            const int32_t fallback_value = SettingInteger(fallback, 0);
+            qWarning("Omtrix: the stored %s \"%s\" is not a number: %d is used", name,
+                     qUtf8Printable(text), fallback_value);
+            return fallback_value;
+        }
+        return value;
+    };
+    expos->SetValue(number("EXPOCOUNT", DEFAULT_EXPOCOUNT));
+    delays->SetValue(number("EXPODELAY", DEFAULT_EXPODELAY));
     mirror_.EXPODELAY = QString::number(delays->Value());
 
     filename = read("CAPFILE", QString());
@@ -26,11 +38,10 @@ void TForm1::ReadStoredSettings() {
     ColorCamera1->setChecked(read("COLORMODE", DEFAULT_COLORMODE) == QLatin1String("T"));
     ColorCamera1Click();
 
-    const int32_t balance_default = SettingInteger(DEFAULT_BALANCE, 100);
-    RED->setValue(SettingInteger(read("REDBALANCE", DEFAULT_BALANCE), balance_default));
-    GREEN->setValue(SettingInteger(read("GREENBALANCE", DEFAULT_BALANCE), balance_default));
-    BLUE->setValue(SettingInteger(read("BLUEBALANCE", DEFAULT_BALANCE), balance_default));
-    Gain->setValue(SettingInteger(read("GAIN", DEFAULT_GAIN), 10));
+    RED->setValue(number("REDBALANCE", DEFAULT_BALANCE));
+    GREEN->setValue(number("GREENBALANCE", DEFAULT_BALANCE));
+    BLUE->setValue(number("BLUEBALANCE", DEFAULT_BALANCE));
+    Gain->setValue(number("GAIN", DEFAULT_GAIN));
 }
 
 void TForm1::InitSettingsMirror() {

@@ -7,6 +7,7 @@
 
 #include "app/about_window.h"
 #include "main_window_fixture.h"
+#include "support/captured_warnings.h"
 
 TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults) {
     ASSERT_TRUE(Start());
@@ -78,10 +79,39 @@ TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack) {
     Store("COLORMODE", "t");
     Store("GAIN", "abc");
     Store("EXPOCOUNT", "");
+    CapturedWarnings warnings;
     ASSERT_TRUE(Start());
     EXPECT_FALSE(C<QAction>("ColorCamera1")->isChecked());
     EXPECT_EQ(C<QSlider>("Gain")->value(), 10);
     EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0) << "an empty count reads as 0";
+    EXPECT_EQ(warnings.With("GAIN \"abc\" is not a number: 10 is used").size(), 1);
+}
+
+// A hand-edited file with one line that is not a setting: the four settings
+// are used, the exit keeps the file as it was beside it and rewrites it
+// without calling the successful write a failure.
+TEST_F(MainWindowTest, ALineThatIsNoSettingCostsOnlyItself) {
+    ASSERT_TRUE(QDir().mkpath(config.filePath("Zelvaro")));
+    const QByteArray original =
+        "CAPFILE=JUPITER\nCAPDIR=/tmp\nGAIN=33\nEXPOCOUNT=250\nnote to self\n";
+    QFile file(SettingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(original);
+    file.close();
+    CapturedWarnings warnings;
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<QSlider>("Gain")->value(), 33);
+    EXPECT_EQ(BaseName(), "JUPITER");
+    EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 250);
+    EXPECT_TRUE(C<QToolButton>("butCapture")->isEnabled()) << "name and folder were read";
+    Close();
+    QFile copy(SettingsFile() + ".bad");
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), original);
+    EXPECT_EQ(Stored("GAIN"), "33");
+    EXPECT_EQ(Stored("CAPDIR"), "/tmp");
+    EXPECT_EQ(warnings.With(".bad").size(), 1);
+    EXPECT_TRUE(warnings.With("could not be written").isEmpty());
 }
 
 TEST_F(MainWindowTest, AnEmptyRedBalanceReadsAsZero) {
