@@ -2,10 +2,33 @@
 // benchmarks. Prints each file it writes on stdout and progress on stderr.
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
+#include <csignal>
 
 #include "app/headless_capture.h"
+#include "platform/stop_signals.h"
+
+namespace {
+
+// How often the program looks whether a stop signal came.
+constexpr int STOP_SIGNAL_POLL_MS = 50;
+
+const char *SignalName(int signal_number) {
+    switch (signal_number) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        default:
+            return "SIGHUP";
+    }
+}
+
+}  // namespace
 
 int main(int argc, char *argv[]) {
+    // Before anything else, so that no signal ends the program unasked.
+    CatchStopSignals();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -24,12 +47,28 @@ int main(int argc, char *argv[]) {
                                                              << Qt::flush; },
                             [&](const QString &file) { out << file << "\n"
                                                            << Qt::flush; });
+    // Ctrl+C or kill ends the recording as a stop would: the file is
+    // finished before the program ends. Further signals are ignored.
+    QTimer stop_watch;
+    QObject::connect(&stop_watch, &QTimer::timeout, [&] {
+        if (CaughtStopSignal() != 0) {
+            stop_watch.stop();
+            capture.RequestStop();
+        }
+    });
+    stop_watch.start(STOP_SIGNAL_POLL_MS);
     const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
+
+    int exit_code = report.exit_code;
     if (report.exit_code != EXIT_DONE) {
         err << "omtrix-capture: " << report.error << "\n";
+    } else if (const int signal_number = CaughtStopSignal(); signal_number != 0) {
+        err << "omtrix-capture: stopped by " << SignalName(signal_number)
+            << "; the files written are complete\n";
+        exit_code = EXIT_SIGNAL_BASE + signal_number;
     }
     if (report.exit_code == EXIT_DONE || report.exit_code == EXIT_WRITE_FAILED) {
         err << report.frames_written << " frames written in " << report.elapsed_ms << " ms\n";
     }
-    return report.exit_code;
+    return exit_code;
 }

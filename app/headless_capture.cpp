@@ -150,7 +150,7 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
 }
 
 bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options) {
-    WaitUntil([this] { return first_frame_seen_; },
+    WaitUntil([this] { return first_frame_seen_ || stop_requested_; },
               static_cast<int>(options.exposure_ms + CAMERA_SILENCE_MS));
     return first_frame_seen_;
 }
@@ -184,6 +184,14 @@ void HeadlessCapture::WatchCamera() {
     }
 }
 
+void HeadlessCapture::RequestStop() {
+    stop_requested_ = true;
+    if (recorder_->Recording()) {
+        recorder_->Close();
+    }
+    Wake();
+}
+
 CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options) {
     report_ = CaptureReport{};
     options_ = options;
@@ -211,7 +219,11 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     const SubFrame frame = CentredSubFrame(options);
     ProgramCamera(options, frame);
     capture_.Resume();
-    if (!WaitForFirstFrame(options)) {
+    const bool answered = WaitForFirstFrame(options);
+    if (stop_requested_) {
+        return report_;
+    }
+    if (!answered) {
         report_.exit_code = EXIT_CAMERA_SILENT;
         report_.error = QStringLiteral("The camera does not answer.");
         return report_;

@@ -58,6 +58,9 @@ enum CaptureExit : int {
     EXIT_NO_CAMERA = 4,
     EXIT_CAMERA_SILENT = 5,
     EXIT_OUTPUT_FAILED = 6,
+    // Ended by a signal, the file finished: 128 plus the signal's number
+    // (129 SIGHUP, 130 SIGINT, 143 SIGTERM), as shells report it.
+    EXIT_SIGNAL_BASE = 128,
 };
 
 // A recording without any window: the same driver, camera thread, frame-ready
@@ -73,6 +76,10 @@ class HeadlessCapture : public QObject, private RecorderUi {
 
     // Loads the camera driver from `driver_path`, records, and returns how it went.
     CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
+    // Ends the recording as the observer's stop does, its file finished; one
+    // asked for before the recording starts ends Run without any. Called on
+    // the thread that runs Run, while it waits.
+    void RequestStop();
 
   protected:
     bool event(QEvent *event) override;
@@ -105,6 +112,7 @@ class HeadlessCapture : public QObject, private RecorderUi {
     CaptureReport report_;
     bool first_frame_seen_ = false;
     bool ended_ = false;
+    bool stop_requested_ = false;
     QEventLoop *waiting_ = nullptr;
     uint32_t last_progress_tick_ = 0;
 };

@@ -4,9 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <numeric>
+#include <thread>
+
+#include "recording/writer_test_support.h"
 
 namespace {
 
@@ -161,6 +169,93 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
     EXPECT_TRUE(command.readAllStandardError().contains("usage:"));
+}
+
+TEST_F(HeadlessCaptureTest, AStopBeforeTheFirstFrameEndsAtOnceWithoutAFile) {
+    CaptureOptions options = Options(MODE_SER, 5);
+    options.exposure_ms = 8000;
+    HeadlessCapture capture([](const QString &) {}, [&](const QString &file) { created << file; });
+    QTimer::singleShot(300, [&] { capture.RequestStop(); });
+    QElapsedTimer clock;
+    clock.start();
+    const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
+    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    EXPECT_TRUE(created.isEmpty());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+// Ctrl+C, kill or a closed terminal in the middle of a timed recording:
+// the command ends at once with the file finished, its frames all whole
+// pictures, and an exit code that tells which signal ended it.
+TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
+    constexpr int W = 320, H = 240;
+    const struct {
+        const char *format;
+        int signal_number;
+        int exit_code;
+    } cases[] = {{"ser", SIGINT, 130}, {"avi", SIGTERM, 143}, {"ser", SIGHUP, 129}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.format + std::string(" ") + std::to_string(c.signal_number));
+        const QString name = QString("SIG%1").arg(c.signal_number);
+        QProcess command;
+        // As from a terminal: the signals at their defaults, whatever the
+        // test runner ignores.
+        command.setChildProcessModifier([] {
+            for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+                std::signal(signal_number, SIG_DFL);
+            }
+        });
+        command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                      {"--dir", folder.path(), "--name", name, "--format", c.format, "--seconds",
+                       "30", "--exposure", "10", "--gain", "40", "--roi", "320x240"});
+        ASSERT_TRUE(command.waitForReadyRead(30000)) << "no file was created";
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));  // some frames into the file
+        ASSERT_EQ(::kill(static_cast<pid_t>(command.processId()), c.signal_number), 0);
+        ASSERT_TRUE(command.waitForFinished(10000));
+        ASSERT_EQ(command.exitStatus(), QProcess::NormalExit) << "killed by the signal";
+        EXPECT_EQ(command.exitCode(), c.exit_code);
+        const QString errors = QString::fromLocal8Bit(command.readAllStandardError());
+        EXPECT_TRUE(errors.contains("stopped by SIG")) << errors.toStdString();
+        const QStringList files =
+            QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(files.size(), 1);
+        const std::vector<uint8_t> bytes = ReadFileBytes(files.first());
+
+        if (c.format == std::string("ser")) {
+            // The header counts every frame in the file: (size - 178) / (w x h),
+            // with or without the trailer of one time stamp per frame.
+            const int64_t count = static_cast<int32_t>(Le32At(bytes, 38));
+            ASSERT_GT(count, 5);
+            const int64_t frames_bytes = int64_t(bytes.size()) - 178;
+            EXPECT_TRUE(frames_bytes == count * W * H || frames_bytes == count * (W * H + 8))
+                << count << " frames claimed in " << bytes.size() << " bytes";
+            // Every frame is a picture of the planet, as bright as the others.
+            std::vector<double> means;
+            for (int64_t f = 0; f < count; ++f) {
+                const auto first = bytes.begin() + 178 + f * W * H;
+                const auto [darkest, brightest] = std::minmax_element(first, first + W * H);
+                EXPECT_GE(*brightest - *darkest, 20) << "frame " << f << " is blank";
+                means.push_back(std::accumulate(first, first + W * H, 0.0) / (W * H));
+            }
+            const auto [dimmest, brightest] = std::minmax_element(means.begin(), means.end());
+            EXPECT_LT(*brightest - *dimmest, 0.1 * *brightest);
+        } else {
+            // Indexed, with the RIFF size patched: readers find every frame.
+            ASSERT_GT(bytes.size(), 12u);
+            EXPECT_EQ(Le32At(bytes, 4), bytes.size() - 8);
+            EXPECT_NE(
+                std::search(bytes.begin(), bytes.end(), std::begin("idx1"), std::begin("idx1") + 4),
+                bytes.end());
+            if (ToolInstalled("ffprobe")) {
+                auto probe = ProbeVideoStream(files.first());
+                EXPECT_EQ(probe["exit_code"], "0");
+                EXPECT_EQ(probe["errors"], "");
+                EXPECT_GT(std::stoi(probe["nb_read_frames"]), 5);
+                EXPECT_EQ(probe["width"], std::to_string(W));
+            }
+        }
+    }
 }
 
 }  // namespace
