@@ -1,16 +1,18 @@
 #include "platform/stop_signals.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 
-volatile std::sig_atomic_t caught_signal = 0;
+// Lock-free, so safe inside a signal handler, which may run on any thread.
+std::atomic<int> caught_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // Runs inside the signal: nothing but the one store is safe here.
 void RememberStopSignal(int signal_number) {
-    if (caught_signal == 0) {
-        caught_signal = signal_number;
-    }
+    int none = 0;
+    caught_signal.compare_exchange_strong(none, signal_number, std::memory_order_relaxed);
 #if defined(_WIN32)
     std::signal(signal_number, RememberStopSignal);  // delivery reset the handler
 #endif
@@ -43,5 +45,5 @@ void CatchStopSignals() {
 #endif
 
 int CaughtStopSignal() {
-    return caught_signal;
+    return caught_signal.load(std::memory_order_relaxed);
 }
