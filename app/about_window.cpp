@@ -43,3 +43,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }
+
+void TAboutBox::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.ABOUT);
+}

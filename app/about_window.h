@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "shell/interface_texts.h"
+
 class QLabel;
 class QPushButton;
 
@@ -11,6 +13,7 @@ class TAboutBox : public QWidget {
     Q_OBJECT
   public:
     explicit TAboutBox(QWidget *parent = nullptr);
+    void SetTexts(const InterfaceTexts &texts);
 
     QLabel *ProductVersion = nullptr;
 };

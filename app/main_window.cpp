@@ -78,6 +78,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     } else {
         resize(MINIMUM_SIZE);
     }
+    ApplyStoredLanguage();
 
     driver_._staticCall();
     Preview->_BlackPoint = 0;
@@ -148,6 +149,10 @@ void TForm1::ConnectHandlers() {
     for (auto [item, scale] : zooms) {
         connect(item, &QAction::triggered, this, [this, scale = scale] { ZoomClick(scale); });
     }
+    for (size_t i = 0; i < LANGUAGES.size(); ++i) {
+        connect(language_items_[i], &QAction::triggered, this,
+                [this, i] { LanguageClick(LANGUAGES[i]); });
+    }
     connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 
     connect(expo, &QSpinBox::valueChanged, this, &TForm1::expoChange);
@@ -214,6 +219,13 @@ void TForm1::FPSTimerTimer() {
                 "Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
             break;
     }
+}
+
+void TForm1::ShowNotice(const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TForm1::ABOUT1Click() {

@@ -15,6 +15,7 @@
 #include "preview/preview_renderer.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"
+#include "shell/interface_language.h"
 #include "shell/interface_texts.h"
 #include "shell/settings.h"
 
@@ -40,7 +41,7 @@ inline constexpr const char *VERSION_TEXT = "1.3";
 
 // The main window: live picture, camera controls and recording controls.
 // Its handlers are spread over main_window_*.cpp by subject.
-class TForm1 : public QMainWindow, private RecorderUi {
+class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     Q_OBJECT
   public:
     TForm1();
@@ -70,8 +71,18 @@ class TForm1 : public QMainWindow, private RecorderUi {
 
     // main_window.cpp: messages, timers, the window frame and the end.
     void FPSTimerTimer();
+    // A message that does not block: frames keep being handled while it is open.
+    void ShowNotice(const QString &text);
     void ABOUT1Click();
     void ExitRoutine();
+
+    // main_window_language.cpp: the interface language.
+    void ApplyStoredLanguage();
+    void LanguageClick(const LanguageChoice &language);
+    void SetTexts(const InterfaceTexts &texts);
+    // LanguageUi
+    void ApplyTexts(const InterfaceTexts &texts) override;
+    void ShowLanguageProblem(const QString &message) override;
 
     // main_window_settings.cpp: stored settings.
     void ReadStoredSettings();
@@ -137,6 +148,7 @@ class TForm1 : public QMainWindow, private RecorderUi {
     bool exit_routine_done_ = false;
 
     // Main window state.
+    InterfaceLanguage language_{static_cast<LanguageUi &>(*this)};
     InterfaceTexts texts_;
     SettingsMirror mirror_;
     SubFrame sub_frame_;
@@ -155,6 +167,13 @@ class TForm1 : public QMainWindow, private RecorderUi {
     TAboutBox *AboutBox = nullptr;
 
     // Menus.
+    QMenu *File1 = nullptr;
+    QMenu *CaptureFiles1 = nullptr;
+    QMenu *CameraSetup1 = nullptr;
+    QMenu *AddDateTime1 = nullptr;
+    QMenu *ZOOM1 = nullptr;
+    QMenu *Language1 = nullptr;
+    QAction *language_items_[LANGUAGES.size()] = {};  // English1 ... UserLanguage1
     QAction *Exit1 = nullptr;
     QAction *SetCaptureLocation1 = nullptr;
     QAction *SetCaptureFilename1 = nullptr;

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -29,15 +28,6 @@ const char *ModeCaption(int32_t mode) {
     }
 }
 
-// A message that does not block: recording notices keep being handled
-// while it is open.
-void ShowNotice(QWidget *parent, const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
-                                QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
 }  // namespace
 
 void TForm1::butCaptureClick() {
@@ -59,10 +49,10 @@ void TForm1::butCaptureClick() {
     request.frame_height = sub_frame_.sheight >> shift;
     switch (Recorder->StartRecording(request, TickCount())) {
         case StartResult::NoFileName:
-            ShowNotice(this, texts_.SETAVIFILE);
+            ShowNotice(texts_.SETAVIFILE);
             return;
         case StartResult::OutputFailed:
-            ShowNotice(this, texts_.AVIERROR);
+            ShowNotice(texts_.AVIERROR);
             return;
         case StartResult::Started:
             butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->_MODE)));
@@ -129,5 +119,5 @@ void TForm1::ReleaseCaptureButton() {
 }
 
 void TForm1::ReportWriteFailure() {
-    ShowNotice(this, texts_.AVIERROR);
+    ShowNotice(texts_.AVIERROR);
 }

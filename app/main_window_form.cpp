@@ -77,16 +77,17 @@ QIcon RecordPicture(QColor ring, QColor fill) {
 }  // namespace
 
 void TForm1::BuildMenus() {
-    QMenu *file = menuBar()->addMenu(tr("File"));
-    Exit1 = file->addAction(tr("Exit"));
+    File1 = menuBar()->addMenu(tr("File"));
+    Exit1 = File1->addAction(tr("Exit"));
 
-    QMenu *capture_files = menuBar()->addMenu(tr("Capture Files"));
-    SetCaptureLocation1 = capture_files->addAction(tr("Set Capture Location"));
-    SetCaptureFilename1 = capture_files->addAction(tr("Set Capture Filename"));
-    IRIS = capture_files->addAction(tr("IRIS compatible numbering"));
+    CaptureFiles1 = menuBar()->addMenu(tr("Capture Files"));
+    SetCaptureLocation1 = CaptureFiles1->addAction(tr("Set Capture Location"));
+    SetCaptureFilename1 = CaptureFiles1->addAction(tr("Set Capture Filename"));
+    IRIS = CaptureFiles1->addAction(tr("IRIS compatible numbering"));
     IRIS->setCheckable(true);
 
-    QMenu *camera = menuBar()->addMenu(tr("Camera Setup"));
+    CameraSetup1 = menuBar()->addMenu(tr("Camera Setup"));
+    QMenu *camera = CameraSetup1;
     HorizontalFlip1 = camera->addAction(tr("Horizontal Flip"));
     HorizontalFlip1->setCheckable(true);
     HorizontalFlip1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -94,10 +95,10 @@ void TForm1::BuildMenus() {
     ColorCamera1->setCheckable(true);
     ColorCamera1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     // Analysis aids still to come: shown, but not offered yet.
-    QMenu *time_stamp = camera->addMenu(tr("TimeStamp Overlay"));
-    Visible1 = time_stamp->addAction(tr("Visible"));
+    AddDateTime1 = camera->addMenu(tr("TimeStamp Overlay"));
+    Visible1 = AddDateTime1->addAction(tr("Visible"));
     Visible1->setCheckable(true);
-    Configure1 = time_stamp->addAction(tr("Configure"));
+    Configure1 = AddDateTime1->addAction(tr("Configure"));
     Histogram1 = camera->addAction(tr("Histogram"));
     Histogram1->setCheckable(true);
     for (QAction *later : {Visible1, Configure1, Histogram1}) {
@@ -121,10 +122,10 @@ void TForm1::BuildMenus() {
     C1 = camera->addAction(tr("Fast USB (non-standard!)"));
     C1->setCheckable(true);
 
-    QMenu *zoom = menuBar()->addMenu(tr("ZOOM"));
+    ZOOM1 = menuBar()->addMenu(tr("ZOOM"));
     auto *zoom_group = new QActionGroup(this);
     auto add_zoom = [&](const char *caption) {
-        QAction *item = zoom->addAction(tr(caption));
+        QAction *item = ZOOM1->addAction(tr(caption));
         item->setCheckable(true);
         zoom_group->addAction(item);
         return item;
@@ -135,23 +136,22 @@ void TForm1::BuildMenus() {
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
 
-    // The Roddier aid and the language choice are not in the menu bar; their
-    // items are there for when they arrive.
+    // The Roddier aid is not in the menu bar; its item is there for when it arrives.
     QMenu *tools = menuBar()->addMenu(tr("Tools"));
     Roddier = tools->addAction(tr("Roddier Aid"));
     Roddier->setCheckable(true);
     Roddier->setEnabled(false);
     tools->menuAction()->setVisible(false);
-    QMenu *language = menuBar()->addMenu(tr("Language"));
+    // All ten languages are offered: an observer must be able to change the
+    // language from the window.
+    Language1 = menuBar()->addMenu(tr("Language"));
     auto *language_group = new QActionGroup(this);
-    for (const char *name : {"English", "Fran\u00e7ais", "Nederlands", "Deutsch", "Italiano",
-                             "Espa\u00f1ol", "Danish", "Norwegian", "Swedish", "Chinese"}) {
-        QAction *item = language->addAction(QString::fromUtf8(name));
-        item->setCheckable(true);
-        item->setEnabled(false);
-        language_group->addAction(item);
+    for (size_t i = 0; i < LANGUAGES.size(); ++i) {
+        language_items_[i] = Language1->addAction(QString::fromUtf8(LANGUAGES[i].caption));
+        language_items_[i]->setCheckable(true);
+        language_items_[i]->setObjectName(QLatin1String(LANGUAGES[i].menu_item));
+        language_group->addAction(language_items_[i]);
     }
-    language->menuAction()->setVisible(false);
 
     ABOUT1 = menuBar()->addAction(tr("ABOUT"));
 }
@@ -373,6 +373,12 @@ void TForm1::BuildForm() {
 // the tests that drive the window.
 void TForm1::NameControls() {
     const std::pair<QObject *, const char *> names[] = {
+        {File1, "File1"},
+        {CaptureFiles1, "CaptureFiles1"},
+        {CameraSetup1, "CameraSetup1"},
+        {AddDateTime1, "AddDateTime1"},
+        {ZOOM1, "ZOOM1"},
+        {Language1, "Language1"},
         {Exit1, "Exit1"},
         {SetCaptureLocation1, "SetCaptureLocation1"},
         {SetCaptureFilename1, "SetCaptureFilename1"},

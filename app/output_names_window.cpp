@@ -46,6 +46,12 @@ void TForm5::SetBaseName(const QString &name) {
     Edit1Change();
 }
 
+void TForm5::SetTexts(const InterfaceTexts &texts) {
+    Label1->setText(texts.BASENAME);
+    Button1->setText(texts.B_OK);
+    Button2->setText(texts.B_CANCEL);
+}
+
 void TForm5::Edit1Change() {
     // The preview shows the extensions as the files get them.
     static const QString numbered =

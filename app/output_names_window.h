@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "shell/interface_texts.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -16,6 +18,7 @@ class TForm5 : public QWidget {
 
     QString BaseName() const;
     void SetBaseName(const QString &name);
+    void SetTexts(const InterfaceTexts &texts);
 
     QLabel *Label1 = nullptr;
     QLineEdit *Edit1 = nullptr;

@@ -233,6 +233,31 @@ TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked());
 }
 
+TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
+    Store("LANGUAGE", "G");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<QMenu>("File1")->title(), "Datei");
+    EXPECT_EQ(C<QLabel>("LblGain")->text(), QString::fromUtf8("Verst\u00e4rkung"));
+    EXPECT_EQ(C<QPushButton>("Count")->text(), "Anzahl");
+    EXPECT_TRUE(C<QAction>("Deutsch1")->isChecked());
+    EXPECT_EQ(Stored("LANGUAGE"), "G");
+
+    C<QPushButton>("Count")->click();  // seconds mode keeps its caption across a change
+    C<QAction>("French1")->trigger();
+    EXPECT_EQ(C<QPushButton>("Count")->text(), QString::fromUtf8("Dur\u00e9e"));
+    EXPECT_EQ(C<QAction>("HorizontalFlip1")->text(), "Miroir horizontal");
+    EXPECT_TRUE(C<QAction>("French1")->isChecked());
+    EXPECT_FALSE(C<QAction>("Deutsch1")->isChecked());
+    EXPECT_EQ(Stored("LANGUAGE"), "F");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
+    Close();
+
+    Store("LANGUAGE", "Q");  // no such language: English, and stored as such
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(C<QMenu>("File1")->title(), "File");
+    EXPECT_EQ(Stored("LANGUAGE"), "E");
+}
+
 TEST_F(MainWindowTest, MinimisingIsIgnored) {
     ASSERT_TRUE(Start());
     W().setWindowState(Qt::WindowMinimized);

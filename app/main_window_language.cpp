@@ -1,0 +1,65 @@
+// The interface language: chosen at start-up from the stored letter or from
+// the Language menu, and pushed into every window that shows its texts.
+#include <QAction>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "app/output_names_window.h"
+
+void TForm1::ApplyStoredLanguage() {
+    const QString stored =
+        SettingsStore().ReadSetting(QStringLiteral("LANGUAGE"), QStringLiteral("E"));
+    LanguageClick(StartupLanguage(stored));
+}
+
+void TForm1::LanguageClick(const LanguageChoice &language) {
+    SettingsStore store;
+    language_.Select(language, QCoreApplication::applicationDirPath(), store);
+    language_items_[&language - LANGUAGES.data()]->setChecked(true);
+}
+
+// Each window takes its own texts; a window added later gets its line here.
+void TForm1::ApplyTexts(const InterfaceTexts &texts) {
+    texts_ = texts;
+    SetTexts(texts);
+    AboutBox->SetTexts(texts);
+    Form5->SetTexts(texts);
+    Recorder->SetTexts(texts);
+}
+
+void TForm1::ShowLanguageProblem(const QString &message) {
+    ShowNotice(message);
+}
+
+void TForm1::SetTexts(const InterfaceTexts &texts) {
+    File1->setTitle(texts.M_FILE);
+    Exit1->setText(texts.M_EXIT);
+    ColorCamera1->setText(texts.M_COLOR);
+    CameraSetup1->setTitle(texts.M_CAMERA);
+    CaptureFiles1->setTitle(texts.M_CAPTURE);
+    ZOOM1->setTitle(texts.M_ZOOM);
+    AddDateTime1->setTitle(texts.M_TIMESTAMP);
+    Visible1->setText(texts.M_TIMESTAMP_VISIBLE);
+    Configure1->setText(texts.M_TIMESTAMP_CONFIG);
+    Language1->setTitle(texts.M_LANGUAGE);
+    ABOUT1->setText(texts.ABOUT);
+    Histogram1->setText(texts.FRM_HISTO);
+    LblGain->setText(texts.LBL_GAIN);
+    Roddier->setText(texts.LBL_RODDIER);
+    resolution->setTitle(texts.FRM_SETTINGS);
+    GroupBox2->setTitle(texts.FRM_EXPOSURE);
+    Label2->setText(texts.LBL_LENGTH);
+    Label3->setText(texts.LBL_DELAY);
+    Count->setText(seconds_mode_ ? texts.LBL_DURATION : texts.LBL_COUNT);
+    // M_FLIP, CAPTURELOCATION and CAPTUREFILENAME name the same items and
+    // give way to these.
+    SetCaptureLocation1->setText(texts.MNU_CAPLOC);
+    SetCaptureFilename1->setText(texts.MNU_BASNAM);
+    IRIS->setText(texts.MNU_IRIS);
+    HorizontalFlip1->setText(texts.MNU_HFLIP);
+}

@@ -1,0 +1,69 @@
+// The language files the program ships.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include "shell/interface_language.h"
+
+// Found by the test framework next to the type, for readable test names.
+void PrintTo(const LanguageChoice &language, std::ostream *out) {
+    *out << language.file_name;
+}
+
+namespace {
+
+class ShippedLanguageFile : public ::testing::TestWithParam<LanguageChoice> {
+  protected:
+    void SetUp() override {
+        QFile file(QStringLiteral(OMTRIX_LNG_DIR "/") + QLatin1String(GetParam().file_name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << GetParam().file_name;
+        bytes = file.readAll();
+    }
+    QByteArray bytes;
+};
+
+TEST_P(ShippedLanguageFile, IsUtf8AndEndsWithAnEndLine) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    EXPECT_FALSE(utf8.hasError());
+    EXPECT_TRUE(ParseLanguageFile(bytes).found_end);
+    EXPECT_EQ(text.trimmed().split(QLatin1Char('\n')).last().trimmed(), "END");
+}
+
+TEST_P(ShippedLanguageFile, DefinesEveryKeyOnce) {
+    const LanguageTable table = ParseLanguageFile(bytes);
+    for (const TextLookup &lookup : INTERFACE_LOOKUPS) {
+        EXPECT_NE(table.Find(QLatin1String(lookup.key)), nullptr) << lookup.key;
+    }
+    // Nothing else, and no key twice (a second definition would be ignored).
+    int definitions = 0;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const qsizetype comment = line.indexOf('#');
+        definitions += (comment < 0 ? line : line.first(comment)).contains('=') ? 1 : 0;
+    }
+    EXPECT_EQ(definitions, 77);
+    EXPECT_EQ(static_cast<int>(table.Entries().size()), 77);
+}
+
+TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
+    const LanguageTable table = ParseLanguageFile(bytes);
+    auto text = [&](const char *key) {
+        const QString *value = table.Find(QLatin1String(key));
+        return value ? *value : QString();
+    };
+    // The count button's caption tells the two modes apart.
+    EXPECT_NE(text("LBL_COUNT"), text("LBL_DURATION"));
+    // Status formats keep their number placeholders.
+    EXPECT_EQ(text("FRAMES_LEFT").count(QStringLiteral("%d")), 1);
+    EXPECT_EQ(text("MEMORYLEFT").count(QStringLiteral("%d")), 1);
+    EXPECT_EQ(text("SECONDSLEFT").count(QStringLiteral("%d")), 2);
+    // The dark-frame prompts name the prompt's own button.
+    EXPECT_TRUE(text("MSG_COVERCAMERA").contains(QStringLiteral("OK")));
+    EXPECT_TRUE(text("MSG_UNCOVERCAMERA").contains(QStringLiteral("OK")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageFile, ::testing::ValuesIn(LANGUAGES),
+                         [](const auto &info) { return std::string(info.param.menu_item); });
+
+}  // namespace
