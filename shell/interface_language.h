@@ -73,8 +73,6 @@ class InterfaceLanguage {
     // A language selector: its file from `folder`, then its texts.
     void Select(const LanguageChoice &language, const QString &folder, SettingsStore &store);
 
-    const LanguageTable &Table() const { return table_; }
-
   private:
     LanguageUi &ui_;
     LanguageTable table_;

@@ -250,12 +250,6 @@ TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
     EXPECT_FALSE(C<QAction>("Deutsch1")->isChecked());
     EXPECT_EQ(Stored("LANGUAGE"), "F");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
-    Close();
-
-    Store("LANGUAGE", "Q");  // no such language: English, and stored as such
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(C<QMenu>("File1")->title(), "File");
-    EXPECT_EQ(Stored("LANGUAGE"), "E");
 }
 
 TEST_F(MainWindowTest, MinimisingIsIgnored) {

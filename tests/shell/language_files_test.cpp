@@ -13,26 +13,19 @@ void PrintTo(const LanguageChoice &language, std::ostream *out) {
 
 namespace {
 
-class ShippedLanguageFile : public ::testing::TestWithParam<LanguageChoice> {
-  protected:
-    void SetUp() override {
-        QFile file(QStringLiteral(OMTRIX_LNG_DIR "/") + QLatin1String(GetParam().file_name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << GetParam().file_name;
-        bytes = file.readAll();
-    }
-    QByteArray bytes;
-};
+class ShippedLanguageFile : public ::testing::TestWithParam<LanguageChoice> {};
 
-TEST_P(ShippedLanguageFile, IsUtf8AndEndsWithAnEndLine) {
+TEST_P(ShippedLanguageFile, DefinesEveryKeyOnceAndEndsWithAnEndLine) {
+    QFile file(QStringLiteral(OMTRIX_LNG_DIR "/") + QLatin1String(GetParam().file_name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     EXPECT_FALSE(utf8.hasError());
-    EXPECT_TRUE(ParseLanguageFile(bytes).found_end);
     EXPECT_EQ(text.trimmed().split(QLatin1Char('\n')).last().trimmed(), "END");
-}
 
-TEST_P(ShippedLanguageFile, DefinesEveryKeyOnce) {
     const LanguageTable table = ParseLanguageFile(bytes);
+    EXPECT_TRUE(table.found_end);
     for (const TextLookup &lookup : INTERFACE_LOOKUPS) {
         EXPECT_NE(table.Find(QLatin1String(lookup.key)), nullptr) << lookup.key;
     }
@@ -43,11 +36,13 @@ TEST_P(ShippedLanguageFile, DefinesEveryKeyOnce) {
         definitions += (comment < 0 ? line : line.first(comment)).contains('=') ? 1 : 0;
     }
     EXPECT_EQ(definitions, 77);
-    EXPECT_EQ(static_cast<int>(table.Entries().size()), 77);
+    EXPECT_EQ(table.Entries().size(), 77u);
 }
 
 TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
-    const LanguageTable table = ParseLanguageFile(bytes);
+    QFile file(QStringLiteral(OMTRIX_LNG_DIR "/") + QLatin1String(GetParam().file_name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const LanguageTable table = ParseLanguageFile(file.readAll());
     auto text = [&](const char *key) {
         const QString *value = table.Find(QLatin1String(key));
         return value ? *value : QString();
