@@ -78,7 +78,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
 
     // main_window_language.cpp: the interface language.
     void ApplyStoredLanguage();
-    void LanguageClick(const LanguageChoice &language);
+    void LanguageClick(const LanguageChoice &language);  // `language`: an entry of LANGUAGES
     void SetTexts(const InterfaceTexts &texts);
     // LanguageUi
     void ApplyTexts(const InterfaceTexts &texts) override;
