@@ -19,6 +19,8 @@
 #include "app/splash_window.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
+#include "preview/histogram_window.h"
+#include "preview/measurement_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
@@ -68,6 +70,13 @@ bool TForm1::FormCreate(TSplash &splash) {
 
     AboutBox = new TAboutBox(this);
     Form5 = new TForm5(this);
+    HistogramForm = new THistogramForm(this);
+    HistogramForm->HistogramMenu = Histogram1;
+    Preview->histogram_window = HistogramForm;
+    Form8 = new TForm8(this);
+    Form8->Measure = Measure;
+    Form8->StatusPanel = status_panels_[0];
+    Preview->measurement_window = Form8;
 
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
@@ -186,6 +195,10 @@ void TForm1::ConnectHandlers() {
     connect(BWPButton, &QPushButton::clicked, this, &TForm1::BWPButtonClick);
     connect(CBButton, &QPushButton::clicked, this, &TForm1::CBButtonClick);
     connect(Image1, &PreviewImage::MouseDown, this, &TForm1::Image1MouseDown);
+    connect(Image1, &PreviewImage::MouseMove, this, &TForm1::Image2MouseMove);
+    connect(Image1, &PreviewImage::MouseUp, this, &TForm1::Image2MouseUp);
+    connect(Histogram1, &QAction::triggered, this, &TForm1::Histogram1Click);
+    connect(Measure, &QPushButton::clicked, this, &TForm1::MeasureClick);
 
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
 }
@@ -193,7 +206,7 @@ void TForm1::ConnectHandlers() {
 bool TForm1::event(QEvent *event) {
     switch (ReceivedMessage(event)) {
         case MSG_FRAME_READY:
-            frame_ready_->OnFrameReady(false, TickCount());
+            frame_ready_->OnFrameReady(AnalysisWanted(), TickCount());
             return true;
         case MSG_RENDER_PREVIEW:
             Preview->UpdateCaption();

@@ -34,6 +34,8 @@ class SensorMiniature;
 class SevenSegmentCounter;
 class TAboutBox;
 class TForm5;
+class TForm8;
+class THistogramForm;
 class TSplash;
 
 inline constexpr const char *PROGRAM_TITLE = "Halvesk\u00ae Omtrix ";
@@ -119,6 +121,17 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void FormResize();
     void Image1MouseDown(Qt::MouseButton button, QPoint position);
 
+    // main_window_analysis.cpp: histogram and measurement.
+    // The histogram (or another aid) needs the untouched samples of each frame.
+    bool AnalysisWanted() const;
+    void Histogram1Click();
+    void MeasureClick();
+    // The measurement window is open: presses on the picture draw the line.
+    bool MeasurementActive() const;
+    void MeasureMouseDown(QPoint position);
+    void Image2MouseMove(QPoint position);
+    void Image2MouseUp();
+
     // main_window_capture.cpp: recording controls and output names.
     void butCaptureClick();
     void OutputKindClick(int32_t mode);
@@ -165,6 +178,10 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     // Tool windows.
     TForm5 *Form5 = nullptr;
     TAboutBox *AboutBox = nullptr;
+    THistogramForm *HistogramForm = nullptr;
+    TForm8 *Form8 = nullptr;
+    bool histogram_placed_ = false;
+    bool measurement_placed_ = false;
 
     // Menus.
     QMenu *File1 = nullptr;
@@ -246,6 +263,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     QLabel *Label7 = nullptr;
     QPushButton *BWPButton = nullptr;
     QPushButton *CBButton = nullptr;
+    QPushButton *Measure = nullptr;
 
     // Status bar panels: recording status or frame rate, sub-frame, free memory.
     QLabel *status_panels_[3] = {};

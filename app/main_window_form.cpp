@@ -99,11 +99,11 @@ void TForm1::BuildMenus() {
     Visible1 = AddDateTime1->addAction(tr("Visible"));
     Visible1->setCheckable(true);
     Configure1 = AddDateTime1->addAction(tr("Configure"));
-    Histogram1 = camera->addAction(tr("Histogram"));
-    Histogram1->setCheckable(true);
-    for (QAction *later : {Visible1, Configure1, Histogram1}) {
+    for (QAction *later : {Visible1, Configure1}) {
         later->setEnabled(false);
     }
+    Histogram1 = camera->addAction(tr("Histogram"));
+    Histogram1->setCheckable(true);
     QMenu *binning = camera->addMenu(tr("Binning"));
     auto *binning_group = new QActionGroup(this);
     auto add_binning = [&](const char *caption) {
@@ -348,6 +348,11 @@ void TForm1::BuildForm() {
     }
     CBButton->hide();
     column->addLayout(panel_buttons);
+    Measure = new QPushButton(tr("Measure"), left);
+    Measure->setCheckable(true);
+    Measure->setFocusPolicy(Qt::NoFocus);
+    Measure->setToolTip(tr("Drag a line over the picture: its length and brightness profile"));
+    column->addWidget(Measure);
     row->addWidget(left);
 
     ScrollBox1 = new QScrollArea(central);
@@ -389,6 +394,7 @@ void TForm1::NameControls() {
         {N2x2Binning1, "N2x2Binning1"},
         {N4x4Binning1, "N4x4Binning1"},
         {C1, "C1"},
+        {Histogram1, "Histogram1"},
         {N251, "N251"},
         {N501, "N501"},
         {N1001, "N1001"},
@@ -436,6 +442,7 @@ void TForm1::NameControls() {
         {Label7, "Label7"},
         {BWPButton, "BWPButton"},
         {CBButton, "CBButton"},
+        {Measure, "Measure"},
         {status_panels_[0], "StatusPanel0"},
         {status_panels_[1], "StatusPanel1"},
         {status_panels_[2], "StatusPanel2"},

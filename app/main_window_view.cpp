@@ -42,6 +42,7 @@ void TForm1::BalanceChange(QSlider *changed) {
 void TForm1::ColorCamera1Click() {
     const bool colour = ColorCamera1->isChecked();
     Cap->__color = colour;
+    Preview->__color = colour;
     mirror_.COLORMODE = colour ? QStringLiteral("T") : QStringLiteral("F");
     if (!colour) {
         for (QSlider *bar : {RED, GREEN, BLUE}) {
@@ -71,6 +72,7 @@ void TForm1::HorizontalFlip1Click() {
 }
 
 void TForm1::ZoomClick(int32_t scale_percent) {
+    Preview->measurement_line.Rescale(Preview->_SCALE, scale_percent);
     Preview->_SCALE = scale_percent;
     ScrollBox1->horizontalScrollBar()->setValue(0);
     ScrollBox1->verticalScrollBar()->setValue(0);
@@ -103,6 +105,10 @@ void TForm1::FormResize() {
 }
 
 void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
+    if (MeasurementActive()) {
+        MeasureMouseDown(position);
+        return;
+    }
     if (button != Qt::RightButton) {
         return;
     }

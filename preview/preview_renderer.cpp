@@ -28,6 +28,34 @@ void TPREVIEW::UpdateCaption() {
     BitmapToImage(bitmap, picture_);
     if (__FORMIMAGE) {
         __FORMIMAGE->ShowPicture(&picture_, display_width, display_height);
+        LineUpdate();
+    }
+    if (histogram_window && histogram_window->Visible()) {
+        // A colour picture is one row shorter than its frame.
+        const int32_t rows = bitmap.Height() - (__color ? 1 : 0);
+        histogram_window->HUpdate(input_.analysis.samples.get(), bitmap.Width(), __color, rows);
     }
     input_.preview_busy = PREVIEW_IDLE;
+}
+
+void TPREVIEW::LineUpdate() {
+    const bool window_open = measurement_window && measurement_window->Visible();
+    if (!measurement_line.HasLine() || !window_open) {
+        if (__FORMIMAGE) {
+            __FORMIMAGE->ShowMeasurementLine(nullptr);
+        }
+        if (window_open) {
+            profile_.Clear();
+            measurement_window->ShowProfile(profile_, profile_range);
+        }
+        return;
+    }
+    const QLine line(measurement_line.Start(), measurement_line.End());
+    TraceProfile(picture_, _SCALE, line.p1(), line.p2(), profile_);
+    profile_range.Offer(profile_.WantedLow(), profile_.WantedHigh());
+    measurement_window->ShowProfile(profile_, profile_range);
+    if (__FORMIMAGE) {
+        __FORMIMAGE->ShowMeasurementLine(&line);
+    }
+    measurement_window->ShowDistance(measurement_line.Length());
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QLine>
 #include <cstdint>
 
+#include "preview/measurement.h"
 #include "preview/preview_input.h"
 
 // The main window's picture: the image control inside its scroll box, which
@@ -14,6 +16,30 @@ class PreviewView {
     // stays valid, and is what gets redrawn, until the next call.
     virtual void ShowPicture(const QImage *picture, int32_t display_width,
                              int32_t display_height) = 0;
+    // Draws `line` (picture pixels) over the picture so that it shows on any
+    // background; null removes it.
+    virtual void ShowMeasurementLine(const QLine *line) = 0;
+};
+
+// The histogram window, as the renderer feeds it.
+class HistogramView {
+  public:
+    virtual ~HistogramView() = default;
+    virtual bool Visible() const = 0;
+    // `samples`: the untouched frame, `width` samples a row, `rows` rows to
+    // count; `color`: the samples are a colour mosaic.
+    virtual void HUpdate(const uint8_t *samples, int32_t width, bool color, int32_t rows) = 0;
+};
+
+// The measurement window and the status text it writes.
+class MeasurementView {
+  public:
+    virtual ~MeasurementView() = default;
+    virtual bool Visible() const = 0;
+    // The profile along the line (empty: none) and the chart's y range.
+    virtual void ShowProfile(const Profile &profile, const ProfileRange &range) = 0;
+    // The line's length in picture pixels, for the status bar.
+    virtual void ShowDistance(double pixels) = 0;
 };
 
 // Turns the working bitmap that the frame-ready handler filled into the
@@ -28,14 +54,24 @@ class TPREVIEW {
     void UpdateCaption();
     // Mirrors the working bitmap left to right in place.
     void BitmapFlip();
+    // Redraws the measurement line over the picture, with its profile and
+    // its length, or removes it when the measurement window is closed.
+    void LineUpdate();
 
     int32_t _BlackPoint = 0;    // 0..254
     int32_t _WhitePoint = 255;  // 1..255
     PreviewView *__FORMIMAGE = nullptr;
     bool HFLIP = false;
     int32_t _SCALE = 100;  // zoom in percent: 25, 50, 100, 200 or 400
+    bool __color = false;  // frames are colour mosaics
+
+    HistogramView *histogram_window = nullptr;
+    MeasurementView *measurement_window = nullptr;
+    MeasurementLine measurement_line;
+    ProfileRange profile_range;
 
   private:
     PreviewInput &input_;
-    QImage picture_;  // the working bitmap as drawn, top row first
+    QImage picture_;   // the working bitmap as drawn, top row first
+    Profile profile_;  // kept between frames for its memory
 };

@@ -31,8 +31,40 @@ void PreviewImage::paintEvent(QPaintEvent *event) {
     const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
                         target.height() * sy);
     painter.drawImage(QRectF(target), *picture_, source);
+    if (line_shown_) {
+        // Exclusive or with this colour turns the red bits over and moves green
+        // and blue by half their range: the line differs strongly from every
+        // background, reddish on a dark sky.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QColor(255, 128, 128));
+        painter.drawLine(line_);
+    }
+}
+
+void PreviewImage::ShowMeasurementLine(const QLine *line) {
+    const bool shown = line != nullptr;
+    if (shown == line_shown_ && (!shown || *line == line_)) {
+        return;
+    }
+    // Both the old and the new place need painting.
+    if (line_shown_) {
+        update(QRect(line_.p1(), line_.p2()).normalized().adjusted(-1, -1, 1, 1));
+    }
+    line_shown_ = shown;
+    if (shown) {
+        line_ = *line;
+        update(QRect(line_.p1(), line_.p2()).normalized().adjusted(-1, -1, 1, 1));
+    }
 }
 
 void PreviewImage::mousePressEvent(QMouseEvent *event) {
     emit MouseDown(event->button(), event->position().toPoint());
+}
+
+void PreviewImage::mouseMoveEvent(QMouseEvent *event) {
+    emit MouseMove(event->position().toPoint());
+}
+
+void PreviewImage::mouseReleaseEvent(QMouseEvent *event) {
+    emit MouseUp(event->button(), event->position().toPoint());
 }

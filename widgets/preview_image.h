@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLine>
 #include <QWidget>
 
 #include "preview/preview_renderer.h"
@@ -13,14 +14,22 @@ class PreviewImage : public QWidget, public PreviewView {
     explicit PreviewImage(QWidget *parent = nullptr);
 
     void ShowPicture(const QImage *picture, int32_t display_width, int32_t display_height) override;
+    void ShowMeasurementLine(const QLine *line) override;
 
   signals:
     void MouseDown(Qt::MouseButton button, QPoint position);
+    // Moves arrive only while a button is held.
+    void MouseMove(QPoint position);
+    void MouseUp(Qt::MouseButton button, QPoint position);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
   private:
     const QImage *picture_ = nullptr;
+    bool line_shown_ = false;
+    QLine line_;
 };

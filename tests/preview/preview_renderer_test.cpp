@@ -15,10 +15,51 @@ class FakeView : public PreviewView {
         height = display_height;
         ++calls;
     }
+    void ShowMeasurementLine(const QLine *shown_line) override {
+        line_shown = shown_line != nullptr;
+        if (shown_line)
+            line = *shown_line;
+    }
     const QImage *shown = nullptr;
+    bool line_shown = false;
+    QLine line;
     int32_t width = 0;
     int32_t height = 0;
     int calls = 0;
+};
+
+class FakeHistogram : public HistogramView {
+  public:
+    bool Visible() const override { return visible; }
+    void HUpdate(const uint8_t *given, int32_t given_width, bool given_color,
+                 int32_t given_rows) override {
+        samples = given;
+        width = given_width;
+        color = given_color;
+        rows = given_rows;
+        ++calls;
+    }
+    bool visible = true;
+    const uint8_t *samples = nullptr;
+    int32_t width = 0, rows = 0;
+    bool color = false;
+    int calls = 0;
+};
+
+class FakeMeasurement : public MeasurementView {
+  public:
+    bool Visible() const override { return visible; }
+    void ShowProfile(const Profile &given, const ProfileRange &given_range) override {
+        profile = given;
+        range = given_range;
+        ++profiles;
+    }
+    void ShowDistance(double pixels) override { distance = pixels; }
+    bool visible = true;
+    Profile profile;
+    ProfileRange range;
+    int profiles = 0;
+    double distance = -1;
 };
 
 class RendererTest : public ::testing::Test {
@@ -40,6 +81,8 @@ class RendererTest : public ::testing::Test {
     PreviewInput input;
     TPREVIEW renderer{input};
     FakeView view;
+    FakeHistogram histogram;
+    FakeMeasurement measurement;
 };
 
 TEST_F(RendererTest, DoesNothingWhenNoFrameIsPending) {
@@ -81,6 +124,60 @@ TEST_F(RendererTest, ColourModeDoesNotChangeTheDrawnSize) {
     renderer.UpdateCaption();
     EXPECT_EQ(view.width, 512);
     EXPECT_EQ(view.height, 383);
+}
+
+TEST_F(RendererTest, FeedsTheHistogramTheUntouchedSamplesWhileItIsOpen) {
+    renderer.histogram_window = &histogram;
+    struct Row {
+        bool visible, color;
+        int32_t bitmap_height, rows;
+    };
+    // A colour picture is the frame less one row; the histogram gets one more less.
+    for (const Row row :
+         {Row{true, false, 480, 480}, Row{true, true, 479, 478}, Row{false, false, 480, 0}}) {
+        histogram = FakeHistogram();
+        histogram.visible = row.visible;
+        renderer.__color = row.color;
+        PendingRamp(640, row.bitmap_height);
+        renderer._BlackPoint = 100;  // the stretch must not reach the histogram's samples
+        renderer.UpdateCaption();
+        EXPECT_EQ(histogram.calls, row.visible ? 1 : 0);
+        if (row.visible) {
+            EXPECT_EQ(histogram.samples, input.analysis.samples.get());
+            EXPECT_EQ(histogram.width, 640);
+            EXPECT_EQ(histogram.rows, row.rows);
+            EXPECT_EQ(histogram.color, row.color);
+        }
+    }
+}
+
+TEST_F(RendererTest, EveryFrameRedrawsTheLineWithItsProfileWhileTheWindowIsOpen) {
+    renderer.measurement_window = &measurement;
+    renderer.measurement_line.Press(QPoint(10, 100));
+    renderer.measurement_line.Drag(QPoint(310, 100));
+    PendingRamp();
+    renderer.UpdateCaption();
+    EXPECT_TRUE(view.line_shown);
+    EXPECT_EQ(view.line, QLine(10, 100, 310, 100));
+    EXPECT_EQ(measurement.distance, 300);
+    EXPECT_EQ(measurement.profile.steps, 300);
+    EXPECT_EQ(measurement.range.High(), measurement.profile.WantedHigh());
+
+    // Closed: the line leaves the picture, and no profile or length is made.
+    measurement.visible = false;
+    const int profiles = measurement.profiles;
+    PendingRamp();
+    renderer.UpdateCaption();
+    EXPECT_FALSE(view.line_shown);
+    EXPECT_EQ(measurement.profiles, profiles);
+
+    // Open without a line: an empty chart.
+    measurement.visible = true;
+    renderer.measurement_line.Release(false);
+    PendingRamp();
+    renderer.UpdateCaption();
+    EXPECT_FALSE(view.line_shown);
+    EXPECT_TRUE(measurement.profile.points.empty());
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+// The analysis aids beside the live picture: the histogram window and the
+// measurement line with its profile.
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+
+#include "app/main_window.h"
+#include "preview/histogram_window.h"
+#include "preview/measurement_window.h"
+#include "widgets/preview_image.h"
+
+namespace {
+
+// Moves a tool window to `at`, kept inside the screen it lands on.
+void PlaceOnScreen(QWidget *window, QPoint at) {
+    const QScreen *screen = QGuiApplication::screenAt(at);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect free = screen ? screen->availableGeometry() : QRect(at, window->size());
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    const int x =
+        std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - size.width()));
+    const int y =
+        std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height()));
+    window->move(x, y);
+}
+
+}  // namespace
+
+bool TForm1::AnalysisWanted() const {
+    return HistogramForm->isVisible();
+}
+
+void TForm1::Histogram1Click() {
+    if (!Histogram1->isChecked()) {
+        HistogramForm->hide();
+        return;
+    }
+    // The first time over the picture's top-left corner; later where the
+    // observer left it.
+    if (!histogram_placed_) {
+        histogram_placed_ = true;
+        PlaceOnScreen(HistogramForm, ScrollBox1->mapToGlobal(QPoint(0, 0)));
+    }
+    HistogramForm->show();
+}
+
+void TForm1::MeasureClick() {
+    if (!Measure->isChecked()) {
+        Form8->hide();
+        Preview->LineUpdate();  // takes the line off the picture now, not at the next frame
+        return;
+    }
+    if (!measurement_placed_) {
+        measurement_placed_ = true;
+        const QPoint corner =
+            ScrollBox1->mapToGlobal(QPoint(ScrollBox1->width(), ScrollBox1->height()));
+        PlaceOnScreen(Form8, corner - QPoint(Form8->width(), Form8->height()));
+    }
+    Form8->show();
+}
+
+bool TForm1::MeasurementActive() const {
+    return Form8->isVisible();
+}
+
+void TForm1::MeasureMouseDown(QPoint position) {
+    Preview->measurement_line.Press(position);
+}
+
+void TForm1::Image2MouseMove(QPoint position) {
+    if (!Form8->isVisible()) {
+        return;
+    }
+    // The line ends on the picture even when the mouse leaves it.
+    const QPoint inside(std::clamp(position.x(), 0, std::max(0, Image1->width() - 1)),
+                        std::clamp(position.y(), 0, std::max(0, Image1->height() - 1)));
+    if (Preview->measurement_line.Drag(inside)) {
+        Preview->profile_range.Reset();
+        Preview->LineUpdate();
+    }
+}
+
+void TForm1::Image2MouseUp() {
+    Preview->measurement_line.Release(Form8->isVisible());
+    if (!Form8->isVisible()) {
+        status_panels_[0]->clear();
+    }
+}
