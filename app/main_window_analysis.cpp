@@ -57,9 +57,21 @@ void TForm1::MeasureClick() {
     }
     if (!measurement_placed_) {
         measurement_placed_ = true;
-        const QPoint corner =
-            ScrollBox1->mapToGlobal(QPoint(ScrollBox1->width(), ScrollBox1->height()));
-        PlaceOnScreen(Form8, corner - QPoint(Form8->width(), Form8->height()));
+        // Beside the main window where the screen has room, so the picture
+        // stays free for the line; otherwise into the picture's corner.
+        const QRect frame = frameGeometry();
+        const QScreen *screen = this->screen();
+        const QRect free = screen ? screen->availableGeometry() : QRect();
+        const QSize size = Form8->frameGeometry().size().expandedTo(Form8->size());
+        QPoint at = frame.topRight() + QPoint(1, 0);
+        if (!free.contains(QRect(at, size))) {
+            at = frame.bottomLeft() + QPoint(0, 1);
+        }
+        if (!free.contains(QRect(at, size))) {
+            at = ScrollBox1->mapToGlobal(QPoint(ScrollBox1->width(), ScrollBox1->height())) -
+                 QPoint(size.width(), size.height());
+        }
+        PlaceOnScreen(Form8, at);
     }
     Form8->show();
 }

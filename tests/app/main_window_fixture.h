@@ -94,6 +94,8 @@ class MainWindowTest : public ::testing::Test {
     const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
     TVideoCapture &Cap() { return *form->Cap; }
     TAVIExport &Recorder() { return *form->Recorder; }
+    TPREVIEW &Renderer() { return *form->Preview; }
+    const AnalysisCopy &Analysis() { return form->preview_input_.analysis; }
     QString Status(int panel) { return form->status_panels_[panel]->text(); }
 
     QTemporaryDir config;
