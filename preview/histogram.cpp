@@ -7,66 +7,94 @@
 
 namespace {
 
-// Four tables, one per sample of a group of four, so that runs of equal
-// samples (a flat sky) do not wait on their own increments.
-struct PartialCounts {
+// Several tables, each sample of a group going to its own, so that runs of
+// equal samples (a flat sky) do not wait on their own increments; summed at
+// the end.
+struct GreyCounts {
     uint32_t table[4][256];
 };
 
 OMTRIX_HOT_LOOP void CountRun(const uint8_t *__restrict samples, size_t count,
-                              PartialCounts &__restrict partial) {
+                              GreyCounts &__restrict partial) {
     size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        ++partial.table[0][samples[i]];
-        ++partial.table[1][samples[i + 1]];
-        ++partial.table[2][samples[i + 2]];
-        ++partial.table[3][samples[i + 3]];
+    // Eight samples per load.
+    for (; i + 8 <= count; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, samples + i, 8);
+        ++partial.table[0][v & 0xFF];
+        ++partial.table[1][(v >> 8) & 0xFF];
+        ++partial.table[2][(v >> 16) & 0xFF];
+        ++partial.table[3][(v >> 24) & 0xFF];
+        ++partial.table[0][(v >> 32) & 0xFF];
+        ++partial.table[1][(v >> 40) & 0xFF];
+        ++partial.table[2][(v >> 48) & 0xFF];
+        ++partial.table[3][v >> 56];
     }
     for (; i < count; ++i) {
         ++partial.table[0][samples[i]];
     }
 }
 
-// Counts every second sample starting at `first`, `pairs` of them.
-void CountEverySecond(const uint8_t *__restrict row, int32_t first, int32_t pairs,
-                      HistogramBins &__restrict bins) {
-    for (int32_t p = 0; p < pairs; ++p) {
-        ++bins[row[first + 2 * p]];
+using PairTables = uint32_t[2][256];
+
+struct MosaicCounts {
+    PairTables red, green, blue;
+};
+
+// Pairs `first` to `end` - 1 of a row: the pair's left sample counts into
+// `left`, its right one into `right`, alternate pairs into alternate tables.
+OMTRIX_HOT_LOOP void CountPairs(const uint8_t *__restrict row, int32_t first, int32_t end,
+                                PairTables &__restrict left, PairTables &__restrict right) {
+    int32_t p = first;
+    for (; p + 2 <= end; p += 2) {
+        ++left[0][row[2 * p]];
+        ++right[0][row[2 * p + 1]];
+        ++left[1][row[2 * p + 2]];
+        ++right[1][row[2 * p + 3]];
+    }
+    if (p < end) {
+        ++left[0][row[2 * p]];
+        ++right[0][row[2 * p + 1]];
+    }
+}
+
+void SumTables(const uint32_t (*tables)[256], int count, HistogramBins &bins) {
+    for (int v = 0; v < 256; ++v) {
+        uint32_t sum = 0;
+        for (int t = 0; t < count; ++t) {
+            sum += tables[t][v];
+        }
+        bins[v] = static_cast<int32_t>(sum);
     }
 }
 
 }  // namespace
 
 void CountGrey(const uint8_t *samples, int32_t width, int32_t rows, HistogramBins &grey) {
-    grey.fill(0);
-    if (width <= 0 || rows <= 0) {
-        return;
-    }
-    PartialCounts partial;
+    GreyCounts partial;
     std::memset(&partial, 0, sizeof partial);
-    CountRun(samples, static_cast<size_t>(width) * rows, partial);
-    for (int v = 0; v < 256; ++v) {
-        grey[v] = static_cast<int32_t>(partial.table[0][v] + partial.table[1][v] +
-                                       partial.table[2][v] + partial.table[3][v]);
+    if (width > 0 && rows > 0) {
+        CountRun(samples, static_cast<size_t>(width) * rows, partial);
     }
+    SumTables(partial.table, 4, grey);
 }
 
 void CountBayer(const uint8_t *samples, int32_t width, int32_t rows, HistogramBins &red,
                 HistogramBins &green, HistogramBins &blue) {
-    red.fill(0);
-    green.fill(0);
-    blue.fill(0);
+    MosaicCounts partial;
+    std::memset(&partial, 0, sizeof partial);
     const int32_t pairs = width / 2;
     for (int32_t r = 1; r <= rows - 2; ++r) {
         const uint8_t *row = samples + static_cast<size_t>(r) * width;
         if (r % 2 == 0) {
-            CountEverySecond(row, 0, pairs, green);
-            CountEverySecond(row, 1, pairs, red);
+            CountPairs(row, 0, pairs, partial.green, partial.red);
         } else if (width > 5) {
-            CountEverySecond(row, 2, pairs - 2, blue);
-            CountEverySecond(row, 3, pairs - 2, green);
+            CountPairs(row, 1, pairs - 1, partial.blue, partial.green);
         }
     }
+    SumTables(partial.red, 2, red);
+    SumTables(partial.green, 2, green);
+    SumTables(partial.blue, 2, blue);
 }
 
 void RemoveBackground(HistogramBins &bins) {
