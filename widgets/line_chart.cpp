@@ -56,28 +56,30 @@ void LineChart::SetYLabels(bool shown) {
 void LineChart::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
+    // A range that is empty or upside down (no data yet) shows a bare plot area.
+    const bool ranged = x_max_ > x_min_ && y_max_ > y_min_;
     QRect plot = rect().adjusted(1, 1, -1, -1);
     if (y_labels_) {
         const int label_width =
             fontMetrics().horizontalAdvance(QStringLiteral("0000")) + LABEL_MARGIN;
         plot.setLeft(plot.left() + label_width);
-        painter.setPen(palette().windowText().color());
-        const QRect labels(0, plot.top(), label_width - LABEL_MARGIN, plot.height());
-        painter.drawText(labels, Qt::AlignRight | Qt::AlignTop, y_max_text_);
-        painter.drawText(labels, Qt::AlignRight | Qt::AlignBottom, y_min_text_);
+        if (ranged) {
+            painter.setPen(palette().windowText().color());
+            const QRect labels(0, plot.top(), label_width - LABEL_MARGIN, plot.height());
+            painter.drawText(labels, Qt::AlignRight | Qt::AlignTop, y_max_text_);
+            painter.drawText(labels, Qt::AlignRight | Qt::AlignBottom, y_min_text_);
+        }
     }
     painter.fillRect(plot, plot_colour_);
     painter.setPen(palette().mid().color());
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
-
-    // A range that is empty or upside down (no data yet) draws nothing.
-    if (segments_.empty() || !(x_max_ > x_min_) || !(y_max_ > y_min_)) {
+    if (segments_.empty() || !ranged) {
         return;
     }
     painter.setClipRect(plot);
     const double sx = plot.width() / (x_max_ - x_min_);
     const double sy = plot.height() / (y_max_ - y_min_);
-    // Value space to pixels, y up; a cosmetic pen stays one pixel wide.
+    // Value space to pixels, y up; the cosmetic pen stays one pixel wide.
     painter.setTransform(
         QTransform(sx, 0, 0, -sy, plot.left() - x_min_ * sx, plot.bottom() + 1 + y_min_ * sy));
     painter.setPen(line_pen_);

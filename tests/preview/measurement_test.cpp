@@ -111,27 +111,34 @@ TEST(Profile, StepsAlongTheLineUntilItsEnd) {
     EXPECT_EQ(profile.points[12], QPointF(12, 48));  // 48.5 -> 48
 }
 
-TEST(Profile, ShortLinesHaveNoneAndLongOnesStayInThePicture) {
-    Profile profile;
-    TraceProfile(Ramp(), 100, QPoint(10, 10), QPoint(30, 25), profile);
-    EXPECT_TRUE(profile.points.empty()) << "20 pixels is too short";
-    EXPECT_EQ(profile.steps, 1);
-    EXPECT_EQ(profile.WantedLow(), 980);
-    EXPECT_EQ(profile.WantedHigh(), 20);
-
-    // Ends beyond the picture read its edge instead of memory beside it.
-    TraceProfile(Ramp(), 100, QPoint(-50, 50), QPoint(400, 50), profile);
-    EXPECT_EQ(profile.points.front().y(), 0);
-    EXPECT_EQ(profile.points.back().y(), 199);
-}
-
-TEST(Profile, ReadsThePictureAsShownAtItsZoom) {
-    Profile profile;
-    // At 200 % shown pixel x is picture pixel x / 2.
-    TraceProfile(Ramp(), 200, QPoint(0, 20), QPoint(100, 20), profile);
-    EXPECT_EQ(profile.points.size(), 100u);
-    EXPECT_EQ(profile.points[51], QPointF(51, 25));
-    EXPECT_EQ(profile.peak, 49);
+TEST(Profile, ShortLinesHaveNoneOthersReadThePictureAsShown) {
+    struct Row {
+        const char *name;
+        int32_t scale;
+        QPoint start, end;
+        size_t points;
+        int32_t first, last;
+    };
+    const Row rows[] = {
+        {"20 pixels is too short", 100, {10, 10}, {30, 25}, 0, 0, 0},
+        // Ends beyond the picture read its edge instead of memory beside it.
+        {"beyond the edges", 100, {-50, 50}, {400, 50}, 450, 0, 199},
+        // At 200 % shown pixel x is picture pixel x / 2.
+        {"zoomed", 200, {0, 20}, {100, 20}, 100, 0, 49},
+    };
+    for (const Row &row : rows) {
+        Profile profile;
+        TraceProfile(Ramp(), row.scale, row.start, row.end, profile);
+        ASSERT_EQ(profile.points.size(), row.points) << row.name;
+        if (row.points == 0) {
+            EXPECT_EQ(profile.steps, 1);
+            EXPECT_EQ(profile.WantedLow(), 980);
+            EXPECT_EQ(profile.WantedHigh(), 20);
+            continue;
+        }
+        EXPECT_EQ(profile.points.front().y(), row.first) << row.name;
+        EXPECT_EQ(profile.points.back().y(), row.last) << row.name;
+    }
 }
 
 TEST(MeasurementLine, PressDragReleaseAndZoom) {
