@@ -126,9 +126,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     bool AnalysisWanted() const;
     void Histogram1Click();
     void MeasureClick();
-    // The measurement window is open: presses on the picture draw the line.
-    bool MeasurementActive() const;
-    void MeasureMouseDown(QPoint position);
+    // While the measurement window is open a press on the picture starts the
+    // line; false when the press is left to the other aids.
+    bool MeasureMouseDown(QPoint position);
     void Image2MouseMove(QPoint position);
     void Image2MouseUp();
 

@@ -76,12 +76,12 @@ void TForm1::MeasureClick() {
     Form8->show();
 }
 
-bool TForm1::MeasurementActive() const {
-    return Form8->isVisible();
-}
-
-void TForm1::MeasureMouseDown(QPoint position) {
+bool TForm1::MeasureMouseDown(QPoint position) {
+    if (!Form8->isVisible()) {
+        return false;
+    }
     Preview->measurement_line.Press(position);
+    return true;
 }
 
 void TForm1::Image2MouseMove(QPoint position) {

@@ -105,8 +105,7 @@ void TForm1::FormResize() {
 }
 
 void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
-    if (MeasurementActive()) {
-        MeasureMouseDown(position);
+    if (MeasureMouseDown(position)) {
         return;
     }
     if (button != Qt::RightButton) {

@@ -31,7 +31,7 @@ void TPREVIEW::UpdateCaption() {
         LineUpdate();
     }
     if (histogram_window && histogram_window->Visible()) {
-        // A colour picture is one row shorter than its frame.
+        // Colour: one row fewer than the picture, itself a row short of the frame.
         const int32_t rows = bitmap.Height() - (__color ? 1 : 0);
         histogram_window->HUpdate(input_.analysis.samples.get(), bitmap.Width(), __color, rows);
     }
