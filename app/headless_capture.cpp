@@ -27,8 +27,7 @@ bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t 
 // 4 sensor pixels) and binning: centred on the sensor.
 SubFrame CentredSubFrame(const CaptureOptions &options) {
     SubFrame frame;
-    SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning,
-                  FrameSize{});
+    SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning);
     return frame;
 }
 
@@ -237,9 +236,9 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     request.delay_ms = options.delay_ms;
     request.count = options.count;
     request.seconds_mode = options.seconds;
-    const int32_t shift = BinningShift(options.binning);
-    request.frame_width = frame.sw >> shift;
-    request.frame_height = frame.sheight >> shift;
+    const FrameSize size = BinnedFrameSize(frame.sw, frame.sheight, options.binning);
+    request.frame_width = size.width;
+    request.frame_height = size.height;
     report_.frame_bytes = int64_t{request.frame_width} * request.frame_height;
 
     const uint32_t started = TickCount();

@@ -36,7 +36,7 @@ void TForm1::butCaptureClick() {
         butCapture->setIcon(PictureDisabled);
         return;
     }
-    const int32_t shift = BinningShift(Cap->binning_code);
+    const FrameSize frame = BinnedFrameSize(sub_frame_.sw, sub_frame_.sheight, Cap->binning_code);
     RecordingRequest request;
     request.capture_directory = capture_directory_;
     request.base_name = filename;
@@ -45,8 +45,8 @@ void TForm1::butCaptureClick() {
     request.delay_ms = delays->Value();
     request.count = expos->Value();
     request.seconds_mode = seconds_mode_;
-    request.frame_width = sub_frame_.sw >> shift;
-    request.frame_height = sub_frame_.sheight >> shift;
+    request.frame_width = frame.width;
+    request.frame_height = frame.height;
     switch (Recorder->StartRecording(request, TickCount())) {
         case StartResult::NoFileName:
             ShowNotice(texts_.SETAVIFILE);

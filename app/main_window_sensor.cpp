@@ -51,9 +51,8 @@ void TForm1::DrawMini2() {
 }
 
 void TForm1::SetResolution() {
-    const int32_t code = Cap->binning_code;
-    const FrameSize shown = ::SetResolution(sub_frame_, __width->value(), __height->value(), code,
-                                            FrameSize{HRES->Value(), VRES->Value()});
+    const FrameSize shown =
+        ::SetResolution(sub_frame_, __width->value(), __height->value(), Cap->binning_code);
     HRES->SetValue(shown.width);
     VRES->SetValue(shown.height);
     full->SetSubframe(QRect(full->Subframe().topLeft(),

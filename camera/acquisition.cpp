@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "camera/gain_code.h"
+#include "camera/sensor_window.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
 
@@ -114,9 +115,10 @@ void TVideoCapture::ProgramCamera() {
     const int32_t green = GainCode(_ggain);
     driver_.SetGain(GainCode(_rgain), green, GainCode(_bgain), green);
     driver_.HighVolumeUSB(static_cast<int32_t>(_USB.load()));
-    const int shift = std::clamp(code, 1, 3) - 1;
-    frame_width_ = static_cast<int32_t>(width >> shift);
-    frame_height_ = static_cast<int32_t>(height >> shift);
+    const FrameSize frame =
+        BinnedFrameSize(static_cast<int32_t>(width), static_cast<int32_t>(height), code);
+    frame_width_ = frame.width;
+    frame_height_ = frame.height;
 }
 
 // Waits for the driver to release the exposure semaphore. The wait is cut into

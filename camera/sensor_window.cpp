@@ -21,6 +21,15 @@ void KeepInsideNearEdges(SubFrame &frame) {
 
 }  // namespace
 
+int32_t BinningShift(int32_t binning_code) {
+    return std::clamp(binning_code, 1, 3) - 1;
+}
+
+FrameSize BinnedFrameSize(int32_t width, int32_t height, int32_t binning_code) {
+    const int32_t s = BinningShift(binning_code);
+    return {width >> s, height >> s};
+}
+
 void DrawMini(SubFrame &frame, int32_t x, int32_t y) {
     frame.sx = x * MINI_SCALE - frame.sw / 2;
     frame.sy = y * MINI_SCALE - frame.sheight / 2;
@@ -31,8 +40,8 @@ void DrawMini(SubFrame &frame, int32_t x, int32_t y) {
 }
 
 FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
-                        int32_t binning_code, FrameSize shown) {
-    const int32_t s = BinningShift(binning_code);
+                        int32_t binning_code) {
+    const SubFrame before = frame;
     frame.sw = width_position * 4;
     if (binning_code == 2) {
         // 2x2 frames must stay a multiple of 8 samples wide; the narrowest
@@ -40,12 +49,12 @@ FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_
         frame.sw = std::max(frame.sw & ~15, 16);
     }
     frame.sheight = height_position * 4;
-    frame.sx += ((shown.width << s) - frame.sw) / 2;
-    frame.sy += ((shown.height << s) - frame.sheight) / 2;
-    KeepInsideNearEdges(frame);
-    const FrameSize now{frame.sw >> s, frame.sheight >> s};
-    KeepInsideFarEdges(frame);
-    return now;
+    // The old size in sensor pixels, not the counters read back at the new
+    // binning: those would move the window by half its size at every switch.
+    frame.sx += (before.sw - frame.sw) / 2;
+    frame.sy += (before.sheight - frame.sheight) / 2;
+    KeepOnSensor(frame);
+    return BinnedFrameSize(frame.sw, frame.sheight, binning_code);
 }
 
 void KeepOnSensor(SubFrame &frame) {

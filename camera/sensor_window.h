@@ -25,20 +25,24 @@ struct FrameSize {
     int32_t height = FULL_HEIGHT;
 };
 
-// The binning shift of a binning code (1 = 1x1, 2 = 2x2, 3 = 4x4).
-inline int32_t BinningShift(int32_t binning_code) {
-    return binning_code - 1;
-}
+// The binning shift of a binning code (1 = 1x1, 2 = 2x2, 3 = 4x4); codes
+// outside that range count as the nearest one, as the camera takes them.
+int32_t BinningShift(int32_t binning_code);
+
+// The frame the camera delivers for a sub-frame of width x height sensor
+// pixels at a binning code. Every place that needs the frame size asks here.
+FrameSize BinnedFrameSize(int32_t width, int32_t height, int32_t binning_code);
 
 // Centres the sub-frame on the miniature point (x, y), keeps it on the
 // sensor and puts its corner on even coordinates (the colour mosaic's phase).
 void DrawMini(SubFrame &frame, int32_t x, int32_t y);
 
 // Applies new size sliders (units of 4 sensor pixels) and binning, keeping
-// the sub-frame's centre where it was. `shown` is the frame size the counters
-// showed before; returns the size they show now.
+// the sub-frame's centre where it was on the sensor, whatever the binning, so
+// a full-sensor start gives a window centred on the sensor. Returns the frame
+// size after binning, as the counters show it.
 FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
-                        int32_t binning_code, FrameSize shown);
+                        int32_t binning_code);
 
 // Pushes the sub-frame back onto the sensor.
 void KeepOnSensor(SubFrame &frame);

@@ -114,6 +114,38 @@ TEST_F(HeadlessCaptureTest, PerFrameFormatsNameEveryFileWithIrisNumbers) {
     EXPECT_EQ(QFileInfo(created.first()).size(), 2880 + 7 * 2880);
 }
 
+// --roi is centred on the sensor at every binning: a 2x2 window sees the same
+// part of the planet as the 1x1 window, so its frames are as bright.
+TEST_F(HeadlessCaptureTest, ABinnedWindowSeesTheSameSkyAsTheUnbinnedOne) {
+    qputenv("OMTRIX_SIM_SEEING", "off");
+    qputenv("OMTRIX_SIM_NOISE", "off");
+    double mean[2] = {};
+    for (int32_t binning : {1, 2}) {
+        CaptureOptions options = Options(MODE_SER, 3);
+        options.base_name = QStringLiteral("BIN%1").arg(binning);
+        options.exposure_ms = 50;
+        options.roi_width = 640;
+        options.roi_height = 480;
+        options.binning = binning;
+        const CaptureReport report = Run(options);
+        ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+        QFile ser(report.files.first());
+        ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+        const int64_t frame_bytes = (640 >> (binning - 1)) * (480 >> (binning - 1));
+        ASSERT_EQ(ser.size(), 178 + 3 * frame_bytes);
+        ser.seek(178 + 2 * frame_bytes);  // the last frame: a full exposure
+        const QByteArray frame = ser.read(frame_bytes);
+        int64_t sum = 0;
+        for (char sample : frame)
+            sum += uint8_t(sample);
+        mean[binning - 1] = double(sum) / frame_bytes;
+    }
+    qunsetenv("OMTRIX_SIM_SEEING");
+    qunsetenv("OMTRIX_SIM_NOISE");
+    EXPECT_GT(mean[0], 15.0) << "the centre of the sensor shows the planet";
+    EXPECT_NEAR(mean[1], mean[0], mean[0] * 0.02);
+}
+
 TEST_F(HeadlessCaptureTest, ATimedRecordingEndsOnTime) {
     CaptureOptions options = Options(MODE_AVI, 1);
     options.seconds = true;

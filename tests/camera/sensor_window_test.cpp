@@ -4,7 +4,7 @@
 
 TEST(SensorWindow, FullSensorAtOneByOne) {
     SubFrame frame;
-    const FrameSize shown = SetResolution(frame, 512, 384, 1, FrameSize{});
+    const FrameSize shown = SetResolution(frame, 512, 384, 1);
     EXPECT_EQ(shown.width, 2048);
     EXPECT_EQ(shown.height, 1536);
     EXPECT_EQ(SubframeText(frame, 1), "Subframe: (0,0) -> (2048x1536)");
@@ -14,7 +14,7 @@ TEST(SensorWindow, FullSensorAtOneByOne) {
 TEST(SensorWindow, TwoByTwoBinningRoundsTheWidthToSixteen) {
     SubFrame frame;
     // Slider 101 = 404 pixels, cut to 400; the counters show binned sizes.
-    const FrameSize shown = SetResolution(frame, 101, 300, 2, FrameSize{});
+    const FrameSize shown = SetResolution(frame, 101, 300, 2);
     EXPECT_EQ(frame.sw, 400);
     EXPECT_EQ(shown.width, 200);
     EXPECT_EQ(shown.height, 600);
@@ -22,14 +22,14 @@ TEST(SensorWindow, TwoByTwoBinningRoundsTheWidthToSixteen) {
 
 TEST(SensorWindow, NarrowestTwoByTwoWindowKeepsAWidth) {
     SubFrame frame;
-    const FrameSize shown = SetResolution(frame, 3, 3, 2, FrameSize{});
+    const FrameSize shown = SetResolution(frame, 3, 3, 2);
     EXPECT_EQ(frame.sw, 16);
     EXPECT_EQ(shown.width, 8);
 }
 
 TEST(SensorWindow, SmallWindowDraggedToTheTop) {
     SubFrame frame;
-    FrameSize shown = SetResolution(frame, 160, 120, 1, FrameSize{});
+    const FrameSize shown = SetResolution(frame, 160, 120, 1);
     ASSERT_EQ(frame.sw, 640);
     ASSERT_EQ(frame.sheight, 480);
     DrawMini(frame, 56, 0);
@@ -41,7 +41,7 @@ TEST(SensorWindow, SmallWindowDraggedToTheTop) {
 
 TEST(SensorWindow, PointsNearTheEdgesStopAtTheEdges) {
     SubFrame frame;
-    SetResolution(frame, 101, 100, 1, FrameSize{});  // 404 x 400
+    SetResolution(frame, 101, 100, 1);  // 404 x 400
     DrawMini(frame, 112, 40);
     EXPECT_EQ(frame.sx, 2048 - 404);
     DrawMini(frame, 30, 40);  // 540 - 202 = 338
@@ -51,28 +51,61 @@ TEST(SensorWindow, PointsNearTheEdgesStopAtTheEdges) {
     EXPECT_EQ(frame.sy, 0);
 }
 
-TEST(SensorWindow, BinningOnlyChangeMovesTheWindowByTheOldSizeReadAtTheNewShift) {
+// The window asked for from the full sensor (as the capture command does) is
+// centred on the sensor at every binning, and the frame is its binned size.
+TEST(SensorWindow, AWindowFromTheFullSensorIsCentredAtEveryBinning) {
+    struct Row {
+        int32_t width, height, code;  // asked for, in sensor pixels
+        int32_t sx, sy, frame_width, frame_height;
+    };
+    for (const Row row : {
+             Row{640, 480, 1, 704, 528, 640, 480},
+             Row{640, 480, 2, 704, 528, 320, 240},
+             Row{2048, 1536, 2, 0, 0, 1024, 768},
+             Row{404, 300, 2, 824, 618, 200, 150},  // 2x2 widths are cut to multiples of 16
+             Row{320, 240, 3, 864, 648, 80, 60},
+             Row{16, 4, 1, 1016, 766, 16, 4},
+         }) {
+        SubFrame frame;
+        const FrameSize size = SetResolution(frame, row.width / 4, row.height / 4, row.code);
+        const std::string label = std::to_string(row.width) + "x" + std::to_string(row.height) +
+                                  " code " + std::to_string(row.code);
+        EXPECT_EQ(frame.sx, row.sx) << label;
+        EXPECT_EQ(frame.sy, row.sy) << label;
+        // Centred: as much sensor left and right, above and below.
+        EXPECT_EQ(frame.sx, FULL_WIDTH - frame.sx - frame.sw) << label;
+        EXPECT_EQ(SensorYOffset(frame), frame.sy) << label;
+        EXPECT_EQ(size.width, row.frame_width) << label;
+        EXPECT_EQ(size.height, row.frame_height) << label;
+        const FrameSize camera = BinnedFrameSize(frame.sw, frame.sheight, row.code);
+        EXPECT_EQ(camera.width, size.width) << label;
+        EXPECT_EQ(camera.height, size.height) << label;
+    }
+}
+
+TEST(SensorWindow, ABinningChangeLeavesTheWindowWhereItIs) {
     SubFrame frame;
-    FrameSize shown = SetResolution(frame, 160, 120, 1, FrameSize{});  // 640 x 480, centred
+    SetResolution(frame, 160, 120, 1);  // 640 x 480
     DrawMini(frame, 56, 42);
     const SubFrame before = frame;
-    // Same sliders, 2x2: the counters still show 640 x 480, read as 1280 x 960.
-    shown = SetResolution(frame, 160, 120, 2, shown);
-    EXPECT_EQ(frame.sx, before.sx + (1280 - 640) / 2);
-    EXPECT_EQ(frame.sy, before.sy + (960 - 480) / 2);
+    FrameSize shown = SetResolution(frame, 160, 120, 2);
+    EXPECT_EQ(frame.sx, before.sx);
+    EXPECT_EQ(frame.sy, before.sy);
     EXPECT_EQ(shown.width, 320);
     EXPECT_EQ(shown.height, 240);
-    // Back to 1x1: the counters show 320 x 240, a shrink read at shift 0.
-    shown = SetResolution(frame, 160, 120, 1, shown);
-    EXPECT_EQ(frame.sx, before.sx + 320 - 160);
+    shown = SetResolution(frame, 160, 120, 1);
+    EXPECT_EQ(frame.sx, before.sx);
     EXPECT_EQ(shown.width, 640);
+    // A 2x2 width cut to a multiple of 16 shrinks about the same centre.
+    SetResolution(frame, 101, 120, 2);  // 404 -> 400
+    EXPECT_EQ(frame.sx, before.sx + (640 - 400) / 2);
 }
 
 TEST(SensorWindow, GrowingNearAnEdgeStaysOnTheSensor) {
     SubFrame frame;
-    FrameSize shown = SetResolution(frame, 100, 100, 1, FrameSize{});
+    SetResolution(frame, 100, 100, 1);
     DrawMini(frame, 112, 84);  // bottom-right corner
-    shown = SetResolution(frame, 512, 384, 1, shown);
+    SetResolution(frame, 512, 384, 1);
     EXPECT_EQ(frame.sx, 0);
     EXPECT_EQ(frame.sy, 0);
     EXPECT_EQ(SubframeText(frame, 1), "Subframe: (0,0) -> (2048x1536)");
