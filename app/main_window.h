@@ -11,7 +11,7 @@
 #include "camera/sensor_window.h"
 #include "platform/dynamic_library.h"
 #include "platform/messages.h"
-#include "preview/preview_input.h"
+#include "camera/preview_input.h"
 #include "preview/preview_renderer.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"

@@ -12,6 +12,7 @@
 
 #include "bench_support.h"
 #include "camera/acquisition.h"
+#include "camera/frame_conversion.h"
 #include "camera/frame_ready.h"
 #include "platform/tick_count.h"
 #include "preview/histogram.h"

@@ -6,7 +6,7 @@
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "platform/messages.h"
-#include "preview/preview_input.h"
+#include "camera/preview_input.h"
 
 // The main window's handler of MSG_FRAME_READY: routes the newest frame to the
 // preview and, while a recording runs, hands every frame to the recorder.

@@ -13,16 +13,6 @@
 
 namespace {
 
-OMTRIX_HOT_LOOP void GreyRow(const uint8_t *__restrict source, uint8_t *__restrict pixel,
-                             int32_t w) {
-    for (int32_t x = 0; x < w; ++x) {
-        const uint8_t s = source[x];
-        pixel[3 * x] = s;
-        pixel[3 * x + 1] = s;
-        pixel[3 * x + 2] = s;
-    }
-}
-
 void FlipPixels(uint8_t *row, int32_t first, int32_t last) {
     for (int32_t left = first, right = last; left < right; ++left, --right) {
         for (int c = 0; c < 3; ++c) {
@@ -115,13 +105,6 @@ OMTRIX_VBMI void FlipRowVbmi(uint8_t *row, int32_t w) {
 #endif
 
 }  // namespace
-
-void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap) {
-    bitmap.SetSize(w, h);
-    for (int32_t r = 0; r < h; ++r) {
-        GreyRow(samples + static_cast<size_t>(r) * w, bitmap.Row(r), w);
-    }
-}
 
 void BitmapFlip(Bitmap24 &bitmap) {
     const int32_t w = bitmap.Width();

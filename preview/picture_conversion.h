@@ -10,10 +10,6 @@ class QImage;
 
 using StretchTable = std::array<uint8_t, 256>;
 
-// Fills `bitmap` (resized to w x h) from 8-bit grey samples: frame row r
-// becomes bitmap row r counted from the bottom, each pixel (s, s, s).
-void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap);
-
 // Mirrors every row left to right in place; the middle pixel of an odd-width
 // row stays where it is.
 void BitmapFlip(Bitmap24 &bitmap);

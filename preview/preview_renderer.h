@@ -4,8 +4,8 @@
 #include <QLine>
 #include <cstdint>
 
+#include "camera/preview_input.h"
 #include "preview/measurement.h"
-#include "preview/preview_input.h"
 
 // The main window's picture: the image control inside its scroll box, which
 // keeps a picture smaller than itself centred.

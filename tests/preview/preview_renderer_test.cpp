@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "camera/frame_conversion.h"
 #include "preview/picture_conversion.h"
 
 namespace {
