@@ -19,8 +19,7 @@ void TForm1::expoChange() {
         from_slider_ = false;
         return;
     }
-    const int32_t position =
-        std::clamp(ExposureSliderPosition(expo->value()), _expot->minimum(), _expot->maximum());
+    const int32_t position = ExposureSliderPosition(expo->value(), _expot->maximum());
     // The echo flag is only raised when the slider will really move: a flag
     // left standing would swallow the observer's next drag.
     if (position != _expot->value()) {

@@ -1,18 +1,10 @@
 #include "camera/exposure_controls.h"
 
+#include <algorithm>
 #include <charconv>
 
-#include "platform/rounding.h"
-
-int32_t ExposureSliderPosition(int32_t exposure_ms) {
-    const int32_t c = exposure_ms;
-    if (c < 1000) {
-        return RoundHalfEven(c * 2.5);
-    }
-    if (c < 5000) {
-        return RoundHalfEven((c - 1000) / 4000.0 * 2500 + 2500);
-    }
-    return 50000;
+int32_t ExposureSliderPosition(int32_t exposure_ms, int32_t slider_maximum) {
+    return std::clamp(exposure_ms, 0, slider_maximum);
 }
 
 int32_t PresetMilliseconds(const std::string &caption) {

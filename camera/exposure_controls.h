@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <string>
 
-// Exposure slider scale: 0..1000 ms spread over positions 0..2500, then
-// 1000..5000 ms over 2500..5000; anything from 5000 ms up asks for a
-// position past every maximum, so the slider rests at its end.
-int32_t ExposureSliderPosition(int32_t exposure_ms);
+// The exposure slider's position for an exposure: one position per
+// millisecond, the same scale the slider sets the exposure by, so the two
+// agree both ways. An exposure past the slider's longest setting (its preset)
+// rests the slider at its end.
+int32_t ExposureSliderPosition(int32_t exposure_ms, int32_t slider_maximum);
 
 // Exposure-length change cancels a running exposure only when that exposure
 // is longer than this, so short exposures are not wasted.

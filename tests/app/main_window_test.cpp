@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "app/about_window.h"
 #include "main_window_fixture.h"
@@ -122,9 +123,21 @@ TEST_F(MainWindowTest, AnEmptyRedBalanceReadsAsZero) {
     EXPECT_EQ(C<QSlider>("GREEN")->value(), 100);
 }
 
+// The slider's position is the exposure in milliseconds both ways, so a
+// small move of the slider makes a small change of the exposure.
 TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther) {
     ASSERT_TRUE(Start());
-    EXPECT_EQ(C<QSlider>("_expot")->value(), 250) << "100 ms sits at position 250";
+    auto *slider = C<QSlider>("_expot");
+    EXPECT_EQ(slider->value(), 100) << "100 ms sits at position 100";
+    QWheelEvent notch(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &notch);
+    EXPECT_GT(slider->value(), 100);
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), slider->value()) << "one notch, a few ms more";
+    EXPECT_LT(Cap().length, 110);
+    C<QSpinBox>("expo")->setValue(250);  // typed
+    EXPECT_EQ(slider->value(), 250);
+    EXPECT_EQ(Cap().length, 250);
     C<QSlider>("_expot")->setValue(3000);  // a drag
     EXPECT_EQ(C<QSpinBox>("expo")->value(), 3000);
     EXPECT_EQ(Cap().length, 3000);

@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
-TEST(ExposureSliderPosition, FollowsTheTwoPartScale) {
+TEST(ExposureSliderPosition, IsTheExposureInMillisecondsUpToTheSlidersEnd) {
     struct Row {
-        int32_t ms, position;
+        int32_t ms, maximum, position;
     };
-    for (const Row row : {Row{0, 0}, Row{1, 2},  // 2.5 goes to the even neighbour
-                          Row{3, 8},             // 7.5 goes up to 8
-                          Row{100, 250}, Row{999, 2498}, Row{1000, 2500}, Row{3000, 3750},
-                          Row{4999, 4999}, Row{5000, 50000}, Row{7000, 50000}, Row{19999, 50000}}) {
-        EXPECT_EQ(ExposureSliderPosition(row.ms), row.position) << row.ms << " ms";
+    for (const Row row :
+         {Row{0, 5000, 0}, Row{1, 5000, 1}, Row{100, 5000, 100}, Row{999, 5000, 999},
+          Row{3000, 5000, 3000}, Row{5000, 5000, 5000}, Row{7000, 5000, 5000},
+          Row{19999, 5000, 5000}, Row{100, 100, 100}, Row{250, 100, 100}, Row{7000, 1000, 1000}}) {
+        EXPECT_EQ(ExposureSliderPosition(row.ms, row.maximum), row.position)
+            << row.ms << " ms, slider up to " << row.maximum;
     }
 }
 
