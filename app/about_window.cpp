@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "app/window_placement.h"
 
 TAboutBox::TAboutBox(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -46,4 +47,11 @@ TAboutBox::TAboutBox(QWidget *parent)
 
 void TAboutBox::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.ABOUT);
+}
+
+void TAboutBox::showEvent(QShowEvent *event) {
+    if (const QScreen *where = screen()) {
+        move(CentredOnScreen(frameGeometry().size(), where->availableGeometry()));
+    }
+    QWidget::showEvent(event);
 }

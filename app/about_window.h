@@ -16,4 +16,8 @@ class TAboutBox : public QWidget {
     void SetTexts(const InterfaceTexts &texts);
 
     QLabel *ProductVersion = nullptr;
+
+  protected:
+    // Opens centred on its screen, kept on it when the screen is smaller.
+    void showEvent(QShowEvent *event) override;
 };

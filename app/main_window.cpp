@@ -17,6 +17,7 @@
 #include "app/about_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
+#include "app/window_placement.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
 #include "preview/histogram_window.h"
@@ -30,6 +31,8 @@ namespace {
 
 constexpr QSize MINIMUM_SIZE{800, 570};
 constexpr QSize SMALL_SCREEN{800, 600};
+// Where the window opens on a screen that has room for it.
+constexpr QPoint DESIGNED_POSITION{463, 169};
 // How long the splash window shows that the camera answered.
 constexpr int CONNECTED_SPLASH_MS = 2000;
 
@@ -86,6 +89,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         setWindowState(Qt::WindowMaximized);
     } else {
         resize(MINIMUM_SIZE);
+        PlaceOnScreen();
     }
     ApplyStoredLanguage();
 
@@ -138,6 +142,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     splash.hide();
     show();
     QApplication::processEvents();
+    PlaceOnScreen();  // again, now that the window frame's size is known
     FPSTimer->start();
     return true;
 }
@@ -217,6 +222,15 @@ bool TForm1::event(QEvent *event) {
         default:
             return QMainWindow::event(event);
     }
+}
+
+void TForm1::PlaceOnScreen() {
+    const QScreen *where = screen();
+    if (!where || (windowState() & Qt::WindowMaximized)) {
+        return;
+    }
+    move(KeptOnScreen(where->geometry().topLeft() + DESIGNED_POSITION, frameGeometry().size(),
+                      where->availableGeometry()));
 }
 
 void TForm1::FPSTimerTimer() {

@@ -8,10 +8,10 @@
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "camera/frame_ready.h"
+#include "camera/preview_input.h"
 #include "camera/sensor_window.h"
 #include "platform/dynamic_library.h"
 #include "platform/messages.h"
-#include "camera/preview_input.h"
 #include "preview/preview_renderer.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"
@@ -24,12 +24,12 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTimer;
 class QToolButton;
 class PreviewImage;
+class PreviewScrollBox;
 class SensorMiniature;
 class SevenSegmentCounter;
 class TAboutBox;
@@ -75,6 +75,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void FPSTimerTimer();
     // A message that does not block: frames keep being handled while it is open.
     void ShowNotice(const QString &text);
+    // Opens the window at its designed place, kept wholly on its screen.
+    void PlaceOnScreen();
     void ABOUT1Click();
     void ExitRoutine();
 
@@ -250,7 +252,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     QIcon PictureDisabled;
 
     // Picture and side panels.
-    QScrollArea *ScrollBox1 = nullptr;
+    PreviewScrollBox *ScrollBox1 = nullptr;
     PreviewImage *Image1 = nullptr;
     QSlider *_BLACK = nullptr;
     QSlider *_WHITE = nullptr;

@@ -19,6 +19,7 @@
 
 #include "app/main_window.h"
 #include "widgets/preview_image.h"
+#include "widgets/preview_scroll_box.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
 
@@ -355,8 +356,7 @@ void TForm1::BuildForm() {
     column->addWidget(Measure);
     row->addWidget(left);
 
-    ScrollBox1 = new QScrollArea(central);
-    ScrollBox1->setAlignment(Qt::AlignCenter);  // a picture smaller than the box stays centred
+    ScrollBox1 = new PreviewScrollBox(central);
     ScrollBox1->setBackgroundRole(QPalette::Dark);
     Image1 = new PreviewImage;
     ScrollBox1->setWidget(Image1);

@@ -1,14 +1,12 @@
 // The sensor window: sub-frame, binning, and the gains handed to the camera
 // with them.
 #include <QLabel>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSlider>
 
 #include "app/main_window.h"
 #include "camera/exposure_controls.h"
 #include "preview/colour_balance.h"
-#include "widgets/preview_image.h"
+#include "widgets/preview_scroll_box.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
 
@@ -53,12 +51,13 @@ void TForm1::DrawMini2() {
 void TForm1::SetResolution() {
     const FrameSize shown =
         ::SetResolution(sub_frame_, __width->value(), __height->value(), Cap->binning_code);
+    if (shown.width != HRES->Value() || shown.height != VRES->Value()) {
+        ScrollBox1->ShowMiddle();
+    }
     HRES->SetValue(shown.width);
     VRES->SetValue(shown.height);
     full->SetSubframe(QRect(full->Subframe().topLeft(),
                             QSize(sub_frame_.sw / MINI_SCALE, sub_frame_.sheight / MINI_SCALE)));
-    ScrollBox1->horizontalScrollBar()->setValue(0);
-    ScrollBox1->verticalScrollBar()->setValue(0);
     DrawMini2();
     UpdateRectangle();
     ShowSubframeText();

@@ -2,13 +2,12 @@
 // switch, flip, zoom, side panels and white balance by right click.
 #include <QAction>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSlider>
 
 #include "app/main_window.h"
 #include "preview/colour_balance.h"
 #include "widgets/preview_image.h"
+#include "widgets/preview_scroll_box.h"
 
 void TForm1::_BLACKChange() {
     if (_BLACK->value() >= _WHITE->value()) {
@@ -73,9 +72,10 @@ void TForm1::HorizontalFlip1Click() {
 
 void TForm1::ZoomClick(int32_t scale_percent) {
     Preview->measurement_line.Rescale(Preview->_SCALE, scale_percent);
+    if (scale_percent != Preview->_SCALE) {
+        ScrollBox1->ShowMiddle();
+    }
     Preview->_SCALE = scale_percent;
-    ScrollBox1->horizontalScrollBar()->setValue(0);
-    ScrollBox1->verticalScrollBar()->setValue(0);
 }
 
 void TForm1::BWPButtonClick() {
@@ -111,10 +111,16 @@ void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
     if (button != Qt::RightButton) {
         return;
     }
-    // The patch is read from the picture as shown: after stretch and zoom.
-    const QImage shown = Image1->grab().toImage();
+    // The patch is read from the picture as drawn (mirrored and stretched),
+    // in its own pixels: the zoom and the screen's scale only decide which
+    // picture pixel lies under the pointer.
+    const QImage *picture = Image1->Picture();
+    if (!picture || picture->isNull()) {
+        return;
+    }
+    const QPoint at = PicturePixelAt(position, Image1->size(), picture->size());
     const BalancePositions balance = WhiteBalanceFromPatch(
-        shown, position.x(), position.y(), {RED->value(), GREEN->value(), BLUE->value()});
+        *picture, at.x(), at.y(), {RED->value(), GREEN->value(), BLUE->value()});
     RED->setValue(balance.red);
     GREEN->setValue(balance.green);
     BLUE->setValue(balance.blue);

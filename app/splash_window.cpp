@@ -7,11 +7,12 @@
 #include <QScreen>
 
 #include "app/main_window.h"
+#include "app/window_placement.h"
 
 TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setFixedSize(677, 443);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        move(screen->geometry().center() - rect().center());
+        move(CentredOnScreen(size(), screen->availableGeometry()));
     }
 
     Label1 = new QLabel(QString::fromUtf8(PROGRAM_TITLE) + VERSION_TEXT, this);

@@ -20,6 +20,18 @@ ChannelGains ComputeChannelGains(int32_t red, int32_t green, int32_t blue, int32
     return {share(red), share(green), share(blue)};
 }
 
+QPoint PicturePixelAt(QPoint shown_at, QSize shown_size, QSize picture_size) {
+    auto map = [](int32_t at, int32_t shown, int32_t own) {
+        if (shown <= 0 || own <= 0) {
+            return 0;
+        }
+        const int64_t pixel = int64_t{std::clamp(at, 0, shown - 1)} * own / shown;
+        return static_cast<int32_t>(pixel);
+    };
+    return {map(shown_at.x(), shown_size.width(), picture_size.width()),
+            map(shown_at.y(), shown_size.height(), picture_size.height())};
+}
+
 BalancePositions WhiteBalanceFromPatch(const QImage &picture, int32_t x, int32_t y,
                                        BalancePositions current) {
     x = std::max(10, std::min(x, picture.width() - 10));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QSize>
 #include <cstdint>
 
 class QImage;
@@ -22,8 +24,13 @@ struct BalancePositions {
     int32_t blue = 0;
 };
 
-// White balance from the 11 x 11 preview pixels around (x, y) of `picture`
-// (as shown): green and blue are scaled so the patch comes out as grey as red
-// sees it, then all three are scaled down together if one passes 100.
+// White balance from the 11 x 11 pixels around (x, y) of `picture` (the
+// picture as drawn: mirrored and stretched, in its own pixels): green and
+// blue are scaled so the patch comes out as grey as red sees it, then all
+// three are scaled down together if one passes 100.
 BalancePositions WhiteBalanceFromPatch(const QImage &picture, int32_t x, int32_t y,
                                        BalancePositions current);
+
+// The picture pixel under a point of the picture as shown at `shown_size`
+// (zoomed, in the window's logical pixels, whatever the screen's scale).
+QPoint PicturePixelAt(QPoint shown_at, QSize shown_size, QSize picture_size);

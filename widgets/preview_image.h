@@ -15,6 +15,8 @@ class PreviewImage : public QWidget, public PreviewView {
 
     void ShowPicture(const QImage *picture, int32_t display_width, int32_t display_height) override;
     void ShowMeasurementLine(const QLine *line) override;
+    // The picture drawn now, in its own pixels; null before the first one.
+    const QImage *Picture() const { return picture_; }
 
   signals:
     void MouseDown(Qt::MouseButton button, QPoint position);

@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
@@ -19,9 +22,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/about_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
 #include "platform/settings_store.h"
+#include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
 
@@ -80,6 +85,46 @@ class MainWindowTest : public ::testing::Test {
         clock.start();
         while (clock.elapsed() < ms)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    // A grey picture with an 11 x 11 orange patch around (200, 150) whose
+    // middle 3 x 3 pixels are grey: the patch averages to r 193, g 101, b 54.
+    static QImage WhiteBalancePicture() {
+        QImage picture(512, 384, QImage::Format_RGB32);
+        picture.fill(qRgb(100, 100, 100));
+        for (int y = 145; y <= 155; ++y)
+            for (int x = 195; x <= 205; ++x)
+                if (std::abs(x - 200) > 1 || std::abs(y - 150) > 1)
+                    picture.setPixel(x, y, qRgb(200, 100, 50));
+        return picture;
+    }
+    // Stops the live picture, shows `picture` at `zoom` percent instead and
+    // right-clicks it at `at` (the window's logical pixels).
+    void RightClickOnPicture(const QImage &picture, int zoom, QPoint at) {
+        Cap().Stop();
+        ASSERT_TRUE(Cap().WaitUntilStopped(THREAD_STOP_WAIT_MS));
+        Run(200);  // frames already posted are drawn before this picture
+        auto *image = C<PreviewImage>("Image1");
+        image->ShowPicture(&picture, picture.width() * zoom / 100, picture.height() * zoom / 100);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), image->mapToGlobal(QPointF(at)),
+                          Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(image, &press);
+    }
+
+    // Opens About from the menu and reads where it opened; OK closes it again.
+    QPoint AboutPosition() {
+        QPoint opened_at(-1, -1);
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *about = W().findChild<TAboutBox *>();
+            if (about && about->isVisible()) {
+                opened_at = about->pos();
+                about->findChild<QPushButton *>()->click();
+            }
+        });
+        answer.start(50);
+        C<QAction>("ABOUT1")->trigger();  // returns once OK has hidden the window
+        return opened_at;
     }
 
     // The window, its controls by name, and the objects behind them.

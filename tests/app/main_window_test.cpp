@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -187,6 +188,47 @@ TEST_F(MainWindowTest, PictureAndSensorControls) {
         << "the picture shows the binned window";
 }
 
+// At 400 % a right click reads the 11 x 11 pixels of the picture itself around
+// the pixel under the pointer, not the few pixels that fill 11 x 11 on screen.
+TEST_F(MainWindowTest, RightClickBalancesOnTheElevenByElevenPicturePixels) {
+    Store("COLORMODE", "T");
+    ASSERT_TRUE(Start());
+    const QImage picture = WhiteBalancePicture();
+    RightClickOnPicture(picture, 400, QPoint(802, 602));  // picture pixel (200, 150)
+    // green 100 * 193 / 101 = 191, blue 100 * 193 / 54 = 357; then scaled to 100.
+    EXPECT_EQ(C<QSlider>("RED")->value(), 28);
+    EXPECT_EQ(C<QSlider>("GREEN")->value(), 54);
+    EXPECT_EQ(C<QSlider>("BLUE")->value(), 100);
+}
+
+// The picture opens on its middle, where the planet is, and a new zoom shows
+// the middle again.
+TEST_F(MainWindowTest, ThePictureOpensOnItsMiddle) {
+    ASSERT_TRUE(Start());
+    auto *box = C<QScrollArea>("ScrollBox1");
+    auto *image = C<PreviewImage>("Image1");
+    auto centred = [&] {
+        const QScrollBar *across = box->horizontalScrollBar();
+        const QScrollBar *down = box->verticalScrollBar();
+        return across->maximum() > 0 && down->maximum() > 0 &&
+               across->value() == across->maximum() / 2 && down->value() == down->maximum() / 2;
+    };
+    ASSERT_TRUE(RunUntil([&] { return image->width() == 2048; }));
+    EXPECT_TRUE(centred()) << "the full sensor at 100 % is larger than the view";
+    box->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);  // the observer
+    box->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);    // looks elsewhere
+    Run(300);
+    EXPECT_EQ(box->horizontalScrollBar()->value(), 0) << "the view stays where the observer put it";
+    C<QAction>("N2001")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return image->width() == 4096; }));
+    EXPECT_TRUE(centred()) << "200 %";
+    C<QAction>("N251")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return image->width() == 512; }));
+    EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << "a smaller picture needs no scrolling";
+    const QPoint offset = image->geometry().center() - box->viewport()->rect().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << "and sits in the middle of the view";
+}
+
 TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether) {
     Store("COLORMODE", "T");
     ASSERT_TRUE(Start());
@@ -263,6 +305,15 @@ TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
     EXPECT_FALSE(C<QAction>("Deutsch1")->isChecked());
     EXPECT_EQ(Stored("LANGUAGE"), "F");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
+}
+
+// The test screen is 800 x 800: too narrow for the designed left edge (463),
+// high enough for the designed top (169).
+TEST_F(MainWindowTest, WindowsOpenWhereTheyBelongKeptOnTheScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(W().pos(), QPoint(0, 169));
+    EXPECT_EQ(AboutPosition(), QPoint(0, 123)) << "centred, its left edge kept on the screen";
 }
 
 TEST_F(MainWindowTest, MinimisingIsIgnored) {

@@ -14,6 +14,8 @@ TEST_F(MainWindowTest, OnAnEightHundredBySixHundredScreenTheWindowFillsIt) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(W().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(W().windowState() & Qt::WindowMaximized);
+    // About (837 x 553) is wider than this screen: centred, with its left edge kept on it.
+    EXPECT_EQ(AboutPosition(), QPoint(0, 23));
 }
 
 int main(int argc, char *argv[]) {

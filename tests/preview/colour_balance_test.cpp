@@ -74,3 +74,24 @@ TEST(WhiteBalance, PointsNearTheEdgeUseAPatchInsideThePicture) {
     const BalancePositions result = WhiteBalanceFromPatch(picture, -30, 0, {50, 50, 50});
     EXPECT_EQ(result.green, 99);  // 50 * 101 / 51
 }
+
+TEST(PicturePixelAt, UndoesTheZoomAndStaysOnThePicture) {
+    struct Row {
+        QPoint shown_at;
+        QSize shown;
+        QPoint pixel;
+    };
+    const QSize picture(512, 384);
+    for (const Row &row : {
+             Row{{200, 150}, {512, 384}, {200, 150}},     // 100 %
+             Row{{802, 602}, {2048, 1536}, {200, 150}},   // 400 %: four shown pixels each
+             Row{{803, 603}, {2048, 1536}, {200, 150}},
+             Row{{804, 604}, {2048, 1536}, {201, 151}},
+             Row{{50, 40}, {128, 96}, {200, 160}},        // 25 %
+             Row{{2047, 1535}, {2048, 1536}, {511, 383}},  // the last pixel
+             Row{{-3, 9000}, {1024, 768}, {0, 383}},       // off the picture: its edge
+         }) {
+        EXPECT_EQ(PicturePixelAt(row.shown_at, row.shown, picture), row.pixel)
+            << row.shown_at.x() << "," << row.shown_at.y() << " of " << row.shown.width();
+    }
+}

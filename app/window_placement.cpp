@@ -1,0 +1,22 @@
+#include "app/window_placement.h"
+
+#include <algorithm>
+
+namespace {
+
+int KeptInside(int wanted, int length, int first, int available) {
+    return std::max(first, std::min(wanted, first + available - length));
+}
+
+}  // namespace
+
+QPoint KeptOnScreen(QPoint wanted, QSize size, QRect screen) {
+    return {KeptInside(wanted.x(), size.width(), screen.x(), screen.width()),
+            KeptInside(wanted.y(), size.height(), screen.y(), screen.height())};
+}
+
+QPoint CentredOnScreen(QSize size, QRect screen) {
+    const QPoint centred(screen.x() + (screen.width() - size.width()) / 2,
+                         screen.y() + (screen.height() - size.height()) / 2);
+    return KeptOnScreen(centred, size, screen);
+}
