@@ -86,6 +86,9 @@ bool TForm1::FormCreate(TSplash &splash) {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (screen && screen->size() == SMALL_SCREEN) {
         setWindowFlag(Qt::FramelessWindowHint);
+        // Maximising is the window manager's work; the geometry fills the
+        // screen where there is none (a kiosk or a bare X server).
+        setGeometry(screen->availableGeometry());
         setWindowState(Qt::WindowMaximized);
     } else {
         resize(MINIMUM_SIZE);

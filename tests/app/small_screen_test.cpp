@@ -14,6 +14,7 @@ TEST_F(MainWindowTest, OnAnEightHundredBySixHundredScreenTheWindowFillsIt) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(W().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(W().windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(W().frameGeometry(), QRect(0, 0, 800, 600));
     // About (837 x 553) is wider than this screen: centred, with its left edge kept on it.
     EXPECT_EQ(AboutPosition(), QPoint(0, 23));
 }
