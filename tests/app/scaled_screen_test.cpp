@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
 #include <QScreen>
-#include <QTemporaryDir>
 
 #include "main_window_fixture.h"
+#include "screen_test_main.h"
 
 // A 2600 x 1600 screen drawn at twice the scale: 1300 x 800 logical pixels,
 // room for the main window at its designed place.
@@ -29,17 +27,5 @@ TEST_F(MainWindowTest, OnAScaledScreenRightClickBalancesWhereThePointerIs) {
 }
 
 int main(int argc, char *argv[]) {
-    QTemporaryDir folder;
-    const QString config = folder.filePath("screen.json");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"screens": [{"name": "scaled", "x": 0, "y": 0, "width": 2600, "height": 1600,)"
-               R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunTestsOnScreen(argc, argv, QSize(2600, 1600), "2");
 }

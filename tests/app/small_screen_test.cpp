@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
 #include <QScreen>
-#include <QTemporaryDir>
 
 #include "main_window_fixture.h"
+#include "screen_test_main.h"
 
 // On a screen of exactly 800 x 600 the window fills the screen without a
 // frame, so that nothing of it is lost on a small laptop.
@@ -20,17 +18,5 @@ TEST_F(MainWindowTest, OnAnEightHundredBySixHundredScreenTheWindowFillsIt) {
 }
 
 int main(int argc, char *argv[]) {
-    // The test platform's screen, made 800 x 600.
-    QTemporaryDir folder;
-    const QString config = folder.filePath("screen.json");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 800, "height": 600,)"
-               R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunTestsOnScreen(argc, argv, QSize(800, 600), "1");
 }
