@@ -92,7 +92,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         setWindowState(Qt::WindowMaximized);
     } else {
         resize(MINIMUM_SIZE);
-        PlaceOnScreen();
+        PlaceAtDesignedPosition();
     }
     ApplyStoredLanguage();
 
@@ -145,7 +145,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     splash.hide();
     show();
     QApplication::processEvents();
-    PlaceOnScreen();  // again, now that the window frame's size is known
+    PlaceAtDesignedPosition();  // again, now that the window frame's size is known
     FPSTimer->start();
     return true;
 }
@@ -227,7 +227,7 @@ bool TForm1::event(QEvent *event) {
     }
 }
 
-void TForm1::PlaceOnScreen() {
+void TForm1::PlaceAtDesignedPosition() {
     const QScreen *where = screen();
     if (!where || (windowState() & Qt::WindowMaximized)) {
         return;

@@ -76,7 +76,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     // A message that does not block: frames keep being handled while it is open.
     void ShowNotice(const QString &text);
     // Opens the window at its designed place, kept wholly on its screen.
-    void PlaceOnScreen();
+    void PlaceAtDesignedPosition();
     void ABOUT1Click();
     void ExitRoutine();
 

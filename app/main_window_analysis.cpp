@@ -8,9 +8,11 @@
 #include <QScrollArea>
 
 #include "app/main_window.h"
+#include "app/window_placement.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
 #include "widgets/preview_image.h"
+#include "widgets/preview_scroll_box.h"
 
 namespace {
 
@@ -20,13 +22,12 @@ void PlaceOnScreen(QWidget *window, QPoint at) {
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
-    const QRect free = screen ? screen->availableGeometry() : QRect(at, window->size());
+    if (!screen) {
+        window->move(at);
+        return;
+    }
     const QSize size = window->frameGeometry().size().expandedTo(window->size());
-    const int x =
-        std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - size.width()));
-    const int y =
-        std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - size.height()));
-    window->move(x, y);
+    window->move(KeptOnScreen(at, size, screen->availableGeometry()));
 }
 
 }  // namespace
