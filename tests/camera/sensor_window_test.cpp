@@ -77,9 +77,6 @@ TEST(SensorWindow, AWindowFromTheFullSensorIsCentredAtEveryBinning) {
         EXPECT_EQ(SensorYOffset(frame), frame.sy) << label;
         EXPECT_EQ(size.width, row.frame_width) << label;
         EXPECT_EQ(size.height, row.frame_height) << label;
-        const FrameSize camera = BinnedFrameSize(frame.sw, frame.sheight, row.code);
-        EXPECT_EQ(camera.width, size.width) << label;
-        EXPECT_EQ(camera.height, size.height) << label;
     }
 }
 

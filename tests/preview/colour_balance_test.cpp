@@ -83,11 +83,10 @@ TEST(PicturePixelAt, UndoesTheZoomAndStaysOnThePicture) {
     };
     const QSize picture(512, 384);
     for (const Row &row : {
-             Row{{200, 150}, {512, 384}, {200, 150}},     // 100 %
-             Row{{802, 602}, {2048, 1536}, {200, 150}},   // 400 %: four shown pixels each
-             Row{{803, 603}, {2048, 1536}, {200, 150}},
+             Row{{200, 150}, {512, 384}, {200, 150}},    // 100 %
+             Row{{803, 603}, {2048, 1536}, {200, 150}},  // 400 %: four shown pixels each
              Row{{804, 604}, {2048, 1536}, {201, 151}},
-             Row{{50, 40}, {128, 96}, {200, 160}},        // 25 %
+             Row{{50, 40}, {128, 96}, {200, 160}},         // 25 %
              Row{{2047, 1535}, {2048, 1536}, {511, 383}},  // the last pixel
              Row{{-3, 9000}, {1024, 768}, {0, 383}},       // off the picture: its edge
          }) {
