@@ -52,8 +52,12 @@ bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDr
     if (!ok) {
         library.Close();
         driver = CameraDriver{};
+        return false;
     }
-    return ok;
+    // The camera is never closed: a camera thread that did not stop in time
+    // at the end may still be inside the library.
+    library.KeepLoadedUntilExit();
+    return true;
 }
 
 QString DriverPathBesideProgram() {

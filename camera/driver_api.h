@@ -36,6 +36,7 @@ QString DriverPathBesideProgram();
 
 // Loads the driver library and looks up every entry by name, the called ones
 // and those that must merely exist. On any failure the library is released,
-// `missing` names what was not found, and the result is false.
+// `missing` names what was not found, and the result is false. A library
+// loaded in full stays loaded until the process ends.
 bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDriver &driver,
                       std::string &missing);

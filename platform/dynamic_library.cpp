@@ -12,9 +12,10 @@ bool DynamicLibrary::Open(const std::string &path) {
 }
 
 void DynamicLibrary::Close() {
-    if (handle_)
+    if (handle_ && !keep_loaded_)
         FreeLibrary(reinterpret_cast<HMODULE>(handle_));
     handle_ = nullptr;
+    keep_loaded_ = false;
 }
 
 void *DynamicLibrary::Symbol(const char *name) const {
@@ -36,9 +37,10 @@ bool DynamicLibrary::Open(const std::string &path) {
 }
 
 void DynamicLibrary::Close() {
-    if (handle_)
+    if (handle_ && !keep_loaded_)
         dlclose(handle_);
     handle_ = nullptr;
+    keep_loaded_ = false;
 }
 
 void *DynamicLibrary::Symbol(const char *name) const {
