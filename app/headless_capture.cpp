@@ -175,12 +175,30 @@ void HeadlessCapture::Wake() {
     }
 }
 
+// A camera that stopped delivering ends the recording, keeping what was written.
 void HeadlessCapture::WatchCamera() {
-    if (!ended_ && capture_.Fault() == AcquisitionFault::CameraNotAnswering) {
-        report_.exit_code = EXIT_CAMERA_SILENT;
-        report_.error = QStringLiteral("The camera stopped answering; the recording was ended.");
-        recorder_->Close();
+    if (ended_) {
+        return;
     }
+    switch (capture_.Fault()) {
+        case AcquisitionFault::None:
+            return;
+        case AcquisitionFault::CameraNotAnswering:
+            report_.exit_code = EXIT_CAMERA_SILENT;
+            report_.error = QStringLiteral("The camera stopped answering");
+            break;
+        case AcquisitionFault::OutOfMemory:
+            report_.exit_code = EXIT_CAMERA_FAILED;
+            report_.error = QStringLiteral("Out of memory: the camera stopped");
+            break;
+        case AcquisitionFault::Failed:
+            report_.exit_code = EXIT_CAMERA_FAILED;
+            report_.error = QStringLiteral("The camera stopped: %1")
+                                .arg(QString::fromStdString(capture_.FailureText()));
+            break;
+    }
+    report_.error += QStringLiteral("; the recording was ended.");
+    recorder_->Close();
 }
 
 void HeadlessCapture::RequestStop() {
@@ -267,7 +285,9 @@ bool HeadlessCapture::event(QEvent *event) {
                 Wake();
             }
             const uint32_t now = TickCount();
-            if (recorder_->Recording() && ForTheRecording(now)) {
+            const PImageLst newest = frames_.Newest();
+            if (newest && newest->generation == capture_.RecordingTag() && recorder_->Recording() &&
+                ForTheRecording(now)) {
                 ++report_.frames_acquired;
                 report_.max_backlog =
                     std::max<int64_t>(report_.max_backlog, static_cast<int64_t>(frames_.Count()));

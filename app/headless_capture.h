@@ -58,6 +58,7 @@ enum CaptureExit : int {
     EXIT_NO_CAMERA = 4,
     EXIT_CAMERA_SILENT = 5,
     EXIT_OUTPUT_FAILED = 6,
+    EXIT_CAMERA_FAILED = 7,  // the camera thread stopped on an error or for want of memory
     // Ended by a signal, the file finished: 128 plus the signal's number
     // (129 SIGHUP, 130 SIGINT, 143 SIGTERM), as shells report it.
     EXIT_SIGNAL_BASE = 128,

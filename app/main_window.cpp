@@ -244,6 +244,10 @@ void TForm1::FPSTimerTimer() {
         case AcquisitionFault::OutOfMemory:
             status_panels_[0]->setText(tr("Out of memory: no more frames"));
             break;
+        case AcquisitionFault::Failed:
+            status_panels_[0]->setText(
+                tr("Camera stopped: %1").arg(QString::fromStdString(Cap->FailureText())));
+            break;
         case AcquisitionFault::None:
             status_panels_[0]->setText(QString::asprintf(
                 "Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));

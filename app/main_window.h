@@ -170,7 +170,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     bool dragging = false;
     QString filename;  // capture base name
     QString capture_directory_;
-    bool seconds_mode_ = false;  // the count button counts seconds, not frames
+    bool seconds_mode_ = false;        // the count button counts seconds, not frames
+    int32_t output_kind_ = MODE_NONE;  // the kind chosen for the next recording
     bool BWPVisible = false;
     bool CBVisible = false;
     // Echo flags between the exposure slider and the exposure value.

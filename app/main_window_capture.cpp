@@ -40,7 +40,7 @@ void TForm1::butCaptureClick() {
     RecordingRequest request;
     request.capture_directory = capture_directory_;
     request.base_name = filename;
-    request.mode = Recorder->_MODE;
+    request.mode = output_kind_;
     request.exposure_ms = expo->value();
     request.delay_ms = delays->Value();
     request.count = expos->Value();
@@ -55,7 +55,7 @@ void TForm1::butCaptureClick() {
             ShowNotice(texts_.AVIERROR);
             return;
         case StartResult::Started:
-            butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->_MODE)));
+            butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->Mode())));
             butCapture->setIcon(PictureDown);
             return;
     }
@@ -65,7 +65,7 @@ void TForm1::OutputKindClick(int32_t mode) {
     if (butCapture->isChecked()) {
         return;  // a recording may run: its kind stays
     }
-    Recorder->_MODE = mode;
+    output_kind_ = mode;
     butCapture->setText(QString::fromLatin1(ModeCaption(mode)));
     AcceptBaseName();
 }
@@ -116,6 +116,11 @@ void TForm1::ShowMemory(const QString &text) {
 void TForm1::ReleaseCaptureButton() {
     butCapture->setChecked(false);
     butCapture->setIcon(PictureDisabled);
+    // A colour tick during a SER recording left the kind alone; SER holds
+    // grey frames only, so the next recording is an AVI.
+    if (ColorCamera1->isChecked() && output_kind_ == MODE_SER) {
+        OutputKindClick(MODE_AVI);
+    }
 }
 
 void TForm1::ReportWriteFailure() {

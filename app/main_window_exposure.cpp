@@ -8,11 +8,8 @@
 #include "camera/exposure_controls.h"
 
 void TForm1::expoChange() {
-    const int32_t old_length = Cap->length;
     Cap->length = expo->value();
-    if (old_length > CANCEL_ABOVE_MS) {
-        driver_.CancelExposure();
-    }
+    Cap->CancelForNewSettings();
     mirror_.EXPOLENGTH = QString::number(expo->value());
     Label5->setText(QString::number(expo->value()) + "ms");
     if (from_slider_) {

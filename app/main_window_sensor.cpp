@@ -4,7 +4,6 @@
 #include <QSlider>
 
 #include "app/main_window.h"
-#include "camera/exposure_controls.h"
 #include "preview/colour_balance.h"
 #include "widgets/preview_scroll_box.h"
 #include "widgets/sensor_miniature.h"
@@ -64,9 +63,6 @@ void TForm1::SetResolution() {
 }
 
 void TForm1::UpdateRectangle() {
-    // Any change of the window or the gains ends a running recording: its
-    // frames must all have the settings it started with.
-    Recorder->count = 0;
     KeepOnSensor(sub_frame_);
     const ChannelGains gains = ComputeChannelGains(RED->value(), GREEN->value(), BLUE->value(),
                                                    Gain->value(), ColorCamera1->isChecked());
@@ -74,9 +70,7 @@ void TForm1::UpdateRectangle() {
     Cap->_ggain = static_cast<uint32_t>(gains.green);
     Cap->_bgain = static_cast<uint32_t>(gains.blue);
     RequestSubFrame(*Cap, sub_frame_);
-    if (Cap->length > CANCEL_ABOVE_MS) {
-        driver_.CancelExposure();
-    }
+    Cap->CancelForNewSettings();
     Label1->setText(QString::asprintf("%03d", RED->value()));
     Label4->setText(QString::asprintf("%03d", GREEN->value()));
     Label7->setText(QString::asprintf("%03d", BLUE->value()));

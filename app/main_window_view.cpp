@@ -59,7 +59,7 @@ void TForm1::ColorCamera1Click() {
     }
     // SER files hold grey frames only.
     MenuItem2->setEnabled(!colour);
-    if (colour && Recorder->_MODE == MODE_SER) {
+    if (colour && output_kind_ == MODE_SER) {
         OutputKindClick(MODE_AVI);
     } else {
         AcceptBaseName();

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
+#include <utility>
 #include <vector>
 
+#include "camera/exposure_controls.h"
 #include "camera/gain_code.h"
 #include "camera/sensor_window.h"
 #include "platform/thread_priority.h"
@@ -30,10 +33,35 @@ void AbandonToDriver(PImageLst frame) {
     abandoned->push_back(frame);
 }
 
+// The frame of the pass under way, until the list takes it: freed when the
+// pass ends early, or left to the driver while it may still write into it.
+class PassFrame {
+  public:
+    explicit PassFrame(PImageLst frame) : frame_(frame) {}
+    ~PassFrame() {
+        if (frame_ && with_driver) {
+            AbandonToDriver(frame_);
+        } else {
+            FreeFrame(frame_);
+        }
+    }
+    PassFrame(const PassFrame &) = delete;
+    PassFrame &operator=(const PassFrame &) = delete;
+
+    PImageLst get() const { return frame_; }
+    PImageLst Release() { return std::exchange(frame_, nullptr); }
+
+    bool with_driver = false;
+
+  private:
+    PImageLst frame_;
+};
+
 }  // namespace
 
-TVideoCapture::TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster)
-    : driver_(driver), frames_(frames), poster_(poster) {}
+TVideoCapture::TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster,
+                             uint32_t silence_margin_ms)
+    : driver_(driver), frames_(frames), poster_(poster), silence_margin_ms_(silence_margin_ms) {}
 
 TVideoCapture::~TVideoCapture() {
     Stop();
@@ -58,6 +86,47 @@ void TVideoCapture::UpdateInfo(uint32_t width, uint32_t height, uint32_t offsety
     _height = height;
     _offsety = offsety;
     _offsetx = offsetx;
+}
+
+uint32_t TVideoCapture::BeginRecording(int32_t exposure_ms, int32_t delay_ms) {
+    length = exposure_ms;
+    delay = delay_ms;
+    cut_waiting_ = false;
+    _capturing = true;
+    // Published last: the thread that sees the new tag also sees the values
+    // above, and programs the camera with them before its next exposure.
+    const uint32_t tag = requested_recording_.fetch_add(1, std::memory_order_release) + 1;
+    // The exposure under way started before the recording: end it early so
+    // the first frame of the recording comes sooner. It arrives under the
+    // older tag, as does anything queued meanwhile.
+    driver_.CancelExposure();
+    frames_.ClearFrameList();
+    return tag;
+}
+
+void TVideoCapture::EndRecording() {
+    _capturing = false;
+    delay = 0;
+    if (cut_waiting_) {
+        cut_waiting_ = false;
+        driver_.CancelExposure();
+    }
+}
+
+void TVideoCapture::CancelForNewSettings() {
+    if (length_in_force_ <= CANCEL_ABOVE_MS) {
+        return;
+    }
+    if (_capturing) {
+        cut_waiting_ = true;
+        return;
+    }
+    driver_.CancelExposure();
+}
+
+std::string TVideoCapture::FailureText() const {
+    std::lock_guard lock(failure_mutex_);
+    return failure_text_;
 }
 
 void TVideoCapture::Resume() {
@@ -111,7 +180,9 @@ void TVideoCapture::ProgramCamera() {
     driver_.SetFrame(static_cast<int32_t>(offsetx), static_cast<int32_t>(offsety),
                      static_cast<int32_t>(width), static_cast<int32_t>(height));
     driver_.SetBinning(code);
-    driver_.SetExpoTime(length);
+    const int32_t exposure_ms = length;
+    driver_.SetExpoTime(exposure_ms);
+    length_in_force_ = exposure_ms;
     const int32_t green = GainCode(_ggain);
     driver_.SetGain(GainCode(_rgain), green, GainCode(_bgain), green);
     driver_.HighVolumeUSB(static_cast<int32_t>(_USB.load()));
@@ -130,7 +201,7 @@ void TVideoCapture::ProgramCamera() {
 TVideoCapture::Exposure TVideoCapture::AwaitExposure(int32_t exposure_ms) {
     const uint32_t started = TickCount();
     const uint32_t silence_limit =
-        static_cast<uint32_t>(std::max(exposure_ms, 0)) + CAMERA_SILENCE_MS;
+        static_cast<uint32_t>(std::max(exposure_ms, 0)) + silence_margin_ms_;
     bool cancelled_for_silence = false;
     while (!sem.Wait(RUN_FLAG_POLL_MS)) {
         if (!continue_) {
@@ -163,46 +234,65 @@ void TVideoCapture::SleepWhileRunning(uint32_t ms) {
     }
 }
 
+// Any error inside a pass ends the loop for this run, as running out of
+// memory does; it is kept for the status bar rather than ending the program.
 void TVideoCapture::Execute() {
-    RaiseCurrentThreadPriority();
-    _USB = 0;
-    _capturing = false;
-    for (auto &interval : frame_intervals_) {
-        interval = 0;
+    try {
+        RaiseCurrentThreadPriority();
+        _USB = 0;
+        for (auto &interval : frame_intervals_) {
+            interval = 0;
+        }
+        interval_index_ = 0;
+        previous_pass_start_ = 0;
+        sem.Drain();
+        driver_.ExposureSemaphore(sem.Handle());
+        RunPasses();
+    } catch (const std::exception &error) {
+        {
+            std::lock_guard lock(failure_mutex_);
+            failure_text_ = error.what();
+        }
+        fault_ = AcquisitionFault::Failed;
+    } catch (...) {
+        fault_ = AcquisitionFault::Failed;
     }
-    interval_index_ = 0;
-    previous_pass_start_ = 0;
-    sem.Drain();
-    driver_.ExposureSemaphore(sem.Handle());
+    Finish();
+}
 
+void TVideoCapture::RunPasses() {
     while (continue_) {
         RecordFrameInterval();
-        const uint32_t starts = recording_starts;
-        if (!_capturing || starts != programmed_for_start_) {
+        // The tag is read before the flag: a recording's flag is raised before
+        // its tag is published, so a new tag always comes with the flag set.
+        const uint32_t requested = requested_recording_.load(std::memory_order_acquire);
+        if (!_capturing || requested != recording_in_force_) {
             ProgramCamera();
-            programmed_for_start_ = starts;
+            recording_in_force_ = requested;
         }
-        PImageLst frame = NewFrame(frame_width_, frame_height_, std::string());
-        if (!frame) {
+        PassFrame frame(NewFrame(frame_width_, frame_height_, std::string()));
+        if (!frame.get()) {
             fault_ = AcquisitionFault::OutOfMemory;
-            break;
+            return;
         }
-        driver_.ThreadedExposure(frame->Data);
-        const Exposure exposure = AwaitExposure(length);
+        frame.get()->generation = recording_in_force_;
+        frame.with_driver = true;
+        driver_.ThreadedExposure(frame.get()->Data);
+        // Bounded by what the camera was programmed with: a shorter exposure
+        // asked for during a recording has not reached it.
+        const Exposure exposure = AwaitExposure(length_in_force_);
         if (exposure == Exposure::StillWithDriver) {
-            AbandonToDriver(frame);
-            break;
+            return;
         }
+        frame.with_driver = false;
         if (exposure == Exposure::NotAPicture) {
-            FreeFrame(frame);
             continue;
         }
-        frames_.AppendFrame(frame);
+        frames_.AppendFrame(frame.Release());
         poster_.Post(MSG_FRAME_READY);
         const int32_t pause_ms = delay;
         if (pause_ms > 0) {
             SleepWhileRunning(static_cast<uint32_t>(pause_ms));
         }
     }
-    Finish();
 }

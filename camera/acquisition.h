@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "camera/driver_api.h"
@@ -26,6 +27,7 @@ enum class AcquisitionFault : int32_t {
     None,
     CameraNotAnswering,  // exposures are long overdue; the thread keeps trying
     OutOfMemory,         // no memory for a frame; the thread has stopped for this run
+    Failed,              // an error inside a pass; the thread has stopped for this run
 };
 
 // Rate shown for the five most recent frame intervals (ms): the integer
@@ -36,12 +38,17 @@ double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms);
 // fields the GUI thread leaves here, exposes into a new frame, appends it to
 // the frame list and posts MSG_FRAME_READY. Created suspended; Resume starts it.
 //
-// The GUI thread writes the underscored fields, `length`, `delay`,
-// `binning_code` and the flags at any time; this thread reads each whole once
-// per pass, so a change takes effect with the next frame.
+// The GUI thread writes the underscored fields, `length`, `binning_code`,
+// `__color` and `_USB` at any time; this thread reads each whole once per
+// pass, so a change takes effect with the next frame. A recording is begun and
+// ended only through BeginRecording and EndRecording, which keep the order of
+// its steps: while it runs the camera keeps the settings of its first pass.
 class TVideoCapture {
   public:
-    TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster);
+    // `silence_margin_ms`: how long past the exposure in force the camera may
+    // stay silent before it counts as not answering (shorter in tests).
+    TVideoCapture(const CameraDriver &driver, FrameList &frames, MessagePoster &poster,
+                  uint32_t silence_margin_ms = CAMERA_SILENCE_MS);
     ~TVideoCapture();
     TVideoCapture(const TVideoCapture &) = delete;
     TVideoCapture &operator=(const TVideoCapture &) = delete;
@@ -60,9 +67,33 @@ class TVideoCapture {
     // (or never started). After true the object may be destroyed at once.
     bool WaitUntilStopped(uint32_t timeout_ms);
 
+    // GUI thread. Begins the camera's part of a recording: the exposure and
+    // the pause after each frame are set for it, the camera is programmed once
+    // more at the next pass and then keeps those settings, the exposure in
+    // progress is cancelled and the frames still queued are discarded. Returns
+    // the recording's tag: the frames exposed for it carry it in
+    // `ImageLst::generation`; a frame exposed even partly before this call
+    // carries an older one.
+    uint32_t BeginRecording(int32_t exposure_ms, int32_t delay_ms);
+    // GUI thread. Ends it, however the recording ended: the settings follow
+    // the controls again, the pause ends, and a cut that a control asked for
+    // during the recording is made now.
+    void EndRecording();
+    // GUI thread. The tag of the last recording begun.
+    uint32_t RecordingTag() const { return requested_recording_.load(std::memory_order_relaxed); }
+    // GUI thread. A control changed a camera setting: an exposure in force
+    // longer than CANCEL_ABOVE_MS is cut short, so that the change does not
+    // wait for it. While a recording holds the settings the cut waits for its
+    // end: it would only spoil a recorded frame.
+    void CancelForNewSettings();
+    // A recording runs: the camera settings stay frozen.
+    bool Capturing() const { return _capturing; }
+
     // Frame intervals of the last five passes, for the frame-rate display.
     std::array<int32_t, 5> FrameIntervals() const;
-    AcquisitionFault Fault() const { return fault_.load(std::memory_order_relaxed); }
+    AcquisitionFault Fault() const { return fault_.load(); }
+    // What went wrong when Fault() is Failed.
+    std::string FailureText() const;
 
     std::atomic<uint32_t> _height{FULL_HEIGHT};
     std::atomic<uint32_t> _width{FULL_WIDTH};
@@ -72,20 +103,16 @@ class TVideoCapture {
     std::atomic<uint32_t> _rgain{0};
     std::atomic<uint32_t> _ggain{0};
     std::atomic<uint32_t> _bgain{0};
-    std::atomic<bool> _capturing{false};  // a recording runs: the camera settings stay frozen
-    // Counts recording starts. The camera is programmed once more at the first
-    // pass of each recording, so a recording gets the settings asked for at
-    // its start even when it starts before the next pass; then they freeze.
-    std::atomic<uint32_t> recording_starts{0};
     std::atomic<uint32_t> _USB{0};         // 1 = fast transfer mode
     std::atomic<int32_t> binning_code{1};  // 1 = 1x1, 2 = 2x2, 3 = 4x4
-    std::atomic<int32_t> length{100};      // exposure in ms
+    std::atomic<int32_t> length{100};      // requested exposure in ms
     std::atomic<int32_t> delay{0};         // pause after each frame in ms
     std::atomic<bool> continue_{false};    // run flag of the loop
     std::atomic<bool> connected{false};
 
   private:
     void Execute();
+    void RunPasses();
     void ProgramCamera();
     enum class Exposure {
         Delivered,        // the camera filled the frame
@@ -100,21 +127,33 @@ class TVideoCapture {
     const CameraDriver &driver_;
     FrameList &frames_;
     MessagePoster &poster_;
+    const uint32_t silence_margin_ms_;
     DriverSemaphore sem;
 
-    // The geometry in force and the frame size after binning; this thread only.
+    // Set by the GUI thread: a recording runs, and the tag of the last one begun.
+    std::atomic<bool> _capturing{false};
+    std::atomic<uint32_t> requested_recording_{0};
+    // GUI thread: a control asked for a cut while a recording held the settings.
+    bool cut_waiting_ = false;
+
+    // What the camera is programmed with (this thread), beside the requested
+    // values above: the geometry, the frame size after binning, the recording
+    // tag of the frames and the exposure, which the GUI thread reads too.
     uint32_t height = 0;
     uint32_t width = 0;
     uint32_t offsetx = 0;
     uint32_t offsety = 0;
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
-    uint32_t programmed_for_start_ = 0;
+    uint32_t recording_in_force_ = 0;
+    std::atomic<int32_t> length_in_force_{0};
 
     std::array<std::atomic<int32_t>, 5> frame_intervals_{};
     int32_t interval_index_ = 0;
     uint32_t previous_pass_start_ = 0;
     std::atomic<AcquisitionFault> fault_{AcquisitionFault::None};
+    mutable std::mutex failure_mutex_;
+    std::string failure_text_;
 
     std::thread thread_;
     std::mutex finished_mutex_;

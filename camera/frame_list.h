@@ -21,6 +21,7 @@ struct ImageLst {
     int32_t h = 0;             // rows, after binning
     ImageLst *Next = nullptr;  // the next newer frame; null at the newest
     std::string TS;            // stamp text built before the exposure; may be empty
+    uint32_t generation = 0;   // tag of the recording it was exposed for (TVideoCapture)
 };
 using PImageLst = ImageLst *;
 

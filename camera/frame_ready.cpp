@@ -25,7 +25,7 @@ bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) const {
 }
 
 void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick) {
-    const bool recording = capture_._capturing;
+    const bool recording = capture_.Capturing();
     // While recording, a frame that will not be shown is not converted
     // either: the GUI thread's time belongs to the writer then.
     const bool render = preview_ && preview_->preview_busy == PREVIEW_IDLE &&
@@ -42,7 +42,12 @@ void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick) {
             preview_->last_recording_preview_tick = now_tick;
         }
     } else {
+        // One frame per notice keeps the list at about one frame. Frames a
+        // recording left queued would stay for good that way: they go at once.
         frames_.RemoveOldestFrame();
+        while (frames_.Count() > 1) {
+            frames_.RemoveOldestFrame();
+        }
     }
     if (render) {
         preview_->preview_busy = PREVIEW_PENDING;

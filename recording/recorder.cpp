@@ -26,8 +26,11 @@ TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDr
 
 void TAVIExport::Init() {
     RecordBitmap.SetSize(FULL_WIDTH, FULL_HEIGHT);
-    AVIHandle = OUTPUT_IDLE;
     namer.Reset();
+}
+
+bool TAVIExport::Recording() const {
+    return per_frame_files_ || ser_.IsOpen() || avi_.AviHandle() != AVI_NO_HANDLE;
 }
 
 void TAVIExport::SetTexts(const InterfaceTexts &texts) {
@@ -38,66 +41,77 @@ void TAVIExport::SetTexts(const InterfaceTexts &texts) {
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {
-    driver_.CancelExposure();
     if (request.capture_directory.isEmpty() || request.base_name.isEmpty()) {
         return StartResult::NoFileName;
     }
-    frames_.ClearFrameList();
+    // A recording replaced before its closing notice ends first: a new output
+    // never leaves an older one open.
+    if (Recording() && !EndOutput()) {
+        ui_.ReportWriteFailure();
+    }
     _MODE = request.mode == MODE_NONE ? MODE_AVI : request.mode;
-    Cap.length = std::abs(request.exposure_ms);
-    Cap.delay = std::abs(request.delay_ms);
-    const int32_t n = std::abs(request.count);
     __NAME = CaptureBasePath(request.capture_directory, request.base_name);
+    __color = Cap.__color;
     frame_width_ = request.frame_width;
     frame_height_ = request.frame_height;
-    if (CreateFile(request.frame_width, request.frame_height)) {
+    if (!CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
+    const int32_t n = std::abs(request.count);
     if (!request.seconds_mode) {
         count = n > 0 ? n : COUNT_NO_LIMIT;
     } else {
         count = COUNT_TIMED;
         endtime = now_tick + static_cast<uint32_t>(n) * 1000;
     }
-    ++Cap.recording_starts;
-    Cap._capturing = true;
     framecount = 0;
+    recording_tag_ = Cap.BeginRecording(std::abs(request.exposure_ms), std::abs(request.delay_ms));
     return StartResult::Started;
 }
 
 void TAVIExport::StopRecording() {
-    driver_.CancelExposure();
     count = 0;
-    Cap.delay = 0;
+    if (Recording()) {
+        Close();
+    }
 }
 
 bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     if (_MODE == MODE_FIT || _MODE == MODE_BMP) {
-        AVIHandle = OUTPUT_PER_FRAME_FILES;
-        return false;
+        per_frame_files_ = true;
+        return true;
     }
     if (_MODE == MODE_SER) {
         const QString name = namer.NextFileName(__NAME, SER_EXTENSION, [&](const QString &free) {
             return ser_.WriteSerHeader(free, w, h, 8) == SER_HEADER_WRITTEN;
         });
-        AVIHandle = name.isEmpty() ? OUTPUT_IDLE : OUTPUT_SER_OPEN;
-        if (AVIHandle == OUTPUT_SER_OPEN) {
-            ui_.FileCreated(name);
+        if (name.isEmpty()) {
+            return false;
         }
-    } else {
-        // The template tells the AVI writer the frame format; a colour
-        // camera's pictures are one row shorter than its frames.
-        const Bitmap24 SavedCopy(w, Cap.__color ? h - 1 : h);
-        AVIHandle = avi_.StartAviFile(__NAME, SavedCopy);
-        if (AVIHandle != OUTPUT_IDLE) {
-            ui_.FileCreated(avi_.FileName());
-        }
-    }
-    if (AVIHandle == OUTPUT_IDLE) {
+        ui_.FileCreated(name);
         return true;
     }
-    Cap._capturing = false;
-    return false;
+    // The template tells the AVI writer the frame format; a colour camera's
+    // pictures are one row shorter than its frames.
+    const Bitmap24 SavedCopy(w, __color ? h - 1 : h);
+    if (avi_.StartAviFile(__NAME, SavedCopy) == AVI_NO_HANDLE) {
+        return false;
+    }
+    ui_.FileCreated(avi_.FileName());
+    return true;
+}
+
+bool TAVIExport::EndOutput() {
+    bool complete = true;
+    if (ser_.IsOpen()) {
+        complete = ser_.FinishSerFile();
+    }
+    if (avi_.AviHandle() != AVI_NO_HANDLE) {
+        complete = avi_.EndAviFile() && complete;
+    }
+    per_frame_files_ = false;
+    Cap.EndRecording();
+    return complete;
 }
 
 void TAVIExport::ShowMemory() {
@@ -124,7 +138,7 @@ void TAVIExport::ProcessFrame(uint32_t now_tick) {
 }
 
 void TAVIExport::TakeNotice(uint32_t now_tick) {
-    if (AVIHandle == OUTPUT_IDLE) {
+    if (!Recording()) {
         ui_.ShowStatus(QStringLiteral("Idle"));
         return;
     }
@@ -171,14 +185,15 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     if (!frame) {
         return SaveResult::NothingToSave;
     }
-    if (frame->w != frame_width_ || frame->h != frame_height_) {
-        // Exposed before the recording's settings reached the camera: it
-        // would not fit the file, and it is not what was asked for.
+    if (frame->generation != recording_tag_ || frame->w != frame_width_ ||
+        frame->h != frame_height_) {
+        // Exposed, at least partly, before the recording's settings reached
+        // the camera: not what was asked for, and it may not fit the file.
         frames_.RemoveOldestFrame();
         return SaveResult::NothingToSave;
     }
     if (_MODE != MODE_SER) {
-        FrameToBitmap(driver_, *frame, Cap.__color, RecordBitmap);
+        FrameToBitmap(driver_, *frame, __color, RecordBitmap);
     }
     bool written = false;
     switch (_MODE) {
@@ -188,7 +203,7 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
         case MODE_FIT: {
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    return fits_.SaveFitsImage(free, RecordBitmap, Cap.__color);
+                    return fits_.SaveFitsImage(free, RecordBitmap, __color);
                 });
             written = !name.isEmpty();
             if (written)
@@ -221,15 +236,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
 }
 
 void TAVIExport::Close() {
-    bool complete = true;
-    if (AVIHandle == OUTPUT_SER_OPEN) {
-        complete = ser_.FinishSerFile();
-    } else if (AVIHandle != OUTPUT_IDLE && AVIHandle != OUTPUT_PER_FRAME_FILES) {
-        complete = avi_.EndAviFile();
-    }
-    AVIHandle = OUTPUT_IDLE;
+    const bool complete = EndOutput();
     ui_.ReleaseCaptureButton();
-    Cap._capturing = false;
     ui_.ShowStatus(QString());
     if (!complete) {
         ui_.ReportWriteFailure();

@@ -27,11 +27,6 @@ enum RecordingMode : int32_t {
 inline constexpr int32_t COUNT_NO_LIMIT = -10;
 inline constexpr int32_t COUNT_TIMED = -11;
 
-// Output states besides an open AVI file's handle.
-inline constexpr int32_t OUTPUT_IDLE = -1;
-inline constexpr int32_t OUTPUT_PER_FRAME_FILES = -2;
-inline constexpr int32_t OUTPUT_SER_OPEN = -3;
-
 // What a recording start needs from the capture controls (or the command line).
 struct RecordingRequest {
     QString capture_directory;
@@ -54,6 +49,10 @@ enum class StartResult {
 // Turns queued frames into files while a recording runs, one frame per
 // MSG_RECORD_FRAME notice, oldest first. Runs on the GUI thread only; the
 // acquisition thread keeps queueing meanwhile and is never held up.
+//
+// The recorder owns the recording's output: what is open is asked of the
+// writers themselves, and every way a recording ends goes through Close,
+// which finishes the files and ends the camera's part of the recording.
 class TAVIExport {
   public:
     TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDriver &driver,
@@ -61,36 +60,42 @@ class TAVIExport {
 
     void Init();
 
-    // Starts a recording: cancels the exposure in progress, discards queued
-    // frames, hands exposure and delay to the camera, opens the output and
-    // sets the counters.
+    // Starts a recording: ends one still open, opens the output, sets the
+    // counters and begins the camera's part of the recording.
+    // The recording keeps the colour mode in force at its start.
     StartResult StartRecording(const RecordingRequest &request, uint32_t now_tick);
-    // The observer's stop: the next notice closes the output.
+    // The observer's stop: the output is finished at once. Frames still
+    // queued are not written.
     void StopRecording();
 
-    // Opens the output for frames of w x h samples; true when that failed.
-    bool CreateFile(int32_t w, int32_t h);
     // One frame-ready notice while recording.
     void ProcessFrame(uint32_t now_tick);
-    // Ends the recording's output and resets the capture controls.
+    // Ends the recording's output, the camera's part and the capture controls.
     void Close();
 
-    bool Recording() const { return AVIHandle != OUTPUT_IDLE; }
+    // An output is open: a recording runs, or has ended by its count or time
+    // and is closed at the next notice.
+    bool Recording() const;
     // Whether a notice at `now_tick` would still save a frame: frames are
     // left to count, no limit is set, or the end time lies ahead.
     bool TakesFrames(uint32_t now_tick) const;
+    // The output kind of the running (or last) recording.
+    int32_t Mode() const { return _MODE; }
     void SetTexts(const InterfaceTexts &texts);
 
     int32_t count = 0;
-    int32_t AVIHandle = OUTPUT_IDLE;
     uint32_t endtime = 0;
     int32_t framecount = 0;
-    int32_t _MODE = MODE_NONE;
     QString __NAME;  // capture directory and base name
     FileNamer namer;
 
   private:
     enum class SaveResult { Written, NothingToSave, Failed };
+    // Opens the output for frames of w x h samples; false when that failed.
+    bool CreateFile(int32_t w, int32_t h);
+    // Finishes whatever output is open and ends the camera's part of the
+    // recording; false when a file could not be completed.
+    bool EndOutput();
     void TakeNotice(uint32_t now_tick);
     SaveResult SaveFrame();
     void ShowMemory();
@@ -99,10 +104,17 @@ class TAVIExport {
     FrameList &frames_;
     TVideoCapture &Cap;
     const CameraDriver &driver_;
-    // The frame size of the running recording; every file holds one size.
+    RecorderUi &ui_;
+
+    // Fixed at the recording's start: its kind, the tag its frames carry,
+    // the frame size every file holds and the colour mode.
+    int32_t _MODE = MODE_NONE;
+    uint32_t recording_tag_ = 0;
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
-    RecorderUi &ui_;
+    bool __color = false;
+    // FIT or BMP: nothing stays open between frames, but a recording runs.
+    bool per_frame_files_ = false;
 
     QString _MSG_MEMORY;
     QString _MSG_FRAMESLEFT;

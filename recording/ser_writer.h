@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-// Results of WriteSerHeader; the recorder keeps them as its output state.
+// Results of WriteSerHeader.
 inline constexpr int32_t SER_HEADER_WRITTEN = -3;
 inline constexpr int32_t SER_HEADER_FAILED = -1;
 

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <numeric>
 #include <thread>
+#include <vector>
 
 #include "recording/writer_test_support.h"
 
@@ -100,6 +101,44 @@ TEST_F(HeadlessCaptureTest, RecordsTheFramesAskedForIntoOneSerFile) {
     EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.ser")});
     EXPECT_EQ(report.files, created);
     EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240);
+}
+
+// Mean sample value of each frame of a SER file of frames of `frame_bytes`.
+std::vector<double> SerFrameMeans(const QString &file_name, size_t frame_bytes) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(file_name);
+    std::vector<double> means;
+    for (size_t at = 178; at + frame_bytes <= bytes.size(); at += frame_bytes) {
+        const auto frame = bytes.begin() + static_cast<std::ptrdiff_t>(at);
+        means.push_back(
+            std::accumulate(frame, frame + static_cast<std::ptrdiff_t>(frame_bytes), 0.0) /
+            static_cast<double>(frame_bytes));
+    }
+    return means;
+}
+
+// With a still, noiseless sky every frame of a recording is equally bright:
+// none of them, the first included, is an exposure cut short by the start.
+TEST_F(HeadlessCaptureTest, EveryRecordedFrameIsAFullExposure) {
+    qputenv("OMTRIX_SIM_SEEING", "off");
+    qputenv("OMTRIX_SIM_NOISE", "off");
+    for (int32_t exposure_ms : {50, 300}) {
+        CaptureOptions options = Options(MODE_SER, 3);
+        options.base_name = QString("E%1").arg(exposure_ms);
+        options.exposure_ms = exposure_ms;
+        options.roi_width = 640;
+        options.roi_height = 480;
+        const CaptureReport report = Run(options);
+        ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+        ASSERT_EQ(report.files.size(), 1);
+        const std::vector<double> means = SerFrameMeans(report.files.first(), 640 * 480);
+        ASSERT_EQ(means.size(), 3u) << exposure_ms;
+        for (size_t i = 0; i < means.size(); ++i) {
+            EXPECT_NEAR(means[i], means.back(), means.back() * 0.02)
+                << "frame " << i << " at " << exposure_ms << " ms";
+        }
+    }
+    qunsetenv("OMTRIX_SIM_SEEING");
+    qunsetenv("OMTRIX_SIM_NOISE");
 }
 
 TEST_F(HeadlessCaptureTest, PerFrameFormatsNameEveryFileWithIrisNumbers) {

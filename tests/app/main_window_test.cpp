@@ -266,12 +266,14 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     C<QAction>("FIT2")->trigger();
     EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER")
         << "the kind cannot change while recording";
-    EXPECT_EQ(Recorder()._MODE, MODE_SER);
+    EXPECT_EQ(Recorder().Mode(), MODE_SER);
+    C<QAction>("ColorCamera1")->trigger();  // the recording keeps its grey frames
     EXPECT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "the button comes up by itself";
     const QString file = captures.filePath("MARS_00000.ser");
     ASSERT_TRUE(QFile::exists(file));
     EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * 320 * 240);
+    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "AVI") << "SER holds no colour frames";
 }
 
 TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "camera/exposure_controls.h"
 #include "platform/tick_count.h"
 #include "support/fake_driver.h"
 
@@ -32,10 +33,26 @@ class AcquisitionTest : public ::testing::Test {
         return true;
     }
 
+    // Waits until the newest frame is tagged `tag` and `more` frames followed it.
+    bool WaitForFramesOf(uint32_t tag, size_t more, int timeout_ms = 3000) {
+        if (!WaitFor(
+                [&] {
+                    PImageLst newest = frames.Newest();
+                    return newest && newest->generation == tag;
+                },
+                timeout_ms))
+            return false;
+        const size_t seen = poster.Count(MSG_FRAME_READY);
+        return WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= seen + more; }, timeout_ms);
+    }
+
+    // How long past its exposure the camera may stay silent here.
+    static constexpr uint32_t SILENCE_MARGIN_MS = 150;
+
     CameraDriver driver = fake_driver::Driver();
     FrameList frames;
     RecordingPoster poster;
-    TVideoCapture capture{driver, frames, poster};
+    TVideoCapture capture{driver, frames, poster, SILENCE_MARGIN_MS};
 };
 
 TEST_F(AcquisitionTest, ConnectReportsWhetherACameraAnswers) {
@@ -82,48 +99,106 @@ TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames) {
     EXPECT_EQ(frame->Data[320 * 240], 0) << "nothing past the frame is written";
 }
 
-TEST_F(AcquisitionTest, SettingsStayFrozenWhileRecording) {
+TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
     capture.length = 0;
     capture.delay = 5;
     capture.Resume();
     ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 0; }));
-    capture._capturing = true;
-    std::this_thread::sleep_for(20ms);  // let a pass that began before the flag end
-    capture.length = 2000;
-    capture.UpdateInfo(320, 240, 0, 0);
-    const size_t seen = poster.Count(MSG_FRAME_READY);
-    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 3; }));
-    EXPECT_EQ(fake_driver::state().last_expo_ms, 0);
-    EXPECT_EQ(frames.Newest()->w, FULL_WIDTH);
 
-    capture._capturing = false;
-    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 2000; }));
+    capture.UpdateInfo(640, 480, 0, 0);
+    const uint32_t tag = capture.BeginRecording(40, 5);
+    EXPECT_TRUE(capture.Capturing());
+    ASSERT_TRUE(WaitForFramesOf(tag, 0));
+    EXPECT_EQ(fake_driver::state().last_expo_ms, 40) << "programmed for the recording";
+    EXPECT_EQ(fake_driver::state().last_frame[2], 640);
+
+    capture.length = 7;
+    capture.UpdateInfo(320, 240, 0, 0);
+    ASSERT_TRUE(WaitForFramesOf(tag, 3));
+    EXPECT_EQ(fake_driver::state().last_expo_ms, 40) << "then frozen";
+    EXPECT_EQ(frames.Newest()->w, 640);
+    EXPECT_EQ(frames.Newest()->generation, tag);
+
+    capture.EndRecording();
+    EXPECT_EQ(capture.delay, 0) << "the pause ends with the recording";
+    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 7; }));
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
-TEST_F(AcquisitionTest, ARecordingStartIsProgrammedOnceThenFrozen) {
+// The exposure under way when a recording starts is cut short; what it
+// delivers, and everything exposed before, carries an older tag.
+TEST_F(AcquisitionTest, OnlyFramesExposedAfterTheStartCarryTheRecordingsTag) {
+    auto &fake = fake_driver::state();
+    fake.hold_exposures = true;
+    fake.fill_value = 7;
     capture.length = 0;
-    capture.delay = 5;
     capture.Resume();
-    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started >= 1; }));
+    fake.fill_value = 200;  // what every exposure begun from now on holds
+    const uint32_t tag = capture.BeginRecording(0, 5);
+    EXPECT_EQ(fake.cancels, 1);
+    fake.hold_exposures = false;
+    ASSERT_TRUE(WaitForFramesOf(tag, 2));
+    capture.Stop();
+    ASSERT_TRUE(capture.WaitUntilStopped(3000));
+    for (PImageLst frame = frames.Oldest(); frame; frame = frame->Next) {
+        EXPECT_EQ(frame->generation == tag, frame->Data[0] == 200)
+            << "a frame of value " << int(frame->Data[0]) << " tagged " << frame->generation;
+    }
+}
 
-    // A recording runs: changes wait.
-    capture._capturing = true;
-    std::this_thread::sleep_for(20ms);
-    capture.length = 40;
-    capture.UpdateInfo(320, 240, 0, 0);
-    size_t seen = poster.Count(MSG_FRAME_READY);
-    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 2; }));
-    EXPECT_EQ(fake_driver::state().last_expo_ms, 0);
+// The camera keeps a recording's exposure even when a shorter one is asked
+// for meanwhile; the wait for a frame is bounded by the one in force.
+TEST_F(AcquisitionTest, AShorterExposureAskedForDuringARecordingIsNoSilence) {
+    auto &fake = fake_driver::state();
+    fake.timed_exposures = true;
+    constexpr int32_t kRecordingMs = SILENCE_MARGIN_MS * 2;
+    capture.length = kRecordingMs;
+    capture.Resume();
+    const uint32_t tag = capture.BeginRecording(kRecordingMs, 0);
+    ASSERT_TRUE(WaitForFramesOf(tag, 0));
+    const int32_t cancels = fake.cancels;
+    capture.length = 0;
+    capture.CancelForNewSettings();
+    ASSERT_TRUE(WaitForFramesOf(tag, 3, 4 * kRecordingMs + 1000));
+    EXPECT_EQ(capture.Fault(), AcquisitionFault::None);
+    EXPECT_EQ(fake.cancels, cancels) << "no recorded exposure is cut short";
+    EXPECT_EQ(fake.last_expo_ms, kRecordingMs);
+}
 
-    // The next recording starts: its settings reach the camera once.
-    ++capture.recording_starts;
-    ASSERT_TRUE(WaitFor([&] { return fake_driver::state().last_expo_ms == 40; }));
-    EXPECT_EQ(fake_driver::state().last_frame[2], 320);
-    capture.length = 7;
-    seen = poster.Count(MSG_FRAME_READY);
-    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) > seen + 2; }));
-    EXPECT_EQ(fake_driver::state().last_expo_ms, 40) << "then frozen for the recording";
+TEST_F(AcquisitionTest, ACutForNewSettingsWaitsForTheEndOfARecording) {
+    auto &fake = fake_driver::state();
+    fake.hold_exposures = true;  // every exposure lasts until it is cancelled
+    capture.length = CANCEL_ABOVE_MS + 500;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started == 1; }));
+    capture.CancelForNewSettings();
+    EXPECT_EQ(fake.cancels, 1) << "a long live exposure is cut for a new setting";
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started == 2; }));
+
+    capture.BeginRecording(CANCEL_ABOVE_MS + 500, 0);
+    EXPECT_EQ(fake.cancels, 2) << "the start ends the exposure under way";
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started == 3; }));
+    capture.CancelForNewSettings();
+    EXPECT_EQ(fake.cancels, 2) << "the recording's exposure runs on";
+    capture.EndRecording();
+    EXPECT_EQ(fake.cancels, 3) << "the waiting cut is made at the end";
+    ASSERT_TRUE(WaitFor([&] { return fake.exposures_started == 4; }));
+
+    capture.length = CANCEL_ABOVE_MS;
+    fake.hold_exposures = false;
+    ASSERT_TRUE(WaitFor([&] { return fake.last_expo_ms == CANCEL_ABOVE_MS; }));
+    capture.CancelForNewSettings();
+    EXPECT_EQ(fake.cancels, 3) << "a short exposure is not cut";
+}
+
+TEST_F(AcquisitionTest, AnErrorInsideAPassStopsTheThreadWithItsReason) {
+    fake_driver::state().fail_in_set_expo = true;
+    capture.Resume();
+    ASSERT_TRUE(capture.WaitUntilStopped(3000));
+    EXPECT_EQ(capture.Fault(), AcquisitionFault::Failed);
+    EXPECT_EQ(capture.FailureText(), "the driver failed");
+    EXPECT_EQ(poster.Count(MSG_FRAME_READY), 0u);
 }
 
 TEST_F(AcquisitionTest, StopsPromptlyDuringALongExposure) {
@@ -145,7 +220,7 @@ TEST_F(AcquisitionTest, ACameraThatStopsAnsweringIsReportedAndDoesNotBlockTheEnd
     capture.length = 0;
     capture.Resume();
     ASSERT_TRUE(WaitFor([&] { return capture.Fault() == AcquisitionFault::CameraNotAnswering; },
-                        int(CAMERA_SILENCE_MS) + 2000));
+                        int(SILENCE_MARGIN_MS) + 2000));
     EXPECT_GE(fake.cancels, 1) << "the overdue exposure is cancelled";
     EXPECT_EQ(poster.Count(MSG_FRAME_READY), 0u);
 
@@ -161,7 +236,7 @@ TEST_F(AcquisitionTest, WhatASilentCameraGivesBackAfterTheCancelIsNoPicture) {
     capture.length = 0;
     capture.Resume();
     ASSERT_TRUE(WaitFor([&] { return capture.Fault() == AcquisitionFault::CameraNotAnswering; },
-                        int(CAMERA_SILENCE_MS) + 2000));
+                        int(SILENCE_MARGIN_MS) + 2000));
     ASSERT_TRUE(WaitFor([&] { return fake.exposures_started >= 2; }));
     EXPECT_EQ(poster.Count(MSG_FRAME_READY), 0u) << "the cancelled frame is not queued";
     EXPECT_EQ(capture.Fault(), AcquisitionFault::CameraNotAnswering) << "the report stands";

@@ -84,7 +84,7 @@ TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic) {
 }
 
 TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview) {
-    capture._capturing = true;
+    capture.BeginRecording(0, 0);
     Queue(4, 2);
     handler.OnFrameReady(false, 10000);
     EXPECT_EQ(poster.Posted(),
@@ -106,7 +106,7 @@ TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePrevi
 }
 
 TEST_F(FrameReadyTest, RecordingStillPostsWhileARenderIsPending) {
-    capture._capturing = true;
+    capture.BeginRecording(0, 0);
     preview.preview_busy = PREVIEW_PENDING;
     Queue(4, 2);
     handler.OnFrameReady(false, 50000);
@@ -120,11 +120,29 @@ TEST_F(FrameReadyTest, WithoutAPreviewFramesOnlyFlowToTheRecorderOrAway) {
     EXPECT_EQ(frames.Count(), 0u);
     EXPECT_TRUE(poster.Posted().empty());
 
-    capture._capturing = true;
+    capture.BeginRecording(0, 0);
     Queue(4, 2);
     headless.OnFrameReady(true, 1000);
     EXPECT_EQ(frames.Count(), 1u);
     EXPECT_EQ(poster.Posted(), std::vector<MainWindowMessage>{MSG_RECORD_FRAME});
+}
+
+TEST_F(FrameReadyTest, FramesARecordingLeftQueuedAreGivenBackAtOnce) {
+    capture.BeginRecording(0, 0);
+    for (int i = 0; i < 15; ++i)
+        Queue(4, 2);
+    capture.EndRecording();
+    PImageLst newest = Queue(4, 2);
+    newest->Data[0] = 77;
+    handler.OnFrameReady(false, 1000);
+    EXPECT_LE(frames.Count(), 1u);
+    EXPECT_EQ(preview.working_bitmap.Row(0)[0], 77) << "the newest frame is shown";
+    for (int i = 0; i < 5; ++i) {
+        Queue(4, 2);
+        preview.preview_busy = PREVIEW_IDLE;
+        handler.OnFrameReady(false, 1100);
+    }
+    EXPECT_LE(frames.Count(), 1u) << "and the list stays at about one frame";
 }
 
 TEST_F(FrameReadyTest, ANoticeOnAnEmptyListStillCompletes) {

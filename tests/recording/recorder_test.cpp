@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "avi/avi_test_reader.h"
 #include "support/fake_driver.h"
 #include "writer_test_support.h"
 
@@ -44,9 +45,13 @@ class RecorderTest : public ::testing::Test {
         return request;
     }
 
-    // A frame as the acquisition thread queues it, with its notice.
+    // A frame as the acquisition thread queues it for the last recording begun.
     void Queue(uint8_t value, int32_t w = 64, int32_t h = 48) {
+        QueueTagged(value, capture.RecordingTag(), w, h);
+    }
+    void QueueTagged(uint8_t value, uint32_t tag, int32_t w = 64, int32_t h = 48) {
         PImageLst frame = NewFrame(w, h, "");
+        frame->generation = tag;
         std::fill(frame->Data, frame->Data + w * h, value);
         frames.AppendFrame(frame);
     }
@@ -69,7 +74,7 @@ TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName) {
     request.base_name.clear();
     EXPECT_EQ(recorder.StartRecording(request, 0), StartResult::NoFileName);
     EXPECT_FALSE(recorder.Recording());
-    EXPECT_FALSE(capture._capturing);
+    EXPECT_FALSE(capture.Capturing());
 }
 
 TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera) {
@@ -80,7 +85,7 @@ TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera) {
     request.delay_ms = 40;
     ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
     EXPECT_EQ(frames.Count(), 0u);
-    EXPECT_TRUE(capture._capturing);
+    EXPECT_TRUE(capture.Capturing());
     EXPECT_EQ(capture.length, 250);
     EXPECT_EQ(capture.delay, 40);
     EXPECT_EQ(recorder.count, 3);
@@ -88,7 +93,9 @@ TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera) {
 }
 
 TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
-    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 3), 0), StartResult::Started);
+    RecordingRequest request = Request(MODE_SER, 3);
+    request.delay_ms = 500;
+    ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
     for (uint8_t i = 1; i <= 3; ++i) {
         Queue(i);
         recorder.ProcessFrame(0);
@@ -98,7 +105,8 @@ TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
     Queue(4);
     recorder.ProcessFrame(0);
     EXPECT_FALSE(recorder.Recording());
-    EXPECT_FALSE(capture._capturing);
+    EXPECT_FALSE(capture.Capturing());
+    EXPECT_EQ(capture.delay, 0) << "the pause between frames ends with the recording";
     EXPECT_EQ(ui.releases, 1);
     EXPECT_EQ(ui.status, "");
     EXPECT_EQ(frames.Count(), 1u) << "the closing notice leaves its frame";
@@ -132,11 +140,13 @@ TEST_F(RecorderTest, CountZeroRunsUntilStopped) {
         recorder.ProcessFrame(0);
         EXPECT_EQ(ui.status, "Capturing...");
     }
-    recorder.StopRecording();
-    EXPECT_EQ(capture.delay, 0);
     Queue(5);
+    recorder.StopRecording();
+    EXPECT_FALSE(recorder.Recording()) << "the observer's stop ends the recording at once";
+    EXPECT_EQ(capture.delay, 0);
+    EXPECT_EQ(ui.releases, 1);
     recorder.ProcessFrame(0);
-    EXPECT_FALSE(recorder.Recording());
+    EXPECT_EQ(ui.status, "Idle");
     EXPECT_EQ(Files("*.bmp").size(), 4);
 }
 
@@ -197,21 +207,89 @@ TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing) {
         << "the recording still holds the two frames asked for";
 }
 
-TEST_F(RecorderTest, FramesOfAnotherSizeFromBeforeTheStartAreLeftOut) {
-    const uint32_t starts = capture.recording_starts;
+// Frames exposed, even partly, before the start come with an older tag, often
+// at the recording's own size; frames of another size cannot be written.
+TEST_F(RecorderTest, OnlyFramesExposedForTheRecordingAreWritten) {
+    const uint32_t before = capture.RecordingTag();
     ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 2, 64, 48), 0), StartResult::Started);
-    EXPECT_EQ(capture.recording_starts, starts + 1) << "the camera is told of the new recording";
-    Queue(1, 128, 96);  // exposed with the window in force before the start
+    EXPECT_NE(capture.RecordingTag(), before);
+    QueueTagged(1, before);  // cut short by the start
+    recorder.ProcessFrame(0);
+    Queue(2, 128, 96);  // another size
     recorder.ProcessFrame(0);
     EXPECT_EQ(frames.Count(), 0u);
     EXPECT_EQ(recorder.count, 2);
-    Queue(2);
-    recorder.ProcessFrame(0);
     Queue(3);
     recorder.ProcessFrame(0);
+    Queue(4);
+    recorder.ProcessFrame(0);
+    recorder.ProcessFrame(0);
     const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
-    EXPECT_EQ(bytes.size(), 178u + 2 * 64 * 48);
-    EXPECT_EQ(bytes[178], 2);
+    ASSERT_EQ(bytes.size(), 178u + 2 * 64 * 48);
+    EXPECT_EQ(bytes[178], 3);
+    EXPECT_EQ(bytes[178 + 64 * 48], 4);
+}
+
+// Ticking "Color Camera" during a recording changes the live picture only:
+// the recording keeps the mode it started with, in every file it writes.
+TEST_F(RecorderTest, TheColourModeIsFrozenForTheRecording) {
+    for (int32_t mode : {MODE_AVI, MODE_FIT}) {
+        capture.__color = false;
+        RecordingRequest request = Request(mode, 3);
+        request.base_name = mode == MODE_AVI ? "AVI" : "FIT";
+        ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+        for (int i = 0; i < 4; ++i) {
+            Queue(50);
+            recorder.ProcessFrame(0);
+            capture.__color = true;
+        }
+        EXPECT_FALSE(recorder.Recording()) << mode;
+        EXPECT_EQ(ui.failures, 0) << mode;
+    }
+    const AviFileInfo avi = ReadAviFile(dir.filePath("AVI_00000.avi"));
+    EXPECT_TRUE(avi.has_index);
+    ASSERT_EQ(avi.frames.size(), 3u);
+    for (const auto &frame : avi.frames) {
+        EXPECT_EQ(frame.size(), 64u * 3 * 48);
+        EXPECT_EQ(frame.at(0), 50) << "grey, not the demosaic's colour";
+    }
+    for (const QString &fit : Files("FIT_*")) {
+        const auto bytes = ReadFileBytes(dir.filePath(fit));
+        // The third card, value in column 30: 2 axes, a grey picture.
+        ASSERT_EQ(TextAt(bytes, 80 * 2, 8), "NAXIS   ");
+        EXPECT_EQ(bytes.at(80 * 2 + 29), '2') << fit.toStdString();
+    }
+    EXPECT_EQ(Files("FIT_*").size(), 3);
+}
+
+// A stop followed at once by a start of another kind, or a start that
+// replaces a recording still waiting for its closing notice: the earlier
+// file is complete before the new output opens.
+TEST_F(RecorderTest, ANewRecordingFinishesThePreviousOutputFirst) {
+    for (bool stopped_first : {true, false}) {
+        const QString base = stopped_first ? "STOPPED" : "REPLACED";
+        RecordingRequest avi = Request(MODE_AVI, 0);
+        avi.base_name = base;
+        ASSERT_EQ(recorder.StartRecording(avi, 0), StartResult::Started);
+        Queue(9);
+        recorder.ProcessFrame(0);
+        Queue(9);
+        recorder.ProcessFrame(0);
+        if (stopped_first) {
+            recorder.StopRecording();
+        }
+        RecordingRequest fit = Request(MODE_FIT, 1);
+        fit.base_name = base;
+        ASSERT_EQ(recorder.StartRecording(fit, 0), StartResult::Started);
+        const AviFileInfo info = ReadAviFile(dir.filePath(base + "_00000.avi"));
+        EXPECT_TRUE(info.has_index) << base.toStdString();
+        EXPECT_EQ(info.total_frames, 2u) << base.toStdString();
+        Queue(8);
+        recorder.ProcessFrame(0);
+        recorder.ProcessFrame(0);
+        EXPECT_FALSE(recorder.Recording());
+    }
+    EXPECT_EQ(ui.failures, 0);
 }
 
 TEST_F(RecorderTest, SerAndBmpOfOneFrameShowTheSameRowAtTheTop) {
@@ -294,7 +372,7 @@ TEST_F(RecorderTest, AFullDiskEndsTheRecordingWithACorrectFileAndAMessage) {
         }
     }
     EXPECT_FALSE(recorder.Recording());
-    EXPECT_FALSE(capture._capturing);
+    EXPECT_FALSE(capture.Capturing());
     EXPECT_EQ(ui.failures, 1);
     EXPECT_EQ(ui.releases, 1);
     EXPECT_EQ(recorder.framecount, 2);

@@ -1,6 +1,7 @@
 #include "support/fake_driver.h"
 
 #include <chrono>
+#include <stdexcept>
 
 namespace fake_driver {
 namespace {
@@ -21,12 +22,24 @@ void ThreadedExposure(uint8_t *buffer) {
     g_state.cancel_requested = false;
     const int32_t bytes = FrameBytes();
     const uint8_t value = g_state.fill_value;
+    std::lock_guard lock(g_state.workers_mutex);
+    if (g_state.timed_exposures) {
+        const auto end = std::chrono::steady_clock::now() +
+                         std::chrono::milliseconds(g_state.last_expo_ms.load());
+        g_state.workers.emplace_back([buffer, bytes, value, end] {
+            while (std::chrono::steady_clock::now() < end && !g_state.cancel_requested) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            std::memset(buffer, value, bytes);
+            Release();
+        });
+        return;
+    }
     if (!g_state.hold_exposures) {
         std::memset(buffer, value, bytes);
         Release();
         return;
     }
-    std::lock_guard lock(g_state.workers_mutex);
     const bool dead = g_state.ignore_cancel;
     g_state.workers.emplace_back([buffer, bytes, value, dead] {
         while (g_state.hold_exposures && (dead || !g_state.cancel_requested)) {
@@ -59,7 +72,12 @@ CameraDriver Driver() {
         g_state.last_frame[3] = h;
     };
     d.SetBinning = [](int32_t code) { g_state.last_binning = code; };
-    d.SetExpoTime = [](int32_t ms) { g_state.last_expo_ms = ms; };
+    d.SetExpoTime = [](int32_t ms) {
+        if (g_state.fail_in_set_expo) {
+            throw std::runtime_error("the driver failed");
+        }
+        g_state.last_expo_ms = ms;
+    };
     d.SetGain = [](int32_t r, int32_t g, int32_t b, int32_t g2) {
         g_state.last_gain[0] = r;
         g_state.last_gain[1] = g;
@@ -89,6 +107,8 @@ CameraDriver Driver() {
 void Reset() {
     g_state.hold_exposures = false;
     g_state.ignore_cancel = false;
+    g_state.timed_exposures = false;
+    g_state.fail_in_set_expo = false;
     std::vector<std::thread> workers;
     {
         std::lock_guard lock(g_state.workers_mutex);

@@ -13,13 +13,17 @@
 // A camera driver made of plain functions over one global state, for tests
 // that must control exactly when an exposure ends. Exposures complete at once
 // (filled with `fill_value`) unless `hold_exposures` is set; then they wait
-// for CancelExposure, or forever when `ignore_cancel` is set too.
+// for CancelExposure, or forever when `ignore_cancel` is set too. With
+// `timed_exposures` they last the exposure time set, or until cancelled.
+// `fail_in_set_expo` makes SetExpoTime throw, as a faulty driver might.
 namespace fake_driver {
 
 struct State {
     std::atomic<int32_t> camera_answer{1};
     std::atomic<bool> hold_exposures{false};
     std::atomic<bool> ignore_cancel{false};
+    std::atomic<bool> timed_exposures{false};
+    std::atomic<bool> fail_in_set_expo{false};
     std::atomic<uint8_t> fill_value{7};
     std::atomic<int32_t> exposures_started{0};
     std::atomic<int32_t> cancels{0};
