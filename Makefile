@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test bench tsan asan clean
+.PHONY: deps configure build run test bench package tsan asan clean
 
 deps:
 	@scripts/install-deps.sh
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# A Debian package of the installed program: build/omtrix_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	cd $(BUILD) && for b in bench_*; do ./$$b || exit 1; done

@@ -57,7 +57,7 @@ int main(int argc, char *argv[]) {
         }
     });
     stop_watch.start(STOP_SIGNAL_POLL_MS);
-    const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
+    const CaptureReport report = capture.Run(CameraDriverPath(), options);
 
     int exit_code = report.exit_code;
     if (report.exit_code != EXIT_DONE) {

@@ -34,6 +34,8 @@ int main(int argc, char *argv[]) {
     TSplash splash;
     splash.show();
     QApplication::setApplicationName(QStringLiteral("Omtrix"));
+    // Ties the window to the menu entry and its icon (packaging/omtrix.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("omtrix"));
     UseNightColours(app);
 
     TForm1 Form1;

@@ -63,8 +63,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     Recorder->Init();
 
     std::string missing;
-    if (!LoadCameraDriver(driver_library_, DriverPathBesideProgram().toStdString(), driver_,
-                          missing)) {
+    if (!LoadCameraDriver(driver_library_, CameraDriverPath().toStdString(), driver_, missing)) {
         ShowError(QStringLiteral("Error loading MELKOTAR.DLL... Program Ending"));
         return false;
     }

@@ -1,7 +1,7 @@
 // The interface language: chosen at start-up from the stored letter or from
 // the Language menu, and pushed into every window that shows its texts.
 #include <QAction>
-#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -10,6 +10,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/output_names_window.h"
+#include "platform/program_files.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -19,7 +20,9 @@ void TForm1::ApplyStoredLanguage() {
 
 void TForm1::LanguageClick(const LanguageChoice &language) {
     SettingsStore store;
-    language_.Select(language, QCoreApplication::applicationDirPath(), store);
+    // Each file where it is found: a user's own file beside the program wins.
+    const QString path = ProgramFilePath(QLatin1String(language.file_name));
+    language_.Select(language, QFileInfo(path).path(), store);
     language_items_[&language - LANGUAGES.data()]->setChecked(true);
 }
 

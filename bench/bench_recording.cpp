@@ -61,7 +61,7 @@ bool RecordFromCamera(const Case &c, const QString &folder) {
     options.roi_width = c.width;
     options.roi_height = c.height;
     HeadlessCapture capture([](const QString &) {}, [](const QString &) {});
-    const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
+    const CaptureReport report = capture.Run(CameraDriverPath(), options);
     RemoveFiles(folder);
     if (report.exit_code != EXIT_DONE) {
         std::printf("  %-14s failed: %s\n", c.name, qPrintable(report.error));

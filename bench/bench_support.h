@@ -30,7 +30,7 @@ double BestOf(int rounds, Work &&work) {
 
 inline bool LoadDriverBesideBenchmarks(DynamicLibrary &library, CameraDriver &driver) {
     std::string missing;
-    const std::string path = DriverPathBesideProgram().toStdString();
+    const std::string path = CameraDriverPath().toStdString();
     if (!LoadCameraDriver(library, path, driver, missing)) {
         std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), missing.c_str());
         return false;

@@ -1,6 +1,6 @@
 #include "camera/driver_api.h"
 
-#include <QCoreApplication>
+#include "platform/program_files.h"
 
 namespace {
 
@@ -60,6 +60,6 @@ bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDr
     return true;
 }
 
-QString DriverPathBesideProgram() {
-    return QCoreApplication::applicationDirPath() + "/" + DRIVER_FILE_NAME;
+QString CameraDriverPath() {
+    return ProgramFilePath(QLatin1String(DRIVER_FILE_NAME));
 }

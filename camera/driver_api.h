@@ -7,7 +7,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/semaphore.h"
 
-// File name of the camera driver library, beside the executable.
+// File name of the camera driver library.
 inline constexpr const char *DRIVER_FILE_NAME = "MELKOTAR.DLL";
 
 // The camera driver's entries. The driver is plain C, so any camera library
@@ -31,8 +31,9 @@ struct CameraDriver {
     void (*GuideCommand)(int32_t direction_bits, int32_t duration_ms) = nullptr;
 };
 
-// The driver library's place: the program's own folder.
-QString DriverPathBesideProgram();
+// The driver library's place: beside the program, else in its installed
+// library folder.
+QString CameraDriverPath();
 
 // Loads the driver library and looks up every entry by name, the called ones
 // and those that must merely exist. On any failure the library is released,

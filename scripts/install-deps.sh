@@ -11,6 +11,9 @@ packages=(
     googletest libgtest-dev libgmock-dev
     # Readers that the recording tests check our files with.
     fitsverify ffmpeg
+    # `make package`: dpkg-shlibdeps finds the run-time dependencies, `file`
+    # tells CPack which files are programs and libraries.
+    dpkg-dev file
 )
 
 missing=()

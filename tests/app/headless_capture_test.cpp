@@ -85,7 +85,7 @@ class HeadlessCaptureTest : public ::testing::Test {
     CaptureReport Run(const CaptureOptions &options) {
         HeadlessCapture capture([&](const QString &line) { progress << line; },
                                 [&](const QString &file) { created << file; });
-        return capture.Run(DriverPathBesideProgram(), options);
+        return capture.Run(CameraDriverPath(), options);
     }
 
     QTemporaryDir folder;
@@ -251,7 +251,7 @@ TEST_F(HeadlessCaptureTest, AStopBeforeTheFirstFrameEndsAtOnceWithoutAFile) {
         since_stop.start();
         capture.RequestStop();
     });
-    const CaptureReport report = capture.Run(DriverPathBesideProgram(), options);
+    const CaptureReport report = capture.Run(CameraDriverPath(), options);
     EXPECT_LT(since_stop.elapsed(), 1000) << "the first exposure was waited for";
     EXPECT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
     EXPECT_EQ(report.frames_acquired, 0);
