@@ -27,6 +27,8 @@ inline const QString DEFAULT_EXPODELAY = QStringLiteral("0");
 inline const QString DEFAULT_COLORMODE = QStringLiteral("F");
 inline const QString DEFAULT_BALANCE = QStringLiteral("100");
 inline const QString DEFAULT_GAIN = QStringLiteral("10");
+// The on-screen keyboard's layout, stored by the keyboard itself at each change.
+inline const QString DEFAULT_KEYBOARD = QStringLiteral("AZERTY");
 
 // The integer a stored number holds: the empty text counts as 0 and leading
 // zeros are harmless; anything that is not a plain decimal number (letters,
