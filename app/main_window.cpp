@@ -22,6 +22,7 @@
 #include "platform/tick_count.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
+#include "shell/scope_control_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
@@ -79,6 +80,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     Form8->Measure = Measure;
     Form8->StatusPanel = status_panels_[0];
     Preview->measurement_window = Form8;
+    CreateToolWindows();
 
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
@@ -200,6 +202,7 @@ void TForm1::ConnectHandlers() {
         connect(bar, &QSlider::valueChanged, this, [this, bar] { BalanceChange(bar); });
     }
     connect(BWPButton, &QPushButton::clicked, this, &TForm1::BWPButtonClick);
+    connect(Scope, &QPushButton::clicked, this, &TForm1::ScopeClick);
     connect(CBButton, &QPushButton::clicked, this, &TForm1::CBButtonClick);
     connect(Image1, &PreviewImage::MouseDown, this, &TForm1::Image1MouseDown);
     connect(Image1, &PreviewImage::MouseMove, this, &TForm1::Image2MouseMove);
@@ -295,7 +298,9 @@ void TForm1::ExitRoutine() {
     if (!SaveSettings(store, mirror_)) {
         qWarning("Omtrix: the settings could not be written");
     }
-    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox)}) {
+    // Hiding the scope window also stops a guide pulse still running.
+    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
+                            static_cast<QWidget *>(ScopeCtrl)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
 #include "camera/acquisition.h"
@@ -17,6 +18,7 @@
 #include "recording/recorder_ui.h"
 #include "shell/interface_language.h"
 #include "shell/interface_texts.h"
+#include "shell/keypad.h"
 #include "shell/settings.h"
 
 class QAction;
@@ -28,14 +30,17 @@ class QSlider;
 class QSpinBox;
 class QTimer;
 class QToolButton;
+class NumericKeypad;
 class PreviewImage;
 class PreviewScrollBox;
 class SensorMiniature;
 class SevenSegmentCounter;
 class TAboutBox;
+class TForm4;
 class TForm5;
 class TForm8;
 class THistogramForm;
+class TScopeCtrl;
 class TSplash;
 
 inline constexpr const char *PROGRAM_TITLE = "Halvesk\u00ae Omtrix ";
@@ -134,6 +139,22 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void Image2MouseMove(QPoint position);
     void Image2MouseUp();
 
+    // main_window_keypads.cpp: the keypads that enter numbers with the pointer.
+    QToolButton *KeypadButton(Keypad keypad, QWidget *parent);
+    void BuildKeypads();
+    void KeypadButtonClick(Keypad keypad);
+    void KeypadKeyClick(int32_t key);
+    void _KEYTIMERTimer();
+    void ShowOpenKeypad();
+    // A left click on the picture while a keypad is open only closes it.
+    bool CloseKeypadsOnPictureClick();
+    int32_t KeypadSetting(Keypad keypad) const;
+    void SetKeypadSetting(Keypad keypad, int32_t value);
+
+    // main_window_tools.cpp: the scope control and the on-screen keyboard.
+    void CreateToolWindows();
+    void ScopeClick();
+
     // main_window_capture.cpp: recording controls and output names.
     void butCaptureClick();
     void OutputKindClick(int32_t mode);
@@ -185,6 +206,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     TForm8 *Form8 = nullptr;
     bool histogram_placed_ = false;
     bool measurement_placed_ = false;
+    TForm4 *Form4 = nullptr;  // the on-screen keyboard
+    TScopeCtrl *ScopeCtrl = nullptr;
+    bool scope_placed_ = false;  // the scope window is placed once, then stays where it is moved
 
     // Menus.
     QMenu *File1 = nullptr;
@@ -248,9 +272,18 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     SevenSegmentCounter *expos = nullptr;
     QLabel *Label3 = nullptr;
     SevenSegmentCounter *delays = nullptr;
+    QLabel *darks = nullptr;
+    SevenSegmentCounter *VrCounter1 = nullptr;  // dark frames per set
     QIcon Picture;
     QIcon PictureDown;
     QIcon PictureDisabled;
+
+    // Keypads KEY1 .. KEY5 and their opening buttons AdvGlassButton4 .. 8,
+    // in the order of `Keypad`.
+    std::array<NumericKeypad *, KEYPAD_COUNT> keypads_{};
+    std::array<QToolButton *, KEYPAD_COUNT> keypad_buttons_{};
+    KeypadState keypad_state_;
+    QTimer *_KEYTIMER = nullptr;
 
     // Picture and side panels.
     PreviewScrollBox *ScrollBox1 = nullptr;
@@ -267,6 +300,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     QPushButton *BWPButton = nullptr;
     QPushButton *CBButton = nullptr;
     QPushButton *Measure = nullptr;
+    QPushButton *Scope = nullptr;
 
     // Status bar panels: recording status or frame rate, sub-frame, free memory.
     QLabel *status_panels_[3] = {};

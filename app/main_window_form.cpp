@@ -22,10 +22,11 @@
 #include "widgets/preview_scroll_box.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
+#include "widgets/toggle_button_style.h"
 
 namespace {
 
-constexpr int LEFT_COLUMN_WIDTH = 196;
+constexpr int LEFT_COLUMN_WIDTH = 212;
 constexpr int STATUS_PANEL_WIDTHS[3] = {200, 400, 50};
 constexpr QSize MINIATURE_SIZE{113, 85};
 
@@ -185,10 +186,12 @@ QGroupBox *TForm1::BuildExposureGroup() {
 
     grid->addWidget(Label2, 0, 0);
     grid->addWidget(Label5, 0, 1);
-    grid->addWidget(_expot, 1, 0, 1, 2);
+    grid->addWidget(KeypadButton(Keypad::Exposure, GroupBox2), 0, 2);
+    grid->addWidget(_expot, 1, 0, 1, 3);
     grid->addWidget(LblGain, 2, 0);
     grid->addWidget(Label6, 2, 1);
-    grid->addWidget(Gain, 3, 0, 1, 2);
+    grid->addWidget(KeypadButton(Keypad::Gain, GroupBox2), 2, 2);
+    grid->addWidget(Gain, 3, 0, 1, 3);
     return GroupBox2;
 }
 
@@ -274,12 +277,23 @@ QWidget *TForm1::BuildCaptureControls() {
     Label3 = new QLabel(tr("Delay (ms)"), group);
     delays = Counter(6, group);
     delays->setToolTip(tr("Pause between frames while recording. Mouse wheel changes it."));
+    darks = new QLabel(tr("Dark Frame(s)"), group);
+    VrCounter1 = Counter(2, group);
+    VrCounter1->setToolTip(tr("Dark frames taken before a recording; 0 = none."));
 
-    grid->addWidget(butCapture, 0, 0, 1, 2);
+    grid->addWidget(butCapture, 0, 0, 1, 3);
     grid->addWidget(Count, 1, 0);
     grid->addWidget(expos, 1, 1, Qt::AlignRight);
+    grid->addWidget(KeypadButton(Keypad::Count, group), 1, 2);
     grid->addWidget(Label3, 2, 0);
     grid->addWidget(delays, 2, 1, Qt::AlignRight);
+    grid->addWidget(KeypadButton(Keypad::Delay, group), 2, 2);
+    // The dark count's counter is narrow: its caption may use the counters' column.
+    auto *dark_row = new QHBoxLayout;
+    dark_row->addWidget(darks, 1);
+    dark_row->addWidget(VrCounter1);
+    grid->addLayout(dark_row, 3, 0, 1, 2);
+    grid->addWidget(KeypadButton(Keypad::Darks, group), 3, 2);
     return group;
 }
 
@@ -350,10 +364,18 @@ void TForm1::BuildForm() {
     CBButton->hide();
     column->addLayout(panel_buttons);
     Measure = new QPushButton(tr("Measure"), left);
-    Measure->setCheckable(true);
-    Measure->setFocusPolicy(Qt::NoFocus);
     Measure->setToolTip(tr("Drag a line over the picture: its length and brightness profile"));
-    column->addWidget(Measure);
+    Scope = new QPushButton(tr("Scope"), left);
+    Scope->setToolTip(tr("Move the mount through the camera's guide port"));
+    // Both stay down while their window shows.
+    auto *tool_buttons = new QHBoxLayout;
+    for (QPushButton *button : {Measure, Scope}) {
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setStyleSheet(QLatin1String(TOGGLE_BUTTON_STYLE));
+        tool_buttons->addWidget(button);
+    }
+    column->addLayout(tool_buttons);
     row->addWidget(left);
 
     ScrollBox1 = new PreviewScrollBox(central);
@@ -371,6 +393,7 @@ void TForm1::BuildForm() {
     }
     FPSTimer = new QTimer(this);
     FPSTimer->setInterval(2000);
+    BuildKeypads();
     NameControls();
 }
 
@@ -429,6 +452,8 @@ void TForm1::NameControls() {
         {expos, "expos"},
         {Label3, "Label3"},
         {delays, "delays"},
+        {darks, "darks"},
+        {VrCounter1, "VrCounter1"},
         {ScrollBox1, "ScrollBox1"},
         {Image1, "Image1"},
         {_BLACK, "_BLACK"},
@@ -443,6 +468,7 @@ void TForm1::NameControls() {
         {BWPButton, "BWPButton"},
         {CBButton, "CBButton"},
         {Measure, "Measure"},
+        {Scope, "Scope"},
         {status_panels_[0], "StatusPanel0"},
         {status_panels_[1], "StatusPanel1"},
         {status_panels_[2], "StatusPanel2"},

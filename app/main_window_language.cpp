@@ -58,6 +58,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     GroupBox2->setTitle(texts.FRM_EXPOSURE);
     Label2->setText(texts.LBL_LENGTH);
     Label3->setText(texts.LBL_DELAY);
+    darks->setText(texts.LBL_DARKFRAME);
     Count->setText(seconds_mode_ ? texts.LBL_DURATION : texts.LBL_COUNT);
     // M_FLIP, CAPTURELOCATION and CAPTUREFILENAME name the same items and
     // give way to these.

@@ -105,7 +105,12 @@ void TForm1::FormResize() {
 }
 
 void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
+    // The measurement window owns the press while it is open; otherwise a
+    // left click with a keypad open only closes the keypad.
     if (MeasureMouseDown(position)) {
+        return;
+    }
+    if (button == Qt::LeftButton && CloseKeypadsOnPictureClick()) {
         return;
     }
     if (button != Qt::RightButton) {

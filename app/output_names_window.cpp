@@ -1,6 +1,7 @@
 #include "app/output_names_window.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,11 @@ TForm5::TForm5(QWidget *parent)
 
     Label1 = new QLabel(tr(" Base Name"), this);
     Edit1 = new QLineEdit(this);
+    KeyboardButton = new QPushButton(QStringLiteral("\u2328"), this);
+    KeyboardButton->setToolTip(tr("On-screen keyboard"));
+    KeyboardButton->setFixedWidth(32);
+    // The typing goes on in Edit1.
+    KeyboardButton->setFocusPolicy(Qt::NoFocus);
     Label2 = new QLabel(QStringLiteral("--"), this);
     Label4 = new QLabel(tr("NO Overlay in SER/FIT"), this);
     Label4->setStyleSheet(QStringLiteral("color: #b03030; font-weight: bold;"));
@@ -25,7 +31,10 @@ TForm5::TForm5(QWidget *parent)
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(10, 8, 10, 8);
     grid->addWidget(Label1, 0, 0);
-    grid->addWidget(Edit1, 0, 1, 1, 2);
+    auto *name_row = new QHBoxLayout;
+    name_row->addWidget(Edit1, 1);
+    name_row->addWidget(KeyboardButton);
+    grid->addLayout(name_row, 0, 1, 1, 2);
     grid->addWidget(Label2, 1, 0, 1, 3);
     grid->addWidget(Label4, 2, 0, 1, 3);
     grid->addWidget(Button1, 3, 1);

@@ -22,6 +22,7 @@ class TForm5 : public QWidget {
 
     QLabel *Label1 = nullptr;
     QLineEdit *Edit1 = nullptr;
+    QPushButton *KeyboardButton = nullptr;  // shows or hides the on-screen keyboard
     QLabel *Label2 = nullptr;
     QLabel *Label4 = nullptr;
     QPushButton *Button1 = nullptr;

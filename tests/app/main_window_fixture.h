@@ -142,6 +142,8 @@ class MainWindowTest : public ::testing::Test {
     TPREVIEW &Renderer() { return *form->Preview; }
     const AnalysisCopy &Analysis() { return form->preview_input_.analysis; }
     QString Status(int panel) { return form->status_panels_[panel]->text(); }
+    // One second of the keypads' idle timer.
+    void KeypadTimerTick() { form->_KEYTIMERTimer(); }
 
     QTemporaryDir config;
     TSplash splash;

@@ -100,7 +100,7 @@ CameraDriver Driver() {
     };
     d.SetVBLANK = [](int32_t) {};
     d.CopyRight = [] { return 0; };
-    d.GuideCommand = [](int32_t, int32_t) {};
+    d.GuideCommand = [](int32_t bits, int32_t ms) { g_state.guide_calls.emplace_back(bits, ms); };
     return d;
 }
 
@@ -124,6 +124,7 @@ void Reset() {
     g_state.last_binning = 0;
     g_state.last_usb = -1;
     g_state.cancel_requested = false;
+    g_state.guide_calls.clear();
 }
 
 }  // namespace fake_driver

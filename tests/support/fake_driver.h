@@ -36,6 +36,8 @@ struct State {
     std::atomic<DriverSemaphoreHandle> semaphore{nullptr};
     std::mutex workers_mutex;
     std::vector<std::thread> workers;
+    // GuideCommand calls in order: direction bits, duration. GUI thread only.
+    std::vector<std::pair<int32_t, int32_t>> guide_calls;
 };
 
 State &state();

@@ -1,0 +1,34 @@
+// The shell's tool windows beside the main window: the scope control, which
+// nudges the mount through the camera's guide port, and the on-screen
+// keyboard. Both are created hidden and live until the program ends.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+
+#include "app/main_window.h"
+#include "app/output_names_window.h"
+#include "shell/scope_control_window.h"
+#include "shell/virtual_keyboard_window.h"
+
+namespace {
+
+// Where the scope window first appears: over the picture's top-left corner.
+constexpr QPoint SCOPE_FIRST_PLACE{20, 60};
+
+}  // namespace
+
+void TForm1::CreateToolWindows() {
+    Form4 = new TForm4(this);
+    Form4->HideWith(Form5);
+    connect(Form5->KeyboardButton, &QPushButton::clicked, Form4,
+            [this] { Form4->ToggleBelow(Form5, Form5->Edit1); });
+    ScopeCtrl = new TScopeCtrl(driver_.GuideCommand, this);
+}
+
+void TForm1::ScopeClick() {
+    ScopeCtrl->setVisible(Scope->isChecked());
+    if (!scope_placed_) {
+        scope_placed_ = true;
+        ScopeCtrl->move(ScrollBox1->mapToGlobal(SCOPE_FIRST_PLACE));
+    }
+}
