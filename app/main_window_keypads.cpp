@@ -3,7 +3,6 @@
 // keypad over the picture; one keypad is open at a time, and it closes again
 // after ten seconds left alone or at a click on the picture.
 #include <QPainter>
-#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
@@ -11,6 +10,7 @@
 
 #include "app/main_window.h"
 #include "widgets/numeric_keypad.h"
+#include "widgets/preview_scroll_box.h"
 #include "widgets/seven_segment_counter.h"
 #include "widgets/toggle_button_style.h"
 

@@ -3,12 +3,12 @@
 // keyboard. Both are created hidden and live until the program ends.
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "shell/scope_control_window.h"
 #include "shell/virtual_keyboard_window.h"
+#include "widgets/preview_scroll_box.h"
 
 namespace {
 

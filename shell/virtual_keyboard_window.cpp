@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/window_placement.h"
 #include "platform/key_injection.h"
 #include "platform/settings_store.h"
 #include "shell/settings.h"
@@ -106,17 +107,11 @@ void TForm4::ToggleBelow(QWidget *window, QWidget *field) {
         return;
     }
     const QRect frame = window->frameGeometry();
-    QPoint place(frame.left() - (width() - frame.width()) / 2,
-                 frame.top() + frame.height() + GAP_BELOW_WINDOW);
+    const QPoint below(frame.left() - (width() - frame.width()) / 2,
+                       frame.top() + frame.height() + GAP_BELOW_WINDOW);
     // On a small screen the place below the window may lie off the screen.
-    if (const QScreen *screen = window->screen()) {
-        const QRect area = screen->availableGeometry();
-        place.setX(
-            std::clamp(place.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-        place.setY(
-            std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
-    }
-    move(place);
+    const QScreen *screen = window->screen();
+    move(screen ? KeptOnScreen(below, frameGeometry().size(), screen->availableGeometry()) : below);
     show();
     // Should the system have activated the keyboard after all, the window
     // being typed into takes the activation back.
