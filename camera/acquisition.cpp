@@ -288,8 +288,10 @@ void TVideoCapture::RunPasses() {
         if (exposure == Exposure::NotAPicture) {
             continue;
         }
+        solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h);
         frames_.AppendFrame(frame.Release());
         poster_.Post(MSG_FRAME_READY);
+        SleepWhileRunning(focus_window_visible ? FOCUS_PAUSE_MS : 0);
         const int32_t pause_ms = delay;
         if (pause_ms > 0) {
             SleepWhileRunning(static_cast<uint32_t>(pause_ms));

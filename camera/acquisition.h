@@ -12,6 +12,7 @@
 #include "camera/frame_list.h"
 #include "platform/messages.h"
 #include "platform/semaphore.h"
+#include "preview/solar_clip.h"
 
 // How long past the expected end of an exposure (its length plus read-out)
 // the camera may stay silent before it counts as no longer answering.
@@ -21,6 +22,9 @@ inline constexpr uint32_t CAMERA_SILENCE_MS = 5000;
 inline constexpr uint32_t RUN_FLAG_POLL_MS = 50;
 // How long the program's end waits for the thread to stop.
 inline constexpr uint32_t THREAD_STOP_WAIT_MS = 3000;
+// The pause after each frame while the focus window is open, which leaves
+// the GUI thread time for the focus aid's plot.
+inline constexpr uint32_t FOCUS_PAUSE_MS = 250;
 
 // Why frames stopped arriving, for the status bar. The GUI thread reads it.
 enum class AcquisitionFault : int32_t {
@@ -109,6 +113,11 @@ class TVideoCapture {
     std::atomic<int32_t> delay{0};         // pause after each frame in ms
     std::atomic<bool> continue_{false};    // run flag of the loop
     std::atomic<bool> connected{false};
+    // Set by the focus window as it is shown and hidden: the thread never
+    // looks at a window itself.
+    std::atomic<bool> focus_window_visible{false};
+    // Solar mode: applied to every frame while the settings window is shown.
+    SolarMode solar;
 
   private:
     void Execute();

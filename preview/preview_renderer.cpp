@@ -35,6 +35,9 @@ void TPREVIEW::UpdateCaption() {
         const int32_t rows = bitmap.Height() - (__color ? 1 : 0);
         histogram_window->HUpdate(input_.analysis.samples.get(), bitmap.Width(), __color, rows);
     }
+    if (focus_window && focus_window->Visible()) {
+        focus.Update(input_.analysis, bitmap, __color, HFLIP, *focus_window);
+    }
     input_.preview_busy = PREVIEW_IDLE;
 }
 

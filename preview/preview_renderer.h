@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "camera/preview_input.h"
+#include "preview/focus_aid.h"
 #include "preview/measurement.h"
 
 // The main window's picture: the image control inside its scroll box, which
@@ -69,6 +70,9 @@ class TPREVIEW {
     MeasurementView *measurement_window = nullptr;
     MeasurementLine measurement_line;
     ProfileRange profile_range;
+    // The focus aid, fed from every rendered frame while its window shows.
+    FocusAid focus;
+    FocusView *focus_window = nullptr;
 
   private:
     PreviewInput &input_;

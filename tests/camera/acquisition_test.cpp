@@ -257,6 +257,45 @@ TEST_F(AcquisitionTest, PausesForTheDelayBetweenFrames) {
     EXPECT_GE(intervals[1], 120);
 }
 
+TEST_F(AcquisitionTest, TheFocusWindowAddsItsPauseAfterEachFrame) {
+    capture.length = 0;
+    capture.delay = 100;
+    capture.focus_window_visible = true;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 3; }));
+    const auto intervals = capture.FrameIntervals();
+    EXPECT_GE(intervals[0], 350);
+    EXPECT_GE(intervals[1], 350);
+
+    // Hidden again: frames follow at the camera's pace plus the delay.
+    capture.focus_window_visible = false;
+    capture.delay = 2;  // nobody takes frames off the list here: keep it short
+    const size_t before = poster.Count(MSG_FRAME_READY);
+    EXPECT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= before + 10; }));
+}
+
+TEST_F(AcquisitionTest, SolarModeClipsEveryFrameBeforeItIsQueued) {
+    fake_driver::state().fill_value = 230;
+    capture.UpdateInfo(64, 48, 0, 0);
+    capture.length = 0;
+    capture.delay = 2;
+    capture.solar.limit = 200;
+    capture.solar.shade = 128;
+    capture.solar.on = true;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 2; }));
+    PImageLst first = frames.Oldest();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Data[0], 128);
+    EXPECT_EQ(first->Data[64 * 48 - 1], 128);
+
+    // Off again (the window hidden): the next frames are left as they came.
+    capture.solar.on = false;
+    const size_t before = poster.Count(MSG_FRAME_READY);
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= before + 2; }));
+    EXPECT_EQ(frames.Newest()->Data[0], 230);
+}
+
 TEST(FrameRate, AveragesTheRingPlusOne) {
     // An empty ring shows 1000 frames per second.
     EXPECT_DOUBLE_EQ(FrameRateFromIntervals({0, 0, 0, 0, 0}), 1000.0);
