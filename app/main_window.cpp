@@ -20,6 +20,7 @@
 #include "app/window_placement.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
+#include "preview/focus_window.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
 #include "shell/scope_control_window.h"
@@ -85,7 +86,8 @@ bool TForm1::FormCreate(TSplash &splash) {
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen && screen->size() == SMALL_SCREEN) {
+    const bool small_screen = screen && screen->size() == SMALL_SCREEN;
+    if (small_screen) {
         setWindowFlag(Qt::FramelessWindowHint);
         // Maximising is the window manager's work; the geometry fills the
         // screen where there is none (a kiosk or a bare X server).
@@ -95,6 +97,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         resize(MINIMUM_SIZE);
         PlaceAtDesignedPosition();
     }
+    CreateAidWindows(small_screen);
     ApplyStoredLanguage();
 
     driver_._staticCall();
@@ -211,6 +214,7 @@ void TForm1::ConnectHandlers() {
     connect(Measure, &QPushButton::clicked, this, &TForm1::MeasureClick);
 
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
+    ConnectAidHandlers();
 }
 
 bool TForm1::event(QEvent *event) {
@@ -300,7 +304,7 @@ void TForm1::ExitRoutine() {
     }
     // Hiding the scope window also stops a guide pulse still running.
     for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
-                            static_cast<QWidget *>(ScopeCtrl)}) {
+                            static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

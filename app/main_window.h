@@ -30,16 +30,20 @@ class QSlider;
 class QSpinBox;
 class QTimer;
 class QToolButton;
+class CircleShape;
 class NumericKeypad;
 class PreviewImage;
 class PreviewScrollBox;
 class SensorMiniature;
 class SevenSegmentCounter;
 class TAboutBox;
+class TFocusForm;
 class TForm4;
 class TForm5;
+class TForm7;
 class TForm8;
 class THistogramForm;
+class TRoddier;
 class TScopeCtrl;
 class TSplash;
 
@@ -155,6 +159,18 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void CreateToolWindows();
     void ScopeClick();
 
+    // main_window_aids.cpp: focus aid, Roddier aid and solar mode.
+    void CreateAidWindows(bool small_screen);
+    void ShowAidWindow(QWidget *window, bool &placed, bool at_top);
+    void ConnectAidHandlers();
+    void FocusPick(QPoint position);
+    void RoddierClick();
+    void RoddierMouseDown(Qt::MouseButton button, QPoint position);
+    void rshapeMouseDown(Qt::MouseButton button, QPoint position);
+    void rshapeMouseMove(QPoint position);
+    void solarClick();
+    void ShowSolarButton(bool colour);
+
     // main_window_capture.cpp: recording controls and output names.
     void butCaptureClick();
     void OutputKindClick(int32_t mode);
@@ -209,6 +225,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     TForm4 *Form4 = nullptr;  // the on-screen keyboard
     TScopeCtrl *ScopeCtrl = nullptr;
     bool scope_placed_ = false;  // the scope window is placed once, then stays where it is moved
+    TFocusForm *FocusForm = nullptr;
+    TRoddier *RoddierForm = nullptr;
+    TForm7 *Form7 = nullptr;
 
     // Menus.
     QMenu *File1 = nullptr;
@@ -301,6 +320,13 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     QPushButton *CBButton = nullptr;
     QPushButton *Measure = nullptr;
     QPushButton *Scope = nullptr;
+    QPushButton *solar = nullptr;
+    // The Roddier aid's measured and reference circles over the picture.
+    CircleShape *cshape = nullptr;
+    CircleShape *rshape = nullptr;
+    bool dragging_reference_ = false;
+    bool roddier_placed_ = false;
+    bool solar_placed_ = false;
 
     // Status bar panels: recording status or frame rate, sub-frame, free memory.
     QLabel *status_panels_[3] = {};

@@ -1,7 +1,6 @@
 // The analysis aids beside the live picture: the histogram window and the
 // measurement line with its profile.
 #include <QAction>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -9,31 +8,14 @@
 
 #include "app/main_window.h"
 #include "app/window_placement.h"
+#include "preview/focus_window.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/preview_scroll_box.h"
 
-namespace {
-
-// Moves a tool window to `at`, kept inside the screen it lands on.
-void PlaceOnScreen(QWidget *window, QPoint at) {
-    const QScreen *screen = QGuiApplication::screenAt(at);
-    if (!screen) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (!screen) {
-        window->move(at);
-        return;
-    }
-    const QSize size = window->frameGeometry().size().expandedTo(window->size());
-    window->move(KeptOnScreen(at, size, screen->availableGeometry()));
-}
-
-}  // namespace
-
 bool TForm1::AnalysisWanted() const {
-    return HistogramForm->isVisible();
+    return HistogramForm->isVisible() || FocusForm->isVisible();
 }
 
 void TForm1::Histogram1Click() {
@@ -75,6 +57,7 @@ void TForm1::MeasureClick() {
         PlaceOnScreen(Form8, at);
     }
     Form8->show();
+    FocusForm->hide();  // a press on the picture now draws the line, not a focus pick
 }
 
 bool TForm1::MeasureMouseDown(QPoint position) {

@@ -16,6 +16,7 @@ void TForm1::expoChange() {
         from_slider_ = false;
         return;
     }
+    Preview->focus.Restart();
     const int32_t position = ExposureSliderPosition(expo->value(), _expot->maximum());
     // The echo flag is only raised when the slider will really move: a flag
     // left standing would swallow the observer's next drag.

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "widgets/circle_shape.h"
 #include "widgets/preview_image.h"
 #include "widgets/preview_scroll_box.h"
 #include "widgets/sensor_miniature.h"
@@ -138,12 +139,9 @@ void TForm1::BuildMenus() {
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
 
-    // The Roddier aid is not in the menu bar; its item is there for when it arrives.
     QMenu *tools = menuBar()->addMenu(tr("Tools"));
     Roddier = tools->addAction(tr("Roddier Aid"));
     Roddier->setCheckable(true);
-    Roddier->setEnabled(false);
-    tools->menuAction()->setVisible(false);
     // All ten languages are offered: an observer must be able to change the
     // language from the window.
     Language1 = menuBar()->addMenu(tr("Language"));
@@ -355,7 +353,9 @@ void TForm1::BuildForm() {
     auto *panel_buttons = new QHBoxLayout;
     BWPButton = new QPushButton(tr("Black/White"), left);
     CBButton = new QPushButton(tr("Colour"), left);
-    for (QPushButton *button : {BWPButton, CBButton}) {
+    solar = new QPushButton(tr("Solar"), left);
+    solar->setToolTip(tr("Solar observation: saturated areas in one shade"));
+    for (QPushButton *button : {BWPButton, CBButton, solar}) {
         button->setCheckable(true);
         // A click must not leave the keyboard focus on the button.
         button->setFocusPolicy(Qt::NoFocus);
@@ -382,6 +382,12 @@ void TForm1::BuildForm() {
     ScrollBox1->setBackgroundRole(QPalette::Dark);
     Image1 = new PreviewImage;
     ScrollBox1->setWidget(Image1);
+    // The Roddier aid's circles lie on the picture and scroll with it.
+    cshape = new CircleShape(QColor(0, 128, 0), 2, Image1);
+    cshape->setAttribute(
+        Qt::WA_TransparentForMouseEvents);  // a click on it is a click on the picture
+    rshape = new CircleShape(QColor(128, 0, 0), 1, Image1);
+    rshape->setAttribute(Qt::WA_TransparentForMouseEvents);  // a handle only while the aid is on
     row->addWidget(ScrollBox1, 1);
     row->addWidget(BuildSidePanels());
     setCentralWidget(central);
@@ -469,6 +475,10 @@ void TForm1::NameControls() {
         {CBButton, "CBButton"},
         {Measure, "Measure"},
         {Scope, "Scope"},
+        {solar, "solar"},
+        {cshape, "cshape"},
+        {rshape, "rshape"},
+        {Roddier, "Roddier"},
         {status_panels_[0], "StatusPanel0"},
         {status_panels_[1], "StatusPanel1"},
         {status_panels_[2], "StatusPanel2"},

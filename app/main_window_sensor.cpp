@@ -64,6 +64,7 @@ void TForm1::SetResolution() {
 
 void TForm1::UpdateRectangle() {
     KeepOnSensor(sub_frame_);
+    Preview->focus.Restart();
     const ChannelGains gains = ComputeChannelGains(RED->value(), GREEN->value(), BLUE->value(),
                                                    Gain->value(), ColorCamera1->isChecked());
     Cap->_rgain = static_cast<uint32_t>(gains.red);

@@ -54,6 +54,7 @@ void TForm1::ColorCamera1Click() {
         UpdateRectangle();
     }
     CBButton->setVisible(colour);
+    ShowSolarButton(colour);
     for (QSlider *bar : {RED, GREEN, BLUE}) {
         bar->setEnabled(colour);
     }
@@ -105,12 +106,20 @@ void TForm1::FormResize() {
 }
 
 void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
+    if (Roddier->isChecked()) {
+        RoddierMouseDown(button, position);
+        return;
+    }
     // The measurement window owns the press while it is open; otherwise a
     // left click with a keypad open only closes the keypad.
     if (MeasureMouseDown(position)) {
         return;
     }
     if (button == Qt::LeftButton && CloseKeypadsOnPictureClick()) {
+        return;
+    }
+    if (button == Qt::LeftButton) {
+        FocusPick(position);
         return;
     }
     if (button != Qt::RightButton) {

@@ -1,5 +1,8 @@
 #include "app/window_placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <algorithm>
 
 namespace {
@@ -19,4 +22,17 @@ QPoint CentredOnScreen(QSize size, QRect screen) {
     const QPoint centred(screen.x() + (screen.width() - size.width()) / 2,
                          screen.y() + (screen.height() - size.height()) / 2);
     return KeptOnScreen(centred, size, screen);
+}
+
+void PlaceOnScreen(QWidget *window, QPoint at) {
+    const QScreen *screen = QGuiApplication::screenAt(at);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (!screen) {
+        window->move(at);
+        return;
+    }
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    window->move(KeptOnScreen(at, size, screen->availableGeometry()));
 }

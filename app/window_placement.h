@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 // Where the program's windows open on a screen (`screen`: the part of the
 // screen windows may use, in the window system's logical pixels).
 
@@ -14,3 +16,6 @@ QPoint KeptOnScreen(QPoint wanted, QSize size, QRect screen);
 
 // The top-left corner that centres a window of `size` on the screen, kept on it.
 QPoint CentredOnScreen(QSize size, QRect screen);
+
+// Moves a tool window to `at`, kept inside the screen it lands on.
+void PlaceOnScreen(QWidget *window, QPoint at);

@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
     # The Chinese interface texts (5 MB, where the Noto CJK fonts take 90 MB).
     fonts-wqy-microhei
+    # The focus aid's 3-D plot; its CMake package needs the declarative one.
+    qt6-datavisualization-dev qt6-declarative-dev
     googletest libgtest-dev libgmock-dev
     # Readers that the recording tests check our files with.
     fitsverify ffmpeg

@@ -26,6 +26,9 @@
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
 #include "platform/settings_store.h"
+#include "preview/focus_window.h"
+#include "preview/roddier_window.h"
+#include "preview/solar_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
@@ -144,6 +147,9 @@ class MainWindowTest : public ::testing::Test {
     QString Status(int panel) { return form->status_panels_[panel]->text(); }
     // One second of the keypads' idle timer.
     void KeypadTimerTick() { form->_KEYTIMERTimer(); }
+    TFocusForm &FocusWindow() { return *form->FocusForm; }
+    TRoddier &RoddierWindow() { return *form->RoddierForm; }
+    TForm7 &SolarWindow() { return *form->Form7; }
 
     QTemporaryDir config;
     TSplash splash;

@@ -17,6 +17,22 @@ TEST_F(MainWindowTest, OnAnEightHundredBySixHundredScreenTheWindowFillsIt) {
     EXPECT_EQ(AboutPosition(), QPoint(0, 23));
 }
 
+// There the focus window is narrow, has no 3-D view, and lies on the screen.
+TEST_F(MainWindowTest, OnASmallScreenTheFocusWindowIsNarrowAndHasNoPlot) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(FocusWindow().width(), 297);
+    EXPECT_FALSE(FocusWindow().HasPlot());
+    EXPECT_TRUE(Renderer().focus._NO3D);
+    FocusWindow().show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_TRUE(screen.contains(FocusWindow().frameGeometry())) << FocusWindow().y();
+    for (QWidget *window :
+         {static_cast<QWidget *>(&RoddierWindow()), static_cast<QWidget *>(&SolarWindow())}) {
+        window->show();
+        EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->x();
+    }
+}
+
 int main(int argc, char *argv[]) {
     return RunTestsOnScreen(argc, argv, QSize(800, 600), "1");
 }

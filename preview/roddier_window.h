@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QWidget>
+
+#include "preview/roddier_circle.h"
+
+class CircleShape;
+class QCheckBox;
+class QColorDialog;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+// The Roddier capture aid: three clicks on the rim of a defocused star give
+// the circle through them (drawn as `cshape` over the picture), which can
+// become the reference circle (`rshape`) of adjustable size, colour and line
+// width that stays on the picture. Both shapes lie on the picture widget;
+// their coordinates are the picture's pixels at 100 % zoom.
+class TRoddier : public QWidget {
+    Q_OBJECT
+  public:
+    TRoddier(CircleShape *cshape, CircleShape *rshape, QWidget *parent);
+
+    // A left click on the picture: the next rim point.
+    void PickPoint(QPoint point);
+    // A right click on the picture: the reference circle's new centre.
+    void MoveReference(QPoint centre);
+    // "Show size ref" is ticked.
+    bool ShowsSizeReference() const;
+    void AdvOfficeColorSelector1SelectColor(QColor colour);
+
+  signals:
+    // The window was closed: the menu item is to be unticked.
+    void Hidden();
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+  private:
+    void ShowPoints();
+    void ShowCircle();
+    void sizeChange();
+    void SWidthChange();
+    void CheckBox1Click();
+    void AdvGlassButton1Click();
+
+    CircleShape *cshape_;
+    CircleShape *rshape_;
+    RimPicks picks_;
+    Circle circle_;            // the last measured circle
+    QPoint reference_centre_;  // picture pixels
+
+    QLabel *point_labels_[3][2] = {};  // x1, y1 .. x3, y3
+    QLabel *cc = nullptr;
+    QLabel *rc = nullptr;
+    QSlider *size = nullptr;
+    QLabel *Label9 = nullptr;  // the size's value
+    QSlider *SWidth = nullptr;
+    QPushButton *AdvOfficeColorSelector1 = nullptr;
+    QColorDialog *colour_dialog_ = nullptr;
+    QCheckBox *CheckBox1 = nullptr;
+    QPushButton *AdvGlassButton1 = nullptr;
+};
