@@ -48,6 +48,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"colour", "The camera is a colour camera (frames are colour mosaics)."},
         {"delay", "Pause after each frame in milliseconds.", "MS"},
         {"iris", "IRIS-compatible numbering (no leading zeros)."},
+        {"solar", "Solar mode: samples above LIMIT become SHADE (each 0-255).", "LIMIT:SHADE"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -115,6 +116,19 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     }
     options.colour = parser.isSet("colour");
     options.iris = parser.isSet("iris");
+    if (parser.isSet("solar")) {
+        const QStringList levels = parser.value("solar").split(':');
+        options.solar = true;
+        if (levels.size() != 2 || !ReadInteger(levels[0], 0, 255, options.solar_limit) ||
+            !ReadInteger(levels[1], 0, 255, options.solar_shade)) {
+            error = QStringLiteral("--solar must be LIMIT:SHADE, each 0 to 255");
+            return false;
+        }
+        if (options.colour) {
+            error = QStringLiteral("--solar works on grey frames only: leave out --colour");
+            return false;
+        }
+    }
     if (options.colour && options.mode == MODE_SER) {
         error =
             QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
@@ -146,6 +160,9 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     RequestSubFrame(capture_, frame);
     capture_.length = options.exposure_ms;
     capture_.delay = 0;
+    capture_.solar.limit = options.solar_limit;
+    capture_.solar.shade = options.solar_shade;
+    capture_.solar.on = options.solar;
 }
 
 bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options) {

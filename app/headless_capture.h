@@ -31,6 +31,10 @@ struct CaptureOptions {
     bool colour = false;
     int32_t delay_ms = 0;
     bool iris = false;
+    // Solar mode: samples above the limit become the shade.
+    bool solar = false;
+    int32_t solar_limit = 255;
+    int32_t solar_shade = 255;
 };
 
 // Reads the command line (without the program name). False with `error` set

@@ -41,6 +41,15 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_TRUE(options.colour);
     EXPECT_EQ(options.delay_ms, 15);
     EXPECT_TRUE(options.iris);
+    EXPECT_FALSE(options.solar);
+
+    ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
+                                     "--frames", "5", "--solar", "200:128"},
+                                    options, error))
+        << error.toStdString();
+    EXPECT_TRUE(options.solar);
+    EXPECT_EQ(options.solar_limit, 200);
+    EXPECT_EQ(options.solar_shade, 128);
 }
 
 TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
@@ -59,6 +68,11 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--colour"},
         base + QStringList{"--format", "ser", "--frames", "5", "extra"},
         base + QStringList{"--format", "ser", "--frames", "5", "--speed", "9"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--solar", "256:0"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--solar", "200"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--solar", "200:-1"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--solar", "a:b"},
+        base + QStringList{"--format", "avi", "--frames", "5", "--solar", "200:128", "--colour"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;
@@ -225,6 +239,39 @@ TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
     EXPECT_EQ(ser.size(), 178 + int64_t(count) * 320 * 240);
 }
 
+// Samples of every frame of a SER file.
+QByteArray SerSamples(const QString &file) {
+    QFile ser(file);
+    if (!ser.open(QIODevice::ReadOnly))
+        return {};
+    return ser.readAll().mid(178);
+}
+
+TEST_F(HeadlessCaptureTest, SolarModeLeavesNoSampleAboveTheLimitButTheShade) {
+    CaptureOptions options = Options(MODE_SER, 4);
+    options.exposure_ms = 50;
+    options.gain = 100;  // bright enough to saturate the planet
+    const CaptureReport plain = Run(options);
+    ASSERT_EQ(plain.exit_code, EXIT_DONE) << plain.error.toStdString();
+    const QByteArray before = SerSamples(plain.files.first());
+    ASSERT_EQ(before.size(), 4 * 320 * 240);
+    const auto above_limit = [](const QByteArray &samples) {
+        return std::count_if(samples.begin(), samples.end(),
+                             [](char s) { return uint8_t(s) > 200; });
+    };
+    ASSERT_GT(above_limit(before), 1000) << "the scene must have saturated areas";
+
+    options.solar = true;
+    options.solar_limit = 200;
+    options.solar_shade = 128;
+    const CaptureReport solar = Run(options);
+    ASSERT_EQ(solar.exit_code, EXIT_DONE) << solar.error.toStdString();
+    const QByteArray after = SerSamples(solar.files.first());
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(above_limit(after), 0);
+    EXPECT_GT(after.count(char(128)), before.count(char(128)) + 1000);
+}
+
 TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     QProcess command;
     command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
@@ -240,6 +287,13 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
     EXPECT_TRUE(command.readAllStandardError().contains("usage:"));
+
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--dir", folder.path(), "--name", "CLI", "--format", "ser", "--frames", "2",
+                   "--solar", "300:0"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(command.readAllStandardError().contains("--solar"));
 }
 
 TEST_F(HeadlessCaptureTest, AStopBeforeTheFirstFrameEndsAtOnceWithoutAFile) {
