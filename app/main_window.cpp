@@ -23,6 +23,8 @@
 #include "preview/focus_window.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
+#include "preview/roddier_window.h"
+#include "preview/solar_window.h"
 #include "shell/scope_control_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
@@ -302,9 +304,12 @@ void TForm1::ExitRoutine() {
     if (!SaveSettings(store, mirror_)) {
         qWarning("Omtrix: the settings could not be written");
     }
-    // Hiding the scope window also stops a guide pulse still running.
+    // Hiding the scope window also stops a guide pulse still running. The
+    // focus, Roddier and solar windows report their hiding to the camera
+    // thread's settings and the menu: they are hidden while both still exist.
     for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
-                            static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm)}) {
+                            static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm),
+                            static_cast<QWidget *>(RoddierForm), static_cast<QWidget *>(Form7)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

@@ -169,4 +169,22 @@ TEST_F(AnalysisAidsTest, SolarModeRunsWhileItsWindowShowsAndNotInColour) {
     EXPECT_FALSE(Cap().solar.on);
 }
 
+// The program may end with every aid open, by its close box or by the main
+// window being destroyed without one (the end of the process).
+TEST_F(AnalysisAidsTest, TheProgramEndsWithTheAidsOpen) {
+    for (bool close_box : {true, false}) {
+        StartSmall();
+        Press(C<PreviewImage>("Image1"), Qt::LeftButton, QPoint(100, 80));
+        C<QPushButton>("solar")->click();
+        C<QAction>("Roddier")->trigger();
+        ASSERT_TRUE(SolarWindow().isVisible() && RoddierWindow().isVisible());
+        Run(300);
+        if (close_box) {
+            EXPECT_LT(Close(), qint64(THREAD_STOP_WAIT_MS));
+        } else {
+            form.reset();
+        }
+    }
+}
+
 }  // namespace
