@@ -11,6 +11,8 @@
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "platform/program_files.h"
+#include "preview/focus_window.h"
+#include "preview/roddier_window.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -32,6 +34,8 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     SetTexts(texts);
     AboutBox->SetTexts(texts);
     Form5->SetTexts(texts);
+    FocusForm->SetTexts(texts);
+    RoddierForm->SetTexts(texts);
     Recorder->SetTexts(texts);
 }
 

@@ -16,6 +16,7 @@
 #include <QtDataVisualization/QSurfaceDataProxy>
 #include <QtDataVisualization/QValue3DAxis>
 
+#include "shell/interface_texts.h"
 #include "widgets/preview_image.h"
 #include "widgets/seven_segment_counter.h"
 
@@ -206,6 +207,10 @@ void TFocusForm::ShowFocus(const FocusReading &reading, const QImage &crop) {
         FeedPlot(*reading.plot, reading.scale);
     }
     FocusPreview->ShowPicture(&crop, CROP_VIEW_SIZE.width(), CROP_VIEW_SIZE.height());
+}
+
+void TFocusForm::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_FOCUS);
 }
 
 void TFocusForm::showEvent(QShowEvent *event) {

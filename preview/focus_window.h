@@ -7,6 +7,7 @@
 class PreviewImage;
 class QLCDNumber;
 class SevenSegmentCounter;
+struct InterfaceTexts;
 class Q3DSurface;
 class QSurfaceDataProxy;
 
@@ -25,6 +26,7 @@ class TFocusForm : public QWidget, public FocusView {
     void ShowFocus(const FocusReading &reading, const QImage &crop) override;
 
     bool HasPlot() const { return plot_ != nullptr; }
+    void SetTexts(const InterfaceTexts &texts);
 
   signals:
     void VisibilityChanged(bool visible);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/rounding.h"
+#include "shell/interface_texts.h"
 #include "widgets/circle_shape.h"
 
 namespace {
@@ -39,19 +40,22 @@ TRoddier::TRoddier(CircleShape *cshape, CircleShape *rshape, QWidget *parent)
     setWindowTitle(QStringLiteral("Roddier Capture Aid"));
     cshape_->SetPenWidth(MEASURED_PEN_WIDTH);
 
-    auto *size_check = new QGroupBox(QStringLiteral("Size Check"), this);
-    auto *points = new QGridLayout(size_check);
-    const char *const point_names[3] = {"POINT A", "POINT B", "POINT C"};
+    Label5 = new QGroupBox(QStringLiteral("Size Check"), this);
+    auto *points = new QGridLayout(Label5);
+    Label1 = new QLabel(QStringLiteral("POINT A"), Label5);
+    Label6 = new QLabel(QStringLiteral("POINT B"), Label5);
+    Label7 = new QLabel(QStringLiteral("POINT C"), Label5);
+    QLabel *const point_names[3] = {Label1, Label6, Label7};
     for (int i = 0; i < 3; ++i) {
-        points->addWidget(new QLabel(QLatin1String(point_names[i]), size_check), i, 0);
+        points->addWidget(point_names[i], i, 0);
         for (int k = 0; k < 2; ++k) {
-            point_labels_[i][k] = new QLabel(QStringLiteral("000"), size_check);
+            point_labels_[i][k] = new QLabel(QStringLiteral("000"), Label5);
             point_labels_[i][k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             points->addWidget(point_labels_[i][k], i, 1 + k);
         }
     }
-    cc = new QLabel(QStringLiteral("c=---,---"), size_check);
-    rc = new QLabel(QStringLiteral("r=----"), size_check);
+    cc = new QLabel(QStringLiteral("c=---,---"), Label5);
+    rc = new QLabel(QStringLiteral("r=----"), Label5);
     points->addWidget(cc, 3, 0, 1, 2);
     points->addWidget(rc, 3, 2);
 
@@ -70,17 +74,20 @@ TRoddier::TRoddier(CircleShape *cshape, CircleShape *rshape, QWidget *parent)
     AdvGlassButton1->setEnabled(false);
 
     auto *reference = new QGridLayout;
-    reference->addWidget(new QLabel(QStringLiteral("Circle Size"), this), 0, 0);
+    Label2 = new QLabel(QStringLiteral("Circle Size"), this);
+    Label4 = new QLabel(QStringLiteral("Line Width"), this);
+    Label3 = new QLabel(QStringLiteral("Indicator Color"), this);
+    reference->addWidget(Label2, 0, 0);
     reference->addWidget(size, 0, 1);
     reference->addWidget(Label9, 0, 2);
-    reference->addWidget(new QLabel(QStringLiteral("Circle Width"), this), 1, 0);
+    reference->addWidget(Label4, 1, 0);
     reference->addWidget(SWidth, 1, 1, 1, 2);
-    reference->addWidget(new QLabel(QStringLiteral("Indicator Color"), this), 2, 0);
+    reference->addWidget(Label3, 2, 0);
     reference->addWidget(AdvOfficeColorSelector1, 2, 1, 1, 2, Qt::AlignLeft);
     reference->addWidget(CheckBox1, 3, 0, 1, 3);
 
     auto *column = new QVBoxLayout(this);
-    column->addWidget(size_check);
+    column->addWidget(Label5);
     column->addLayout(reference);
     column->addWidget(AdvGlassButton1);
     setFixedSize(sizeHint());
@@ -116,6 +123,21 @@ TRoddier::TRoddier(CircleShape *cshape, CircleShape *rshape, QWidget *parent)
     for (auto [control, name] : names) {
         control->setObjectName(QLatin1String(name));
     }
+}
+
+void TRoddier::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_RODDIER);
+    Label5->setTitle(texts.WIN_RODSIZECHECK);
+    Label1->setText(texts.WIN_RODPOINTA);
+    Label6->setText(texts.WIN_RODPOINTB);
+    Label7->setText(texts.WIN_RODPOINTC);
+    Label2->setText(texts.WIN_RODCIRSIZE);
+    Label4->setText(texts.WIN_RODCIRWIDTH);
+    Label3->setText(texts.WIN_RODREFCOLOR);
+    CheckBox1->setText(texts.WIN_ROD_SHOWSIZE);
+    AdvGlassButton1->setText(texts.WIN_RODUSEREF);
+    // Texts of another length: the window keeps fitting them.
+    setFixedSize(sizeHint());
 }
 
 bool TRoddier::ShowsSizeReference() const {

@@ -7,9 +7,11 @@
 class CircleShape;
 class QCheckBox;
 class QColorDialog;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+struct InterfaceTexts;
 
 // The Roddier capture aid: three clicks on the rim of a defocused star give
 // the circle through them (drawn as `cshape` over the picture), which can
@@ -28,6 +30,8 @@ class TRoddier : public QWidget {
     // "Show size ref" is ticked.
     bool ShowsSizeReference() const;
     void AdvOfficeColorSelector1SelectColor(QColor colour);
+    // The captions of the active language.
+    void SetTexts(const InterfaceTexts &texts);
 
   signals:
     // The window was closed: the menu item is to be unticked.
@@ -51,11 +55,18 @@ class TRoddier : public QWidget {
     Circle circle_;            // the last measured circle
     QPoint reference_centre_;  // picture pixels
 
+    QGroupBox *Label5 = nullptr;  // "Size Check"
+    QLabel *Label1 = nullptr;     // "POINT A"
+    QLabel *Label6 = nullptr;
+    QLabel *Label7 = nullptr;
     QLabel *point_labels_[3][2] = {};  // x1, y1 .. x3, y3
     QLabel *cc = nullptr;
     QLabel *rc = nullptr;
     QSlider *size = nullptr;
+    QLabel *Label2 = nullptr;  // "Circle Size"
     QLabel *Label9 = nullptr;  // the size's value
+    QLabel *Label4 = nullptr;  // "Line Width"
+    QLabel *Label3 = nullptr;  // "Indicator Color"
     QSlider *SWidth = nullptr;
     QPushButton *AdvOfficeColorSelector1 = nullptr;
     QColorDialog *colour_dialog_ = nullptr;

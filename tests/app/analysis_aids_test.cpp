@@ -169,6 +169,15 @@ TEST_F(AnalysisAidsTest, SolarModeRunsWhileItsWindowShowsAndNotInColour) {
     EXPECT_FALSE(Cap().solar.on);
 }
 
+TEST_F(AnalysisAidsTest, TheAidWindowsSpeakTheChosenLanguage) {
+    Store("LANGUAGE", "G");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(FocusWindow().windowTitle(), "FOKUSHILFE");
+    EXPECT_EQ(In<QPushButton>(RoddierWindow(), "AdvGlassButton1")->text(), "Als Referenz");
+    C<QAction>("French1")->trigger();
+    EXPECT_EQ(FocusWindow().windowTitle(), QString::fromUtf8("AIDE À LA MISE AU POINT"));
+}
+
 // The program may end with every aid open, by its close box or by the main
 // window being destroyed without one (the end of the process).
 TEST_F(AnalysisAidsTest, TheProgramEndsWithTheAidsOpen) {
