@@ -149,7 +149,7 @@ void TFocusForm::BuildPlot() {
     theme->setLabelTextColor(Qt::transparent);
     theme->setLabelBackgroundEnabled(false);
     theme->setLabelBorderEnabled(false);
-    plot_->scene()->activeCamera()->setCameraPosition(15.0f, 30.0f, 140.0f);
+    plot_->scene()->activeCamera()->setCameraPosition(15.0f, 30.0f, 125.0f);
 
     plot_data_ = new QSurfaceDataProxy;
     auto *rows = new QSurfaceDataArray;
