@@ -22,6 +22,7 @@
 #include "platform/tick_count.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
+#include "preview/overlay_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
@@ -79,6 +80,8 @@ bool TForm1::FormCreate(TSplash &splash) {
     Form8->Measure = Measure;
     Form8->StatusPanel = status_panels_[0];
     Preview->measurement_window = Form8;
+    ConfText = new TConfText(Cap->stamp_settings, overlay_look_, this);
+    Preview->overlay = &overlay_look_;
 
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
@@ -169,6 +172,8 @@ void TForm1::ConnectHandlers() {
         connect(language_items_[i], &QAction::triggered, this,
                 [this, i] { LanguageClick(LANGUAGES[i]); });
     }
+    connect(Visible1, &QAction::triggered, this, &TForm1::Visible1Click);
+    connect(Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
     connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 
     connect(expo, &QSpinBox::valueChanged, this, &TForm1::expoChange);
@@ -295,7 +300,8 @@ void TForm1::ExitRoutine() {
     if (!SaveSettings(store, mirror_)) {
         qWarning("Omtrix: the settings could not be written");
     }
-    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox)}) {
+    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
+                            static_cast<QWidget *>(ConfText)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

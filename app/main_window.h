@@ -13,6 +13,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/messages.h"
 #include "preview/preview_renderer.h"
+#include "preview/text_overlay.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"
 #include "shell/interface_language.h"
@@ -33,6 +34,7 @@ class PreviewScrollBox;
 class SensorMiniature;
 class SevenSegmentCounter;
 class TAboutBox;
+class TConfText;
 class TForm5;
 class TForm8;
 class THistogramForm;
@@ -122,6 +124,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void CBButtonClick();
     void FormResize();
     void Image1MouseDown(Qt::MouseButton button, QPoint position);
+    void Visible1Click();
+    void Configure1Click();
 
     // main_window_analysis.cpp: histogram and measurement.
     // The histogram (or another aid) needs the untouched samples of each frame.
@@ -185,6 +189,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     TForm8 *Form8 = nullptr;
     bool histogram_placed_ = false;
     bool measurement_placed_ = false;
+    TConfText *ConfText = nullptr;
+    OverlayLook overlay_look_;  // the time stamp's look, set in ConfText
 
     // Menus.
     QMenu *File1 = nullptr;

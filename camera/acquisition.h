@@ -12,6 +12,7 @@
 #include "camera/frame_list.h"
 #include "platform/messages.h"
 #include "platform/semaphore.h"
+#include "preview/stamp_text.h"
 
 // How long past the expected end of an exposure (its length plus read-out)
 // the camera may stay silent before it counts as no longer answering.
@@ -109,6 +110,8 @@ class TVideoCapture {
     std::atomic<int32_t> delay{0};         // pause after each frame in ms
     std::atomic<bool> continue_{false};    // run flag of the loop
     std::atomic<bool> connected{false};
+    // What each frame's stamp text says; the overlay window changes it.
+    StampSettings stamp_settings;
 
   private:
     void Execute();
