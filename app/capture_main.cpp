@@ -39,7 +39,8 @@ int main(int argc, char *argv[]) {
         err << "omtrix-capture: " << error << "\n"
             << "usage: omtrix-capture --dir DIR --name BASE --format ser|avi|fit|bmp"
                " (--frames N | --seconds S) [--exposure MS] [--gain G] [--roi WxH]"
-               " [--bin 1|2] [--colour] [--delay MS] [--iris]\n";
+               " [--bin 1|2] [--colour] [--delay MS] [--iris] [--stamp FORMAT]"
+               " [--prefix TEXT] [--hour-offset N]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

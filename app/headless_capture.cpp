@@ -10,6 +10,7 @@
 #include "camera/sensor_window.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
+#include "preview/stamp_text.h"
 
 namespace {
 
@@ -31,6 +32,51 @@ SubFrame CentredSubFrame(const CaptureOptions &options) {
     return frame;
 }
 
+// A date/time choice by its number or its name as the overlay window lists it
+// (case and blanks ignored: "3", "Date/Time(ms)" and "date/time (ms)" agree).
+bool ReadStampChoice(const QString &text, int32_t &choice) {
+    if (ReadInteger(text, 0, STAMP_CHOICE_COUNT - 1, choice)) {
+        return true;
+    }
+    const QString wanted = text.simplified().remove(' ').toLower();
+    for (int32_t index = 0; index < STAMP_CHOICE_COUNT; ++index) {
+        if (QString::fromLatin1(STAMP_CHOICES[index].name).remove(' ').toLower() == wanted) {
+            choice = index;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseStampOptions(const QCommandLineParser &parser, CaptureOptions &options, QString &error) {
+    if (parser.isSet("stamp") && !ReadStampChoice(parser.value("stamp"), options.stamp_choice)) {
+        error = QStringLiteral(
+            "--stamp must be 0-4 or a name: \"No Data\", \"Date\","
+            " \"Date/Time (s)\", \"Date/Time(ms)\" or \"Time(ms)\"");
+        return false;
+    }
+    options.prefix_given = parser.isSet("prefix");
+    options.prefix = parser.value("prefix");
+    if (parser.isSet("hour-offset")) {
+        if (!ReadInteger(parser.value("hour-offset"), -STAMP_HOUR_OFFSET_LIMIT,
+                         STAMP_HOUR_OFFSET_LIMIT, options.hour_offset)) {
+            error = QStringLiteral("--hour-offset must be -12 to 12");
+            return false;
+        }
+        if (options.stamp_choice < 0) {
+            error = QStringLiteral("--hour-offset shifts the time of --stamp: give both");
+            return false;
+        }
+    }
+    if ((options.stamp_choice >= 0 || options.prefix_given) && options.mode == MODE_SER) {
+        error = QStringLiteral(
+            "SER files hold the raw frames, without a stamp: use avi, fit"
+            " or bmp with --stamp or --prefix");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error) {
@@ -48,6 +94,12 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"colour", "The camera is a colour camera (frames are colour mosaics)."},
         {"delay", "Pause after each frame in milliseconds.", "MS"},
         {"iris", "IRIS-compatible numbering (no leading zeros)."},
+        {"stamp",
+         "Time stamp in AVI, FIT and BMP frames: 0-4 or \"No Data\", \"Date\","
+         " \"Date/Time (s)\", \"Date/Time(ms)\", \"Time(ms)\".",
+         "FORMAT"},
+        {"prefix", "Text in front of the time stamp (alone: the stamp is this text).", "TEXT"},
+        {"hour-offset", "Hours added to the clock for the stamp (-12 to 12).", "N"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -120,7 +172,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
         return false;
     }
-    return true;
+    return ParseStampOptions(parser, options, error);
 }
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,

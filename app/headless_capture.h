@@ -31,6 +31,12 @@ struct CaptureOptions {
     bool colour = false;
     int32_t delay_ms = 0;
     bool iris = false;
+    // The time stamp burnt into AVI, FIT and BMP frames: drawn when a choice
+    // or a prefix is given.
+    int32_t stamp_choice = -1;  // one of STAMP_CHOICES; -1: none given
+    QString prefix;
+    bool prefix_given = false;
+    int32_t hour_offset = 0;
 };
 
 // Reads the command line (without the program name). False with `error` set

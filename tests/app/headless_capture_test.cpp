@@ -69,6 +69,55 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
     }
 }
 
+TEST(ParseCaptureOptions, ReadsTheStampByNumberOrName) {
+    const QStringList base{"--dir", "/data", "--name", "M42", "--format", "bmp", "--frames", "2"};
+    struct Row {
+        QStringList arguments;
+        int32_t choice;
+        int32_t offset;
+    };
+    const Row rows[] = {
+        {{}, -1, 0},
+        {{"--stamp", "4"}, 4, 0},
+        {{"--stamp", "date/time (ms)", "--hour-offset", "-5"}, 3, -5},
+        {{"--stamp", "No Data", "--hour-offset=12"}, 0, 12},
+        {{"--prefix", "M42"}, -1, 0},
+    };
+    for (const Row &row : rows) {
+        CaptureOptions options;
+        QString error;
+        ASSERT_TRUE(ParseCaptureOptions(base + row.arguments, options, error))
+            << error.toStdString();
+        EXPECT_EQ(options.stamp_choice, row.choice) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(options.hour_offset, row.offset) << row.arguments.join(' ').toStdString();
+    }
+    CaptureOptions options;
+    QString error;
+    ASSERT_TRUE(ParseCaptureOptions(base + QStringList{"--prefix", " Jupiter "}, options, error));
+    EXPECT_TRUE(options.prefix_given);
+    EXPECT_EQ(options.prefix, " Jupiter ");
+}
+
+TEST(ParseCaptureOptions, RefusesABadStampNamingTheOption) {
+    const QStringList base{"--dir", "/data", "--name", "M42", "--frames", "2"};
+    const std::pair<QStringList, const char *> refused[] = {
+        {{"--format", "avi", "--stamp", "5"}, "--stamp"},
+        {{"--format", "avi", "--stamp", "Week"}, "--stamp"},
+        {{"--format", "avi", "--stamp", "1", "--hour-offset", "13"}, "--hour-offset"},
+        {{"--format", "avi", "--stamp", "1", "--hour-offset", "two"}, "--hour-offset"},
+        {{"--format", "avi", "--hour-offset", "2"}, "--hour-offset"},
+        {{"--format", "ser", "--stamp", "2"}, "--stamp"},
+        {{"--format", "ser", "--prefix", "M42"}, "--prefix"},
+    };
+    for (const auto &[arguments, option] : refused) {
+        CaptureOptions options;
+        QString error;
+        EXPECT_FALSE(ParseCaptureOptions(base + arguments, options, error))
+            << arguments.join(' ').toStdString();
+        EXPECT_TRUE(error.contains(option)) << error.toStdString();
+    }
+}
+
 class HeadlessCaptureTest : public ::testing::Test {
   protected:
     CaptureOptions Options(int32_t mode, int32_t frames) {
