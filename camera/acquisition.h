@@ -150,6 +150,10 @@ class TVideoCapture {
     int32_t frame_height_ = 0;
     uint32_t recording_in_force_ = 0;
     std::atomic<int32_t> length_in_force_{0};
+    // The stamp rule as last read and the text built from it; this thread only.
+    StampRule stamp_rule_;
+    uint64_t stamp_version_ = 0;
+    std::string stamp_text_;
 
     std::array<std::atomic<int32_t>, 5> frame_intervals_{};
     int32_t interval_index_ = 0;
