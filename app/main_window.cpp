@@ -82,6 +82,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     Preview->measurement_window = Form8;
     ConfText = new TConfText(Cap->stamp_settings, overlay_look_, this);
     Preview->overlay = &overlay_look_;
+    Recorder->overlay = &overlay_look_;
 
     setMinimumSize(MINIMUM_SIZE);
     setMaximumSize(9999, 9999);
