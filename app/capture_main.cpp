@@ -1,6 +1,6 @@
 // omtrix-capture: a recording from the command line, for scripts and
 // benchmarks. Prints each file it writes on stdout and progress on stderr.
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
@@ -29,7 +29,9 @@ const char *SignalName(int signal_number) {
 int main(int argc, char *argv[]) {
     // Before anything else, so that no signal ends the program unasked.
     CatchStopSignals();
-    QCoreApplication app(argc, argv);
+    // Text for the time stamp needs the GUI application, never a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
 

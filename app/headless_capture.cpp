@@ -200,6 +200,21 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_.delay = 0;
 }
 
+// The stamp as the overlay window would set it: the choice (none: the prefix
+// alone), the prefix and the offset, drawn in the default font and colours.
+void HeadlessCapture::SetUpStamp(const CaptureOptions &options) {
+    StampSettings &stamp = capture_.stamp_settings;
+    const bool wanted = options.stamp_choice >= 0 || options.prefix_given;
+    stamp.SetChoice(std::max(options.stamp_choice, 0));
+    stamp.SetPrefix(options.prefix.toStdString());
+    stamp.SetHourOffset(options.hour_offset);
+    if (wanted) {
+        overlay_.visible = true;
+        overlay_.font = DefaultOverlayFont();
+        recorder_->overlay = &overlay_;
+    }
+}
+
 bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options) {
     WaitUntil([this] { return first_frame_seen_ || stop_requested_; },
               static_cast<int>(options.exposure_ms + CAMERA_SILENCE_MS));
@@ -287,6 +302,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     }
     const SubFrame frame = CentredSubFrame(options);
     ProgramCamera(options, frame);
+    SetUpStamp(options);
     capture_.Resume();
     const bool answered = WaitForFirstFrame(options);
     if (stop_requested_) {

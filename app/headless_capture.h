@@ -13,6 +13,7 @@
 #include "camera/frame_ready.h"
 #include "camera/sensor_window.h"
 #include "platform/dynamic_library.h"
+#include "preview/text_overlay.h"
 #include "recording/recorder.h"
 
 // What a scripted recording asks for: where, what and how long, and the
@@ -98,6 +99,7 @@ class HeadlessCapture : public QObject, private RecorderUi {
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
+    void SetUpStamp(const CaptureOptions &options);
     bool WaitForFirstFrame(const CaptureOptions &options);
     // Runs the event loop until `done` holds or, with a timeout, the time is
     // up; Wake makes it look again.
@@ -115,6 +117,7 @@ class HeadlessCapture : public QObject, private RecorderUi {
     TVideoCapture capture_{driver_, frames_, poster_};
     FrameReadyHandler frame_ready_{frames_, capture_, driver_, poster_, nullptr};
     std::unique_ptr<TAVIExport> recorder_;
+    OverlayLook overlay_;
     CaptureOptions options_;
     CaptureReport report_;
     bool first_frame_seen_ = false;

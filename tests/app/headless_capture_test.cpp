@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -285,6 +286,31 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
         QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
         (QStringList{folder.filePath("CLI_00000.bmp"), folder.filePath("CLI_00001.bmp")}));
 
+    // With a stamp: the box at the top-left, with text, in the default
+    // colours (black box, white text).
+    command.start(
+        QCoreApplication::applicationDirPath() + "/omtrix-capture",
+        {"--dir", folder.path(), "--name", "STAMP", "--format", "bmp", "--frames", "1",
+         "--exposure", "0", "--roi", "320x240", "--stamp", "Time(ms)", "--prefix", "M42"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    const QImage stamped(folder.filePath("STAMP_00000.BMP"));
+    ASSERT_FALSE(stamped.isNull());
+    EXPECT_EQ(stamped.pixel(10, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(stamped.pixel(11, 9), qRgb(0, 0, 0));
+    int white = 0;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 150; ++x)
+            white += stamped.pixel(x, y) == qRgb(255, 255, 255);
+    EXPECT_GT(white, 50);
+
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--dir", folder.path(), "--name", "BAD", "--format", "avi", "--frames", "2",
+                   "--stamp", "1", "--hour-offset", "-13"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(command.readAllStandardError().contains("--hour-offset"));
+
     command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", {"--frames", "2"});
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
@@ -386,7 +412,8 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);  // the stamp's text needs it
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
