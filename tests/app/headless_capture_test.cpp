@@ -294,7 +294,7 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
          "--exposure", "0", "--roi", "320x240", "--stamp", "Time(ms)", "--prefix", "M42"});
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
-    const QImage stamped(folder.filePath("STAMP_00000.BMP"));
+    const QImage stamped(folder.filePath("STAMP_00000.bmp"));
     ASSERT_FALSE(stamped.isNull());
     EXPECT_EQ(stamped.pixel(10, 8), qRgb(0, 0, 0));
     EXPECT_EQ(stamped.pixel(11, 9), qRgb(0, 0, 0));

@@ -504,8 +504,12 @@ TEST_F(RecordedStampTest, SerFramesStayRaw) {
     ASSERT_EQ(files.size(), 1);
     const std::vector<uint8_t> bytes = ReadFileBytes(files.first());
     ASSERT_EQ(bytes.size(), 178u + 3 * W * H);
+    // The raw samples, top row (the frame's last) first.
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), bytes.begin() + 178 + i * W * H)) << i;
+        for (int32_t row = 0; row < H; ++row)
+            ASSERT_TRUE(std::equal(ramp.begin() + (H - 1 - row) * W, ramp.begin() + (H - row) * W,
+                                   bytes.begin() + 178 + i * W * H + row * W))
+                << i << ": " << row;
 }
 
 }  // namespace
