@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "platform/program_files.h"
+#include "preview/overlay_window.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -32,6 +33,7 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     SetTexts(texts);
     AboutBox->SetTexts(texts);
     Form5->SetTexts(texts);
+    ConfText->SetTexts(texts);
     Recorder->SetTexts(texts);
 }
 

@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int MINIMUM_WIDTH = 340;
+
 // "Date/Time(ms) (08/12/2026 22:45:20.125)": each choice shows what it
 // gives now; "No Data" is listed bare.
 QString ChoiceText(const StampChoice &choice, const WallClock &now,
@@ -52,17 +54,17 @@ TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
     choices->button(STAMP_CHOICE_DEFAULT)->setChecked(true);
     stamp_.SetChoice(STAMP_CHOICE_DEFAULT);
 
-    Label1 = new QLabel(tr("Text Prefix"), this);
+    Label2 = new QLabel(tr("Text Prefix"), this);
     fixed = new QLineEdit(this);
     AdvGlassButton1 = new QPushButton(QString::fromUtf8("\u2328"), this);
     AdvGlassButton1->setToolTip(tr("On-screen keyboard"));
     AdvGlassButton1->setFixedWidth(32);
     AdvGlassButton1->setEnabled(false);
-    Label2 = new QLabel(tr("Background Color"), this);
+    Label3 = new QLabel(tr("Background Color"), this);
     BGC = new ColourBox(this);
     look_.background = BGC->SelectedColour();
-    Label3 = new QLabel(tr("Hour Offset compared to system clock"), this);
-    Label3->setWordWrap(true);
+    Label4 = new QLabel(tr("Hour Offset compared to system clock"), this);
+    Label4->setWordWrap(true);
     SpinEdit1 = new QSpinBox(this);
     SpinEdit1->setRange(-STAMP_HOUR_OFFSET_LIMIT, STAMP_HOUR_OFFSET_LIMIT);
     SpinEdit1->setValue(0);
@@ -73,17 +75,17 @@ TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(10, 10, 10, 10);
     grid->addWidget(RadioGroup1, 0, 0, 1, 3);
-    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(Label2, 1, 0);
     grid->addWidget(fixed, 1, 1);
     grid->addWidget(AdvGlassButton1, 1, 2);
-    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(Label3, 2, 0);
     grid->addWidget(BGC, 2, 1, 1, 2);
-    grid->addWidget(Label3, 3, 0);
+    grid->addWidget(Label4, 3, 0);
     grid->addWidget(SpinEdit1, 3, 1, 1, 2);
     grid->addWidget(Button3, 4, 0);
     grid->addWidget(Button1, 4, 1, 1, 2);
     grid->setColumnStretch(1, 1);
-    setFixedSize(sizeHint().expandedTo(QSize(340, 0)));
+    FitToTexts();
 
     connect(choices, &QButtonGroup::idClicked, this, &TConfText::RadioGroup1Click);
     connect(fixed, &QLineEdit::textChanged, this, &TConfText::fixedChange);
@@ -91,6 +93,22 @@ TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TConfText::SpinEdit1Change);
     connect(Button3, &QPushButton::clicked, this, &TConfText::Button3Click);
     connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void TConfText::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_OVERLAY);
+    Button3->setText(texts.BTN_FONT);
+    Button1->setText(texts.BTN_OK);
+    RadioGroup1->setTitle(texts.FRM_DATETIME_FORMAT);
+    Label2->setText(texts.LBL_PREFIX);
+    Label3->setText(texts.LBL_BACKGROUND);
+    Label4->setText(texts.LBL_HOUROFFSET);
+    FitToTexts();
+}
+
+// Another language's texts may be longer: the window grows to show them whole.
+void TConfText::FitToTexts() {
+    setFixedSize(sizeHint().expandedTo(QSize(MINIMUM_WIDTH, 0)));
 }
 
 void TConfText::RadioGroup1Click(int index) {

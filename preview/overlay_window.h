@@ -4,6 +4,7 @@
 
 #include "preview/stamp_text.h"
 #include "preview/text_overlay.h"
+#include "shell/interface_texts.h"
 
 class QButtonGroup;
 class QFontDialog;
@@ -24,13 +25,15 @@ class TConfText : public QWidget {
     // `stamp` and `look` outlive the window; the look gets the default font.
     TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent = nullptr);
 
+    void SetTexts(const InterfaceTexts &texts);
+
     QGroupBox *RadioGroup1 = nullptr;
     QButtonGroup *choices = nullptr;  // the five items of RadioGroup1, id = choice index
-    QLabel *Label1 = nullptr;
-    QLineEdit *fixed = nullptr;
     QLabel *Label2 = nullptr;
-    ColourBox *BGC = nullptr;
+    QLineEdit *fixed = nullptr;
     QLabel *Label3 = nullptr;
+    ColourBox *BGC = nullptr;
+    QLabel *Label4 = nullptr;
     QSpinBox *SpinEdit1 = nullptr;
     QPushButton *Button3 = nullptr;
     QPushButton *Button1 = nullptr;
@@ -38,6 +41,7 @@ class TConfText : public QWidget {
     QFontDialog *FD = nullptr;
 
   private:
+    void FitToTexts();
     void RadioGroup1Click(int index);
     void fixedChange();
     void BGCChange();

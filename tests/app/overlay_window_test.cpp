@@ -113,3 +113,13 @@ TEST_F(MainWindowTest, ConfigureShowsTheOverlayWindowCentredAndWaitsForOK) {
     EXPECT_EQ(shown_at, QPoint(W().x() + (W().width() - ConfText().width()) / 2, W().y() + 55));
     EXPECT_TRUE(picture_live) << "frames kept coming while the window was open";
 }
+
+TEST_F(MainWindowTest, TheOverlayWindowSpeaksTheChosenLanguage) {
+    Store("LANGUAGE", "G");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ConfText().windowTitle(), "Texteinblendung");
+    EXPECT_EQ(ConfText().Button3->text(), "Schrift...");
+    EXPECT_EQ(ConfText().Label3->text(), "Hintergrundfarbe");
+    EXPECT_EQ(ConfText().Label4->text(), "Stundenversatz zur Systemuhr");
+    EXPECT_GE(ConfText().width(), ConfText().sizeHint().width()) << "nothing cut off";
+}
