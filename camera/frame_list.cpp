@@ -88,9 +88,13 @@ PImageLst NewFrame(int32_t w, int32_t h, std::string_view text) {
     if (!frame) {
         return nullptr;
     }
+    // A reused record starts afresh, all but its block and its text's memory.
+    ImageLst fresh;
+    fresh.Data = frame->Data;
+    fresh.TS = std::move(frame->TS);
+    *frame = std::move(fresh);
     frame->w = w;
     frame->h = h;
-    frame->Next = nullptr;
     try {
         frame->TS.assign(text);
     } catch (const std::bad_alloc &) {
