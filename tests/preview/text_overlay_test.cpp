@@ -7,8 +7,6 @@
 #include <QPainter>
 #include <cstring>
 
-#include "preview/picture_conversion.h"
-
 namespace {
 
 // A pixel as (red, green, blue), at x, y counted from the picture's top-left.
