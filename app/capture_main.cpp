@@ -1,6 +1,6 @@
 // omtrix-capture: a recording from the command line, for scripts and
 // benchmarks. Prints each file it writes on stdout and progress on stderr.
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
@@ -29,7 +29,9 @@ const char *SignalName(int signal_number) {
 int main(int argc, char *argv[]) {
     // Before anything else, so that no signal ends the program unasked.
     CatchStopSignals();
-    QCoreApplication app(argc, argv);
+    // Text for the time stamp needs the GUI application, never a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -39,7 +41,8 @@ int main(int argc, char *argv[]) {
         err << "omtrix-capture: " << error << "\n"
             << "usage: omtrix-capture --dir DIR --name BASE --format ser|avi|fit|bmp"
                " (--frames N | --seconds S) [--exposure MS] [--gain G] [--roi WxH]"
-               " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]\n";
+               " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
+               " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

@@ -10,6 +10,7 @@
 #include "camera/sensor_window.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
+#include "preview/stamp_text.h"
 
 namespace {
 
@@ -31,6 +32,51 @@ SubFrame CentredSubFrame(const CaptureOptions &options) {
     return frame;
 }
 
+// A date/time choice by its number or its name as the overlay window lists it
+// (case and blanks ignored: "3", "Date/Time(ms)" and "date/time (ms)" agree).
+bool ReadStampChoice(const QString &text, int32_t &choice) {
+    if (ReadInteger(text, 0, STAMP_CHOICE_COUNT - 1, choice)) {
+        return true;
+    }
+    const QString wanted = text.simplified().remove(' ').toLower();
+    for (int32_t index = 0; index < STAMP_CHOICE_COUNT; ++index) {
+        if (QString::fromLatin1(STAMP_CHOICES[index].name).remove(' ').toLower() == wanted) {
+            choice = index;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseStampOptions(const QCommandLineParser &parser, CaptureOptions &options, QString &error) {
+    if (parser.isSet("stamp") && !ReadStampChoice(parser.value("stamp"), options.stamp_choice)) {
+        error = QStringLiteral(
+            "--stamp must be 0-4 or a name: \"No Data\", \"Date\","
+            " \"Date/Time (s)\", \"Date/Time(ms)\" or \"Time(ms)\"");
+        return false;
+    }
+    options.prefix_given = parser.isSet("prefix");
+    options.prefix = parser.value("prefix");
+    if (parser.isSet("hour-offset")) {
+        if (!ReadInteger(parser.value("hour-offset"), -STAMP_HOUR_OFFSET_LIMIT,
+                         STAMP_HOUR_OFFSET_LIMIT, options.hour_offset)) {
+            error = QStringLiteral("--hour-offset must be -12 to 12");
+            return false;
+        }
+        if (options.stamp_choice < 0) {
+            error = QStringLiteral("--hour-offset shifts the time of --stamp: give both");
+            return false;
+        }
+    }
+    if ((options.stamp_choice >= 0 || options.prefix_given) && options.mode == MODE_SER) {
+        error = QStringLiteral(
+            "SER files hold the raw frames, without a stamp: use avi, fit"
+            " or bmp with --stamp or --prefix");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error) {
@@ -49,6 +95,12 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"delay", "Pause after each frame in milliseconds.", "MS"},
         {"iris", "IRIS-compatible numbering (no leading zeros)."},
         {"solar", "Solar mode: samples above LIMIT become SHADE (each 0-255).", "LIMIT:SHADE"},
+        {"stamp",
+         "Time stamp in AVI, FIT and BMP frames: 0-4 or \"No Data\", \"Date\","
+         " \"Date/Time (s)\", \"Date/Time(ms)\", \"Time(ms)\".",
+         "FORMAT"},
+        {"prefix", "Text in front of the time stamp (alone: the stamp is this text).", "TEXT"},
+        {"hour-offset", "Hours added to the clock for the stamp (-12 to 12).", "N"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -134,7 +186,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
         return false;
     }
-    return true;
+    return ParseStampOptions(parser, options, error);
 }
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
@@ -163,6 +215,21 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_.solar.limit = options.solar_limit;
     capture_.solar.shade = options.solar_shade;
     capture_.solar.on = options.solar;
+}
+
+// The stamp as the overlay window would set it: the choice (none: the prefix
+// alone), the prefix and the offset, drawn in the default font and colours.
+void HeadlessCapture::SetUpStamp(const CaptureOptions &options) {
+    StampSettings &stamp = capture_.stamp_settings;
+    const bool wanted = options.stamp_choice >= 0 || options.prefix_given;
+    stamp.SetChoice(std::max(options.stamp_choice, 0));
+    stamp.SetPrefix(options.prefix.toStdString());
+    stamp.SetHourOffset(options.hour_offset);
+    if (wanted) {
+        overlay_.visible = true;
+        overlay_.font = DefaultOverlayFont();
+        recorder_->overlay = &overlay_;
+    }
 }
 
 bool HeadlessCapture::WaitForFirstFrame(const CaptureOptions &options) {
@@ -252,6 +319,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     }
     const SubFrame frame = CentredSubFrame(options);
     ProgramCamera(options, frame);
+    SetUpStamp(options);
     capture_.Resume();
     const bool answered = WaitForFirstFrame(options);
     if (stop_requested_) {

@@ -13,6 +13,7 @@
 #include "camera/frame_ready.h"
 #include "camera/sensor_window.h"
 #include "platform/dynamic_library.h"
+#include "preview/text_overlay.h"
 #include "recording/recorder.h"
 
 // What a scripted recording asks for: where, what and how long, and the
@@ -35,6 +36,12 @@ struct CaptureOptions {
     bool solar = false;
     int32_t solar_limit = 255;
     int32_t solar_shade = 255;
+    // The time stamp burnt into AVI, FIT and BMP frames: drawn when a choice
+    // or a prefix is given.
+    int32_t stamp_choice = -1;  // one of STAMP_CHOICES; -1: none given
+    QString prefix;
+    bool prefix_given = false;
+    int32_t hour_offset = 0;
 };
 
 // Reads the command line (without the program name). False with `error` set
@@ -96,6 +103,7 @@ class HeadlessCapture : public QObject, private RecorderUi {
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
+    void SetUpStamp(const CaptureOptions &options);
     bool WaitForFirstFrame(const CaptureOptions &options);
     // Runs the event loop until `done` holds or, with a timeout, the time is
     // up; Wake makes it look again.
@@ -113,6 +121,7 @@ class HeadlessCapture : public QObject, private RecorderUi {
     TVideoCapture capture_{driver_, frames_, poster_};
     FrameReadyHandler frame_ready_{frames_, capture_, driver_, poster_, nullptr};
     std::unique_ptr<TAVIExport> recorder_;
+    OverlayLook overlay_;
     CaptureOptions options_;
     CaptureReport report_;
     bool first_frame_seen_ = false;

@@ -23,6 +23,7 @@
 #include "preview/focus_window.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
+#include "preview/overlay_window.h"
 #include "preview/roddier_window.h"
 #include "preview/solar_window.h"
 #include "shell/scope_control_window.h"
@@ -176,6 +177,8 @@ void TForm1::ConnectHandlers() {
         connect(language_items_[i], &QAction::triggered, this,
                 [this, i] { LanguageClick(LANGUAGES[i]); });
     }
+    connect(Visible1, &QAction::triggered, this, &TForm1::Visible1Click);
+    connect(Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
     connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 
     connect(expo, &QSpinBox::valueChanged, this, &TForm1::expoChange);
@@ -309,7 +312,8 @@ void TForm1::ExitRoutine() {
     // thread's settings and the menu: they are hidden while both still exist.
     for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
                             static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm),
-                            static_cast<QWidget *>(RoddierForm), static_cast<QWidget *>(Form7)}) {
+                            static_cast<QWidget *>(RoddierForm), static_cast<QWidget *>(Form7),
+                            static_cast<QWidget *>(ConfText)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

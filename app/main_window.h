@@ -14,6 +14,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/messages.h"
 #include "preview/preview_renderer.h"
+#include "preview/text_overlay.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"
 #include "shell/interface_language.h"
@@ -39,6 +40,7 @@ class SevenSegmentCounter;
 class TAboutBox;
 class TFocusForm;
 class TForm4;
+class TConfText;
 class TForm5;
 class TForm7;
 class TForm8;
@@ -131,6 +133,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void CBButtonClick();
     void FormResize();
     void Image1MouseDown(Qt::MouseButton button, QPoint position);
+    void Visible1Click();
+    void Configure1Click();
 
     // main_window_analysis.cpp: histogram and measurement.
     // The histogram (or another aid) needs the untouched samples of each frame.
@@ -228,6 +232,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     TFocusForm *FocusForm = nullptr;
     TRoddier *RoddierForm = nullptr;
     TForm7 *Form7 = nullptr;
+    TConfText *ConfText = nullptr;
+    OverlayLook overlay_look_;  // the time stamp's look, set in ConfText
 
     // Menus.
     QMenu *File1 = nullptr;

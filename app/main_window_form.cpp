@@ -97,14 +97,10 @@ void TForm1::BuildMenus() {
     ColorCamera1 = camera->addAction(tr("Color Camera"));
     ColorCamera1->setCheckable(true);
     ColorCamera1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    // Analysis aids still to come: shown, but not offered yet.
     AddDateTime1 = camera->addMenu(tr("TimeStamp Overlay"));
     Visible1 = AddDateTime1->addAction(tr("Visible"));
     Visible1->setCheckable(true);
     Configure1 = AddDateTime1->addAction(tr("Configure"));
-    for (QAction *later : {Visible1, Configure1}) {
-        later->setEnabled(false);
-    }
     Histogram1 = camera->addAction(tr("Histogram"));
     Histogram1->setCheckable(true);
     QMenu *binning = camera->addMenu(tr("Binning"));
@@ -429,6 +425,8 @@ void TForm1::NameControls() {
         {N1001, "N1001"},
         {N2001, "N2001"},
         {N4001, "N4001"},
+        {Visible1, "Visible1"},
+        {Configure1, "Configure1"},
         {ABOUT1, "ABOUT1"},
         {expopup, "expopup"},
         {VIDTYPE, "VIDTYPE"},

@@ -13,6 +13,7 @@
 #include "platform/program_files.h"
 #include "preview/focus_window.h"
 #include "preview/roddier_window.h"
+#include "preview/overlay_window.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -36,6 +37,7 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     Form5->SetTexts(texts);
     FocusForm->SetTexts(texts);
     RoddierForm->SetTexts(texts);
+    ConfText->SetTexts(texts);
     Recorder->SetTexts(texts);
 }
 

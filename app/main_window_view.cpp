@@ -1,13 +1,16 @@
 // Picture controls: black and white points, colour balance and the colour
-// switch, flip, zoom, side panels and white balance by right click.
+// switch, flip, zoom, side panels, white balance by right click and the time
+// stamp overlay.
 #include <QAction>
 #include <QPushButton>
 #include <QSlider>
 
 #include "app/main_window.h"
 #include "preview/colour_balance.h"
+#include "preview/overlay_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/preview_scroll_box.h"
+#include "widgets/wait_until_hidden.h"
 
 void TForm1::_BLACKChange() {
     if (_BLACK->value() >= _WHITE->value()) {
@@ -138,4 +141,15 @@ void TForm1::Image1MouseDown(Qt::MouseButton button, QPoint position) {
     RED->setValue(balance.red);
     GREEN->setValue(balance.green);
     BLUE->setValue(balance.blue);
+}
+
+void TForm1::Visible1Click() {
+    overlay_look_.visible = Visible1->isChecked();
+}
+
+// The overlay window opens centred over the main window, below its menu; the
+// picture stays live meanwhile and shows each change with the next frame.
+void TForm1::Configure1Click() {
+    ConfText->move(x() + (width() - ConfText->width()) / 2, y() + 55);
+    ShowAndWaitUntilHidden(ConfText);
 }

@@ -270,7 +270,10 @@ void TVideoCapture::RunPasses() {
             ProgramCamera();
             recording_in_force_ = requested;
         }
-        PassFrame frame(NewFrame(frame_width_, frame_height_, std::string()));
+        // The stamp says when the exposure was started.
+        stamp_settings.Refresh(stamp_rule_, stamp_version_);
+        BuildStampText(stamp_rule_, LocalWallClockNow(), stamp_text_);
+        PassFrame frame(NewFrame(frame_width_, frame_height_, stamp_text_));
         if (!frame.get()) {
             fault_ = AcquisitionFault::OutOfMemory;
             return;

@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "platform/semaphore.h"
 #include "preview/solar_clip.h"
+#include "preview/stamp_text.h"
 
 // How long past the expected end of an exposure (its length plus read-out)
 // the camera may stay silent before it counts as no longer answering.
@@ -118,6 +119,8 @@ class TVideoCapture {
     std::atomic<bool> focus_window_visible{false};
     // Solar mode: applied to every frame while the settings window is shown.
     SolarMode solar;
+    // What each frame's stamp text says; the overlay window changes it.
+    StampSettings stamp_settings;
 
   private:
     void Execute();
@@ -156,6 +159,10 @@ class TVideoCapture {
     int32_t frame_height_ = 0;
     uint32_t recording_in_force_ = 0;
     std::atomic<int32_t> length_in_force_{0};
+    // The stamp rule as last read and the text built from it; this thread only.
+    StampRule stamp_rule_;
+    uint64_t stamp_version_ = 0;
+    std::string stamp_text_;
 
     std::array<std::atomic<int32_t>, 5> frame_intervals_{};
     int32_t interval_index_ = 0;

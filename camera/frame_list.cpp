@@ -8,85 +8,106 @@
 
 namespace {
 
-// Blocks of freed frames, kept for the next frames. A block handed out again
-// only needs the bytes its last frame used zeroed, where a new block would
-// cost a zero-fill of all 6 MB (or a page fault per 4 KB) for every frame.
-class SpareBlocks {
+// Freed frames, record and block together, kept for the next frames. A block
+// handed out again only needs the bytes its last frame used zeroed, where a
+// new block would cost a zero-fill of all 6 MB (or a page fault per 4 KB) for
+// every frame; the record keeps its stamp text's memory, so the camera thread
+// allocates nothing per frame once a few frames have gone round.
+class SpareFrames {
   public:
     static constexpr size_t MAX_SPARE = 4;
 
-    uint8_t *Take() {
-        Spare spare{};
+    PImageLst Take() {
+        PImageLst frame = nullptr;
         {
             std::lock_guard lock(mutex_);
-            if (spares_.empty()) {
-                return static_cast<uint8_t *>(std::calloc(FRAME_BLOCK_BYTES, 1));
+            if (!spares_.empty()) {
+                frame = spares_.back();
+                spares_.pop_back();
             }
-            spare = spares_.back();
-            spares_.pop_back();
         }
-        std::memset(spare.block, 0, spare.used_bytes);
-        return spare.block;
+        if (!frame) {
+            return Allocate();
+        }
+        std::memset(frame->Data, 0, UsedBytes(*frame));
+        return frame;
     }
 
-    void Give(uint8_t *block, size_t used_bytes) {
+    void Give(PImageLst frame) {
         {
             std::lock_guard lock(mutex_);
             if (spares_.size() < MAX_SPARE) {
-                spares_.push_back({block, std::min(used_bytes, FRAME_BLOCK_BYTES)});
+                spares_.push_back(frame);
                 return;
             }
         }
-        std::free(block);
+        Release(frame);
     }
 
-    ~SpareBlocks() {
-        for (const Spare &spare : spares_)
-            std::free(spare.block);
+    ~SpareFrames() {
+        for (PImageLst frame : spares_)
+            Release(frame);
     }
 
   private:
-    struct Spare {
-        uint8_t *block;
-        size_t used_bytes;
-    };
+    static size_t UsedBytes(const ImageLst &frame) {
+        return std::min(static_cast<size_t>(std::max(frame.w, 0)) * std::max(frame.h, 0),
+                        FRAME_BLOCK_BYTES);
+    }
+    static PImageLst Allocate() {
+        auto *data = static_cast<uint8_t *>(std::calloc(FRAME_BLOCK_BYTES, 1));
+        if (!data) {
+            return nullptr;
+        }
+        auto *frame = new (std::nothrow) ImageLst;
+        if (!frame) {
+            std::free(data);
+            return nullptr;
+        }
+        frame->Data = data;
+        return frame;
+    }
+    static void Release(PImageLst frame) {
+        std::free(frame->Data);
+        delete frame;
+    }
+
     std::mutex mutex_;
-    std::vector<Spare> spares_;
+    std::vector<PImageLst> spares_;
 };
 
-SpareBlocks &Spares() {
-    static SpareBlocks spares;
+SpareFrames &Spares() {
+    static SpareFrames spares;
     return spares;
 }
 
 }  // namespace
 
-PImageLst NewFrame(int32_t w, int32_t h, std::string text) {
-    uint8_t *data = Spares().Take();
-    if (!data) {
-        return nullptr;
-    }
-    auto *frame = new (std::nothrow) ImageLst;
+PImageLst NewFrame(int32_t w, int32_t h, std::string_view text) {
+    PImageLst frame = Spares().Take();
     if (!frame) {
-        Spares().Give(data, 0);
         return nullptr;
     }
-    frame->Data = data;
+    // A reused record starts afresh, all but its block and its text's memory.
+    ImageLst fresh;
+    fresh.Data = frame->Data;
+    fresh.TS = std::move(frame->TS);
+    *frame = std::move(fresh);
     frame->w = w;
     frame->h = h;
-    frame->TS = std::move(text);
+    try {
+        frame->TS.assign(text);
+    } catch (const std::bad_alloc &) {
+        FreeFrame(frame);
+        return nullptr;
+    }
     return frame;
 }
 
 void FreeFrame(PImageLst frame) {
-    if (!frame) {
-        return;
+    if (frame) {
+        Spares().Give(frame);
     }
-    if (frame->Data) {
-        const size_t used = static_cast<size_t>(std::max(frame->w, 0)) * std::max(frame->h, 0);
-        Spares().Give(frame->Data, used);
-    }
-    delete frame;
 }
 
 void FrameList::AppendFrame(PImageLst frame) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 // The sensor's full frame; every fixed buffer is sized for it and no frame
 // is ever larger.
@@ -25,10 +26,10 @@ struct ImageLst {
 };
 using PImageLst = ImageLst *;
 
-// Allocates a frame record with a zero-filled sample block; null when memory
-// is exhausted. Until it is appended the caller owns it.
-PImageLst NewFrame(int32_t w, int32_t h, std::string text);
-// Frees a frame that never reached the list (its block first, then the record).
+// A frame record with a zero-filled sample block and a copy of `text`; null
+// when memory is exhausted. Until it is appended the caller owns it.
+PImageLst NewFrame(int32_t w, int32_t h, std::string_view text);
+// Frees a frame that never reached the list (a few are kept for reuse).
 void FreeFrame(PImageLst frame);
 
 // The FIFO through which the acquisition thread hands frames to the GUI

@@ -15,6 +15,7 @@ void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
         std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
     }
     FrameToBitmap(driver_, frame, capture_.__color, preview_->working_bitmap);
+    preview_->stamp_text = frame.TS;
     analysis.W = frame.w;
     analysis.H = frame.h;
 }

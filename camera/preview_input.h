@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "camera/frame_list.h"
 #include "platform/bitmap24.h"
@@ -24,6 +25,7 @@ struct AnalysisCopy {
 // acquisition thread never touches it.
 struct PreviewInput {
     Bitmap24 working_bitmap{FULL_WIDTH, FULL_HEIGHT};
+    std::string stamp_text;               // the stamp of the frame in the working bitmap
     int32_t preview_busy = PREVIEW_IDLE;  // PREVIEW_PENDING: a new frame waits to be rendered
     bool previewed_while_recording = false;
     uint32_t last_recording_preview_tick = 0;

@@ -21,6 +21,11 @@ void TPREVIEW::UpdateCaption() {
     if (HFLIP) {
         BitmapFlip();
     }
+    // After the mirror, so the stamp reads left to right; before the
+    // stretch, which changes its colours with the picture's.
+    if (overlay) {
+        DrawStamp(bitmap, input_.stamp_text, *overlay);
+    }
     if (_BlackPoint != 0 || _WhitePoint != 255) {
         ApplyStretch(BuildStretchTable(_BlackPoint, _WhitePoint), bitmap.Bits(),
                      bitmap.ByteCount());

@@ -7,6 +7,7 @@
 #include "camera/preview_input.h"
 #include "preview/focus_aid.h"
 #include "preview/measurement.h"
+#include "preview/text_overlay.h"
 
 // The main window's picture: the image control inside its scroll box, which
 // keeps a picture smaller than itself centred.
@@ -44,8 +45,8 @@ class MeasurementView {
 };
 
 // Turns the working bitmap that the frame-ready handler filled into the
-// picture on screen: mirror, black/white stretch, zoom. GUI thread only,
-// driven by MSG_RENDER_PREVIEW.
+// picture on screen: mirror, time stamp, black/white stretch, zoom. GUI
+// thread only, driven by MSG_RENDER_PREVIEW.
 class TPREVIEW {
   public:
     explicit TPREVIEW(PreviewInput &input) : input_(input) {}
@@ -63,8 +64,9 @@ class TPREVIEW {
     int32_t _WhitePoint = 255;  // 1..255
     PreviewView *__FORMIMAGE = nullptr;
     bool HFLIP = false;
-    int32_t _SCALE = 100;  // zoom in percent: 25, 50, 100, 200 or 400
-    bool __color = false;  // frames are colour mosaics
+    int32_t _SCALE = 100;                  // zoom in percent: 25, 50, 100, 200 or 400
+    bool __color = false;                  // frames are colour mosaics
+    const OverlayLook *overlay = nullptr;  // the time stamp's look; none: no stamp
 
     HistogramView *histogram_window = nullptr;
     MeasurementView *measurement_window = nullptr;

@@ -194,6 +194,11 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     }
     if (_MODE != MODE_SER) {
         FrameToBitmap(driver_, *frame, __color, RecordBitmap);
+        // The frame's own stamp: the camera thread is already writing the
+        // stamps of later frames.
+        if (overlay) {
+            DrawStamp(RecordBitmap, frame->TS, *overlay);
+        }
     }
     bool written = false;
     switch (_MODE) {

@@ -7,6 +7,7 @@
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "platform/bitmap24.h"
+#include "preview/text_overlay.h"
 #include "recording/avi_output.h"
 #include "recording/file_naming.h"
 #include "recording/fits_writer.h"
@@ -87,6 +88,8 @@ class TAVIExport {
     uint32_t endtime = 0;
     int32_t framecount = 0;
     QString __NAME;  // capture directory and base name
+    // The time stamp's look; none: AVI, FIT and BMP pictures go unstamped.
+    const OverlayLook *overlay = nullptr;
     FileNamer namer;
 
   private:

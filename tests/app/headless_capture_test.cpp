@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,6 +81,55 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         EXPECT_FALSE(ParseCaptureOptions(arguments, options, error))
             << arguments.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty()) << arguments.join(' ').toStdString();
+    }
+}
+
+TEST(ParseCaptureOptions, ReadsTheStampByNumberOrName) {
+    const QStringList base{"--dir", "/data", "--name", "M42", "--format", "bmp", "--frames", "2"};
+    struct Row {
+        QStringList arguments;
+        int32_t choice;
+        int32_t offset;
+    };
+    const Row rows[] = {
+        {{}, -1, 0},
+        {{"--stamp", "4"}, 4, 0},
+        {{"--stamp", "date/time (ms)", "--hour-offset", "-5"}, 3, -5},
+        {{"--stamp", "No Data", "--hour-offset=12"}, 0, 12},
+        {{"--prefix", "M42"}, -1, 0},
+    };
+    for (const Row &row : rows) {
+        CaptureOptions options;
+        QString error;
+        ASSERT_TRUE(ParseCaptureOptions(base + row.arguments, options, error))
+            << error.toStdString();
+        EXPECT_EQ(options.stamp_choice, row.choice) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(options.hour_offset, row.offset) << row.arguments.join(' ').toStdString();
+    }
+    CaptureOptions options;
+    QString error;
+    ASSERT_TRUE(ParseCaptureOptions(base + QStringList{"--prefix", " Jupiter "}, options, error));
+    EXPECT_TRUE(options.prefix_given);
+    EXPECT_EQ(options.prefix, " Jupiter ");
+}
+
+TEST(ParseCaptureOptions, RefusesABadStampNamingTheOption) {
+    const QStringList base{"--dir", "/data", "--name", "M42", "--frames", "2"};
+    const std::pair<QStringList, const char *> refused[] = {
+        {{"--format", "avi", "--stamp", "5"}, "--stamp"},
+        {{"--format", "avi", "--stamp", "Week"}, "--stamp"},
+        {{"--format", "avi", "--stamp", "1", "--hour-offset", "13"}, "--hour-offset"},
+        {{"--format", "avi", "--stamp", "1", "--hour-offset", "two"}, "--hour-offset"},
+        {{"--format", "avi", "--hour-offset", "2"}, "--hour-offset"},
+        {{"--format", "ser", "--stamp", "2"}, "--stamp"},
+        {{"--format", "ser", "--prefix", "M42"}, "--prefix"},
+    };
+    for (const auto &[arguments, option] : refused) {
+        CaptureOptions options;
+        QString error;
+        EXPECT_FALSE(ParseCaptureOptions(base + arguments, options, error))
+            << arguments.join(' ').toStdString();
+        EXPECT_TRUE(error.contains(option)) << error.toStdString();
     }
 }
 
@@ -283,6 +333,31 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
         QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
         (QStringList{folder.filePath("CLI_00000.bmp"), folder.filePath("CLI_00001.bmp")}));
 
+    // With a stamp: the box at the top-left, with text, in the default
+    // colours (black box, white text).
+    command.start(
+        QCoreApplication::applicationDirPath() + "/omtrix-capture",
+        {"--dir", folder.path(), "--name", "STAMP", "--format", "bmp", "--frames", "1",
+         "--exposure", "0", "--roi", "320x240", "--stamp", "Time(ms)", "--prefix", "M42"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    const QImage stamped(folder.filePath("STAMP_00000.bmp"));
+    ASSERT_FALSE(stamped.isNull());
+    EXPECT_EQ(stamped.pixel(10, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(stamped.pixel(11, 9), qRgb(0, 0, 0));
+    int white = 0;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 150; ++x)
+            white += stamped.pixel(x, y) == qRgb(255, 255, 255);
+    EXPECT_GT(white, 50);
+
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--dir", folder.path(), "--name", "BAD", "--format", "avi", "--frames", "2",
+                   "--stamp", "1", "--hour-offset", "-13"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(command.readAllStandardError().contains("--hour-offset"));
+
     command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", {"--frames", "2"});
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
@@ -391,7 +466,8 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);  // the stamp's text needs it
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -137,17 +137,27 @@ TEST_F(KeypadsTest, TheScopeWindowOpensOverThePictureAndKeepsWhereItWasMoved) {
     EXPECT_EQ(scope->pos(), moved);
 }
 
-TEST_F(KeypadsTest, TheOutputNamesWindowOpensTheKeyboardAndTakesItAlongWhenItHides) {
+TEST_F(KeypadsTest, TheTextWindowsOpenTheKeyboardAndTakeItAlongWhenTheyHide) {
     ASSERT_TRUE(Start());
     auto *keyboard = W().findChild<TForm4 *>();
     ASSERT_NE(keyboard, nullptr);
-    EXPECT_FALSE(keyboard->isVisible());
     auto *names = W().findChild<TForm5 *>();
-    names->show();
-    names->KeyboardButton->click();
-    EXPECT_TRUE(keyboard->isVisible());
-    Run(100);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(names->Edit1));
-    names->hide();
-    EXPECT_FALSE(keyboard->isVisible());
+    auto *overlay = W().findChild<TConfText *>();
+    const struct {
+        QWidget *window;
+        QPushButton *button;
+        QWidget *field;
+    } rows[] = {{names, names->KeyboardButton, names->Edit1},
+                {overlay, overlay->AdvGlassButton1, overlay->fixed}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.window->metaObject()->className());
+        EXPECT_FALSE(keyboard->isVisible());
+        row.window->show();
+        row.button->click();
+        EXPECT_TRUE(keyboard->isVisible());
+        Run(100);
+        EXPECT_EQ(QApplication::focusWidget(), row.field);
+        row.window->hide();
+        EXPECT_FALSE(keyboard->isVisible());
+    }
 }

@@ -29,6 +29,7 @@
 #include "preview/focus_window.h"
 #include "preview/roddier_window.h"
 #include "preview/solar_window.h"
+#include "preview/overlay_window.h"
 #include "widgets/preview_image.h"
 #include "widgets/sensor_miniature.h"
 #include "widgets/seven_segment_counter.h"
@@ -140,6 +141,8 @@ class MainWindowTest : public ::testing::Test {
     }
     QString BaseName() { return form->Form5->BaseName(); }
     const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
+    const PreviewInput &Input() { return form->preview_input_; }
+    TConfText &ConfText() { return *form->ConfText; }
     TVideoCapture &Cap() { return *form->Cap; }
     TAVIExport &Recorder() { return *form->Recorder; }
     TPREVIEW &Renderer() { return *form->Preview; }

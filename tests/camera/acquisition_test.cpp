@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
 #include <thread>
 
 #include "camera/exposure_controls.h"
@@ -294,6 +295,33 @@ TEST_F(AcquisitionTest, SolarModeClipsEveryFrameBeforeItIsQueued) {
     const size_t before = poster.Count(MSG_FRAME_READY);
     ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= before + 2; }));
     EXPECT_EQ(frames.Newest()->Data[0], 230);
+}
+
+// Each frame carries the stamp built for it, and a change of the rule
+// reaches the next frames.
+TEST_F(AcquisitionTest, EveryFrameCarriesItsOwnStamp) {
+    capture.stamp_settings.SetSeparators({"/", ":"});
+    capture.stamp_settings.SetChoice(4);
+    capture.stamp_settings.SetPrefix("M42");
+    capture.length = 0;
+    capture.delay = 3;
+    capture.Resume();
+    ASSERT_TRUE(WaitFor([&] { return frames.Count() >= 3; }));
+    capture.stamp_settings.SetPrefix("M57");
+    ASSERT_TRUE(WaitFor([&] {
+        const PImageLst newest = frames.Newest();
+        return newest && newest->TS.starts_with("M57 ");
+    }));
+    capture.Stop();
+    ASSERT_TRUE(capture.WaitUntilStopped(3000));
+
+    const std::regex stamp(R"(^M(42|57) \d\d:\d\d:\d\d\.\d{3}$)");
+    std::string previous;
+    for (PImageLst frame = frames.Oldest(); frame; frame = frame->Next) {
+        EXPECT_TRUE(std::regex_match(frame->TS, stamp)) << frame->TS;
+        EXPECT_NE(frame->TS, previous) << "frames 3 ms apart have their own times";
+        previous = frame->TS;
+    }
 }
 
 TEST(FrameRate, AveragesTheRingPlusOne) {

@@ -118,6 +118,30 @@ TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing) {
     EXPECT_EQ(view.shown->pixel(639, 0), qRgb(0, 0, 0));
 }
 
+// The stamp goes on after the mirror (its box stays at the left) and before
+// the stretch (its grey 90 is stretched with the picture).
+TEST_F(RendererTest, StampsAfterTheMirrorAndBeforeTheStretch) {
+    OverlayLook look;
+    look.visible = true;
+    look.font = DefaultOverlayFont();
+    look.background = QColor(90, 90, 90);
+    renderer.overlay = &look;
+    renderer.HFLIP = true;
+    struct Row {
+        int32_t black, white;
+        int box_grey;
+    };
+    for (const Row row : {Row{0, 255, 90}, Row{89, 91, 128}}) {
+        PendingRamp();
+        renderer._BlackPoint = row.black;
+        renderer._WhitePoint = row.white;
+        renderer.UpdateCaption();
+        EXPECT_EQ(qGray(view.shown->pixel(11, 9)), row.box_grey) << row.black;
+        EXPECT_EQ(qGray(view.shown->pixel(10, 8)), 0) << "outline";
+        EXPECT_NE(qGray(view.shown->pixel(628, 9)), 90) << "nothing at the right edge";
+    }
+}
+
 TEST_F(RendererTest, ColourModeDoesNotChangeTheDrawnSize) {
     input.working_bitmap.SetSize(1024, 767);
     input.preview_busy = PREVIEW_PENDING;

@@ -4,9 +4,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include "avi/avi_test_reader.h"
+#include "camera/frame_conversion.h"
+#include "preview/text_overlay.h"
 #include "support/fake_driver.h"
 #include "writer_test_support.h"
 
@@ -400,6 +403,113 @@ TEST_F(RecorderTest, AFullDiskEndsFitAndBmpRecordingsToo) {
         EXPECT_EQ(other.framecount, 0) << mode;
         EXPECT_TRUE(fresh.files.empty()) << mode;
     }
+}
+
+// Three frames with their own stamps, queued as the camera would, recorded
+// with the overlay on: each written picture is the frame's grey ramp with that
+// frame's stamp drawn by the overlay's own drawing, and nothing else; SER
+// keeps the raw samples.
+class RecordedStampTest : public RecorderTest {
+  protected:
+    static constexpr int32_t W = 160;
+    static constexpr int32_t H = 60;
+
+    void SetUp() override {
+        RecorderTest::SetUp();
+        for (size_t i = 0; i < ramp.size(); ++i)
+            ramp[i] = uint8_t(i % W + i / W);
+        look.visible = true;
+        look.font = DefaultOverlayFont();
+        look.background = QColor(0, 0, 128);
+        recorder.overlay = &look;
+    }
+
+    QStringList Record(int32_t mode, const char *pattern) {
+        EXPECT_EQ(recorder.StartRecording(Request(mode, 3, W, H), 0), StartResult::Started);
+        for (const std::string &stamp : stamps) {
+            PImageLst frame = NewFrame(W, H, stamp);
+            frame->generation = capture.RecordingTag();
+            std::copy(ramp.begin(), ramp.end(), frame->Data);
+            frames.AppendFrame(frame);
+            recorder.ProcessFrame(0);
+        }
+        recorder.ProcessFrame(0);  // closes
+        EXPECT_FALSE(recorder.Recording());
+        QStringList files = Files(pattern);
+        for (QString &file : files)
+            file = dir.filePath(file);
+        return files;
+    }
+
+    // The picture a frame stamped `stamp` must become, rows bottom first as
+    // in BMP and AVI pictures.
+    Bitmap24 Expected(const std::string &stamp) const {
+        Bitmap24 picture;
+        GreyToBitmap(ramp.data(), W, H, picture);
+        DrawStamp(picture, stamp, look);
+        return picture;
+    }
+    static std::vector<uint8_t> Bytes(const Bitmap24 &picture) {
+        return {picture.Bits(), picture.Bits() + picture.ByteCount()};
+    }
+
+    const std::string stamps[3] = {"M42 21:05:03.250", "M42 21:05:03.283", "M42 21:05:03.316"};
+    std::vector<uint8_t> ramp = std::vector<uint8_t>(size_t(W) * H);
+    OverlayLook look;
+};
+
+TEST_F(RecordedStampTest, EveryAviFrameCarriesItsOwnStamp) {
+    ASSERT_NE(Bytes(Expected(stamps[0])), Bytes(Expected(stamps[1])));
+    const QStringList files = Record(MODE_AVI, "*.avi");
+    ASSERT_EQ(files.size(), 1);
+    const AviFileInfo avi = ReadAviFile(files.first());
+    ASSERT_EQ(avi.frames.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(avi.frames[i], Bytes(Expected(stamps[i]))) << i;
+}
+
+TEST_F(RecordedStampTest, EveryBmpFileCarriesItsFramesOwnStamp) {
+    const QStringList files = Record(MODE_BMP, "*.bmp");
+    ASSERT_EQ(files.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QImage read(files[i]);  // top row first
+        ASSERT_EQ(read.size(), QSize(W, H));
+        const Bitmap24 expected = Expected(stamps[i]);
+        for (int y = 0; y < H; ++y) {
+            const uint8_t *row = expected.Row(H - 1 - y);
+            for (int x = 0; x < W; ++x)
+                ASSERT_EQ(read.pixel(x, y), qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]))
+                    << i << ": " << x << "," << y;
+        }
+    }
+}
+
+TEST_F(RecordedStampTest, EveryFitFileCarriesItsFramesOwnStamp) {
+    const QStringList files = Record(MODE_FIT, "*.fit");
+    ASSERT_EQ(files.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(files[i]);
+        ASSERT_GE(bytes.size(), 2880u + W * H);
+        // A grey picture is one plane after the header, its bottom row first.
+        const Bitmap24 expected = Expected(stamps[i]);
+        for (int row = 0; row < H; ++row)
+            for (int x = 0; x < W; ++x)
+                ASSERT_EQ(bytes[2880 + size_t(row) * W + x], expected.Row(row)[3 * x])
+                    << i << ": " << x << "," << row;
+    }
+}
+
+TEST_F(RecordedStampTest, SerFramesStayRaw) {
+    const QStringList files = Record(MODE_SER, "*.ser");
+    ASSERT_EQ(files.size(), 1);
+    const std::vector<uint8_t> bytes = ReadFileBytes(files.first());
+    ASSERT_EQ(bytes.size(), 178u + 3 * W * H);
+    // The raw samples, top row (the frame's last) first.
+    for (size_t i = 0; i < 3; ++i)
+        for (int32_t row = 0; row < H; ++row)
+            ASSERT_TRUE(std::equal(ramp.begin() + (H - 1 - row) * W, ramp.begin() + (H - row) * W,
+                                   bytes.begin() + 178 + i * W * H + row * W))
+                << i << ": " << row;
 }
 
 }  // namespace

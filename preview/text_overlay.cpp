@@ -1,0 +1,75 @@
+#include "preview/text_overlay.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+constexpr int STAMP_LEFT = 10;
+constexpr int STAMP_TOP = 10;
+constexpr int BOX_TOP = 8;
+constexpr int BOX_MARGIN = 4;
+constexpr double OVERLAY_FONT_POINTS = 12;
+// Text is laid out at 96 dots per inch whatever the screen, so a 12 pt stamp
+// is the same size on screen, in files and from the command line.
+constexpr int DOTS_PER_METRE = 3780;
+
+// The bitmap's memory seen as a picture for drawing, without a copy.
+QImage WrapBitmap(Bitmap24 &bitmap) {
+    QImage picture(bitmap.Bits(), bitmap.Width(), bitmap.Height(), bitmap.Stride(),
+                   QImage::Format_BGR888);
+    picture.setDotsPerMeterX(DOTS_PER_METRE);
+    picture.setDotsPerMeterY(DOTS_PER_METRE);
+    return picture;
+}
+
+QRect BoxFor(const QString &text, const QFontMetrics &metrics) {
+    return QRect(STAMP_LEFT, BOX_TOP, metrics.horizontalAdvance(text) + BOX_MARGIN,
+                 metrics.height() + BOX_MARGIN);
+}
+
+}  // namespace
+
+QFont DefaultOverlayFont() {
+    const QString preferred = QStringLiteral("Courier New");
+    QFont font = QFontDatabase::hasFamily(preferred)
+                     ? QFont(preferred)
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(OVERLAY_FONT_POINTS);
+    return font;
+}
+
+QRect StampBox(const QString &text, const QFont &font) {
+    QImage probe(1, 1, QImage::Format_BGR888);
+    probe.setDotsPerMeterX(DOTS_PER_METRE);
+    probe.setDotsPerMeterY(DOTS_PER_METRE);
+    return BoxFor(text, QFontMetrics(font, &probe));
+}
+
+void DrawStamp(Bitmap24 &bitmap, std::string_view text, const OverlayLook &look) {
+    if (!look.visible || bitmap.Width() <= 0 || bitmap.Height() <= 0) {
+        return;
+    }
+    QImage picture = WrapBitmap(bitmap);
+    const QString stamp = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QFontMetrics metrics(look.font, &picture);
+    const QRect box = BoxFor(stamp, metrics);
+
+    QPainter painter(&picture);
+    // The bitmap's first row is the picture's bottom: turned upside down, the
+    // painter's (0, 0) is the picture's top-left corner as it is shown.
+    painter.translate(0, bitmap.Height());
+    painter.scale(1, -1);
+    painter.fillRect(box, look.background);
+    // The outline as four one-pixel strips, which land on exact rows and
+    // columns however the painter is turned.
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), Qt::black);
+    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), Qt::black);
+    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), Qt::black);
+    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), Qt::black);
+    painter.setFont(look.font);
+    painter.setPen(look.text_colour);
+    painter.drawText(QPoint(STAMP_LEFT, STAMP_TOP + metrics.ascent()), stamp);
+}

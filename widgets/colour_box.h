@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QColor>
+#include <QComboBox>
+
+// A drop-down list of the sixteen standard colours, each shown with a swatch
+// and its name; black comes first.
+class ColourBox : public QComboBox {
+    Q_OBJECT
+  public:
+    explicit ColourBox(QWidget *parent = nullptr);
+
+    QColor SelectedColour() const;
+};
