@@ -1,11 +1,8 @@
-// Speed of the live-view path. Part one times each per-frame conversion on a
+// Speed of the live-view conversions. Times each per-frame conversion on a
 // full 2048 x 1536 frame against a memcpy of the same output bytes, measured
 // in the same run, and the histogram's counting and the solar clip (which
 // works on the frame in place) against a memcpy of the frame they work on.
-// Part two runs the camera thread, the frame-ready handler
-// and the renderer against the simulated camera on a 320 x 240 window with
-// zero-length exposures, and compares the rate it sustains with the rate the
-// camera delivers on its own.
+// The live view as a whole is timed by bench_live_view.
 #include <QCoreApplication>
 #include <QImage>
 #include <cstring>
@@ -14,11 +11,8 @@
 #include "bench_support.h"
 #include "camera/acquisition.h"
 #include "camera/frame_conversion.h"
-#include "camera/frame_ready.h"
-#include "platform/tick_count.h"
 #include "preview/histogram.h"
 #include "preview/picture_conversion.h"
-#include "preview/preview_renderer.h"
 #include "preview/solar_clip.h"
 
 namespace {
@@ -131,93 +125,6 @@ bool HistogramRatios() {
     return all_met;
 }
 
-// The camera on its own: exposures back to back, nothing done with them.
-double CameraOnlyRate(const CameraDriver &driver, double seconds) {
-    DriverSemaphore semaphore;
-    driver.ExposureSemaphore(semaphore.Handle());
-    std::vector<uint8_t> buffer(FRAME_BLOCK_BYTES);
-    int frames = 0;
-    const double start = NowSeconds();
-    while (NowSeconds() - start < seconds) {
-        driver.ThreadedExposure(buffer.data());
-        if (!semaphore.Wait(5000))
-            break;
-        ++frames;
-    }
-    return frames / (NowSeconds() - start);
-}
-
-// The main window's message handling without the window.
-class PreviewPath : public QObject {
-  public:
-    explicit PreviewPath(const CameraDriver &driver) : driver_(driver) { renderer.Init(); }
-
-    bool event(QEvent *event) override {
-        switch (ReceivedMessage(event)) {
-            case MSG_FRAME_READY:
-                ++notices;
-                max_backlog = std::max(max_backlog, frames.Count());
-                handler.OnFrameReady(false, TickCount());
-                return true;
-            case MSG_RENDER_PREVIEW:
-                renderer.UpdateCaption();
-                ++renders;
-                return true;
-            default:
-                return QObject::event(event);
-        }
-    }
-
-    const CameraDriver &driver_;
-    FrameList frames;
-    QtMessagePoster poster{this};
-    TVideoCapture capture{driver_, frames, poster};
-    PreviewInput input;
-    TPREVIEW renderer{input};
-    FrameReadyHandler handler{frames, capture, driver_, poster, &input};
-    int64_t notices = 0;
-    int64_t renders = 0;
-    size_t max_backlog = 0;
-};
-
-bool PipelineRate(const CameraDriver &driver) {
-    constexpr double kSeconds = 3.0;
-    driver.SetFrame(0, 0, 320, 240);
-    driver.SetBinning(1);
-    driver.SetExpoTime(0);
-    driver.HighVolumeUSB(0);
-    const double camera_rate = CameraOnlyRate(driver, kSeconds);
-
-    PreviewPath path(driver);
-    path.capture.UpdateInfo(320, 240, 648, 864);
-    path.capture.length = 0;
-    path.capture.Resume();
-    const double start = NowSeconds();
-    while (NowSeconds() - start < kSeconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    const double elapsed = NowSeconds() - start;
-    path.capture.Stop();
-    path.capture.WaitUntilStopped(THREAD_STOP_WAIT_MS);
-    QCoreApplication::processEvents();  // the notices still queued
-    const double pipeline_rate = path.notices / elapsed;
-    const size_t left = path.frames.Count();
-
-    std::printf("\nLive view, 320 x 240, zero exposure:\n");
-    std::printf("  camera alone        %8.1f frames/s\n", camera_rate);
-    std::printf(
-        "  camera + preview    %8.1f frames/s  (%.2f of the camera's rate), "
-        "%lld rendered\n",
-        pipeline_rate, pipeline_rate / camera_rate, static_cast<long long>(path.renders));
-    std::printf("  most frames queued  %8zu  (the list holds about one frame when keeping up)\n",
-                path.max_backlog);
-    std::printf("  frames left after   %8zu\n", left);
-    const bool kept_up = pipeline_rate >= 0.9 * camera_rate && path.max_backlog <= 3 && left == 0;
-    std::printf("  %s\n",
-                kept_up ? "ok: the camera is the limit" : "THE PIPELINE FELL BEHIND THE CAMERA");
-    return kept_up;
-}
-
 }  // namespace
 
 int main(int argc, char *argv[]) {
@@ -229,6 +136,5 @@ int main(int argc, char *argv[]) {
     }
     const bool conversions = ConversionRatios(driver);
     const bool histogram = HistogramRatios();
-    const bool pipeline = PipelineRate(driver);
-    return conversions && histogram && pipeline ? 0 : 1;
+    return conversions && histogram ? 0 : 1;
 }
