@@ -12,8 +12,10 @@
 #include "app/output_names_window.h"
 #include "platform/program_files.h"
 #include "preview/focus_window.h"
-#include "preview/roddier_window.h"
+#include "preview/histogram_window.h"
+#include "preview/measurement_window.h"
 #include "preview/overlay_window.h"
+#include "preview/roddier_window.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -35,6 +37,8 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     SetTexts(texts);
     AboutBox->SetTexts(texts);
     Form5->SetTexts(texts);
+    HistogramForm->SetTexts(texts);
+    Form8->SetTexts(texts);
     FocusForm->SetTexts(texts);
     RoddierForm->SetTexts(texts);
     ConfText->SetTexts(texts);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "shell/interface_texts.h"
 #include "widgets/line_chart.h"
 
 namespace {
@@ -80,8 +81,19 @@ void THistogramForm::ShowChannels(bool color) {
     resize(width(), color ? COLOUR_HEIGHT : GREY_HEIGHT);
 }
 
+void THistogramForm::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.FRM_HISTO);
+    CheckBox1->setText(texts.LBL_WIDEVIEW);
+    CheckBox2->setText(texts.LBL_OBJECTONLY);
+    resize(FittingWidth(), height());
+}
+
+int THistogramForm::FittingWidth() const {
+    return std::max(CheckBox1->isChecked() ? WIDE_WIDTH : NARROW_WIDTH, minimumSizeHint().width());
+}
+
 void THistogramForm::CheckBox1Click() {
-    resize(CheckBox1->isChecked() ? WIDE_WIDTH : NARROW_WIDTH, height());
+    resize(FittingWidth(), height());
 }
 
 void THistogramForm::hideEvent(QHideEvent *event) {

@@ -9,6 +9,7 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class LineChart;
+struct InterfaceTexts;
 
 // The always-on-top histogram of the newest frame: one chart for a grey
 // camera, red, green and blue charts for a colour camera, each with its mean.
@@ -22,6 +23,7 @@ class THistogramForm : public QWidget, public HistogramView {
     // The main window's menu item, unticked when the window hides.
     QAction *HistogramMenu = nullptr;
 
+    void SetTexts(const InterfaceTexts &texts);
     bool Visible() const override { return isVisible(); }
     void HUpdate(const uint8_t *samples, int32_t width, bool color, int32_t rows) override;
 
@@ -30,6 +32,8 @@ class THistogramForm : public QWidget, public HistogramView {
 
   private:
     void CheckBox1Click();
+    // The narrow or wide width, never narrower than the captions need.
+    int FittingWidth() const;
     // Shows one or three charts; the window's size follows.
     void ShowChannels(bool color);
     void DrawChannel(HistogramBins &bins, LineChart *chart, QColor colour, QLabel *label,

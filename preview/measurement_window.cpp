@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "shell/interface_texts.h"
 #include "widgets/line_chart.h"
 
 TForm8::TForm8(QWidget *parent) : QWidget(parent, Qt::Tool) {
@@ -19,7 +20,7 @@ TForm8::TForm8(QWidget *parent) : QWidget(parent, Qt::Tool) {
     column->setSpacing(4);
 
     auto *settings = new QHBoxLayout;
-    auto *RG = new QGroupBox(tr("Type of measurement"), this);
+    RG = new QGroupBox(tr("Type of measurement"), this);
     auto *choices = new QVBoxLayout(RG);
     choices->setContentsMargins(6, 2, 6, 2);
     pixels_choice_ = new QRadioButton(tr("Pixels "), RG);
@@ -30,7 +31,8 @@ TForm8::TForm8(QWidget *parent) : QWidget(parent, Qt::Tool) {
     settings->addWidget(RG);
 
     auto *optics = new QVBoxLayout;
-    optics->addWidget(new QLabel(tr("Focal Length (mm)"), this));
+    focal_length_label_ = new QLabel(tr("Focal Length (mm)"), this);
+    optics->addWidget(focal_length_label_);
     FL = new QLineEdit(QStringLiteral("300"), this);
     FL->setMaximumWidth(90);
     optics->addWidget(FL);
@@ -56,6 +58,13 @@ TForm8::TForm8(QWidget *parent) : QWidget(parent, Qt::Tool) {
         control->setObjectName(QLatin1String(name));
     }
     resize(330, 290);
+}
+
+void TForm8::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.MNU_MEAS);
+    RG->setTitle(texts.FLD_MEASTYPE);
+    focal_length_label_->setText(texts.FLD_FOCLEN);
+    resize(size().expandedTo(minimumSizeHint()));
 }
 
 MeasureUnit TForm8::Unit() const {

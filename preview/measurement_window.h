@@ -6,10 +6,12 @@
 #include "preview/preview_renderer.h"
 
 class QAbstractButton;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
 class LineChart;
+struct InterfaceTexts;
 
 // "Measurement & Profile": the unit of the line's length, the telescope's
 // focal length and the brightness profile along the line. GUI thread only.
@@ -23,6 +25,7 @@ class TForm8 : public QWidget, public MeasurementView {
     QAbstractButton *Measure = nullptr;
     QLabel *StatusPanel = nullptr;
 
+    void SetTexts(const InterfaceTexts &texts);
     bool Visible() const override { return isVisible(); }
     void ShowProfile(const Profile &profile, const ProfileRange &range) override;
     void ShowDistance(double pixels) override;
@@ -39,6 +42,8 @@ class TForm8 : public QWidget, public MeasurementView {
     // text that stands for none is replaced by the value used instead.
     double FocalLength(bool correct_field);
 
+    QGroupBox *RG = nullptr;  // "Type of measurement"
+    QLabel *focal_length_label_ = nullptr;
     QRadioButton *pixels_choice_ = nullptr;
     QRadioButton *arc_seconds_choice_ = nullptr;
     QLineEdit *FL = nullptr;

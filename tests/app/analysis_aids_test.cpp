@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLCDNumber>
 #include <QMouseEvent>
 
@@ -174,6 +175,13 @@ TEST_F(AnalysisAidsTest, TheAidWindowsSpeakTheChosenLanguage) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(FocusWindow().windowTitle(), "FOKUSHILFE");
     EXPECT_EQ(In<QPushButton>(RoddierWindow(), "AdvGlassButton1")->text(), "Als Referenz");
+    auto *histogram = W().findChild<THistogramForm *>();
+    EXPECT_EQ(histogram->windowTitle(), "Histogramm");
+    EXPECT_EQ(In<QCheckBox>(*histogram, "CheckBox2")->text(), "Nur Objekt (ohne Himmel)");
+    EXPECT_GE(histogram->width(), histogram->minimumSizeHint().width()) << "nothing cut off";
+    auto *measurement = W().findChild<TForm8 *>();
+    EXPECT_EQ(measurement->windowTitle(), "Messung und Profil");
+    EXPECT_EQ(In<QGroupBox>(*measurement, "RG")->title(), "Art der Messung");
     C<QAction>("French1")->trigger();
     EXPECT_EQ(FocusWindow().windowTitle(), QString::fromUtf8("AIDE À LA MISE AU POINT"));
 }
