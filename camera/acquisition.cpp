@@ -4,7 +4,6 @@
 #include <chrono>
 #include <exception>
 #include <utility>
-#include <vector>
 
 #include "camera/exposure_controls.h"
 #include "camera/gain_code.h"
@@ -21,17 +20,6 @@ double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms) {
 }
 
 namespace {
-
-// A frame whose exposure the camera never finished may still be written by
-// the driver, so its block is never freed; keeping it reachable here tells
-// leak checkers that this is on purpose.
-void AbandonToDriver(PImageLst frame) {
-    static std::mutex mutex;
-    // Never destroyed, so the list still holds the frames when the process ends.
-    static auto *abandoned = new std::vector<PImageLst>;
-    std::lock_guard lock(mutex);
-    abandoned->push_back(frame);
-}
 
 // The frame of the pass under way, until the list takes it: freed when the
 // pass ends early, or left to the driver while it may still write into it.
