@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
@@ -101,6 +102,10 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "FORMAT"},
         {"prefix", "Text in front of the time stamp (alone: the stamp is this text).", "TEXT"},
         {"hour-offset", "Hours added to the clock for the stamp (-12 to 12).", "N"},
+        {"darks",
+         "Take N dark frames (1-99) before recording and subtract them; asks on stderr to cover"
+         " and uncover the camera, each answered by a line on stdin.",
+         "N"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -165,6 +170,11 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             error = QStringLiteral("--roi must be WxH, multiples of 4, at most 2048x1536");
             return false;
         }
+    }
+    if (parser.isSet("darks") &&
+        !ReadInteger(parser.value("darks"), 1, MAX_DARK_COUNT, options.darks)) {
+        error = QStringLiteral("--darks must be 1 to 99");
+        return false;
     }
     options.colour = parser.isSet("colour");
     options.iris = parser.isSet("iris");

@@ -42,6 +42,7 @@ struct CaptureOptions {
     QString prefix;
     bool prefix_given = false;
     int32_t hour_offset = 0;
+    int32_t darks = 0;  // dark exposures taken before the recording, 0 = none
 };
 
 // Reads the command line (without the program name). False with `error` set

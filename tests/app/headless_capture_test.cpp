@@ -24,9 +24,9 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     CaptureOptions options;
     QString error;
     ASSERT_TRUE(ParseCaptureOptions(
-        {"--dir", "/data",      "--name",   "M42",     "--format", "AVI",   "--seconds",
-         "30",    "--exposure", "250",      "--gain",  "40",       "--roi", "640x480",
-         "--bin", "2",          "--colour", "--delay", "15",       "--iris"},
+        {"--dir",      "/data",   "--name", "M42",    "--format", "AVI",     "--seconds", "30",
+         "--exposure", "250",     "--gain", "40",     "--roi",    "640x480", "--bin",     "2",
+         "--colour",   "--delay", "15",     "--iris", "--darks",  "5"},
         options, error))
         << error.toStdString();
     EXPECT_EQ(options.directory, "/data");
@@ -42,6 +42,7 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_TRUE(options.colour);
     EXPECT_EQ(options.delay_ms, 15);
     EXPECT_TRUE(options.iris);
+    EXPECT_EQ(options.darks, 5);
     EXPECT_FALSE(options.solar);
 
     ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
@@ -74,6 +75,8 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--solar", "200:-1"},
         base + QStringList{"--format", "ser", "--frames", "5", "--solar", "a:b"},
         base + QStringList{"--format", "avi", "--frames", "5", "--solar", "200:128", "--colour"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--darks", "0"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--darks", "100"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;
