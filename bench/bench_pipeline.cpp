@@ -127,6 +127,7 @@ bool HistogramRatios() {
     return all_met;
 }
 
+// Taking the dark frame off a frame, against copying that frame.
 bool DarkSubtractionRatio() {
     std::vector<uint8_t> frame(size_t(W) * H);
     std::vector<uint8_t> dark(frame.size());
