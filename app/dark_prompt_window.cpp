@@ -5,12 +5,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 
 constexpr QSize CLIENT_SIZE{439, 130};
 constexpr int MARGIN = 10;
-constexpr int LABEL_TOP = 24;
 
 }  // namespace
 
@@ -51,7 +51,8 @@ void TForm3::Ask(const QString &text) {
         MSG->setMaximumWidth(QWIDGETSIZE_MAX);
     }
     MSG->adjustSize();
-    MSG->move((width() - MSG->width()) / 2, wraps ? LABEL_TOP / 2 : LABEL_TOP);
+    // Centred in the space above the button.
+    MSG->move((width() - MSG->width()) / 2, std::max(MARGIN, (Button1->y() - MSG->height()) / 2));
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
