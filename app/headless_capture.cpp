@@ -200,8 +200,12 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
 }
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
-                                 std::function<void(const QString &)> file_created)
-    : progress_(std::move(progress)), file_created_(std::move(file_created)) {
+                                 std::function<void(const QString &)> file_created,
+                                 std::function<void(const QString &)> ask_observer)
+    : progress_(std::move(progress)),
+      file_created_(std::move(file_created)),
+      ask_observer_(std::move(ask_observer)) {
+    capture_.SetDarkPromptUi(this);
     recorder_ =
         std::make_unique<TAVIExport>(frames_, capture_, driver_, static_cast<RecorderUi &>(*this));
     recorder_->Init();
@@ -295,6 +299,59 @@ void HeadlessCapture::WatchCamera() {
     recorder_->Close();
 }
 
+// The darks are taken before the recording opens its output, so that a run
+// given no answer leaves no file: through the camera's own recording start,
+// whose DarkPrepare asks the observer (as the window's does) and takes the
+// darks before its first frame. The recording that follows keeps the same
+// settings, so it finds the darks valid and asks nothing. False, with the
+// report saying why, when the run ends meanwhile.
+bool HeadlessCapture::TakeDarks(const CaptureOptions &options) {
+    capture_.DARKCOUNT = options.darks;
+    taking_darks_ = true;
+    darks_tag_ = capture_.BeginRecording(options.exposure_ms, 0);
+    WaitUntil([this] {
+        return darks_taken_ || report_.exit_code != EXIT_DONE || stop_requested_ || ended_;
+    });
+    taking_darks_ = false;
+    capture_.EndRecording();
+    return darks_taken_ && report_.exit_code == EXIT_DONE && !stop_requested_;
+}
+
+void HeadlessCapture::AskObserver(DarkPromptStep step) {
+    // Called on the camera thread: the asking happens on this object's thread.
+    QMetaObject::invokeMethod(
+        this,
+        [this, step] {
+            prompt_open_ = true;
+            if (!ask_observer_) {
+                ObserverGone();
+                return;
+            }
+            ask_observer_(step == DarkPromptStep::CoverCamera ? texts_.MSG_COVERCAMERA
+                                                              : texts_.MSG_UNCOVERCAMERA);
+        },
+        Qt::QueuedConnection);
+}
+
+void HeadlessCapture::DarkPromptAnswered() {
+    if (prompt_open_) {
+        prompt_open_ = false;
+        capture_.DarkPromptAnswered();
+    }
+}
+
+void HeadlessCapture::ObserverGone() {
+    if (!prompt_open_) {
+        return;
+    }
+    prompt_open_ = false;
+    report_.exit_code = EXIT_NO_ANSWER;
+    report_.error = QStringLiteral(
+        "the end of input came before an answer to the dark-frame prompt; nothing was"
+        " recorded.");
+    Wake();
+}
+
 void HeadlessCapture::RequestStop() {
     stop_requested_ = true;
     if (recorder_->Recording()) {
@@ -341,6 +398,13 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
         return report_;
     }
 
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, this, &HeadlessCapture::WatchCamera);
+    watchdog.start(500);
+    if (options.darks > 0 && !TakeDarks(options)) {
+        return report_;
+    }
+
     RecordingRequest request;
     request.capture_directory = options.directory;
     request.base_name = options.base_name;
@@ -361,9 +425,6 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
                             .arg(QDir::toNativeSeparators(options.directory));
         return report_;
     }
-    QTimer watchdog;
-    connect(&watchdog, &QTimer::timeout, this, &HeadlessCapture::WatchCamera);
-    watchdog.start(500);
     WaitUntil([this] { return ended_; });
     report_.elapsed_ms = TickCount() - started;
     report_.frames_written = recorder_->framecount;
@@ -381,6 +442,10 @@ bool HeadlessCapture::event(QEvent *event) {
             }
             const uint32_t now = TickCount();
             const PImageLst newest = frames_.Newest();
+            if (taking_darks_ && newest && newest->generation == darks_tag_) {
+                darks_taken_ = true;
+                Wake();
+            }
             if (newest && newest->generation == capture_.RecordingTag() && recorder_->Recording() &&
                 ForTheRecording(now)) {
                 ++report_.frames_acquired;
@@ -391,7 +456,11 @@ bool HeadlessCapture::event(QEvent *event) {
             return true;
         }
         case MSG_RECORD_FRAME:
-            recorder_->ProcessFrame(TickCount());
+            // While the darks are taken the camera runs as for a recording,
+            // but there is none to hand its frames to yet.
+            if (!taking_darks_) {
+                recorder_->ProcessFrame(TickCount());
+            }
             return true;
         default:
             return QObject::event(event);
