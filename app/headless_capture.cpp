@@ -319,18 +319,16 @@ bool HeadlessCapture::TakeDarks(const CaptureOptions &options) {
 
 void HeadlessCapture::AskObserver(DarkPromptStep step) {
     // Called on the camera thread: the asking happens on this object's thread.
-    QMetaObject::invokeMethod(
-        this,
-        [this, step] {
-            prompt_open_ = true;
-            if (!ask_observer_) {
-                ObserverGone();
-                return;
-            }
-            ask_observer_(step == DarkPromptStep::CoverCamera ? texts_.MSG_COVERCAMERA
-                                                              : texts_.MSG_UNCOVERCAMERA);
-        },
-        Qt::QueuedConnection);
+    poster_.Post(step == DarkPromptStep::CoverCamera ? MSG_COVER_CAMERA : MSG_UNCOVER_CAMERA);
+}
+
+void HeadlessCapture::ShowDarkPrompt(const QString &text) {
+    prompt_open_ = true;
+    if (!ask_observer_) {
+        ObserverGone();
+        return;
+    }
+    ask_observer_(text);
 }
 
 void HeadlessCapture::DarkPromptAnswered() {
@@ -461,6 +459,12 @@ bool HeadlessCapture::event(QEvent *event) {
             if (!taking_darks_) {
                 recorder_->ProcessFrame(TickCount());
             }
+            return true;
+        case MSG_COVER_CAMERA:
+            ShowDarkPrompt(texts_.MSG_COVERCAMERA);
+            return true;
+        case MSG_UNCOVER_CAMERA:
+            ShowDarkPrompt(texts_.MSG_UNCOVERCAMERA);
             return true;
         default:
             return QObject::event(event);

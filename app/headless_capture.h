@@ -115,6 +115,7 @@ class HeadlessCapture : public QObject, private RecorderUi, private DarkPromptUi
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
     void AskObserver(DarkPromptStep step) override;
+    void ShowDarkPrompt(const QString &text);
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
     void SetUpStamp(const CaptureOptions &options);
     bool WaitForFirstFrame(const CaptureOptions &options);

@@ -238,6 +238,12 @@ bool TForm1::event(QEvent *event) {
         case MSG_RECORD_FRAME:
             Recorder->ProcessFrame(TickCount());
             return true;
+        case MSG_COVER_CAMERA:
+            ShowDarkPrompt(DarkPromptStep::CoverCamera);
+            return true;
+        case MSG_UNCOVER_CAMERA:
+            ShowDarkPrompt(DarkPromptStep::UncoverCamera);
+            return true;
         default:
             return QMainWindow::event(event);
     }

@@ -194,6 +194,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
 
     // main_window_darks.cpp: dark frames.
     void VrCounter1Change();
+    void ShowDarkPrompt(DarkPromptStep step);
     void DarkPromptAnswered();
     // DarkPromptUi
     void AskObserver(DarkPromptStep step) override;

@@ -10,19 +10,17 @@ void TForm1::VrCounter1Change() {
 }
 
 void TForm1::AskObserver(DarkPromptStep step) {
-    // Called on the camera thread: the prompt is shown on this window's thread,
-    // unless the program has begun to end meanwhile.
-    QMetaObject::invokeMethod(
-        this,
-        [this, step] {
-            if (exit_routine_done_) {
-                return;
-            }
-            dark_prompt_step_ = step;
-            Form3->Ask(step == DarkPromptStep::CoverCamera ? texts_.MSG_COVERCAMERA
-                                                           : texts_.MSG_UNCOVERCAMERA);
-        },
-        Qt::QueuedConnection);
+    // Called on the camera thread: the prompt is shown on this window's thread.
+    poster_.Post(step == DarkPromptStep::CoverCamera ? MSG_COVER_CAMERA : MSG_UNCOVER_CAMERA);
+}
+
+void TForm1::ShowDarkPrompt(DarkPromptStep step) {
+    if (exit_routine_done_) {
+        return;  // asked just before the program began to end
+    }
+    dark_prompt_step_ = step;
+    Form3->Ask(step == DarkPromptStep::CoverCamera ? texts_.MSG_COVERCAMERA
+                                                   : texts_.MSG_UNCOVERCAMERA);
 }
 
 void TForm1::DarkPromptAnswered() {

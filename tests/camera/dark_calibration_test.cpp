@@ -56,9 +56,11 @@ class DarkCalibrationTest : public ::testing::Test {
     void SetUp() override {
         fake_driver::Reset();
         fake_driver::state().fill_value = SKY_VALUE;
+        // Exposures of a few ms: frames come no faster than the test takes them.
+        fake_driver::state().timed_exposures = true;
         capture.SetDarkPromptUi(&observer);
         capture.UpdateInfo(64, 48, 0, 0);
-        capture.length = 0;
+        capture.length = 2;
         capture.Resume();
         ASSERT_TRUE(WaitFor([&] { return frames.Count() > 0; }));
     }
@@ -84,7 +86,8 @@ class DarkCalibrationTest : public ::testing::Test {
         const uint32_t tag = capture.BeginRecording(capture.length, 0);
         std::vector<int> samples;
         EXPECT_TRUE(WaitFor([&] {
-            while (PImageLst frame = frames.Oldest()) {
+            for (size_t queued = frames.Count(); queued > 0; --queued) {
+                const PImageLst frame = frames.Oldest();
                 if (frame->generation == tag && int(samples.size()) < count) {
                     samples.push_back(frame->Data[0]);
                     EXPECT_EQ(frame->Data[frame->w * frame->h - 1], frame->Data[0])
@@ -135,7 +138,7 @@ TEST_F(DarkCalibrationTest, ASecondRecordingReusesTheDarksUntilASettingChanges) 
         bool new_darks;
     } rows[] = {
         {"nothing", [] {}, false},
-        {"exposure", [&] { capture.length = 1; }, true},
+        {"exposure", [&] { capture.length = 3; }, true},
         {"red gain", [&] { capture._rgain = 30; }, true},
         {"window", [&] { capture.UpdateInfo(64, 48, 0, 8); }, true},
         {"binning, same window", [&] { capture.binning_code = 2; }, true},
@@ -169,7 +172,7 @@ TEST_F(DarkCalibrationTest, ACountChangedDuringTheDarksAppliesFromTheNextFrame) 
 TEST_F(DarkCalibrationTest, TheProgramsEndReleasesAWaitingPrompt) {
     capture.DARKCOUNT = 4;
     observer.answers = false;
-    capture.BeginRecording(0, 0);
+    capture.BeginRecording(capture.length, 0);
     ASSERT_TRUE(WaitFor([&] { return Prompts() == 1; }));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(observer.Asked().back(), DarkPromptStep::CoverCamera) << "it waits for the answer";
