@@ -48,7 +48,7 @@ int main(int argc, char *argv[]) {
                " (--frames N | --seconds S) [--exposure MS] [--gain G] [--roi WxH]"
                " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
                " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]"
-               " [--darks N]\n";
+               " [--darks N] [--language LETTER]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

@@ -9,6 +9,7 @@
 
 #include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
+#include "platform/program_files.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
 #include "preview/stamp_text.h"
@@ -106,6 +107,10 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "Take N dark frames (1-99) before recording and subtract them; asks on stderr to cover"
          " and uncover the camera, each answered by a line on stdin.",
          "N"},
+        {"language",
+         "Language of the messages: E, F, N, G, I, S, X, O, Y or U, the letter of a"
+         " language file beside the program.",
+         "LETTER"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -175,6 +180,16 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         !ReadInteger(parser.value("darks"), 1, MAX_DARK_COUNT, options.darks)) {
         error = QStringLiteral("--darks must be 1 to 99");
         return false;
+    }
+    if (parser.isSet("language")) {
+        const QString letter = parser.value("language");
+        const LanguageChoice *language =
+            letter.size() == 1 ? LanguageOfLetter(letter.front()) : nullptr;
+        if (!language) {
+            error = QStringLiteral("--language must be one of E, F, N, G, I, S, X, O, Y, U");
+            return false;
+        }
+        options.language = language->letter;
     }
     options.colour = parser.isSet("colour");
     options.iris = parser.isSet("iris");
@@ -322,6 +337,15 @@ void HeadlessCapture::AskObserver(DarkPromptStep step) {
     poster_.Post(step == DarkPromptStep::CoverCamera ? MSG_COVER_CAMERA : MSG_UNCOVER_CAMERA);
 }
 
+void HeadlessCapture::ApplyTexts(const InterfaceTexts &texts) {
+    texts_ = texts;
+    recorder_->SetTexts(texts);
+}
+
+void HeadlessCapture::ShowLanguageProblem(const QString &message) {
+    progress_(message);
+}
+
 void HeadlessCapture::ShowDarkPrompt(const QString &text) {
     prompt_open_ = true;
     if (!ask_observer_) {
@@ -361,6 +385,12 @@ void HeadlessCapture::RequestStop() {
 CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options) {
     report_ = CaptureReport{};
     options_ = options;
+    if (const LanguageChoice *language = LanguageOfLetter(QLatin1Char(options.language))) {
+        // The window's own loading, but the observer's stored language stays.
+        InterfaceLanguage texts(*this);
+        texts.LoadLanguage(ProgramFilePath(QLatin1String(language->file_name)));
+        texts.ApplyInterface();
+    }
     if (!QFileInfo(options.directory).isDir()) {
         report_.exit_code = EXIT_OUTPUT_FAILED;
         report_.error = QStringLiteral("There is no folder %1")
@@ -379,7 +409,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     driver_.SetNoiseReduction(1);
     if (!capture_.Connect()) {
         report_.exit_code = EXIT_NO_CAMERA;
-        report_.error = QStringLiteral("No camera detected");
+        report_.error = texts_.NO_CAMERA_ERROR;
         return report_;
     }
     const SubFrame frame = CentredSubFrame(options);

@@ -16,6 +16,7 @@
 #include "platform/dynamic_library.h"
 #include "preview/text_overlay.h"
 #include "recording/recorder.h"
+#include "shell/interface_language.h"
 #include "shell/interface_texts.h"
 
 // What a scripted recording asks for: where, what and how long, and the
@@ -45,6 +46,7 @@ struct CaptureOptions {
     bool prefix_given = false;
     int32_t hour_offset = 0;
     int32_t darks = 0;  // dark exposures taken before the recording, 0 = none
+    char language = 0;  // letter of the messages' language; 0: the built-in English
 };
 
 // Reads the command line (without the program name). False with `error` set
@@ -83,7 +85,10 @@ enum CaptureExit : int {
 // handling and recorder as the main window, with the recorder's button and
 // panels turned into progress reports. Needs a running Qt event loop owner
 // (QCoreApplication); Run spins the loop until the recording has ended.
-class HeadlessCapture : public QObject, private RecorderUi, private DarkPromptUi {
+class HeadlessCapture : public QObject,
+                        private RecorderUi,
+                        private DarkPromptUi,
+                        private LanguageUi {
   public:
     // `progress` receives status lines; `file_created` each file as it is
     // made; `ask_observer` each dark-frame prompt's text, whose answer comes
@@ -115,6 +120,8 @@ class HeadlessCapture : public QObject, private RecorderUi, private DarkPromptUi
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
     void AskObserver(DarkPromptStep step) override;
+    void ApplyTexts(const InterfaceTexts &texts) override;
+    void ShowLanguageProblem(const QString &message) override;
     void ShowDarkPrompt(const QString &text);
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
     void SetUpStamp(const CaptureOptions &options);

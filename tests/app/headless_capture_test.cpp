@@ -20,6 +20,7 @@
 
 #include "recording/writer_test_support.h"
 #include "shell/interface_texts.h"
+#include "shell/language_file.h"
 
 namespace {
 
@@ -27,9 +28,9 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     CaptureOptions options;
     QString error;
     ASSERT_TRUE(ParseCaptureOptions(
-        {"--dir",      "/data",   "--name", "M42",    "--format", "AVI",     "--seconds", "30",
-         "--exposure", "250",     "--gain", "40",     "--roi",    "640x480", "--bin",     "2",
-         "--colour",   "--delay", "15",     "--iris", "--darks",  "5"},
+        {"--dir",      "/data",   "--name", "M42",    "--format", "AVI",     "--seconds",  "30",
+         "--exposure", "250",     "--gain", "40",     "--roi",    "640x480", "--bin",      "2",
+         "--colour",   "--delay", "15",     "--iris", "--darks",  "5",       "--language", "u"},
         options, error))
         << error.toStdString();
     EXPECT_EQ(options.directory, "/data");
@@ -46,6 +47,7 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_EQ(options.delay_ms, 15);
     EXPECT_TRUE(options.iris);
     EXPECT_EQ(options.darks, 5);
+    EXPECT_EQ(options.language, 'U');
     EXPECT_FALSE(options.solar);
 
     ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
@@ -80,6 +82,8 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "avi", "--frames", "5", "--solar", "200:128", "--colour"},
         base + QStringList{"--format", "ser", "--frames", "5", "--darks", "0"},
         base + QStringList{"--format", "ser", "--frames", "5", "--darks", "100"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--language", "Q"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--language", "GE"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;
@@ -481,16 +485,31 @@ struct DarkRun {
     QStringList files;
 };
 
-DarkRun RunWithDarkPrompts(const QStringList &arguments, const QString &cap_file, int answers) {
+// The cover and uncover prompts of a language file beside the program.
+InterfaceTexts PromptsOf(const char *file_name) {
+    QFile file(QCoreApplication::applicationDirPath() + "/" + file_name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file_name;
+    const LanguageTable table = ParseLanguageFile(file.readAll());
+    const QString *cover = table.Find("MSG_COVERCAMERA");
+    const QString *uncover = table.Find("MSG_UNCOVERCAMERA");
+    EXPECT_TRUE(cover && uncover) << file_name;
+    InterfaceTexts texts;
+    texts.MSG_COVERCAMERA = cover ? *cover : QString();
+    texts.MSG_UNCOVERCAMERA = uncover ? *uncover : QString();
+    return texts;
+}
+
+DarkRun RunWithDarkPrompts(const QStringList &arguments, const QString &cap_file, int answers,
+                           const InterfaceTexts &texts = {}, const QString &fault = "none") {
     QProcess command;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("OMTRIX_SIM_SEEING", "off");
     environment.insert("OMTRIX_SIM_NOISE", "off");
     environment.insert("OMTRIX_SIM_CAP", cap_file);
+    environment.insert("OMTRIX_SIM_FAULT", fault);
     command.setProcessEnvironment(environment);
     command.setReadChannel(QProcess::StandardError);
     command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", arguments);
-    const InterfaceTexts texts;
     DarkRun run;
     QString unread;
     auto take_errors = [&] {
@@ -596,18 +615,70 @@ TEST_F(HeadlessCaptureTest, DarksTakeTheHotPixelsOff) {
     EXPECT_GT(mean(with, 0), 5.0);
 }
 
-// No answer can come once standard input has ended: the command ends at once
-// with a message and its own exit code, and nothing is left in the folder.
-TEST_F(HeadlessCaptureTest, EndOfInputAtAPromptEndsWithoutAFile) {
-    for (const int answers : {0, 1}) {
-        SCOPED_TRACE(answers);
+// Runs that cannot finish their darks end at once with a message and their
+// own exit code, and leave nothing in the folder: standard input ending at
+// either prompt (in German too), or the camera going silent during the darks.
+TEST_F(HeadlessCaptureTest, ARunThatCannotFinishItsDarksLeavesNoFile) {
+    const InterfaceTexts english;
+    const InterfaceTexts german = PromptsOf("DEUTSCH.LNG");
+    ASSERT_NE(german.MSG_COVERCAMERA, english.MSG_COVERCAMERA);
+    const struct {
+        const char *what;
+        QStringList extra_arguments;
+        const InterfaceTexts &texts;
+        int answers;
+        const char *fault;
+        int exit_code;
+        QStringList prompts;
+        const char *message;
+    } rows[] = {
+        {"no answer",
+         {},
+         english,
+         0,
+         "none",
+         EXIT_NO_ANSWER,
+         {english.MSG_COVERCAMERA},
+         "end of input"},
+        {"covered, no second answer",
+         {},
+         english,
+         1,
+         "none",
+         EXIT_NO_ANSWER,
+         {english.MSG_COVERCAMERA, english.MSG_UNCOVERCAMERA},
+         "end of input"},
+        {"German",
+         {"--language", "g"},
+         german,
+         0,
+         "none",
+         EXIT_NO_ANSWER,
+         {german.MSG_COVERCAMERA},
+         "end of input"},
+        // The first frames and some of the darks come; the last darks never do.
+        {"silent camera",
+         {},
+         english,
+         1,
+         "hang:5",
+         EXIT_CAMERA_SILENT,
+         {english.MSG_COVERCAMERA},
+         "stopped answering"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QElapsedTimer clock;
+        clock.start();
         const DarkRun run = RunWithDarkPrompts(
-            {"--dir", folder.path(), "--name", "NONE", "--format", "ser", "--frames", "3",
-             "--exposure", "10", "--roi", "320x240", "--darks", "3"},
-            folder.filePath("cap"), answers);
-        EXPECT_EQ(run.exit_code, EXIT_NO_ANSWER) << run.errors.toStdString();
-        EXPECT_EQ(run.prompts.size(), answers + 1);
-        EXPECT_TRUE(run.errors.contains("end of input")) << run.errors.toStdString();
+            QStringList{"--dir", folder.path(), "--name", "NONE", "--format", "ser", "--frames",
+                        "3", "--exposure", "10", "--roi", "320x240", "--darks", "5"} +
+                row.extra_arguments,
+            folder.filePath("cap"), row.answers, row.texts, row.fault);
+        EXPECT_EQ(run.exit_code, row.exit_code) << run.errors.toStdString();
+        EXPECT_EQ(run.prompts, row.prompts) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(row.message)) << run.errors.toStdString();
+        EXPECT_LT(clock.elapsed(), 10000);
         EXPECT_TRUE(run.files.isEmpty());
         EXPECT_TRUE(QDir(folder.path()).isEmpty());
     }
