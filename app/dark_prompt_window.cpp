@@ -15,7 +15,10 @@ constexpr int MARGIN = 10;
 }  // namespace
 
 TForm3::TForm3(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Without a title bar, a thin line keeps the prompt apart from the
+    // window of the same colour under it.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setWindowTitle(tr("Dark Frame(s)"));
     setFixedSize(CLIENT_SIZE);
     setAutoFillBackground(true);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QFrame>
 
 class QLabel;
 class QPushButton;
@@ -8,7 +8,7 @@ class QPushButton;
 // The dark-frame prompt: asks the observer to cover or uncover the camera.
 // Not modal: the picture and the menus keep working while it is open, and
 // the camera thread waits for its OK.
-class TForm3 : public QWidget {
+class TForm3 : public QFrame {
     Q_OBJECT
   public:
     explicit TForm3(QWidget *parent = nullptr);
