@@ -70,17 +70,6 @@ class DarkCalibrationTest : public ::testing::Test {
         fake_driver::Reset();
     }
 
-    template <typename Predicate>
-    bool WaitFor(Predicate done, int timeout_ms = 3000) {
-        const uint32_t start = TickCount();
-        while (!done()) {
-            if (TickCount() - start > uint32_t(timeout_ms))
-                return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
-
     // Records `count` frames and returns the first sample of each, in order.
     std::vector<int> Record(int count) {
         const uint32_t tag = capture.BeginRecording(capture.length, 0);
