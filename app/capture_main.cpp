@@ -1,17 +1,22 @@
 // omtrix-capture: a recording from the command line, for scripts and
-// benchmarks. Prints each file it writes on stdout and progress on stderr.
+// benchmarks. Prints each file it writes on stdout and progress on stderr;
+// with --darks it asks on stderr to cover and uncover the camera and takes
+// a line on stdin as the answer.
 #include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
 
 #include "app/headless_capture.h"
+#include "platform/stdin_lines.h"
 #include "platform/stop_signals.h"
 
 namespace {
 
-// How often the program looks whether a stop signal came.
+// How often the program looks whether a stop signal, or the observer's
+// answer to a prompt, came.
 constexpr int STOP_SIGNAL_POLL_MS = 50;
+constexpr int ANSWER_POLL_MS = 50;
 
 const char *SignalName(int signal_number) {
     switch (signal_number) {
@@ -42,14 +47,37 @@ int main(int argc, char *argv[]) {
             << "usage: omtrix-capture --dir DIR --name BASE --format ser|avi|fit|bmp"
                " (--frames N | --seconds S) [--exposure MS] [--gain G] [--roi WxH]"
                " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
-               " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]\n";
+               " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]"
+               " [--darks N] [--language LETTER]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 
+    // A prompt is answered by a line on stdin; the end of stdin is no answer.
+    StdinLines answers;
+    QTimer answer_watch;
     HeadlessCapture capture([&](const QString &status) { err << status << "\n"
                                                              << Qt::flush; },
                             [&](const QString &file) { out << file << "\n"
-                                                           << Qt::flush; });
+                                                           << Qt::flush; },
+                            [&](const QString &prompt) {
+                                err << prompt << "\n" << Qt::flush;
+                                answer_watch.start(ANSWER_POLL_MS);
+                            });
+    QObject::connect(&answer_watch, &QTimer::timeout, [&] {
+        std::string line;
+        switch (answers.Take(line)) {
+            case StdinLines::Result::NoLineYet:
+                return;
+            case StdinLines::Result::Line:
+                answer_watch.stop();
+                capture.DarkPromptAnswered();
+                return;
+            case StdinLines::Result::End:
+                answer_watch.stop();
+                capture.ObserverGone();
+                return;
+        }
+    });
     // Ctrl+C or kill ends the recording as a stop would: the file is
     // finished before the program ends. Further signals are ignored.
     QTimer stop_watch;

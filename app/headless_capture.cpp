@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
+#include "platform/program_files.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
 #include "preview/stamp_text.h"
@@ -101,6 +103,14 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "FORMAT"},
         {"prefix", "Text in front of the time stamp (alone: the stamp is this text).", "TEXT"},
         {"hour-offset", "Hours added to the clock for the stamp (-12 to 12).", "N"},
+        {"darks",
+         "Take N dark frames (1-99) before recording and subtract them; asks on stderr to cover"
+         " and uncover the camera, each answered by a line on stdin.",
+         "N"},
+        {"language",
+         "Language of the messages: E, F, N, G, I, S, X, O, Y or U, the letter of a"
+         " language file beside the program.",
+         "LETTER"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -166,6 +176,21 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             return false;
         }
     }
+    if (parser.isSet("darks") &&
+        !ReadInteger(parser.value("darks"), 1, MAX_DARK_COUNT, options.darks)) {
+        error = QStringLiteral("--darks must be 1 to 99");
+        return false;
+    }
+    if (parser.isSet("language")) {
+        const QString letter = parser.value("language");
+        const LanguageChoice *language =
+            letter.size() == 1 ? LanguageOfLetter(letter.front()) : nullptr;
+        if (!language) {
+            error = QStringLiteral("--language must be one of E, F, N, G, I, S, X, O, Y, U");
+            return false;
+        }
+        options.language = language->letter;
+    }
     options.colour = parser.isSet("colour");
     options.iris = parser.isSet("iris");
     if (parser.isSet("solar")) {
@@ -190,8 +215,12 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
 }
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
-                                 std::function<void(const QString &)> file_created)
-    : progress_(std::move(progress)), file_created_(std::move(file_created)) {
+                                 std::function<void(const QString &)> file_created,
+                                 std::function<void(const QString &)> ask_observer)
+    : progress_(std::move(progress)),
+      file_created_(std::move(file_created)),
+      ask_observer_(std::move(ask_observer)) {
+    capture_.SetDarkPromptUi(this);
     recorder_ =
         std::make_unique<TAVIExport>(frames_, capture_, driver_, static_cast<RecorderUi &>(*this));
     recorder_->Init();
@@ -285,6 +314,66 @@ void HeadlessCapture::WatchCamera() {
     recorder_->Close();
 }
 
+// The darks are taken before the recording opens its output, so that a run
+// given no answer leaves no file: through the camera's own recording start,
+// whose DarkPrepare asks the observer (as the window's does) and takes the
+// darks before its first frame. The recording that follows keeps the same
+// settings, so it finds the darks valid and asks nothing. False, with the
+// report saying why, when the run ends meanwhile.
+bool HeadlessCapture::TakeDarks(const CaptureOptions &options) {
+    capture_.DARKCOUNT = options.darks;
+    taking_darks_ = true;
+    darks_tag_ = capture_.BeginRecording(options.exposure_ms, 0);
+    WaitUntil([this] {
+        return darks_taken_ || report_.exit_code != EXIT_DONE || stop_requested_ || ended_;
+    });
+    taking_darks_ = false;
+    capture_.EndRecording();
+    return darks_taken_ && report_.exit_code == EXIT_DONE && !stop_requested_;
+}
+
+void HeadlessCapture::AskObserver(DarkPromptStep step) {
+    // Called on the camera thread: the asking happens on this object's thread.
+    poster_.Post(step == DarkPromptStep::CoverCamera ? MSG_COVER_CAMERA : MSG_UNCOVER_CAMERA);
+}
+
+void HeadlessCapture::ApplyTexts(const InterfaceTexts &texts) {
+    texts_ = texts;
+    recorder_->SetTexts(texts);
+}
+
+void HeadlessCapture::ShowLanguageProblem(const QString &message) {
+    progress_(message);
+}
+
+void HeadlessCapture::ShowDarkPrompt(const QString &text) {
+    prompt_open_ = true;
+    if (!ask_observer_) {
+        ObserverGone();
+        return;
+    }
+    ask_observer_(text);
+}
+
+void HeadlessCapture::DarkPromptAnswered() {
+    if (prompt_open_) {
+        prompt_open_ = false;
+        capture_.DarkPromptAnswered();
+    }
+}
+
+void HeadlessCapture::ObserverGone() {
+    if (!prompt_open_) {
+        return;
+    }
+    prompt_open_ = false;
+    report_.exit_code = EXIT_NO_ANSWER;
+    report_.error = QStringLiteral(
+        "the end of input came before an answer to the dark-frame prompt; nothing was"
+        " recorded.");
+    Wake();
+}
+
 void HeadlessCapture::RequestStop() {
     stop_requested_ = true;
     if (recorder_->Recording()) {
@@ -296,6 +385,12 @@ void HeadlessCapture::RequestStop() {
 CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options) {
     report_ = CaptureReport{};
     options_ = options;
+    if (const LanguageChoice *language = LanguageOfLetter(QLatin1Char(options.language))) {
+        // The window's own loading, but the observer's stored language stays.
+        InterfaceLanguage texts(*this);
+        texts.LoadLanguage(ProgramFilePath(QLatin1String(language->file_name)));
+        texts.ApplyInterface();
+    }
     if (!QFileInfo(options.directory).isDir()) {
         report_.exit_code = EXIT_OUTPUT_FAILED;
         report_.error = QStringLiteral("There is no folder %1")
@@ -314,7 +409,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     driver_.SetNoiseReduction(1);
     if (!capture_.Connect()) {
         report_.exit_code = EXIT_NO_CAMERA;
-        report_.error = QStringLiteral("No camera detected");
+        report_.error = texts_.NO_CAMERA_ERROR;
         return report_;
     }
     const SubFrame frame = CentredSubFrame(options);
@@ -328,6 +423,13 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     if (!answered) {
         report_.exit_code = EXIT_CAMERA_SILENT;
         report_.error = QStringLiteral("The camera does not answer.");
+        return report_;
+    }
+
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, this, &HeadlessCapture::WatchCamera);
+    watchdog.start(500);
+    if (options.darks > 0 && !TakeDarks(options)) {
         return report_;
     }
 
@@ -351,9 +453,6 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
                             .arg(QDir::toNativeSeparators(options.directory));
         return report_;
     }
-    QTimer watchdog;
-    connect(&watchdog, &QTimer::timeout, this, &HeadlessCapture::WatchCamera);
-    watchdog.start(500);
     WaitUntil([this] { return ended_; });
     report_.elapsed_ms = TickCount() - started;
     report_.frames_written = recorder_->framecount;
@@ -371,6 +470,10 @@ bool HeadlessCapture::event(QEvent *event) {
             }
             const uint32_t now = TickCount();
             const PImageLst newest = frames_.Newest();
+            if (taking_darks_ && newest && newest->generation == darks_tag_) {
+                darks_taken_ = true;
+                Wake();
+            }
             if (newest && newest->generation == capture_.RecordingTag() && recorder_->Recording() &&
                 ForTheRecording(now)) {
                 ++report_.frames_acquired;
@@ -381,7 +484,17 @@ bool HeadlessCapture::event(QEvent *event) {
             return true;
         }
         case MSG_RECORD_FRAME:
-            recorder_->ProcessFrame(TickCount());
+            // While the darks are taken the camera runs as for a recording,
+            // but there is none to hand its frames to yet.
+            if (!taking_darks_) {
+                recorder_->ProcessFrame(TickCount());
+            }
+            return true;
+        case MSG_COVER_CAMERA:
+            ShowDarkPrompt(texts_.MSG_COVERCAMERA);
+            return true;
+        case MSG_UNCOVER_CAMERA:
+            ShowDarkPrompt(texts_.MSG_UNCOVERCAMERA);
             return true;
         default:
             return QObject::event(event);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "camera/acquisition.h"
+#include "camera/dark_prompt_ui.h"
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "camera/frame_ready.h"
@@ -15,6 +16,8 @@
 #include "platform/dynamic_library.h"
 #include "preview/text_overlay.h"
 #include "recording/recorder.h"
+#include "shell/interface_language.h"
+#include "shell/interface_texts.h"
 
 // What a scripted recording asks for: where, what and how long, and the
 // camera settings the main window would otherwise hold.
@@ -42,6 +45,8 @@ struct CaptureOptions {
     QString prefix;
     bool prefix_given = false;
     int32_t hour_offset = 0;
+    int32_t darks = 0;  // dark exposures taken before the recording, 0 = none
+    char language = 0;  // letter of the messages' language; 0: the built-in English
 };
 
 // Reads the command line (without the program name). False with `error` set
@@ -70,6 +75,7 @@ enum CaptureExit : int {
     EXIT_CAMERA_SILENT = 5,
     EXIT_OUTPUT_FAILED = 6,
     EXIT_CAMERA_FAILED = 7,  // the camera thread stopped on an error or for want of memory
+    EXIT_NO_ANSWER = 8,      // standard input ended while a dark-frame prompt waited
     // Ended by a signal, the file finished: 128 plus the signal's number
     // (129 SIGHUP, 130 SIGINT, 143 SIGTERM), as shells report it.
     EXIT_SIGNAL_BASE = 128,
@@ -79,11 +85,17 @@ enum CaptureExit : int {
 // handling and recorder as the main window, with the recorder's button and
 // panels turned into progress reports. Needs a running Qt event loop owner
 // (QCoreApplication); Run spins the loop until the recording has ended.
-class HeadlessCapture : public QObject, private RecorderUi {
+class HeadlessCapture : public QObject,
+                        private RecorderUi,
+                        private DarkPromptUi,
+                        private LanguageUi {
   public:
-    // `progress` receives status lines; `file_created` each file as it is made.
+    // `progress` receives status lines; `file_created` each file as it is
+    // made; `ask_observer` each dark-frame prompt's text, whose answer comes
+    // back through DarkPromptAnswered or ObserverGone.
     HeadlessCapture(std::function<void(const QString &)> progress,
-                    std::function<void(const QString &)> file_created);
+                    std::function<void(const QString &)> file_created,
+                    std::function<void(const QString &)> ask_observer = {});
     ~HeadlessCapture() override;
 
     // Loads the camera driver from `driver_path`, records, and returns how it went.
@@ -92,6 +104,11 @@ class HeadlessCapture : public QObject, private RecorderUi {
     // asked for before the recording starts ends Run without any. Called on
     // the thread that runs Run, while it waits.
     void RequestStop();
+    // The observer answered the dark-frame prompt shown last.
+    void DarkPromptAnswered();
+    // No answer will come (standard input has ended): the run ends without
+    // a recording.
+    void ObserverGone();
 
   protected:
     bool event(QEvent *event) override;
@@ -102,9 +119,14 @@ class HeadlessCapture : public QObject, private RecorderUi {
     void ReleaseCaptureButton() override;
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
+    void AskObserver(DarkPromptStep step) override;
+    void ApplyTexts(const InterfaceTexts &texts) override;
+    void ShowLanguageProblem(const QString &message) override;
+    void ShowDarkPrompt(const QString &text);
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
     void SetUpStamp(const CaptureOptions &options);
     bool WaitForFirstFrame(const CaptureOptions &options);
+    bool TakeDarks(const CaptureOptions &options);
     // Runs the event loop until `done` holds or, with a timeout, the time is
     // up; Wake makes it look again.
     void WaitUntil(const std::function<bool()> &done, int timeout_ms = 0);
@@ -114,6 +136,8 @@ class HeadlessCapture : public QObject, private RecorderUi {
 
     std::function<void(const QString &)> progress_;
     std::function<void(const QString &)> file_created_;
+    std::function<void(const QString &)> ask_observer_;
+    InterfaceTexts texts_;
     DynamicLibrary library_;
     CameraDriver driver_;
     FrameList frames_;
@@ -127,6 +151,13 @@ class HeadlessCapture : public QObject, private RecorderUi {
     bool first_frame_seen_ = false;
     bool ended_ = false;
     bool stop_requested_ = false;
+    // Dark frames before the recording: the camera's recording start that
+    // takes them, whether its first frame (after the darks) has come, and
+    // whether a prompt waits for its answer.
+    uint32_t darks_tag_ = 0;
+    bool taking_darks_ = false;
+    bool darks_taken_ = false;
+    bool prompt_open_ = false;
     QEventLoop *waiting_ = nullptr;
     uint32_t last_progress_tick_ = 0;
 };

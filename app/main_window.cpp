@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/about_window.h"
+#include "app/dark_prompt_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
 #include "app/window_placement.h"
@@ -61,6 +62,7 @@ TForm1::~TForm1() {
 
 bool TForm1::FormCreate(TSplash &splash) {
     Cap = std::make_unique<TVideoCapture>(driver_, frames_, poster_);
+    Cap->SetDarkPromptUi(this);
     Preview = std::make_unique<TPREVIEW>(preview_input_);
     Preview->Init();
     Recorder =
@@ -76,6 +78,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         std::make_unique<FrameReadyHandler>(frames_, *Cap, driver_, poster_, &preview_input_);
 
     AboutBox = new TAboutBox(this);
+    Form3 = new TForm3(this);
     Form5 = new TForm5(this);
     HistogramForm = new THistogramForm(this);
     HistogramForm->HistogramMenu = Histogram1;
@@ -203,6 +206,8 @@ void TForm1::ConnectHandlers() {
     connect(Count, &QPushButton::clicked, this, &TForm1::CountClick);
     connect(expos, &SevenSegmentCounter::ValueChanged, this,
             [this](int value) { mirror_.EXPOCOUNT = QString::number(value); });
+    connect(VrCounter1, &SevenSegmentCounter::ValueChanged, this, &TForm1::VrCounter1Change);
+    connect(Form3, &TForm3::Answered, this, &TForm1::DarkPromptAnswered);
 
     connect(_BLACK, &QSlider::valueChanged, this, &TForm1::_BLACKChange);
     connect(_WHITE, &QSlider::valueChanged, this, &TForm1::_WHITEChange);
@@ -232,6 +237,12 @@ bool TForm1::event(QEvent *event) {
             return true;
         case MSG_RECORD_FRAME:
             Recorder->ProcessFrame(TickCount());
+            return true;
+        case MSG_COVER_CAMERA:
+            ShowDarkPrompt(DarkPromptStep::CoverCamera);
+            return true;
+        case MSG_UNCOVER_CAMERA:
+            ShowDarkPrompt(DarkPromptStep::UncoverCamera);
             return true;
         default:
             return QMainWindow::event(event);
@@ -310,7 +321,7 @@ void TForm1::ExitRoutine() {
     // Hiding the scope window also stops a guide pulse still running. The
     // focus, Roddier and solar windows report their hiding to the camera
     // thread's settings and the menu: they are hidden while both still exist.
-    for (QWidget *window : {static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
+    for (QWidget *window : {static_cast<QWidget *>(Form3), static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
                             static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm),
                             static_cast<QWidget *>(RoddierForm), static_cast<QWidget *>(Form7),
                             static_cast<QWidget *>(ConfText)}) {

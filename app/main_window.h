@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "camera/acquisition.h"
+#include "camera/dark_prompt_ui.h"
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "camera/frame_ready.h"
@@ -41,6 +42,7 @@ class TAboutBox;
 class TFocusForm;
 class TForm4;
 class TConfText;
+class TForm3;
 class TForm5;
 class TForm7;
 class TForm8;
@@ -54,7 +56,7 @@ inline constexpr const char *VERSION_TEXT = "1.3";
 
 // The main window: live picture, camera controls and recording controls.
 // Its handlers are spread over main_window_*.cpp by subject.
-class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
+class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, private DarkPromptUi {
     Q_OBJECT
   public:
     TForm1();
@@ -190,6 +192,13 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     void ReportWriteFailure() override;
     void FileCreated(const QString &) override {}
 
+    // main_window_darks.cpp: dark frames.
+    void VrCounter1Change();
+    void ShowDarkPrompt(DarkPromptStep step);
+    void DarkPromptAnswered();
+    // DarkPromptUi
+    void AskObserver(DarkPromptStep step) override;
+
     // Camera, frames and workers.
     DynamicLibrary driver_library_;
     CameraDriver driver_;
@@ -220,6 +229,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     bool from_slider_ = false;
 
     // Tool windows.
+    TForm3 *Form3 = nullptr;                                         // the dark-frame prompt
+    DarkPromptStep dark_prompt_step_ = DarkPromptStep::CoverCamera;  // what it asks now
     TForm5 *Form5 = nullptr;
     TAboutBox *AboutBox = nullptr;
     THistogramForm *HistogramForm = nullptr;
@@ -298,7 +309,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi {
     QLabel *Label3 = nullptr;
     SevenSegmentCounter *delays = nullptr;
     QLabel *darks = nullptr;
-    SevenSegmentCounter *VrCounter1 = nullptr;  // dark frames per set
+    SevenSegmentCounter *VrCounter1 = nullptr;  // dark exposures per set, 0 = none
     QIcon Picture;
     QIcon PictureDown;
     QIcon PictureDisabled;

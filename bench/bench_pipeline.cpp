@@ -1,8 +1,9 @@
 // Speed of the live-view conversions. Times each per-frame conversion on a
 // full 2048 x 1536 frame against a memcpy of the same output bytes, measured
-// in the same run, and the histogram's counting and the solar clip (which
-// works on the frame in place) against a memcpy of the frame they work on.
-// The live view as a whole is timed by bench_live_view.
+// in the same run, the histogram's counting and the solar clip (which
+// works on the frame in place) against a memcpy of the frame they work on,
+// and the dark subtraction done on every recorded frame against a memcpy of
+// the frame. The live view as a whole is timed by bench_live_view.
 #include <QCoreApplication>
 #include <QImage>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "bench_support.h"
 #include "camera/acquisition.h"
+#include "camera/dark_frames.h"
 #include "camera/frame_conversion.h"
 #include "preview/histogram.h"
 #include "preview/picture_conversion.h"
@@ -125,6 +127,33 @@ bool HistogramRatios() {
     return all_met;
 }
 
+// Taking the dark frame off a frame, against copying that frame.
+bool DarkSubtractionRatio() {
+    std::vector<uint8_t> frame(size_t(W) * H);
+    std::vector<uint8_t> dark(frame.size());
+    std::vector<uint8_t> copy_target(frame.size());
+    for (size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = uint8_t(i * 2654435761u >> 24);
+        dark[i] = uint8_t(i * 40503u >> 11);
+    }
+    const double copy = BestOf(ROUNDS, [&] {
+        std::memcpy(copy_target.data(), frame.data(), frame.size());
+        asm volatile("" ::: "memory");
+    });
+    // The frame changes with every round, which only makes its samples more
+    // varied, never the work less.
+    const double subtract =
+        BestOf(ROUNDS, [&] { SubtractDark(frame.data(), dark.data(), frame.size()); });
+    const double ratio = subtract / copy;
+    const bool met = ratio <= 2.0;
+    std::printf(
+        "\nDark subtraction of a %d x %d frame, as a multiple of a memcpy of its %zu bytes "
+        "(%.2f ms):\n  %-22s %6.2f x memcpy  (target <= 2.0)  %s\n",
+        W, H, frame.size(), copy * 1e3, "dark subtraction", ratio,
+        met ? "ok" : "SLOWER THAN TARGET");
+    return met;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[]) {
@@ -136,5 +165,6 @@ int main(int argc, char *argv[]) {
     }
     const bool conversions = ConversionRatios(driver);
     const bool histogram = HistogramRatios();
-    return conversions && histogram ? 0 : 1;
+    const bool darks = DarkSubtractionRatio();
+    return conversions && histogram && darks ? 0 : 1;
 }

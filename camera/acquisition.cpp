@@ -4,7 +4,6 @@
 #include <chrono>
 #include <exception>
 #include <utility>
-#include <vector>
 
 #include "camera/exposure_controls.h"
 #include "camera/gain_code.h"
@@ -21,17 +20,6 @@ double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms) {
 }
 
 namespace {
-
-// A frame whose exposure the camera never finished may still be written by
-// the driver, so its block is never freed; keeping it reachable here tells
-// leak checkers that this is on purpose.
-void AbandonToDriver(PImageLst frame) {
-    static std::mutex mutex;
-    // Never destroyed, so the list still holds the frames when the process ends.
-    static auto *abandoned = new std::vector<PImageLst>;
-    std::lock_guard lock(mutex);
-    abandoned->push_back(frame);
-}
 
 // The frame of the pass under way, until the list takes it: freed when the
 // pass ends early, or left to the driver while it may still write into it.
@@ -177,14 +165,18 @@ void TVideoCapture::ProgramCamera() {
     offsetx = _offsetx;
     offsety = _offsety;
     const int32_t code = binning_code;
+    binning_in_force_ = code;
     driver_.SetFrame(static_cast<int32_t>(offsetx), static_cast<int32_t>(offsety),
                      static_cast<int32_t>(width), static_cast<int32_t>(height));
     driver_.SetBinning(code);
     const int32_t exposure_ms = length;
     driver_.SetExpoTime(exposure_ms);
     length_in_force_ = exposure_ms;
-    const int32_t green = GainCode(_ggain);
-    driver_.SetGain(GainCode(_rgain), green, GainCode(_bgain), green);
+    rgain_in_force_ = _rgain;
+    ggain_in_force_ = _ggain;
+    bgain_in_force_ = _bgain;
+    const int32_t green = GainCode(ggain_in_force_);
+    driver_.SetGain(GainCode(rgain_in_force_), green, GainCode(bgain_in_force_), green);
     driver_.HighVolumeUSB(static_cast<int32_t>(_USB.load()));
     const FrameSize frame =
         BinnedFrameSize(static_cast<int32_t>(width), static_cast<int32_t>(height), code);
@@ -220,6 +212,75 @@ TVideoCapture::Exposure TVideoCapture::AwaitExposure(int32_t exposure_ms) {
     }
     fault_ = AcquisitionFault::None;
     return Exposure::Delivered;
+}
+
+// Makes darks ready for the settings in force and `dark_count` exposures;
+// false when none are (no one to ask, the recording that wanted them ended,
+// or the program is ending). The darks are keyed to what the camera was
+// programmed with, not to what the controls ask for meanwhile: settings
+// changed during a recording have not reached the camera, so darks taken
+// then are still of the old settings.
+bool TVideoCapture::DarkPrepare(int32_t dark_count) {
+    const DarkKey key{.length = length_in_force_,
+                      .rgain = rgain_in_force_,
+                      .bgain = bgain_in_force_,
+                      .ggain = ggain_in_force_,
+                      .width = width,
+                      .height = height,
+                      .offsetx = offsetx,
+                      .offsety = offsety,
+                      .binning_code = binning_in_force_,
+                      .count = dark_count};
+    if (darks_.ValidFor(key)) {
+        return true;
+    }
+    if (!dark_prompt_ui_ || !AwaitObserver(DarkPromptStep::CoverCamera)) {
+        return false;
+    }
+    const size_t samples = static_cast<size_t>(frame_width_) * frame_height_;
+    int32_t taken = 0;
+    while (taken < dark_count && continue_ && RecordingGoesOn()) {
+        driver_.ThreadedExposure(darks_.ExposureBuffer());
+        const Exposure exposure = AwaitExposure(length_in_force_);
+        if (exposure == Exposure::StillWithDriver) {
+            darks_.AbandonExposureBuffer();
+            return false;
+        }
+        // A silent camera's cancelled exposure is no dark: it is taken again.
+        // An exposure that ended with the program or the recording is not
+        // counted either.
+        if (exposure == Exposure::Delivered && continue_ && RecordingGoesOn()) {
+            darks_.Accumulate(samples, taken == 0);
+            ++taken;
+        }
+    }
+    if (taken == dark_count) {
+        darks_.Finish(key, samples);
+    }
+    // Whoever covered the camera is asked to uncover it, whatever became of the set.
+    return AwaitObserver(DarkPromptStep::UncoverCamera) && taken == dark_count;
+}
+
+// Asks the observer and waits for the answer, looking at the run flag
+// between slices of the wait; false when the program ends first (nothing is
+// asked once it is ending).
+bool TVideoCapture::AwaitObserver(DarkPromptStep step) {
+    if (!continue_) {
+        return false;
+    }
+    dark_prompt_.Drain();  // an answer nobody asked for must not answer this prompt
+    dark_prompt_ui_->AskObserver(step);
+    while (!dark_prompt_.Wait(RUN_FLAG_POLL_MS)) {
+        if (!continue_) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TVideoCapture::RecordingGoesOn() const {
+    return _capturing &&
+           requested_recording_.load(std::memory_order_acquire) == recording_in_force_;
 }
 
 void TVideoCapture::SleepWhileRunning(uint32_t ms) {
@@ -266,9 +327,17 @@ void TVideoCapture::RunPasses() {
         // The tag is read before the flag: a recording's flag is raised before
         // its tag is published, so a new tag always comes with the flag set.
         const uint32_t requested = requested_recording_.load(std::memory_order_acquire);
-        if (!_capturing || requested != recording_in_force_) {
+        const bool recording = _capturing;
+        if (!recording || requested != recording_in_force_) {
             ProgramCamera();
             recording_in_force_ = requested;
+        }
+        // Read once per pass: the darks made ready and the darks taken off
+        // the frame are of the same count.
+        const int32_t dark_count = recording ? std::clamp(DARKCOUNT.load(), 0, MAX_DARK_COUNT) : 0;
+        const bool subtract_darks = dark_count > 0 && DarkPrepare(dark_count);
+        if (!continue_) {
+            return;
         }
         // The stamp says when the exposure was started.
         stamp_settings.Refresh(stamp_rule_, stamp_version_);
@@ -290,6 +359,10 @@ void TVideoCapture::RunPasses() {
         frame.with_driver = false;
         if (exposure == Exposure::NotAPicture) {
             continue;
+        }
+        if (subtract_darks) {
+            darks_.SubtractFrom(frame.get()->Data,
+                                static_cast<size_t>(frame_width_) * frame_height_);
         }
         solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h);
         frames_.AppendFrame(frame.Release());

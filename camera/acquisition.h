@@ -8,9 +8,12 @@
 #include <string>
 #include <thread>
 
+#include "camera/dark_frames.h"
+#include "camera/dark_prompt_ui.h"
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "platform/messages.h"
+#include "platform/program_semaphore.h"
 #include "platform/semaphore.h"
 #include "preview/solar_clip.h"
 #include "preview/stamp_text.h"
@@ -94,6 +97,12 @@ class TVideoCapture {
     // A recording runs: the camera settings stay frozen.
     bool Capturing() const { return _capturing; }
 
+    // Before Resume: who asks the observer to cover and uncover the camera
+    // for dark frames. Without anyone to ask, no darks are taken.
+    void SetDarkPromptUi(DarkPromptUi *ui) { dark_prompt_ui_ = ui; }
+    // Any thread: the observer answered the prompt shown last.
+    void DarkPromptAnswered() { dark_prompt_.Release(); }
+
     // Frame intervals of the last five passes, for the frame-rate display.
     std::array<int32_t, 5> FrameIntervals() const;
     AcquisitionFault Fault() const { return fault_.load(); }
@@ -112,7 +121,10 @@ class TVideoCapture {
     std::atomic<int32_t> binning_code{1};  // 1 = 1x1, 2 = 2x2, 3 = 4x4
     std::atomic<int32_t> length{100};      // requested exposure in ms
     std::atomic<int32_t> delay{0};         // pause after each frame in ms
-    std::atomic<bool> continue_{false};    // run flag of the loop
+    // Dark exposures averaged and taken off every recorded frame; 0 = none.
+    // Read once per frame; above MAX_DARK_COUNT counts as MAX_DARK_COUNT.
+    std::atomic<int32_t> DARKCOUNT{0};
+    std::atomic<bool> continue_{false};  // run flag of the loop
     std::atomic<bool> connected{false};
     // Set by the focus window as it is shown and hidden: the thread never
     // looks at a window itself.
@@ -132,6 +144,9 @@ class TVideoCapture {
         StillWithDriver,  // the run ended and the camera kept the frame's block
     };
     Exposure AwaitExposure(int32_t exposure_ms);
+    bool DarkPrepare(int32_t dark_count);
+    bool AwaitObserver(DarkPromptStep step);
+    bool RecordingGoesOn() const;
     void SleepWhileRunning(uint32_t ms);
     void RecordFrameInterval();
     void Finish();
@@ -150,7 +165,8 @@ class TVideoCapture {
 
     // What the camera is programmed with (this thread), beside the requested
     // values above: the geometry, the frame size after binning, the recording
-    // tag of the frames and the exposure, which the GUI thread reads too.
+    // tag of the frames, the exposure (which the GUI thread reads too), the
+    // gains and the binning.
     uint32_t height = 0;
     uint32_t width = 0;
     uint32_t offsetx = 0;
@@ -163,6 +179,16 @@ class TVideoCapture {
     StampRule stamp_rule_;
     uint64_t stamp_version_ = 0;
     std::string stamp_text_;
+    uint32_t rgain_in_force_ = 0;
+    uint32_t ggain_in_force_ = 0;
+    uint32_t bgain_in_force_ = 0;
+    int32_t binning_in_force_ = 1;
+
+    // Dark frames: the averaged dark of the settings in force, and the
+    // observer's answer to the cover and uncover prompts.
+    DarkFrames darks_;
+    DarkPromptUi *dark_prompt_ui_ = nullptr;
+    ProgramSemaphore dark_prompt_{0, 1};
 
     std::array<std::atomic<int32_t>, 5> frame_intervals_{};
     int32_t interval_index_ = 0;

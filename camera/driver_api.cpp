@@ -1,5 +1,8 @@
 #include "camera/driver_api.h"
 
+#include <mutex>
+#include <vector>
+
 #include "platform/program_files.h"
 
 namespace {
@@ -21,6 +24,14 @@ bool Resolve(const DynamicLibrary &library, const char *name, Function &entry,
 }
 
 }  // namespace
+
+void AbandonToDriver(const void *memory) {
+    static std::mutex mutex;
+    // Never destroyed, so the list still holds the memory when the process ends.
+    static auto *abandoned = new std::vector<const void *>;
+    std::lock_guard lock(mutex);
+    abandoned->push_back(memory);
+}
 
 bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDriver &driver,
                       std::string &missing) {

@@ -31,6 +31,11 @@ struct CameraDriver {
     void (*GuideCommand)(int32_t direction_bits, int32_t duration_ms) = nullptr;
 };
 
+// Memory handed to the driver for an exposure it never finished: the driver
+// may still write into it, so it is never freed. Kept reachable until the
+// process ends, which tells leak checkers that this is on purpose.
+void AbandonToDriver(const void *memory);
+
 // The driver library's place: beside the program, else in its installed
 // library folder.
 QString CameraDriverPath();

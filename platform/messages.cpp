@@ -26,6 +26,8 @@ int ReceivedMessage(QEvent *event) {
         case MSG_FRAME_READY:
         case MSG_RENDER_PREVIEW:
         case MSG_RECORD_FRAME:
+        case MSG_COVER_CAMERA:
+        case MSG_UNCOVER_CAMERA:
             return static_cast<int>(event->type());
         default:
             return 0;

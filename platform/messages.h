@@ -11,6 +11,10 @@ enum MainWindowMessage : int {
     MSG_FRAME_READY = 0x1400,     // acquisition thread: a frame is in the list
     MSG_RENDER_PREVIEW = 0x1401,  // frame-ready handler: the working bitmap is filled
     MSG_RECORD_FRAME = 0x1402,    // frame-ready handler: the recorder may take a frame
+    // Acquisition thread: ask the observer to cover, or to uncover, the camera
+    // for dark frames.
+    MSG_COVER_CAMERA = 0x1403,
+    MSG_UNCOVER_CAMERA = 0x1404,
 };
 
 // Where the workers' messages go. The main window and the headless capture

@@ -62,11 +62,18 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         count = n > 0 ? n : COUNT_NO_LIMIT;
     } else {
         count = COUNT_TIMED;
-        endtime = now_tick + static_cast<uint32_t>(n) * 1000;
+        duration_ms = static_cast<uint32_t>(n) * 1000;
+        endtime = now_tick + duration_ms;
     }
     framecount = 0;
     recording_tag_ = Cap.BeginRecording(std::abs(request.exposure_ms), std::abs(request.delay_ms));
     return StartResult::Started;
+}
+
+void TAVIExport::DarksTaken(uint32_t now_tick) {
+    if (Recording() && count == COUNT_TIMED) {
+        endtime = now_tick + duration_ms;
+    }
 }
 
 void TAVIExport::StopRecording() {

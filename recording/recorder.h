@@ -69,6 +69,11 @@ class TAVIExport {
     // queued are not written.
     void StopRecording();
 
+    // The running recording's dark frames have been taken and the camera
+    // uncovered: a timed recording counts its time from now, since the time
+    // spent on the darks recorded nothing.
+    void DarksTaken(uint32_t now_tick);
+
     // One frame-ready notice while recording.
     void ProcessFrame(uint32_t now_tick);
     // Ends the recording's output, the camera's part and the capture controls.
@@ -86,6 +91,7 @@ class TAVIExport {
 
     int32_t count = 0;
     uint32_t endtime = 0;
+    uint32_t duration_ms = 0;  // of a timed recording
     int32_t framecount = 0;
     QString __NAME;  // capture directory and base name
     // The time stamp's look; none: AVI, FIT and BMP pictures go unstamped.

@@ -13,6 +13,15 @@ const LanguageChoice &StartupLanguage(const QString &stored) {
     return LANGUAGES.front();
 }
 
+const LanguageChoice *LanguageOfLetter(QChar letter) {
+    for (const LanguageChoice &language : LANGUAGES) {
+        if (letter.toUpper() == QLatin1Char(language.letter)) {
+            return &language;
+        }
+    }
+    return nullptr;
+}
+
 #define LOOKUP(key)                \
     TextLookup {                   \
 #key, &InterfaceTexts::key \
@@ -131,7 +140,7 @@ QString InterfaceLanguage::LookupText(const QString &key) {
     return QStringLiteral("UNDEF:") + upper;
 }
 
-void InterfaceLanguage::SetInterface(char letter, SettingsStore &store) {
+void InterfaceLanguage::ApplyInterface() {
     missing_keys_.clear();
     InterfaceTexts texts;
     for (const TextLookup &lookup : INTERFACE_LOOKUPS) {
@@ -148,6 +157,10 @@ void InterfaceLanguage::SetInterface(char letter, SettingsStore &store) {
         ui_.ShowLanguageProblem(QStringLiteral("%1:\nKey not found %2")
                                     .arg(file_path_, missing_keys_.join(QStringLiteral(", "))));
     }
+}
+
+void InterfaceLanguage::SetInterface(char letter, SettingsStore &store) {
+    ApplyInterface();
     store.WriteSetting(QStringLiteral("LANGUAGE"), QString(QLatin1Char(letter)));
     store.Flush();
 }

@@ -34,6 +34,8 @@ inline constexpr std::array<LanguageChoice, 10> LANGUAGES = {{
 // The language a stored LANGUAGE text starts the program in: the one whose
 // letter is the text's first character, English for anything else.
 const LanguageChoice &StartupLanguage(const QString &stored);
+// The language of `letter`, in either case (all ten, Swedish too), or null.
+const LanguageChoice *LanguageOfLetter(QChar letter);
 
 // One look-up of SetInterface: a key and the text it fills.
 struct TextLookup {
@@ -67,8 +69,10 @@ class InterfaceLanguage {
     // The text of `key` (trimmed, upper-cased); a key the file does not define
     // gives "UNDEF:" and the key, and is remembered for the next report.
     QString LookupText(const QString &key);
-    // Looks up every interface text in order and applies them, reports all
-    // missing keys in one message, and stores `letter` as LANGUAGE.
+    // Looks up every interface text in order and applies them, and reports
+    // all missing keys in one message.
+    void ApplyInterface();
+    // ApplyInterface, then stores `letter` as LANGUAGE.
     void SetInterface(char letter, SettingsStore &store);
     // A language selector: its file from `folder`, then its texts.
     void Select(const LanguageChoice &language, const QString &folder, SettingsStore &store);

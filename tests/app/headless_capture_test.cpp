@@ -8,15 +8,19 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <numeric>
 #include <thread>
 #include <vector>
 
 #include "recording/writer_test_support.h"
+#include "shell/interface_texts.h"
+#include "shell/language_file.h"
 
 namespace {
 
@@ -24,9 +28,9 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     CaptureOptions options;
     QString error;
     ASSERT_TRUE(ParseCaptureOptions(
-        {"--dir", "/data",      "--name",   "M42",     "--format", "AVI",   "--seconds",
-         "30",    "--exposure", "250",      "--gain",  "40",       "--roi", "640x480",
-         "--bin", "2",          "--colour", "--delay", "15",       "--iris"},
+        {"--dir",      "/data",   "--name", "M42",    "--format", "AVI",     "--seconds",  "30",
+         "--exposure", "250",     "--gain", "40",     "--roi",    "640x480", "--bin",      "2",
+         "--colour",   "--delay", "15",     "--iris", "--darks",  "5",       "--language", "u"},
         options, error))
         << error.toStdString();
     EXPECT_EQ(options.directory, "/data");
@@ -42,6 +46,8 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_TRUE(options.colour);
     EXPECT_EQ(options.delay_ms, 15);
     EXPECT_TRUE(options.iris);
+    EXPECT_EQ(options.darks, 5);
+    EXPECT_EQ(options.language, 'U');
     EXPECT_FALSE(options.solar);
 
     ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
@@ -74,6 +80,10 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--solar", "200:-1"},
         base + QStringList{"--format", "ser", "--frames", "5", "--solar", "a:b"},
         base + QStringList{"--format", "avi", "--frames", "5", "--solar", "200:128", "--colour"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--darks", "0"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--darks", "100"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--language", "Q"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--language", "GE"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;
@@ -460,6 +470,217 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
                 EXPECT_EQ(probe["width"], std::to_string(W));
             }
         }
+    }
+}
+
+// omtrix-capture with --darks, its prompts answered as an observer would:
+// the simulated camera is covered (its cap file made) before the line that
+// answers the cover prompt, and uncovered before the line that answers the
+// uncover prompt. `answers` limits how many prompts get a line; after them
+// standard input ends.
+struct DarkRun {
+    int exit_code = -1;
+    QStringList prompts;  // the prompt lines seen on stderr, in order
+    QString errors;
+    QStringList files;
+};
+
+// The cover and uncover prompts of a language file beside the program.
+InterfaceTexts PromptsOf(const char *file_name) {
+    QFile file(QCoreApplication::applicationDirPath() + "/" + file_name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file_name;
+    const LanguageTable table = ParseLanguageFile(file.readAll());
+    const QString *cover = table.Find("MSG_COVERCAMERA");
+    const QString *uncover = table.Find("MSG_UNCOVERCAMERA");
+    EXPECT_TRUE(cover && uncover) << file_name;
+    InterfaceTexts texts;
+    texts.MSG_COVERCAMERA = cover ? *cover : QString();
+    texts.MSG_UNCOVERCAMERA = uncover ? *uncover : QString();
+    return texts;
+}
+
+DarkRun RunWithDarkPrompts(const QStringList &arguments, const QString &cap_file, int answers,
+                           const InterfaceTexts &texts = {}, const QString &fault = "none") {
+    QProcess command;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("OMTRIX_SIM_SEEING", "off");
+    environment.insert("OMTRIX_SIM_NOISE", "off");
+    environment.insert("OMTRIX_SIM_CAP", cap_file);
+    environment.insert("OMTRIX_SIM_FAULT", fault);
+    command.setProcessEnvironment(environment);
+    command.setReadChannel(QProcess::StandardError);
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture", arguments);
+    DarkRun run;
+    QString unread;
+    auto take_errors = [&] {
+        const QString text = QString::fromLocal8Bit(command.readAllStandardError());
+        run.errors += text;
+        unread += text;
+        for (qsizetype end; (end = unread.indexOf('\n')) >= 0; unread.remove(0, end + 1)) {
+            const QString line = unread.left(end);
+            if (line != texts.MSG_COVERCAMERA && line != texts.MSG_UNCOVERCAMERA) {
+                continue;
+            }
+            run.prompts << line;
+            if (run.prompts.size() > answers) {
+                continue;
+            }
+            if (line == texts.MSG_COVERCAMERA) {
+                QFile(cap_file).open(QIODevice::WriteOnly);
+            } else {
+                QFile::remove(cap_file);
+            }
+            command.write("\n");
+            if (run.prompts.size() == answers) {
+                command.closeWriteChannel();
+            }
+        }
+    };
+    if (answers == 0) {
+        command.closeWriteChannel();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (command.state() != QProcess::NotRunning && clock.elapsed() < 60000) {
+        command.waitForReadyRead(50);
+        take_errors();
+    }
+    command.waitForFinished(1000);
+    take_errors();
+    QFile::remove(cap_file);
+    run.exit_code = command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+    run.files =
+        QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return run;
+}
+
+// The same two frames recorded with and without five darks: the darks take
+// the sensor's hot pixels off the picture and leave the planet.
+TEST_F(HeadlessCaptureTest, DarksTakeTheHotPixelsOff) {
+    constexpr int W = 1024, H = 768;
+    const QString cap = folder.filePath("cap");
+    const QStringList common{"--dir",    folder.path(), "--format",   "ser",
+                             "--frames", "2",           "--exposure", "150",
+                             "--gain",   "30",          "--roi",      "1024x768"};
+    const DarkRun plain = RunWithDarkPrompts(common + QStringList{"--name", "PLAIN"}, cap, 0);
+    ASSERT_EQ(plain.exit_code, EXIT_DONE) << plain.errors.toStdString();
+    EXPECT_TRUE(plain.prompts.isEmpty());
+    const DarkRun darks =
+        RunWithDarkPrompts(common + QStringList{"--name", "DARKS", "--darks", "5"}, cap, 2);
+    ASSERT_EQ(darks.exit_code, EXIT_DONE) << darks.errors.toStdString();
+    const InterfaceTexts texts;
+    EXPECT_EQ(darks.prompts, (QStringList{texts.MSG_COVERCAMERA, texts.MSG_UNCOVERCAMERA}));
+    ASSERT_EQ(plain.files.size(), 1);
+    ASSERT_EQ(darks.files.size(), 1);
+
+    const std::vector<uint8_t> with = ReadFileBytes(darks.files.first());
+    const std::vector<uint8_t> without = ReadFileBytes(plain.files.first());
+    ASSERT_EQ(with.size(), 178u + 2 * W * H);
+    ASSERT_EQ(without.size(), with.size());
+    // Second frames. A hot pixel: a sample well above four neighbours that
+    // agree with one another (the planet's limb and bands do not count).
+    struct Surroundings {
+        int excess;  // over the middle of the four neighbours
+        int spread;  // between the four neighbours
+    };
+    auto look = [&](const std::vector<uint8_t> &bytes, int x, int y) {
+        const uint8_t *frame = bytes.data() + 178 + W * H;
+        auto at = [&](int dx, int dy) { return int(frame[(y + dy) * W + x + dx]); };
+        std::array<int, 4> around{at(-1, 0), at(1, 0), at(0, -1), at(0, 1)};
+        std::sort(around.begin(), around.end());
+        return Surroundings{at(0, 0) - (around[1] + around[2]) / 2, around[3] - around[0]};
+    };
+    int hot = 0, still_hot = 0;
+    int brightest = 0;
+    for (int y = 1; y + 1 < H; ++y) {
+        for (int x = 1; x + 1 < W; ++x) {
+            brightest = std::max<int>(brightest, with[178 + W * H + y * W + x]);
+            const Surroundings plain_look = look(without, x, y);
+            if (without[178 + W * H + y * W + x] < 255 && plain_look.spread <= 12 &&
+                plain_look.excess > 20) {
+                ++hot;
+                still_hot += look(with, x, y).excess > 5;
+            }
+        }
+    }
+    EXPECT_GE(hot, 20) << "the plain recording shows hot pixels";
+    EXPECT_EQ(still_hot, 0) << "of " << hot << " hot pixels";
+    EXPECT_GT(brightest, 100) << "the planet is still there";
+    // The first frame is as lit as the second: no dark exposure was recorded.
+    auto mean = [&](const std::vector<uint8_t> &bytes, int frame) {
+        const auto first = bytes.begin() + 178 + frame * W * H;
+        return std::accumulate(first, first + W * H, 0.0) / (W * H);
+    };
+    EXPECT_NEAR(mean(with, 0), mean(with, 1), 0.5);
+    EXPECT_GT(mean(with, 0), 5.0);
+}
+
+// Runs that cannot finish their darks end at once with a message and their
+// own exit code, and leave nothing in the folder: standard input ending at
+// either prompt (in German too), or the camera going silent during the darks.
+TEST_F(HeadlessCaptureTest, ARunThatCannotFinishItsDarksLeavesNoFile) {
+    const InterfaceTexts english;
+    const InterfaceTexts german = PromptsOf("DEUTSCH.LNG");
+    ASSERT_NE(german.MSG_COVERCAMERA, english.MSG_COVERCAMERA);
+    const struct {
+        const char *what;
+        QStringList extra_arguments;
+        const InterfaceTexts &texts;
+        int answers;
+        const char *fault;
+        int exit_code;
+        QStringList prompts;
+        const char *message;
+    } rows[] = {
+        {"no answer",
+         {},
+         english,
+         0,
+         "none",
+         EXIT_NO_ANSWER,
+         {english.MSG_COVERCAMERA},
+         "end of input"},
+        {"covered, no second answer",
+         {},
+         english,
+         1,
+         "none",
+         EXIT_NO_ANSWER,
+         {english.MSG_COVERCAMERA, english.MSG_UNCOVERCAMERA},
+         "end of input"},
+        {"German",
+         {"--language", "g"},
+         german,
+         0,
+         "none",
+         EXIT_NO_ANSWER,
+         {german.MSG_COVERCAMERA},
+         "end of input"},
+        // The first frames and some of the darks come; the last darks never do.
+        {"silent camera",
+         {},
+         english,
+         1,
+         "hang:5",
+         EXIT_CAMERA_SILENT,
+         {english.MSG_COVERCAMERA},
+         "stopped answering"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QElapsedTimer clock;
+        clock.start();
+        const DarkRun run = RunWithDarkPrompts(
+            QStringList{"--dir", folder.path(), "--name", "NONE", "--format", "ser", "--frames",
+                        "3", "--exposure", "10", "--roi", "320x240", "--darks", "5"} +
+                row.extra_arguments,
+            folder.filePath("cap"), row.answers, row.texts, row.fault);
+        EXPECT_EQ(run.exit_code, row.exit_code) << run.errors.toStdString();
+        EXPECT_EQ(run.prompts, row.prompts) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(row.message)) << run.errors.toStdString();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_TRUE(run.files.isEmpty());
+        EXPECT_TRUE(QDir(folder.path()).isEmpty());
     }
 }
 

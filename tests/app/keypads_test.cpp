@@ -67,8 +67,10 @@ TEST_F(KeypadsTest, EachKeypadEntersItsSettingWithinItsLimit) {
     Open("AdvGlassButton8");  // dark frames: two digits
     Type("KEY5", "999");
     EXPECT_EQ(C<SevenSegmentCounter>("VrCounter1")->Value(), 99);
+    EXPECT_EQ(Cap().DARKCOUNT, 99) << "the camera thread takes that many darks";
     Type("KEY5", "#");
     EXPECT_EQ(C<SevenSegmentCounter>("VrCounter1")->Value(), 0);
+    EXPECT_EQ(Cap().DARKCOUNT, 0);
 
     Close();
     EXPECT_EQ(Stored("EXPOCOUNT"), "123");

@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include "app/about_window.h"
+#include "app/dark_prompt_window.h"
 #include "main_window_fixture.h"
 #include "support/captured_warnings.h"
 
@@ -316,6 +317,74 @@ TEST_F(MainWindowTest, WindowsOpenWhereTheyBelongKeptOnTheScreen) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(W().pos(), QPoint(0, 169));
     EXPECT_EQ(AboutPosition(), QPoint(0, 123)) << "centred, its left edge kept on the screen";
+}
+
+// The dark-frame prompt is not modal: the window and its menus keep working
+// while it waits, and closing the program then ends it in the usual time,
+// the recording's file finished without a frame.
+TEST_F(MainWindowTest, ClosingWhileTheDarkPromptWaitsIsPrompt) {
+    QTemporaryDir captures;
+    Store("CAPFILE", "VENUS");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "0");
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);  // 320 x 240
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();  // SER
+    C<SevenSegmentCounter>("VrCounter1")->SetValue(3);
+    EXPECT_EQ(Cap().DARKCOUNT, 3);
+    C<QToolButton>("butCapture")->click();
+    auto *prompt = W().findChild<TForm3 *>();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return prompt->isVisible(); }));
+    EXPECT_EQ(prompt->MSG->text(), InterfaceTexts{}.MSG_COVERCAMERA);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    C<QAction>("N501")->trigger();
+    EXPECT_TRUE(C<QAction>("N501")->isChecked());
+    Run(300);
+    EXPECT_TRUE(prompt->isVisible()) << "only OK goes on";
+    EXPECT_EQ(Recorder().framecount, 0);
+    EXPECT_LT(Close(), 1000);
+    EXPECT_EQ(QFileInfo(captures.filePath("VENUS_00000.ser")).size(), 178);
+}
+
+// Cover, the darks, uncover: a timed recording counts its seconds from the
+// uncovered camera, however long the observer took. The next recording with
+// the same settings reuses the darks without asking.
+TEST_F(MainWindowTest, ATimedRecordingWithDarksCountsFromTheUncoveredCamera) {
+    QTemporaryDir captures;
+    Store("CAPFILE", "MOON");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "1");
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();
+    C<QPushButton>("Count")->click();  // seconds
+    C<SevenSegmentCounter>("VrCounter1")->SetValue(2);
+    auto *prompt = W().findChild<TForm3 *>();
+    C<QToolButton>("butCapture")->click();
+    for (const QString &asked :
+         {InterfaceTexts{}.MSG_COVERCAMERA, InterfaceTexts{}.MSG_UNCOVERCAMERA}) {
+        ASSERT_TRUE(RunUntil([&] { return prompt->isVisible(); }));
+        EXPECT_EQ(prompt->MSG->text(), asked);
+        Run(1200);  // longer than the whole recording
+        prompt->Button1->click();
+        EXPECT_FALSE(prompt->isVisible());
+    }
+    ASSERT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
+    EXPECT_GT(Recorder().framecount, 2);
+
+    bool asked_again = false;
+    C<QToolButton>("butCapture")->click();
+    ASSERT_TRUE(RunUntil([&] {
+        asked_again |= prompt->isVisible();
+        return !Recorder().Recording();
+    }));
+    EXPECT_FALSE(asked_again);
+    EXPECT_GT(Recorder().framecount, 2);
 }
 
 TEST_F(MainWindowTest, MinimisingIsIgnored) {

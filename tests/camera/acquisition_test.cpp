@@ -23,17 +23,6 @@ class AcquisitionTest : public ::testing::Test {
         fake_driver::Reset();
     }
 
-    template <typename Predicate>
-    bool WaitFor(Predicate done, int timeout_ms = 3000) {
-        const uint32_t start = TickCount();
-        while (!done()) {
-            if (TickCount() - start > uint32_t(timeout_ms))
-                return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
-
     // Waits until the newest frame is tagged `tag` and `more` frames followed it.
     bool WaitForFramesOf(uint32_t tag, size_t more, int timeout_ms = 3000) {
         if (!WaitFor(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -9,6 +10,7 @@
 
 #include "camera/driver_api.h"
 #include "platform/messages.h"
+#include "platform/tick_count.h"
 
 // A camera driver made of plain functions over one global state, for tests
 // that must control exactly when an exposure ends. Exposures complete at once
@@ -47,6 +49,19 @@ CameraDriver Driver();
 void Reset();
 
 }  // namespace fake_driver
+
+// Polls `done` every millisecond while the camera thread works; false when
+// `timeout_ms` passed first.
+template <typename Predicate>
+bool WaitFor(Predicate done, int timeout_ms = 3000) {
+    const uint32_t start = TickCount();
+    while (!done()) {
+        if (TickCount() - start > uint32_t(timeout_ms))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 // Counts what was posted, in order.
 class RecordingPoster : public MessagePoster {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QPushButton;
+
+// The dark-frame prompt: asks the observer to cover or uncover the camera.
+// Not modal: the picture and the menus keep working while it is open, and
+// the camera thread waits for its OK.
+class TForm3 : public QFrame {
+    Q_OBJECT
+  public:
+    explicit TForm3(QWidget *parent = nullptr);
+
+    // Shows `text`, centred, in the window centred on the screen.
+    void Ask(const QString &text);
+
+    QLabel *MSG = nullptr;
+    QPushButton *Button1 = nullptr;
+
+  signals:
+    // The observer pressed OK.
+    void Answered();
+
+  private:
+    void Button1Click();
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// The most dark exposures one set averages: 99 exposures of 255 sum to
+// 25,245, which a 16-bit sum holds.
+inline constexpr int32_t MAX_DARK_COUNT = 99;
+
+// The per-sample passes of dark-frame calibration, each one plain loop over
+// `count` contiguous samples.
+//
+// The first exposure of a set starts the sum; every later one adds to it.
+void StartDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count);
+void AddToDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count);
+// dark[k] := sum[k] div exposures, truncating. `exposures` is 1 .. MAX_DARK_COUNT
+// and each sum is at most 255 x exposures, as the sum of that many samples is.
+void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures);
+// A saturated sample (255) stays white; any other sample loses the dark
+// value, stopping at 0.
+void SubtractDark(uint8_t *samples, const uint8_t *dark, size_t count);
+
+// What a set of darks was taken with: the camera settings in force (exposure,
+// channel gains, sensor window and binning) and the number of exposures. Darks
+// serve only frames taken with an equal key.
+struct DarkKey {
+    int32_t length = 0;  // exposure in ms
+    uint32_t rgain = 0;
+    uint32_t bgain = 0;
+    uint32_t ggain = 0;
+    uint32_t width = 0;  // sensor window in full-sensor pixels
+    uint32_t height = 0;
+    uint32_t offsetx = 0;
+    uint32_t offsety = 0;
+    // Binning moves every sample to another place in the frame, even where
+    // the frame size happens to stay the same.
+    int32_t binning_code = 1;
+    int32_t count = 0;  // dark exposures averaged
+
+    bool operator==(const DarkKey &) const = default;
+};
+
+// The averaged dark frame, the sum it is built in, and the key of the darks
+// it holds. The dark exposures are taken into the dark frame's own buffer
+// and summed from there, so building a set replaces the darks held before.
+// Both buffers are sized for the full sensor and live as long as the object.
+// One thread only (the camera thread).
+class DarkFrames {
+  public:
+    DarkFrames();
+
+    // Whether the dark frame holds darks taken with `key`.
+    bool ValidFor(const DarkKey &key) const { return valid_ && key_ == key; }
+    // Where the next dark exposure of a set goes.
+    uint8_t *ExposureBuffer() { return dark_.get(); }
+    // Adds the exposure in ExposureBuffer() to the sum, over its first
+    // `samples` samples; the first exposure of a set starts the sum and
+    // makes the darks held before invalid.
+    void Accumulate(size_t samples, bool first);
+    // Ends a set of key.count exposures: their average becomes the dark
+    // frame, valid for `key`.
+    void Finish(const DarkKey &key, size_t samples);
+    // Subtracts the dark frame from the first `samples` samples of a frame.
+    void SubtractFrom(uint8_t *frame, size_t samples) const;
+    // Gives up the exposure buffer for good: a camera that never finished a
+    // dark exposure may still write into it. The darks are invalid after.
+    void AbandonExposureBuffer();
+
+  private:
+    std::unique_ptr<uint8_t[]> dark_;
+    std::unique_ptr<uint16_t[]> sum_;
+    DarkKey key_;
+    bool valid_ = false;
+};
