@@ -18,7 +18,7 @@ const char *const KEY_STYLE =
     " font: bold 15px; }"
     "QPushButton:pressed { background: #808080; }"
     "QPushButton:checked { background: #963030; }"
-    "QPushButton#KTYPE { font: bold 10px; }";  // a layout name in a key's width
+    "QPushButton#KTYPE { font: bold 9px; }";  // a layout name in a key's width
 
 }  // namespace
 

@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "app/about_window.h"
 #include "app/dark_prompt_window.h"
 #include "main_window_fixture.h"
+#include "shell/interface_language.h"
 #include "support/captured_warnings.h"
 
 TEST_F(MainWindowTest, AFreshMachineStartsWithTheDefaults) {
@@ -308,6 +315,79 @@ TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
     EXPECT_FALSE(C<QAction>("Deutsch1")->isChecked());
     EXPECT_EQ(Stored("LANGUAGE"), "F");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
+}
+
+// The room a control's caption needs beyond its text (frame, indicator,
+// margins) and the room it has; 0 room: not a captioned control.
+struct CaptionSpace {
+    QString text;
+    int room = 0;
+};
+
+CaptionSpace CaptionOf(QWidget *control) {
+    if (auto *label = qobject_cast<QLabel *>(control)) {
+        if (label->wordWrap() || label->textFormat() == Qt::RichText ||
+            label->text().contains('<')) {
+            return {};
+        }
+        return {label->text().remove('&'), label->contentsRect().width()};
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+        // What the style (style sheets included) adds around a caption of
+        // no width: frame, padding, the tick box of a check or radio button.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QStyle::ContentsType type =
+            qobject_cast<QCheckBox *>(button)      ? QStyle::CT_CheckBox
+            : qobject_cast<QRadioButton *>(button) ? QStyle::CT_RadioButton
+            : qobject_cast<QPushButton *>(button)  ? QStyle::CT_PushButton
+                                                   : QStyle::CT_ToolButton;
+        const int frame =
+            button->style()->sizeFromContents(type, &option, QSize(0, 0), button).width();
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        return {button->text().remove('&'), button->width() - frame - icon};
+    }
+    if (auto *box = qobject_cast<QGroupBox *>(control)) {
+        return {box->title(), box->width()};
+    }
+    return {};
+}
+
+// Every caption of every window fits its control in every language: a
+// translation longer than the English text must not be cut off.
+TEST_F(MainWindowTest, NoCaptionIsCutInAnyLanguage) {
+    ASSERT_TRUE(Start());
+    QList<QWidget *> windows{&W()};
+    for (QWidget *window : W().findChildren<QWidget *>()) {
+        if (window->isWindow()) {
+            windows.append(window);
+        }
+    }
+    for (const LanguageChoice &language : LANGUAGES) {
+        C<QAction>(language.menu_item)->trigger();
+        for (QWidget *window : windows) {
+            const bool was_visible = window->isVisible();
+            window->show();
+            Run(20);
+            for (QWidget *control : window->findChildren<QWidget *>()) {
+                const CaptionSpace caption = CaptionOf(control);
+                if (caption.text.isEmpty() || !control->isVisibleTo(window) ||
+                    control->window() != window) {
+                    continue;
+                }
+                int widest = 0;
+                for (const QString &line : caption.text.split('\n')) {
+                    widest = std::max(widest, control->fontMetrics().horizontalAdvance(line));
+                }
+                EXPECT_LE(widest, caption.room)
+                    << language.caption << ": " << window->metaObject()->className() << " "
+                    << control->metaObject()->className() << " "
+                    << control->objectName().toStdString() << " \"" << caption.text.toStdString()
+                    << "\"";
+            }
+            window->setVisible(was_visible);
+        }
+    }
 }
 
 // The test screen is 800 x 800: too narrow for the designed left edge (463),
