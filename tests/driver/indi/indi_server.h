@@ -45,6 +45,9 @@ class IndiServer {
                                  ("omtrix-indiserver-" + std::to_string(port_) + ".log"))
                                     .string();
         const std::string port = std::to_string(port_);
+        // Its local socket is one name per machine by default: servers of
+        // tests running side by side each need their own.
+        const std::string local_socket = "/tmp/omtrix-indiserver-" + port;
         const pid_t parent = getpid();
         pid_ = fork();
         if (pid_ == 0) {
@@ -61,8 +64,8 @@ class IndiServer {
                 dup2(log_fd, STDOUT_FILENO);
                 dup2(log_fd, STDERR_FILENO);
             }
-            execlp("indiserver", "indiserver", "-p", port.c_str(), "indi_simulator_ccd",
-                   static_cast<char *>(nullptr));
+            execlp("indiserver", "indiserver", "-p", port.c_str(), "-u", local_socket.c_str(),
+                   "indi_simulator_ccd", static_cast<char *>(nullptr));
             _exit(127);
         }
         const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -72,8 +75,12 @@ class IndiServer {
                 // simulator draws no stars, and its default sky is nearly
                 // black at 16 bits: a brighter sky and stronger noise give
                 // pictures that change from frame to frame.
-                return SetProperty("SIMULATOR_SETTINGS.SIM_SKYGLOW", "12") &&
-                       SetProperty("SIMULATOR_SETTINGS.SIM_NOISE", "5000");
+                // The driver may define its properties a while after the
+                // server answers.
+                if (SetProperty("SIMULATOR_SETTINGS.SIM_SKYGLOW", "12") &&
+                    SetProperty("SIMULATOR_SETTINGS.SIM_NOISE", "5000")) {
+                    return true;
+                }
             }
             int status = 0;
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
