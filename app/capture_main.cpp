@@ -48,7 +48,8 @@ int main(int argc, char *argv[]) {
                " (--frames N | --seconds S) [--exposure MS] [--gain G] [--roi WxH]"
                " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
                " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]"
-               " [--darks N] [--language LETTER]\n";
+               " [--darks N] [--language LETTER]"
+               " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

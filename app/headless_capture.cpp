@@ -9,6 +9,7 @@
 
 #include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
+#include "driver/camera_choice.h"
 #include "platform/program_files.h"
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
@@ -111,6 +112,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "Language of the messages: E, F, N, G, I, S, X, O, Y or U, the letter of a"
          " language file beside the program.",
          "LETTER"},
+        {"camera", "Camera: simulator or indi[:HOST[:PORT]][/DEVICE].", "SPEC"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
@@ -205,6 +207,14 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             error = QStringLiteral("--solar works on grey frames only: leave out --colour");
             return false;
         }
+    }
+    if (parser.isSet("camera")) {
+        std::string reason;
+        if (!ParseCameraChoice(parser.value("camera").toStdString(), reason)) {
+            error = QStringLiteral("--camera: ") + QString::fromStdString(reason);
+            return false;
+        }
+        options.camera = parser.value("camera");
     }
     if (options.colour && options.mode == MODE_SER) {
         error =
@@ -396,6 +406,10 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
         report_.error = QStringLiteral("There is no folder %1")
                             .arg(QDir::toNativeSeparators(options.directory));
         return report_;
+    }
+    // The driver reads its camera when the camera is connected.
+    if (!options.camera.isEmpty()) {
+        qputenv("OMTRIX_CAMERA", options.camera.toUtf8());
     }
     std::string missing;
     if (!LoadCameraDriver(library_, driver_path.toStdString(), driver_, missing)) {

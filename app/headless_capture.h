@@ -47,6 +47,9 @@ struct CaptureOptions {
     int32_t hour_offset = 0;
     int32_t darks = 0;  // dark exposures taken before the recording, 0 = none
     char language = 0;  // letter of the messages' language; 0: the built-in English
+    // Which camera the driver serves (simulator or indi[:HOST[:PORT]][/DEVICE]);
+    // empty: the driver's own setting.
+    QString camera;
 };
 
 // Reads the command line (without the program name). False with `error` set

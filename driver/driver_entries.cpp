@@ -1,11 +1,17 @@
 // The entries of MELKOTAR.DLL. Plain C, looked up by name; each forwards to
 // the camera source the library serves. Nothing thrown leaves the library.
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <optional>
+#include <string>
 
+#include "driver/camera_choice.h"
 #include "driver/camera_source.h"
+#include "driver/indi/indi_session.h"
 #include "driver/simulator/sim_session.h"
 
 #if defined(_WIN32)
@@ -18,9 +24,45 @@
 
 namespace {
 
-CameraSource &CurrentSource() {
+simcam::SimSession &Simulator() {
     static simcam::SimSession simulator;
     return simulator;
+}
+
+indicam::IndiSession &IndiCamera() {
+    static indicam::IndiSession camera;
+    return camera;
+}
+
+// Chosen when the program connects; the simulator until then.
+std::atomic<CameraSource *> current_source{nullptr};
+
+CameraSource &CurrentSource() {
+    CameraSource *source = current_source.load(std::memory_order_acquire);
+    return source != nullptr ? *source : Simulator();
+}
+
+// Reads OMTRIX_CAMERA and makes its camera the current source. False when
+// the setting names no camera; the reason goes to stderr.
+bool ChooseSource() {
+    const char *text = std::getenv("OMTRIX_CAMERA");
+    std::string error;
+    const std::optional<CameraChoice> choice =
+        ParseCameraChoice(text != nullptr ? text : "", error);
+    if (!choice) {
+        std::fprintf(stderr, "MELKOTAR.DLL: OMTRIX_CAMERA: %s\n", error.c_str());
+        return false;
+    }
+    CameraSource *chosen = &Simulator();
+    if (choice->kind == CameraChoice::Kind::Indi) {
+        IndiCamera().Choose(*choice);
+        chosen = &IndiCamera();
+    }
+    CameraSource *previous = current_source.exchange(chosen, std::memory_order_acq_rel);
+    if (previous != nullptr && previous != chosen) {
+        previous->Disconnect();
+    }
+    return true;
 }
 
 template <typename Call>
@@ -41,9 +83,14 @@ DRIVER_ENTRY void DRIVER_CALL _staticCall(void) {
     Forward("_staticCall", [](CameraSource &) {});
 }
 
+// Connects the camera that OMTRIX_CAMERA names (the simulator by default).
 DRIVER_ENTRY int32_t DRIVER_CALL openUSB(int32_t) {
     int32_t answer = 0;
-    Forward("openUSB", [&](CameraSource &source) { answer = source.Connect(); });
+    Forward("openUSB", [&](CameraSource &) {
+        if (ChooseSource()) {
+            answer = CurrentSource().Connect();
+        }
+    });
     return answer;
 }
 

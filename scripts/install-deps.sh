@@ -11,6 +11,9 @@ packages=(
     # The focus aid's 3-D plot; its CMake package needs the declarative one.
     qt6-datavisualization-dev qt6-declarative-dev
     googletest libgtest-dev libgmock-dev
+    # Real cameras: the INDI client library for the driver, and indiserver
+    # with its simulated camera for the tests.
+    libindi-dev indi-bin
     # Readers that the recording tests check our files with.
     fitsverify ffmpeg
     # `make package`: dpkg-shlibdeps finds the run-time dependencies, `file`

@@ -10,8 +10,6 @@
 
 namespace simcam {
 
-namespace {
-
 void SignalFrameReady(void *semaphore) {
     if (semaphore == nullptr) {
         return;
@@ -22,8 +20,6 @@ void SignalFrameReady(void *semaphore) {
     sem_post(static_cast<sem_t *>(semaphore));
 #endif
 }
-
-}  // namespace
 
 ExposureThread::ExposureThread(SceneRenderer &renderer, const CameraControls &controls,
                                const GuideDrift &drift)

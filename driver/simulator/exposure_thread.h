@@ -14,6 +14,10 @@
 
 namespace simcam {
 
+// Releases the platform semaphore of an exposure (a sem_t * on POSIX, a
+// semaphore HANDLE on Windows); nothing for null.
+void SignalFrameReady(void *semaphore);
+
 // One exposure as the program started it.
 struct ExposureJob {
     uint8_t *buffer = nullptr;

@@ -50,10 +50,12 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_EQ(options.language, 'U');
     EXPECT_FALSE(options.solar);
 
-    ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
-                                     "--frames", "5", "--solar", "200:128"},
-                                    options, error))
+    ASSERT_TRUE(
+        ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser", "--frames", "5",
+                             "--solar", "200:128", "--camera", "indi:scope:7625/ZWO CCD"},
+                            options, error))
         << error.toStdString();
+    EXPECT_EQ(options.camera, "indi:scope:7625/ZWO CCD");
     EXPECT_TRUE(options.solar);
     EXPECT_EQ(options.solar_limit, 200);
     EXPECT_EQ(options.solar_shade, 128);
@@ -84,6 +86,8 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--darks", "100"},
         base + QStringList{"--format", "ser", "--frames", "5", "--language", "Q"},
         base + QStringList{"--format", "ser", "--frames", "5", "--language", "GE"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--camera", "webcam"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--camera", "indi:host:0"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "driver/indi/frame_decode.h"
+#include "driver/simulator/frame_geometry.h"
+
+namespace indicam {
+
+// The real sensor as the camera describes itself.
+struct SensorInfo {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bit_depth = 8;
+    // The colour filter pattern from the sensor's top-left pixel, such as
+    // "RGGB"; empty for a mono sensor.
+    std::string_view bayer_pattern;
+};
+
+// What to ask the camera for so that the program gets the window it asked
+// for: a frame in real-sensor pixels (offsets from the top-left corner, as
+// CCD_FRAME counts them), its binning, and where the binned picture lands in
+// the program's frame. The program's 2048 x 1536 sensor sits centred on the
+// real one; where the real sensor is smaller the rest stays black.
+struct CameraRequest {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;  // 0: the window misses the real sensor altogether
+    int32_t height = 0;
+    int32_t binning = 1;
+    Placement placement;
+    int32_t frame_width = 0;  // the program's frame, binned
+    int32_t frame_height = 0;
+
+    bool operator==(const CameraRequest &) const = default;
+};
+
+// The one-pixel shift (columns right, rows up) of the program's sensor on the
+// real one that lines the real colour pattern up with the program's mosaic
+// (even frame rows G R, odd rows B G, row 0 at the bottom). Zero for a mono
+// sensor or a pattern that is not a Bayer pattern.
+struct BayerShift {
+    int32_t columns = 0;
+    int32_t rows = 0;
+    bool operator==(const BayerShift &) const = default;
+};
+BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height);
+
+CameraRequest MapWindow(const simcam::FrameWindow &window, const SensorInfo &sensor);
+
+}  // namespace indicam

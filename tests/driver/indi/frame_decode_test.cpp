@@ -1,0 +1,208 @@
+#include "driver/indi/frame_decode.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace indicam {
+namespace {
+
+// A FITS file as INDI writes one: header cards padded to whole blocks, then
+// big-endian samples, the picture's top row first.
+std::vector<uint8_t> Fits(int32_t bitpix, int32_t width, int32_t height, int32_t planes,
+                          const std::vector<int32_t> &values, int32_t zero = 0) {
+    std::string header;
+    const auto card = [&](const std::string &text) {
+        std::string line = text;
+        line.resize(80, ' ');
+        header += line;
+    };
+    const auto number = [&](const char *keyword, int64_t value) {
+        char line[81];
+        std::snprintf(line, sizeof line, "%-8s= %20lld", keyword, static_cast<long long>(value));
+        card(line);
+    };
+    card("SIMPLE  =                    T");
+    number("BITPIX", bitpix);
+    number("NAXIS", planes == 1 ? 2 : 3);
+    number("NAXIS1", width);
+    number("NAXIS2", height);
+    if (planes != 1) {
+        number("NAXIS3", planes);
+    }
+    if (zero != 0) {
+        number("BZERO", zero);
+    }
+    card("END");
+    header.resize((header.size() + 2879) / 2880 * 2880, ' ');
+    std::vector<uint8_t> file(header.begin(), header.end());
+    for (int32_t value : values) {
+        if (bitpix == 8) {
+            file.push_back(static_cast<uint8_t>(value));
+        } else {
+            const auto stored = static_cast<uint16_t>(static_cast<int16_t>(value - zero));
+            file.push_back(static_cast<uint8_t>(stored >> 8));
+            file.push_back(static_cast<uint8_t>(stored & 0xff));
+        }
+    }
+    file.resize((file.size() + 2879) / 2880 * 2880, 0);
+    return file;
+}
+
+// The program's frame with guard bytes on both sides, to catch stray writes.
+struct GuardedFrame {
+    static constexpr size_t GUARD = 4096;
+    static constexpr uint8_t MARK = 0xAB;
+    GuardedFrame(int32_t width, int32_t height)
+        : width(width),
+          height(height),
+          bytes(GUARD * 2 + static_cast<size_t>(width) * height, MARK) {}
+    uint8_t *Frame() { return bytes.data() + GUARD; }
+    uint8_t At(int32_t x, int32_t y) const { return bytes[GUARD + y * width + x]; }
+    bool GuardsIntact() const {
+        for (size_t i = 0; i < GUARD; ++i) {
+            if (bytes[i] != MARK || bytes[bytes.size() - 1 - i] != MARK) {
+                return false;
+            }
+        }
+        return true;
+    }
+    int32_t width, height;
+    std::vector<uint8_t> bytes;
+};
+
+bool Decode(const std::vector<uint8_t> &blob, const char *format, const Placement &placement,
+            GuardedFrame &frame, std::string &error, int32_t stream_width = 0,
+            int32_t stream_height = 0) {
+    return DecodeFrame(blob.data(), blob.size(), format, stream_width, stream_height, placement,
+                       frame.Frame(), frame.width, frame.height, error);
+}
+
+TEST(FrameDecodeTest, FitsRowsAreTurnedSoFrameRowZeroIsTheBottom) {
+    // Picture 3 x 2, top row 10 20 30, bottom row 40 50 60.
+    const auto blob = Fits(8, 3, 2, 1, {10, 20, 30, 40, 50, 60});
+    GuardedFrame frame(3, 2);
+    std::string error;
+    ASSERT_TRUE(Decode(blob, ".fits", {0, 0, 8}, frame, error)) << error;
+    EXPECT_EQ(frame.At(0, 0), 40);
+    EXPECT_EQ(frame.At(2, 0), 60);
+    EXPECT_EQ(frame.At(0, 1), 10);
+    EXPECT_EQ(frame.At(2, 1), 30);
+    EXPECT_TRUE(frame.GuardsIntact());
+}
+
+TEST(FrameDecodeTest, DeepSamplesAreScaledByTheCamerasBitDepth) {
+    struct Case {
+        int32_t bit_depth, value, zero;
+        uint8_t expected;
+    };
+    const Case cases[] = {
+        {12, 4095, 32768, 255},
+        {12, 2048, 32768, 128},
+        {12, 15, 32768, 0},
+        {16, 65535, 32768, 255},
+        {16, 256, 32768, 1},
+        {10, 1023, 32768, 255},
+        // More than the depth allows saturates instead of wrapping.
+        {12, 8000, 32768, 255},
+        {8, 200, 0, 200},
+        {16, 1000, 0, 3},
+    };
+    for (const Case &row : cases) {
+        const auto blob = Fits(16, 1, 1, 1, {row.value}, row.zero);
+        GuardedFrame frame(1, 1);
+        std::string error;
+        ASSERT_TRUE(Decode(blob, ".fits", {0, 0, row.bit_depth}, frame, error)) << error;
+        EXPECT_EQ(frame.At(0, 0), row.expected) << row.bit_depth << " bits, " << row.value;
+    }
+}
+
+TEST(FrameDecodeTest, ColourPicturesBecomeTheProgramsMosaic) {
+    // 2 x 2 planes red, green, blue; each plane holds its colour's code.
+    const auto fits = Fits(8, 2, 2, 3, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3});
+    const std::vector<uint8_t> stream = {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3};
+    for (const bool from_stream : {false, true}) {
+        GuardedFrame frame(2, 2);
+        std::string error;
+        ASSERT_TRUE(Decode(from_stream ? stream : fits, from_stream ? ".stream" : ".fits",
+                           {0, 0, 8}, frame, error, 2, 2))
+            << error;
+        // Even rows G R, odd rows B G.
+        EXPECT_EQ(frame.At(0, 0), 2);
+        EXPECT_EQ(frame.At(1, 0), 1);
+        EXPECT_EQ(frame.At(0, 1), 3);
+        EXPECT_EQ(frame.At(1, 1), 2);
+    }
+}
+
+TEST(FrameDecodeTest, APlacedPictureLeavesTheRestBlackAndIsCutAtTheEdges) {
+    // A 4 x 4 picture of 9s at column 3, row -2 of a 5 x 5 frame: columns 3-4
+    // and rows 0-1 of the frame are inside it.
+    const auto blob = Fits(8, 4, 4, 1, std::vector<int32_t>(16, 9));
+    GuardedFrame frame(5, 5);
+    std::string error;
+    ASSERT_TRUE(Decode(blob, ".fits", {3, -2, 8}, frame, error)) << error;
+    for (int32_t y = 0; y < 5; ++y) {
+        for (int32_t x = 0; x < 5; ++x) {
+            EXPECT_EQ(frame.At(x, y), (x >= 3 && y <= 1) ? 9 : 0) << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(frame.GuardsIntact());
+}
+
+TEST(FrameDecodeTest, StreamFramesMustHaveTheStreamsSize) {
+    GuardedFrame frame(4, 4);
+    std::string error;
+    const std::vector<uint8_t> grey(16, 7);
+    EXPECT_TRUE(Decode(grey, ".stream", {0, 0, 8}, frame, error, 4, 4)) << error;
+    EXPECT_EQ(frame.At(3, 3), 7);
+    for (const auto &[width, height] : {std::pair{4, 5}, {2, 2}, {0, 4}, {3, 3}}) {
+        std::fill(frame.bytes.begin(), frame.bytes.end(), GuardedFrame::MARK);
+        EXPECT_FALSE(Decode(grey, ".stream", {0, 0, 8}, frame, error, width, height))
+            << width << " x " << height;
+        EXPECT_EQ(frame.At(0, 0), GuardedFrame::MARK) << "a refused frame is not touched";
+    }
+    EXPECT_FALSE(Decode(grey, ".jpg", {0, 0, 8}, frame, error, 4, 4));
+}
+
+TEST(FrameDecodeTest, DamagedFitsIsRefusedWithoutAStrayWrite) {
+    const auto good = Fits(16, 64, 48, 1, std::vector<int32_t>(64 * 48, 30000), 32768);
+    std::mt19937 random(7);
+    int32_t accepted = 0;
+    for (int32_t trial = 0; trial < 3000; ++trial) {
+        std::vector<uint8_t> blob = good;
+        switch (trial % 4) {
+            case 0:  // cut short anywhere
+                blob.resize(random() % good.size());
+                break;
+            case 1:  // random bytes in the header
+                for (int32_t i = 0; i < 8; ++i) {
+                    blob[random() % 2880] = static_cast<uint8_t>(random());
+                }
+                break;
+            case 2: {  // a header that claims another size
+                const std::string lie =
+                    "NAXIS" + std::to_string(1 + random() % 2) + "  = " +
+                    std::to_string(static_cast<int32_t>(random()) >> (random() % 31));
+                std::copy(lie.begin(), lie.end(), blob.begin() + 80 * (3 + random() % 2));
+                break;
+            }
+            default:  // noise throughout
+                for (auto &byte : blob) {
+                    byte = static_cast<uint8_t>(random());
+                }
+                break;
+        }
+        GuardedFrame frame(64, 48);
+        std::string error;
+        accepted += Decode(blob, ".fits", {0, 0, 12}, frame, error) ? 1 : 0;
+        ASSERT_TRUE(frame.GuardsIntact()) << "trial " << trial;
+    }
+    EXPECT_LT(accepted, 3000) << "damage must be noticed";
+}
+
+}  // namespace
+}  // namespace indicam
