@@ -64,18 +64,28 @@ namespace hn = hwy::HWY_NAMESPACE;
 using D8 = hn::ScalableTag<uint8_t>;
 using V8 = hn::Vec<D8>;
 
+// The mean of two bytes, halves rounded up. Highway 1.0's AverageRound for
+// SVE without SVE2 adds in 8 bits and overflows; (a | b) - ((a ^ b) >> 1)
+// is the same mean without a wider sum.
+HWY_INLINE V8 Mean(V8 a, V8 b) {
+#if HWY_TARGET == HWY_SVE || HWY_TARGET == HWY_SVE_256
+    return hn::Sub(hn::Or(a, b), hn::ShiftRight<1>(hn::Xor(a, b)));
+#else
+    return hn::AverageRound(a, b);
+#endif
+}
+
 // Pixels j0 .. j0 + N - 1 of an interior stretch of the row, which has all
 // neighbours in place; `odd_column` marks the lanes of odd columns.
 template <bool ODD_ROW>
 HWY_INLINE void DemosaicBlock(D8 d, const uint8_t *below, const uint8_t *row, const uint8_t *above,
                               int32_t j0, hn::Mask<D8> odd_column, uint8_t *out) {
     const V8 centre = hn::LoadU(d, row + j0);
-    const V8 across = hn::AverageRound(hn::LoadU(d, row + j0 - 1), hn::LoadU(d, row + j0 + 1));
-    const V8 along = hn::AverageRound(hn::LoadU(d, below + j0), hn::LoadU(d, above + j0));
-    const V8 cross = hn::AverageRound(across, along);
-    const V8 diagonal = hn::AverageRound(
-        hn::AverageRound(hn::LoadU(d, below + j0 - 1), hn::LoadU(d, below + j0 + 1)),
-        hn::AverageRound(hn::LoadU(d, above + j0 - 1), hn::LoadU(d, above + j0 + 1)));
+    const V8 across = Mean(hn::LoadU(d, row + j0 - 1), hn::LoadU(d, row + j0 + 1));
+    const V8 along = Mean(hn::LoadU(d, below + j0), hn::LoadU(d, above + j0));
+    const V8 cross = Mean(across, along);
+    const V8 diagonal = Mean(Mean(hn::LoadU(d, below + j0 - 1), hn::LoadU(d, below + j0 + 1)),
+                             Mean(hn::LoadU(d, above + j0 - 1), hn::LoadU(d, above + j0 + 1)));
     V8 blue, green, red;
     if constexpr (ODD_ROW) {
         blue = hn::IfThenElse(odd_column, across, centre);
