@@ -165,6 +165,7 @@ double RecorderSeconds(const Case &c, const QString &folder, const CameraDriver 
     for (int i = 0; i <= c.frames; ++i) {
         PImageLst frame = NewFrame(c.width, c.height, std::string());
         std::memset(frame->Data, 0x40 + i % 64, size_t(c.width) * c.height);
+        frame->generation = capture.RecordingTag();  // exposed for this recording
         frames.AppendFrame(frame);
     }
     const double start = NowSeconds();
@@ -203,7 +204,8 @@ bool WriterAgainstRawWrite(const Case &c, const QString &folder, const CameraDri
         ::sync();
         const double writer_seconds = RecorderSeconds(c, folder, driver);
         if (raw_seconds <= 0 || writer_seconds <= 0) {
-            std::printf("  %-14s a write failed\n", c.name);
+            std::printf("  %-14s %s failed\n", c.name,
+                        raw_seconds <= 0 ? "the raw write" : "the recorder");
             return false;
         }
         raw.push_back(raw_seconds);
