@@ -194,7 +194,7 @@ double Median(std::vector<double> values) {
 // neither side inherits the other's dirty pages; the ratio of each pair, and
 // their median.
 bool WriterAgainstRawWrite(const Case &c, const QString &folder, const CameraDriver &driver) {
-    constexpr int kRuns = 5;
+    constexpr int kRuns = 9;
     constexpr double kGoal = 0.95;
     std::vector<double> raw, writer, ratios;
     for (int run = 0; run < kRuns; ++run) {

@@ -21,6 +21,18 @@ namespace omtrix {
 // n = 4080 a + (255 l + span / 2), so floor(n / span) is the sum of the two
 // parts' quotients plus a carry when their remainders reach the span. Each
 // part is a 16-entry table over one nibble, which fits a vector register.
+// Equal black and white points are moved apart first: a white point of 0
+// moves up, any other black point down.
+inline void SeparateEqualPoints(int32_t &b, int32_t &w) {
+    if (b == w) {
+        if (b == 0) {
+            w = 1;
+        } else {
+            b = b - 1;
+        }
+    }
+}
+
 struct StretchMap {
     uint8_t black = 0;
     uint8_t span = 1;     // white point minus black point, 1..255
@@ -43,13 +55,7 @@ struct StretchMap {
 inline StretchMap MakeStretchMap(int32_t black_point, int32_t white_point) {
     int32_t b = black_point;
     int32_t w = white_point;
-    if (b == w) {
-        if (b == 0) {
-            w = 1;
-        } else {
-            b = b - 1;
-        }
-    }
+    SeparateEqualPoints(b, w);
     StretchMap map;
     if (w < b) {
         // White wins from w up, everything below is black.
@@ -313,13 +319,7 @@ void BitmapFlip(Bitmap24 &bitmap) {
 StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
     int32_t b = black_point;
     int32_t w = white_point;
-    if (b == w) {
-        if (b == 0) {
-            w = 1;
-        } else {
-            b = b - 1;
-        }
-    }
+    omtrix::SeparateEqualPoints(b, w);
     StretchTable table{};
     for (int32_t j = 0; j < 256; ++j) {
         // White wins where the two ranges overlap (a white point below the
