@@ -3,29 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/hot_loop.h"
-
-namespace {
-
-OMTRIX_HOT_LOOP void GreyRow(const uint8_t *__restrict source, uint8_t *__restrict pixel,
-                             int32_t w) {
-    for (int32_t x = 0; x < w; ++x) {
-        const uint8_t s = source[x];
-        pixel[3 * x] = s;
-        pixel[3 * x + 1] = s;
-        pixel[3 * x + 2] = s;
-    }
-}
-
-}  // namespace
-
-void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap) {
-    bitmap.SetSize(w, h);
-    for (int32_t r = 0; r < h; ++r) {
-        GreyRow(samples + static_cast<size_t>(r) * w, bitmap.Row(r), w);
-    }
-}
-
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
                    Bitmap24 &bitmap) {
     if (!colour) {

@@ -2,6 +2,7 @@
 
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
+#include "camera/grey_conversion.h"
 #include "platform/bitmap24.h"
 
 // Turns a frame into the 24-bit picture the preview and the recorder use:
@@ -11,7 +12,3 @@
 // frame's first row becomes the picture's bottom row.
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
                    Bitmap24 &bitmap);
-
-// Fills `bitmap` (resized to w x h) from 8-bit grey samples: frame row r
-// becomes bitmap row r counted from the bottom, each pixel (s, s, s).
-void GreyToBitmap(const uint8_t *samples, int32_t w, int32_t h, Bitmap24 &bitmap);

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/hot_loop.h"
-
 namespace {
 
 // Several tables, each sample of a group going to its own, so that runs of
@@ -14,8 +12,7 @@ struct GreyCounts {
     uint32_t table[4][256];
 };
 
-OMTRIX_HOT_LOOP void CountRun(const uint8_t *__restrict samples, size_t count,
-                              GreyCounts &__restrict partial) {
+void CountRun(const uint8_t *__restrict samples, size_t count, GreyCounts &__restrict partial) {
     size_t i = 0;
     // Eight samples per load.
     for (; i + 8 <= count; i += 8) {
@@ -43,8 +40,8 @@ struct MosaicCounts {
 
 // Pairs `first` to `end` - 1 of a row: the pair's left sample counts into
 // `left`, its right one into `right`, alternate pairs into alternate tables.
-OMTRIX_HOT_LOOP void CountPairs(const uint8_t *__restrict row, int32_t first, int32_t end,
-                                PairTables &__restrict left, PairTables &__restrict right) {
+void CountPairs(const uint8_t *__restrict row, int32_t first, int32_t end,
+                PairTables &__restrict left, PairTables &__restrict right) {
     int32_t p = first;
     for (; p + 2 <= end; p += 2) {
         ++left[0][row[2 * p]];

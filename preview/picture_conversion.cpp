@@ -1,127 +1,29 @@
 #include "preview/picture_conversion.h"
 
-#include <QImage>
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <iterator>
 
-#include "platform/hot_loop.h"
+// Highway compiles this file once per instruction set (foreach_target
+// includes it again for each); only the HWY_ONCE part is compiled once.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "preview/picture_conversion.cpp"
+#include <hwy/foreach_target.h>  // before highway.h
+#include <hwy/highway.h>
 
-#if OMTRIX_HAVE_VBMI_PATH
-#include <immintrin.h>
-#endif
+#ifndef OMTRIX_PICTURE_CONVERSION_SHARED
+#define OMTRIX_PICTURE_CONVERSION_SHARED
+namespace omtrix {
 
-namespace {
-
-void FlipPixels(uint8_t *row, int32_t first, int32_t last) {
-    for (int32_t left = first, right = last; left < right; ++left, --right) {
-        for (int c = 0; c < 3; ++c) {
-            std::swap(row[3 * left + c], row[3 * right + c]);
-        }
-    }
-}
-
-OMTRIX_HOT_LOOP void StretchBytes(const uint8_t *__restrict table, uint8_t *bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        bytes[i] = table[bytes[i]];
-    }
-}
-
-OMTRIX_HOT_LOOP void BgrRowToRgb32(const uint8_t *__restrict source, uint32_t *__restrict target,
-                                   int32_t w) {
-    for (int32_t x = 0; x < w; ++x) {
-        target[x] = 0xFF000000u | (uint32_t(source[3 * x + 2]) << 16) |
-                    (uint32_t(source[3 * x + 1]) << 8) | source[3 * x];
-    }
-}
-
-#if OMTRIX_HAVE_VBMI_PATH
-// 256-entry table look-up, 64 bytes at a time: two 128-entry permutes, the
-// top bit of each byte choosing between them.
-OMTRIX_VBMI void StretchBytesVbmi(const uint8_t *table, uint8_t *bytes, size_t count) {
-    const __m512i t0 = _mm512_loadu_si512(table);
-    const __m512i t1 = _mm512_loadu_si512(table + 64);
-    const __m512i t2 = _mm512_loadu_si512(table + 128);
-    const __m512i t3 = _mm512_loadu_si512(table + 192);
-    size_t i = 0;
-    while (i < count) {
-        // The last block may be short: it is loaded and stored under a mask.
-        const __mmask64 lanes = count - i >= 64 ? ~0ULL : (~0ULL) >> (64 - (count - i));
-        const __m512i v = _mm512_maskz_loadu_epi8(lanes, bytes + i);
-        const __m512i low = _mm512_permutex2var_epi8(t0, v, t1);
-        const __m512i high = _mm512_permutex2var_epi8(t2, v, t3);
-        _mm512_mask_storeu_epi8(bytes + i, lanes,
-                                _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), low, high));
-        i += 64;
-    }
-}
-
-// Reverses 64 pixels (192 bytes, three registers). Every output byte comes
-// from the first two input registers or from the last two; a mask picks which.
-struct MirrorOrder {
-    alignas(64) uint8_t from_first_two[3][64];
-    alignas(64) uint8_t from_last_two[3][64];
-    uint64_t use_last_two[3] = {};
-    MirrorOrder() {
-        for (int j = 0; j < 192; ++j) {
-            const int source = 3 * (63 - j / 3) + j % 3;  // the byte that lands at j
-            from_first_two[j / 64][j % 64] = static_cast<uint8_t>(source < 128 ? source : 0);
-            from_last_two[j / 64][j % 64] = static_cast<uint8_t>(source >= 64 ? source - 64 : 0);
-            if (source >= 128) {
-                use_last_two[j / 64] |= 1ULL << (j % 64);
-            }
-        }
-    }
-};
-
-OMTRIX_VBMI void MirrorBlock(const uint8_t *from, uint8_t *to, const MirrorOrder &order) {
-    const __m512i a = _mm512_loadu_si512(from);
-    const __m512i b = _mm512_loadu_si512(from + 64);
-    const __m512i c = _mm512_loadu_si512(from + 128);
-    for (int r = 0; r < 3; ++r) {
-        const __m512i first =
-            _mm512_permutex2var_epi8(a, _mm512_load_si512(order.from_first_two[r]), b);
-        const __m512i last =
-            _mm512_permutex2var_epi8(b, _mm512_load_si512(order.from_last_two[r]), c);
-        _mm512_storeu_si512(to + 64 * r,
-                            _mm512_mask_blend_epi8(order.use_last_two[r], first, last));
-    }
-}
-
-// Mirrors a row 64 pixels at a time from both ends inwards; the middle that
-// is left, under 128 pixels, goes pixel by pixel.
-OMTRIX_VBMI void FlipRowVbmi(uint8_t *row, int32_t w) {
-    static const MirrorOrder order;
-    alignas(64) uint8_t left_block[192];
-    int32_t left = 0;
-    int32_t right = w - 64;
-    for (; left + 64 <= right; left += 64, right -= 64) {
-        MirrorBlock(row + 3 * left, left_block, order);
-        MirrorBlock(row + 3 * right, row + 3 * left, order);
-        std::memcpy(row + 3 * right, left_block, sizeof(left_block));
-    }
-    FlipPixels(row, left, right + 63);
-}
-#endif
-
-}  // namespace
-
-void BitmapFlip(Bitmap24 &bitmap) {
-    const int32_t w = bitmap.Width();
-    for (int32_t r = 0; r < bitmap.Height(); ++r) {
-#if OMTRIX_HAVE_VBMI_PATH
-        if (CpuHasVbmi()) {
-            FlipRowVbmi(bitmap.Row(r), w);
-            continue;
-        }
-#endif
-        FlipPixels(bitmap.Row(r), 0, w - 1);
-    }
-}
-
-StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
-    int32_t b = black_point;
-    int32_t w = white_point;
+// The stretch of byte v as integer arithmetic, exact for every v. With
+// x = v - black clamped to 0..span, the value is 255 x / span rounded, which
+// is floor(n / span) with n = 255 x + span / 2, except that a half (n a
+// multiple of an even span) goes to the even neighbour. Split x = 16 a + l:
+// n = 4080 a + (255 l + span / 2), so floor(n / span) is the sum of the two
+// parts' quotients plus a carry when their remainders reach the span. Each
+// part is a 16-entry table over one nibble, which fits a vector register.
+// Equal black and white points are moved apart first: a white point of 0
+// moves up, any other black point down.
+inline void SeparateEqualPoints(int32_t &b, int32_t &w) {
     if (b == w) {
         if (b == 0) {
             w = 1;
@@ -129,6 +31,295 @@ StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
             b = b - 1;
         }
     }
+}
+
+struct StretchMap {
+    uint8_t black = 0;
+    uint8_t span = 1;     // white point minus black point, 1..255
+    bool halves = false;  // an even span: some values fall on a half
+    // With s = high_quotient[a] + low_quotient[l] (modulo 256), the value is
+    // s + 1 when low_remainder[l] (+ 1 if s is odd and there are halves)
+    // reaches carry_at[a], else s. carry_at[a] is one more than what the high
+    // part's remainder lacks to reach the span; when it has no remainder, its
+    // quotient is one less, to make up for the carry that then always comes.
+    // The remainders meet at exactly a multiple of the span (a half, with an
+    // even span) when low_remainder[l] + 1 == carry_at[a], and the half then
+    // goes to the even one of s and s + 1. Without halves low_remainder holds
+    // the remainder plus one.
+    alignas(16) uint8_t high_quotient[16];
+    alignas(16) uint8_t carry_at[16];
+    alignas(16) uint8_t low_quotient[16];
+    alignas(16) uint8_t low_remainder[16];
+};
+
+inline StretchMap MakeStretchMap(int32_t black_point, int32_t white_point) {
+    int32_t b = black_point;
+    int32_t w = white_point;
+    SeparateEqualPoints(b, w);
+    StretchMap map;
+    if (w < b) {
+        // White wins from w up, everything below is black.
+        b = w - 1;
+    }
+    const bool all_white = b < 0;  // a white point of 0
+    map.black = static_cast<uint8_t>(all_white ? 0 : b);
+    map.span = static_cast<uint8_t>(all_white ? 1 : w - b);
+    const uint32_t span = map.span;
+    map.halves = span % 2 == 0;
+    for (uint32_t nibble = 0; nibble < 16; ++nibble) {
+        const uint32_t high = 4080 * nibble;
+        const uint32_t high_remainder = high % span;
+        map.high_quotient[nibble] =
+            static_cast<uint8_t>(all_white ? 0 : high / span - (high_remainder == 0 ? 1 : 0));
+        map.carry_at[nibble] =
+            static_cast<uint8_t>(all_white ? 255 : (span - high_remainder) % span + 1);
+        const uint32_t low = 255 * nibble + span / 2;
+        map.low_quotient[nibble] = static_cast<uint8_t>(all_white ? 255 : low / span);
+        map.low_remainder[nibble] =
+            static_cast<uint8_t>(all_white ? 0 : low % span + (map.halves ? 0 : 1));
+    }
+    return map;
+}
+
+inline uint8_t StretchValue(const StretchMap &map, uint8_t v) {
+    const uint8_t above = v > map.black ? static_cast<uint8_t>(v - map.black) : 0;
+    const uint8_t x = above < map.span ? above : map.span;
+    const auto sum = static_cast<uint8_t>(map.high_quotient[x >> 4] + map.low_quotient[x & 15]);
+    const uint32_t reach = map.low_remainder[x & 15] + (map.halves ? sum & 1 : 0);
+    return static_cast<uint8_t>(sum + (reach >= map.carry_at[x >> 4] ? 1 : 0));
+}
+
+inline void FlipPixels(uint8_t *row, int32_t first, int32_t last) {
+    for (int32_t left = first, right = last; left < right; ++left, --right) {
+        for (int c = 0; c < 3; ++c) {
+            const uint8_t keep = row[3 * left + c];
+            row[3 * left + c] = row[3 * right + c];
+            row[3 * right + c] = keep;
+        }
+    }
+}
+
+inline void BgrToRgb32(const uint8_t *source, uint8_t *target, int32_t from, int32_t to) {
+    for (int32_t x = from; x < to; ++x) {
+        target[4 * x] = source[3 * x];
+        target[4 * x + 1] = source[3 * x + 1];
+        target[4 * x + 2] = source[3 * x + 2];
+        target[4 * x + 3] = 0xFF;
+    }
+}
+
+}  // namespace omtrix
+#endif  // OMTRIX_PICTURE_CONVERSION_SHARED
+
+HWY_BEFORE_NAMESPACE();
+namespace omtrix {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+#if HWY_TARGET == HWY_SCALAR
+// One lane per vector gains nothing over plain loops.
+
+void FlipRows(uint8_t *bits, size_t stride, int32_t width, int32_t height) {
+    for (int32_t r = 0; r < height; ++r) {
+        FlipPixels(bits + r * stride, 0, width - 1);
+    }
+}
+
+void StretchBytes(int32_t black_point, int32_t white_point, uint8_t *bytes, size_t count) {
+    const StretchTable table = BuildStretchTable(black_point, white_point);
+    for (size_t i = 0; i < count; ++i) {
+        bytes[i] = table[bytes[i]];
+    }
+}
+
+void Rgb32Rows(const uint8_t *bits, size_t bits_stride, int32_t width, int32_t height,
+               uint8_t *pixels, size_t stride) {
+    for (int32_t y = 0; y < height; ++y) {
+        BgrToRgb32(bits + (height - 1 - y) * bits_stride, pixels + y * stride, 0, width);
+    }
+}
+
+#else
+
+using D8 = hn::ScalableTag<uint8_t>;
+using V8 = hn::Vec<D8>;
+// Pixel rows are rearranged 16 bytes at a time: byte shuffles reach only
+// within 128-bit blocks on most instruction sets, and 16 pixels are exactly
+// three blocks.
+using D16 = hn::FixedTag<uint8_t, 16>;
+using V16 = hn::Vec<D16>;
+
+// Where each byte of a mirrored run of 16 pixels comes from: out byte j is
+// in byte 3 (15 - j / 3) + j % 3. Out block 0 draws on in blocks 1 and 2,
+// block 1 on all three, block 2 on blocks 0 and 1; from[o][i] picks in block
+// i's share of out block o, 0x80 marking the bytes another block gives. (Kept
+// as bytes: some instruction sets cannot hold vectors in a struct.)
+struct MirrorIndices {
+    alignas(16) uint8_t from[3][3][16];
+
+    MirrorIndices() {
+        for (int j = 0; j < 48; ++j) {
+            const int source = 3 * (15 - j / 3) + j % 3;
+            for (int block = 0; block < 3; ++block) {
+                from[j / 16][block][j % 16] =
+                    source / 16 == block ? static_cast<uint8_t>(source % 16) : 0x80;
+            }
+        }
+    }
+};
+
+// Out block o of 16 mirrored pixels, from the in blocks that have a share.
+HWY_INLINE V16 MirroredBlock(D16 d, V16 in0, V16 in1, V16 in2, const MirrorIndices &m, int o) {
+    const V16 from1 = hn::TableLookupBytesOr0(in1, hn::Load(d, m.from[o][1]));
+    if (o == 0) {
+        return hn::Or(from1, hn::TableLookupBytesOr0(in2, hn::Load(d, m.from[0][2])));
+    }
+    const V16 from0 = hn::TableLookupBytesOr0(in0, hn::Load(d, m.from[o][0]));
+    if (o == 2) {
+        return hn::Or(from0, from1);
+    }
+    return hn::Or(hn::Or(from0, from1), hn::TableLookupBytesOr0(in2, hn::Load(d, m.from[1][2])));
+}
+
+HWY_INLINE void StoreMirrored(D16 d, V16 in0, V16 in1, V16 in2, const MirrorIndices &m,
+                              uint8_t *out) {
+    hn::StoreU(MirroredBlock(d, in0, in1, in2, m, 0), d, out);
+    hn::StoreU(MirroredBlock(d, in0, in1, in2, m, 1), d, out + 16);
+    hn::StoreU(MirroredBlock(d, in0, in1, in2, m, 2), d, out + 32);
+}
+
+// Mirrors pixel runs [left, left + 16) and [right - 16, right) into each
+// other's place; both are read before either is written, so they may overlap.
+HWY_INLINE void MirrorRuns(D16 d, uint8_t *row, int32_t left, int32_t right,
+                           const MirrorIndices &m) {
+    uint8_t *a = row + 3 * left;
+    uint8_t *b = row + 3 * (right - 16);
+    const V16 a0 = hn::LoadU(d, a), a1 = hn::LoadU(d, a + 16), a2 = hn::LoadU(d, a + 32);
+    const V16 b0 = hn::LoadU(d, b), b1 = hn::LoadU(d, b + 16), b2 = hn::LoadU(d, b + 32);
+    StoreMirrored(d, b0, b1, b2, m, a);
+    StoreMirrored(d, a0, a1, a2, m, b);
+}
+
+void FlipRows(uint8_t *bits, size_t stride, int32_t width, int32_t height) {
+    const D16 d;
+    const MirrorIndices indices;
+    for (int32_t r = 0; r < height; ++r) {
+        uint8_t *row = bits + r * stride;
+        // Pixels [left, right) are still to be mirrored: from both ends
+        // inwards, the last two runs overlapping in the middle.
+        int32_t left = 0;
+        int32_t right = width;
+        for (; right - left >= 16; left += 16, right -= 16) {
+            MirrorRuns(d, row, left, right, indices);
+        }
+        FlipPixels(row, left, right - 1);
+    }
+}
+
+template <bool HALVES>
+void StretchVectors(const StretchMap &map, uint8_t *bytes, size_t count) {
+    const D8 d;
+    const size_t n = hn::Lanes(d);
+    const V8 black = hn::Set(d, map.black);
+    const V8 span = hn::Set(d, map.span);
+    const V8 low_nibble = hn::Set(d, 15);
+    const V8 one = hn::Set(d, 1);
+    const V8 high_quotient = hn::LoadDup128(d, map.high_quotient);
+    const V8 high_carry_at = hn::LoadDup128(d, map.carry_at);
+    const V8 low_quotient = hn::LoadDup128(d, map.low_quotient);
+    const V8 low_remainder = hn::LoadDup128(d, map.low_remainder);
+    size_t i = 0;
+    for (; i + n <= count; i += n) {
+        const V8 x = hn::Min(hn::SaturatedSub(hn::LoadU(d, bytes + i), black), span);
+        const V8 high = hn::ShiftRight<4>(x);
+        const V8 low = hn::And(x, low_nibble);
+        const V8 carry_at = hn::TableLookupBytes(high_carry_at, high);
+        V8 reach = hn::TableLookupBytes(low_remainder, low);
+        const V8 sum = hn::Add(hn::TableLookupBytes(high_quotient, high),
+                               hn::TableLookupBytes(low_quotient, low));
+        if constexpr (HALVES) {
+            reach = hn::Add(reach, hn::And(sum, one));
+        }
+        // The mask's lanes are all ones: subtracting it adds the carry.
+        const V8 q = hn::Sub(sum, hn::VecFromMask(d, hn::Eq(hn::Max(reach, carry_at), reach)));
+        hn::StoreU(q, d, bytes + i);
+    }
+    for (; i < count; ++i) {
+        bytes[i] = StretchValue(map, bytes[i]);
+    }
+}
+
+void StretchBytes(int32_t black_point, int32_t white_point, uint8_t *bytes, size_t count) {
+    const StretchMap map = MakeStretchMap(black_point, white_point);
+    if (map.halves) {
+        StretchVectors<true>(map, bytes, count);
+    } else {
+        StretchVectors<false>(map, bytes, count);
+    }
+}
+
+// Four pixels at a time: 12 bytes of blue, green, red spread over 16 with an
+// opaque fourth byte. Loads take 16 bytes, so the row's last four pixels are
+// loaded from 4 bytes earlier, with the indices moved along to match.
+void Rgb32Rows(const uint8_t *bits, size_t bits_stride, int32_t width, int32_t height,
+               uint8_t *pixels, size_t stride) {
+    const D16 d;
+    alignas(16) uint8_t spread[16], spread_late[16], alpha[16];
+    for (int j = 0; j < 16; ++j) {
+        const bool colour = j % 4 != 3;
+        spread[j] = colour ? static_cast<uint8_t>(3 * (j / 4) + j % 4) : 0x80;
+        spread_late[j] = colour ? static_cast<uint8_t>(spread[j] + 4) : 0x80;
+        alpha[j] = colour ? 0 : 0xFF;
+    }
+    const V16 indices = hn::Load(d, spread);
+    const V16 indices_late = hn::Load(d, spread_late);
+    const V16 opaque = hn::Load(d, alpha);
+    // Both walk their memory upwards from the picture's bottom row.
+    for (int32_t r = 0; r < height; ++r) {
+        const uint8_t *source = bits + r * bits_stride;
+        uint8_t *target = pixels + (height - 1 - r) * stride;
+        if (width < 6) {
+            BgrToRgb32(source, target, 0, width);
+            continue;
+        }
+        int32_t x = 0;
+        for (; 3 * x + 16 <= 3 * width; x += 4) {
+            const V16 bgr = hn::LoadU(d, source + 3 * x);
+            hn::StoreU(hn::Or(hn::TableLookupBytesOr0(bgr, indices), opaque), d, target + 4 * x);
+        }
+        // At most five pixels are left; the last group ends the row.
+        while (x < width) {
+            const int32_t at = x < width - 4 ? x : width - 4;
+            const V16 bgr = hn::LoadU(d, source + 3 * at - 4);
+            hn::StoreU(hn::Or(hn::TableLookupBytesOr0(bgr, indices_late), opaque), d,
+                       target + 4 * at);
+            x = at + 4;
+        }
+    }
+}
+
+#endif  // HWY_TARGET == HWY_SCALAR
+
+}  // namespace HWY_NAMESPACE
+}  // namespace omtrix
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace omtrix {
+HWY_EXPORT(FlipRows);
+HWY_EXPORT(StretchBytes);
+HWY_EXPORT(Rgb32Rows);
+}  // namespace omtrix
+
+void BitmapFlip(Bitmap24 &bitmap) {
+    HWY_DYNAMIC_DISPATCH(omtrix::FlipRows)
+    (bitmap.Bits(), static_cast<size_t>(bitmap.Stride()), bitmap.Width(), bitmap.Height());
+}
+
+StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
+    int32_t b = black_point;
+    int32_t w = white_point;
+    omtrix::SeparateEqualPoints(b, w);
     StretchTable table{};
     for (int32_t j = 0; j < 256; ++j) {
         // White wins where the two ranges overlap (a white point below the
@@ -138,31 +329,28 @@ StretchTable BuildStretchTable(int32_t black_point, int32_t white_point) {
         } else if (j <= b) {
             table[j] = 0;
         } else {
-            // Extended precision and rounding straight from it, halves to even.
-            const long double step = 255.0L / (w - b);
-            table[j] = static_cast<uint8_t>(std::nearbyintl(step * (j - b)));
+            // 255 (j - b) / (w - b) in whole numbers, so that halves are
+            // exact and go to the even neighbour.
+            const int32_t numerator = 255 * (j - b);
+            const int32_t span = w - b;
+            int32_t value = numerator / span;
+            const int32_t twice_remainder = 2 * (numerator % span);
+            if (twice_remainder > span || (twice_remainder == span && value % 2 == 1)) {
+                ++value;
+            }
+            table[j] = static_cast<uint8_t>(value);
         }
     }
     return table;
 }
 
-void ApplyStretch(const StretchTable &table, uint8_t *bytes, size_t count) {
-#if OMTRIX_HAVE_VBMI_PATH
-    if (CpuHasVbmi()) {
-        StretchBytesVbmi(table.data(), bytes, count);
-        return;
-    }
-#endif
-    StretchBytes(table.data(), bytes, count);
+void ApplyStretch(int32_t black_point, int32_t white_point, uint8_t *bytes, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::StretchBytes)(black_point, white_point, bytes, count);
 }
 
-void BitmapToImage(const Bitmap24 &bitmap, QImage &picture) {
-    const int32_t w = bitmap.Width();
-    const int32_t h = bitmap.Height();
-    if (picture.width() != w || picture.height() != h || picture.format() != QImage::Format_RGB32) {
-        picture = QImage(w, h, QImage::Format_RGB32);
-    }
-    for (int32_t y = 0; y < h; ++y) {
-        BgrRowToRgb32(bitmap.Row(h - 1 - y), reinterpret_cast<uint32_t *>(picture.scanLine(y)), w);
-    }
+void BitmapToRgb32(const Bitmap24 &bitmap, uint8_t *pixels, size_t stride) {
+    HWY_DYNAMIC_DISPATCH(omtrix::Rgb32Rows)
+    (bitmap.Bits(), static_cast<size_t>(bitmap.Stride()), bitmap.Width(), bitmap.Height(), pixels,
+     stride);
 }
+#endif  // HWY_ONCE

@@ -6,7 +6,9 @@
 
 #include "platform/bitmap24.h"
 
-class QImage;
+// The renderer's per-pixel passes over the working bitmap. Plain C++ on
+// Highway, free of Qt: each is compiled for every instruction set and runs on
+// the best one the processor has.
 
 using StretchTable = std::array<uint8_t, 256>;
 
@@ -14,12 +16,14 @@ using StretchTable = std::array<uint8_t, 256>;
 // row stays where it is.
 void BitmapFlip(Bitmap24 &bitmap);
 
-// The display stretch for black point b and white point w: 0..b map to 0,
-// w..255 to 255, and the values between spread evenly over 0..255.
+// The display stretch for black point b and white point w, as a table: 0..b
+// map to 0, w..255 to 255, and the values between spread evenly over 0..255,
+// 255 / (w - b) x (v - b) rounded to the nearest integer, halves to even.
 StretchTable BuildStretchTable(int32_t black_point, int32_t white_point);
-// Replaces every byte of `bytes` by its table entry.
-void ApplyStretch(const StretchTable &table, uint8_t *bytes, size_t count);
+// Replaces every byte v of `bytes` by entry v of that table, computed rather
+// than looked up.
+void ApplyStretch(int32_t black_point, int32_t white_point, uint8_t *bytes, size_t count);
 
-// Copies the bottom-up bitmap into a top-down 32-bit image of the same size
-// (the form the window system draws fastest); `picture` is resized as needed.
-void BitmapToImage(const Bitmap24 &bitmap, QImage &picture);
+// Writes the bottom-up bitmap top-down as 32-bit pixels 0xFFRRGGBB (the form
+// the window system draws fastest), `stride` bytes apart from row to row.
+void BitmapToRgb32(const Bitmap24 &bitmap, uint8_t *pixels, size_t stride);

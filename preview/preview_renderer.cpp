@@ -1,5 +1,6 @@
 #include "preview/preview_renderer.h"
 
+#include "preview/bitmap_image.h"
 #include "preview/picture_conversion.h"
 
 void TPREVIEW::Init() {
@@ -27,8 +28,7 @@ void TPREVIEW::UpdateCaption() {
         DrawStamp(bitmap, input_.stamp_text, *overlay);
     }
     if (_BlackPoint != 0 || _WhitePoint != 255) {
-        ApplyStretch(BuildStretchTable(_BlackPoint, _WhitePoint), bitmap.Bits(),
-                     bitmap.ByteCount());
+        ApplyStretch(_BlackPoint, _WhitePoint, bitmap.Bits(), bitmap.ByteCount());
     }
     BitmapToImage(bitmap, picture_);
     if (__FORMIMAGE) {

@@ -2,12 +2,45 @@
 
 #include <algorithm>
 
-#include "platform/hot_loop.h"
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "preview/solar_clip.cpp"
+#include <hwy/foreach_target.h>  // before highway.h
+#include <hwy/highway.h>
 
-OMTRIX_HOT_LOOP void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
-    for (size_t k = 0; k < count; ++k) {
+HWY_BEFORE_NAMESPACE();
+namespace omtrix {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+void ClipSamples(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
+    const hn::ScalableTag<uint8_t> d;
+    const size_t n = hn::Lanes(d);
+    const auto brightest_kept = hn::Set(d, limit);
+    const auto replacement = hn::Set(d, shade);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            const auto v = hn::LoadU(d, samples + k);
+            const auto kept = hn::Eq(hn::Min(v, brightest_kept), v);
+            hn::StoreU(hn::IfThenElse(kept, v, replacement), d, samples + k);
+        }
+    }
+    for (; k < count; ++k) {
         samples[k] = samples[k] > limit ? shade : samples[k];
     }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace omtrix
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace omtrix {
+HWY_EXPORT(ClipSamples);
+}  // namespace omtrix
+
+void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
+    HWY_DYNAMIC_DISPATCH(omtrix::ClipSamples)(samples, count, limit, shade);
 }
 
 void SolarMode::Apply(uint8_t *samples, size_t count) const {
@@ -22,3 +55,4 @@ void SolarMode::Apply(uint8_t *samples, size_t count) const {
     const auto saturation_shade = static_cast<uint8_t>(shade.load(std::memory_order_relaxed));
     SolarClip(samples, count, static_cast<uint8_t>(saturation_limit), saturation_shade);
 }
+#endif  // HWY_ONCE

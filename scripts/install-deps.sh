@@ -10,6 +10,8 @@ packages=(
     fonts-wqy-microhei
     # The focus aid's 3-D plot; its CMake package needs the declarative one.
     qt6-datavisualization-dev qt6-declarative-dev
+    # The per-pixel passes, dispatched at run time to the best instruction set.
+    libhwy-dev
     googletest libgtest-dev libgmock-dev
     # Real cameras: the INDI client library for the driver, and indiserver
     # with its simulated camera for the tests.

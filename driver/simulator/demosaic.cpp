@@ -1,75 +1,20 @@
 #include "driver/simulator/demosaic.h"
 
 #include <cstddef>
-#include <vector>
 
-// The row loops are compiled once per instruction set where the compiler can
-// dispatch at run time: the byte shuffles that interleave blue, green and red
-// need more than the x86-64 baseline to be fast. Not under sanitizers, whose
-// instrumented dispatcher would run before their run time is ready.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32) && \
-    !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
-#define VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#else
-#define VECTOR_CLONES
-#endif
+// Highway compiles the row loop once per instruction set and runs the best
+// one the processor has.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "driver/simulator/demosaic.cpp"
+#include <hwy/foreach_target.h>  // before highway.h
+#include <hwy/highway.h>
 
+#ifndef SIMCAM_DEMOSAIC_SHARED
+#define SIMCAM_DEMOSAIC_SHARED
 namespace simcam {
-
-namespace {
 
 inline uint8_t Average(uint8_t a, uint8_t b) {
     return static_cast<uint8_t>((a + b + 1) >> 1);
-}
-
-// Colour planes of one interior row (columns 1 … width - 2). A mosaic row has
-// two kinds of site, at even and at odd columns; `odd_site` is 0xFF at odd
-// columns, so each plane takes either kind's value without a branch.
-struct RowPlanes {
-    uint8_t *blue, *green, *red;
-    const uint8_t *odd_site;
-};
-
-// Picks per column: odd_value where the mask is 0xFF, even_value where it is 0.
-inline uint8_t Select(uint8_t mask, uint8_t odd_value, uint8_t even_value) {
-    return static_cast<uint8_t>((odd_value & mask) | (even_value & ~mask));
-}
-
-// Even rows have G at even and R at odd columns, odd rows B at even and G at odd.
-template <bool ODD_ROW>
-inline void FillPlanes(const uint8_t *__restrict below, const uint8_t *__restrict row,
-                       const uint8_t *__restrict above, int32_t width, const RowPlanes &p) {
-    uint8_t *__restrict blue = p.blue;
-    uint8_t *__restrict green = p.green;
-    uint8_t *__restrict red = p.red;
-    const uint8_t *__restrict odd = p.odd_site;
-    for (int32_t j = 1; j < width - 1; ++j) {
-        const uint8_t across = Average(row[j - 1], row[j + 1]);
-        const uint8_t along = Average(below[j], above[j]);
-        const uint8_t cross = Average(across, along);
-        const uint8_t diagonal =
-            Average(Average(below[j - 1], below[j + 1]), Average(above[j - 1], above[j + 1]));
-        if constexpr (ODD_ROW) {
-            blue[j] = Select(odd[j], across, row[j]);
-            green[j] = Select(odd[j], row[j], cross);
-            red[j] = Select(odd[j], along, diagonal);
-        } else {
-            blue[j] = Select(odd[j], diagonal, along);
-            green[j] = Select(odd[j], cross, row[j]);
-            red[j] = Select(odd[j], row[j], across);
-        }
-    }
-}
-
-inline void Interleave(const RowPlanes &p, int32_t from, int32_t to, uint8_t *__restrict out) {
-    const uint8_t *__restrict blue = p.blue;
-    const uint8_t *__restrict green = p.green;
-    const uint8_t *__restrict red = p.red;
-    for (int32_t j = from; j < to; ++j) {
-        out[3 * j] = blue[j];
-        out[3 * j + 1] = green[j];
-        out[3 * j + 2] = red[j];
-    }
 }
 
 // Mirrored neighbour index: -1 becomes 1 and size becomes size - 2, which
@@ -84,9 +29,10 @@ inline int32_t Mirror(int32_t index, int32_t size) {
     return index;
 }
 
-// One pixel at any column, the edges included.
-void EdgePixel(const uint8_t *below, const uint8_t *row, const uint8_t *above, int32_t j,
-               int32_t width, bool odd_row, uint8_t *out) {
+// One pixel at any column, the edges included. Even rows have G at even and
+// R at odd columns, odd rows B at even and G at odd.
+inline void DemosaicPixel(const uint8_t *below, const uint8_t *row, const uint8_t *above, int32_t j,
+                          int32_t width, bool odd_row, uint8_t *out) {
     const int32_t left = Mirror(j - 1, width);
     const int32_t right = Mirror(j + 1, width);
     const uint8_t centre = row[j];
@@ -107,9 +53,72 @@ void EdgePixel(const uint8_t *below, const uint8_t *row, const uint8_t *above, i
     }
 }
 
-VECTOR_CLONES
-void DemosaicRows(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t height,
-                  const RowPlanes &planes) {
+}  // namespace simcam
+#endif  // SIMCAM_DEMOSAIC_SHARED
+
+HWY_BEFORE_NAMESPACE();
+namespace simcam {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using D8 = hn::ScalableTag<uint8_t>;
+using V8 = hn::Vec<D8>;
+
+// The mean of two bytes, halves rounded up. Highway 1.0's AverageRound for
+// SVE without SVE2 adds in 8 bits and overflows; (a | b) - ((a ^ b) >> 1)
+// is the same mean without a wider sum.
+HWY_INLINE V8 Mean(V8 a, V8 b) {
+#if HWY_TARGET == HWY_SVE || HWY_TARGET == HWY_SVE_256
+    return hn::Sub(hn::Or(a, b), hn::ShiftRight<1>(hn::Xor(a, b)));
+#else
+    return hn::AverageRound(a, b);
+#endif
+}
+
+// Pixels j0 .. j0 + N - 1 of an interior stretch of the row, which has all
+// neighbours in place; `odd_column` marks the lanes of odd columns.
+template <bool ODD_ROW>
+HWY_INLINE void DemosaicBlock(D8 d, const uint8_t *below, const uint8_t *row, const uint8_t *above,
+                              int32_t j0, hn::Mask<D8> odd_column, uint8_t *out) {
+    const V8 centre = hn::LoadU(d, row + j0);
+    const V8 across = Mean(hn::LoadU(d, row + j0 - 1), hn::LoadU(d, row + j0 + 1));
+    const V8 along = Mean(hn::LoadU(d, below + j0), hn::LoadU(d, above + j0));
+    const V8 cross = Mean(across, along);
+    const V8 diagonal = Mean(Mean(hn::LoadU(d, below + j0 - 1), hn::LoadU(d, below + j0 + 1)),
+                             Mean(hn::LoadU(d, above + j0 - 1), hn::LoadU(d, above + j0 + 1)));
+    V8 blue, green, red;
+    if constexpr (ODD_ROW) {
+        blue = hn::IfThenElse(odd_column, across, centre);
+        green = hn::IfThenElse(odd_column, centre, cross);
+        red = hn::IfThenElse(odd_column, along, diagonal);
+    } else {
+        blue = hn::IfThenElse(odd_column, diagonal, along);
+        green = hn::IfThenElse(odd_column, cross, centre);
+        red = hn::IfThenElse(odd_column, centre, across);
+    }
+    hn::StoreInterleaved3(blue, green, red, d, out + 3 * j0);
+}
+
+// Columns 1 .. width - 2, N at a time from column 1 (always odd); the last
+// block ends at column width - 2, overlapping the one before.
+template <bool ODD_ROW>
+HWY_INLINE void InteriorRow(D8 d, const uint8_t *below, const uint8_t *row, const uint8_t *above,
+                            int32_t width, uint8_t *out) {
+    const int32_t n = static_cast<int32_t>(hn::Lanes(d));
+    const hn::Mask<D8> odd_lane = hn::Eq(hn::And(hn::Iota(d, 0), hn::Set(d, 1)), hn::Set(d, 1));
+    const int32_t last = width - 1 - n;
+    int32_t j0 = 1;
+    for (; j0 < last; j0 += n) {
+        DemosaicBlock<ODD_ROW>(d, below, row, above, j0, hn::Not(odd_lane), out);
+    }
+    DemosaicBlock<ODD_ROW>(d, below, row, above, last, (last & 1) ? hn::Not(odd_lane) : odd_lane,
+                           out);
+}
+
+void DemosaicRows(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t height) {
+    const D8 d;
+    const int32_t n = static_cast<int32_t>(hn::Lanes(d));
+    const bool vectors = HWY_TARGET != HWY_SCALAR && width - 2 >= n;
     const size_t stride = static_cast<size_t>(width);
     for (int32_t r = 0; r < height; ++r) {
         const uint8_t *row = mosaic + r * stride;
@@ -117,33 +126,37 @@ void DemosaicRows(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t he
         const uint8_t *above = mosaic + Mirror(r + 1, height) * stride;
         uint8_t *out = bgr + r * stride * 3;
         const bool odd_row = (r & 1) != 0;
-        if (odd_row) {
-            FillPlanes<true>(below, row, above, width, planes);
-        } else {
-            FillPlanes<false>(below, row, above, width, planes);
+        int32_t j = 0;
+        if (vectors) {
+            if (odd_row) {
+                InteriorRow<true>(d, below, row, above, width, out);
+            } else {
+                InteriorRow<false>(d, below, row, above, width, out);
+            }
+            j = width - 1;  // the interior is done; the right edge pixel is left
+            DemosaicPixel(below, row, above, 0, width, odd_row, out);
         }
-        Interleave(planes, 1, width - 1, out);
-        EdgePixel(below, row, above, 0, width, odd_row, out);
-        if (width > 1) {
-            EdgePixel(below, row, above, width - 1, width, odd_row, out + 3 * (width - 1));
+        for (; j < width; ++j) {
+            DemosaicPixel(below, row, above, j, width, odd_row, out + 3 * j);
         }
     }
 }
 
-}  // namespace
+}  // namespace HWY_NAMESPACE
+}  // namespace simcam
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace simcam {
+
+HWY_EXPORT(DemosaicRows);
 
 void DemosaicBilinear(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t height) {
     if (mosaic == nullptr || bgr == nullptr || width < 1 || height < 1) {
         return;
     }
-    std::vector<uint8_t> scratch(4 * static_cast<size_t>(width));
-    uint8_t *odd_site = scratch.data() + 3 * static_cast<size_t>(width);
-    for (int32_t j = 0; j < width; ++j) {
-        odd_site[j] = (j & 1) ? 0xFF : 0x00;
-    }
-    const RowPlanes planes = {scratch.data(), scratch.data() + width, scratch.data() + 2 * width,
-                              odd_site};
-    DemosaicRows(mosaic, bgr, width, height, planes);
+    HWY_DYNAMIC_DISPATCH(DemosaicRows)(mosaic, bgr, width, height);
 }
 
 }  // namespace simcam
+#endif  // HWY_ONCE

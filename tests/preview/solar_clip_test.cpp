@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "support/instruction_sets.h"
+
 namespace {
 
 // Every sample value once, then a ragged tail, so the vector loop and its
@@ -15,19 +17,25 @@ std::vector<uint8_t> AllValues() {
     return samples;
 }
 
-TEST(SolarClip, SamplesAboveTheLimitBecomeTheShade) {
+TEST(SolarClip, SamplesAboveTheLimitBecomeTheShadeOnEverySet) {
     struct Row {
         int32_t limit, shade;
     };
-    for (const Row row : {Row{200, 128}, Row{0, 0}, Row{255, 7}, Row{254, 0}, Row{100, 255}}) {
-        std::vector<uint8_t> samples = AllValues();
-        SolarClip(samples.data(), samples.size(), uint8_t(row.limit), uint8_t(row.shade));
-        for (size_t k = 0; k < samples.size(); ++k) {
-            const int32_t before = uint8_t(k);
-            const int32_t expected = before > row.limit ? row.shade : before;
-            ASSERT_EQ(samples[k], expected) << "limit " << row.limit << " sample " << before;
+    OnEveryInstructionSet([] {
+        for (const Row row : {Row{200, 128}, Row{0, 0}, Row{255, 7}, Row{254, 0}, Row{100, 255}}) {
+            // The whole run, and short ones that are all tail.
+            for (size_t count : {AllValues().size(), size_t(1), size_t(63)}) {
+                std::vector<uint8_t> samples = AllValues();
+                SolarClip(samples.data(), count, uint8_t(row.limit), uint8_t(row.shade));
+                for (size_t k = 0; k < samples.size(); ++k) {
+                    const int32_t before = uint8_t(k);
+                    const int32_t expected = before > row.limit && k < count ? row.shade : before;
+                    ASSERT_EQ(samples[k], expected)
+                        << "limit " << row.limit << " count " << count << " sample " << k;
+                }
+            }
         }
-    }
+    });
 }
 
 TEST(SolarClip, OnlyTheSolarModeInForceChangesFrames) {

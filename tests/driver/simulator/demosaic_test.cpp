@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "driver/speed_check.h"
+#include "support/instruction_sets.h"
 
 namespace simcam {
 namespace {
@@ -93,6 +95,67 @@ TEST(DemosaicBilinear, IgnoresEmptySizesAndNullPointers) {
     for (uint8_t byte : bgr) {
         EXPECT_EQ(byte, GUARD);
     }
+}
+
+// The bilinear rule pixel by pixel, straight from its definition: the mean
+// of the two or four nearest samples of each missing colour, means of means
+// rounded up at each step, neighbours outside the mosaic mirrored inwards.
+std::vector<uint8_t> PlainDemosaic(const std::vector<uint8_t> &mosaic, int32_t width,
+                                   int32_t height) {
+    const auto mirror = [](int32_t i, int32_t size) {
+        return i < 0 ? std::min(1, size - 1) : i >= size ? std::max(size - 2, 0) : i;
+    };
+    const auto at = [&](int32_t r, int32_t c) {
+        return int32_t(mosaic[size_t(mirror(r, height)) * width + mirror(c, width)]);
+    };
+    const auto mean = [](int32_t a, int32_t b) { return (a + b + 1) / 2; };
+    std::vector<uint8_t> bgr(size_t(width) * height * 3);
+    for (int32_t r = 0; r < height; ++r) {
+        for (int32_t c = 0; c < width; ++c) {
+            const int32_t centre = at(r, c);
+            const int32_t across = mean(at(r, c - 1), at(r, c + 1));
+            const int32_t along = mean(at(r - 1, c), at(r + 1, c));
+            const int32_t cross = mean(across, along);
+            const int32_t diagonal = mean(mean(at(r - 1, c - 1), at(r - 1, c + 1)),
+                                          mean(at(r + 1, c - 1), at(r + 1, c + 1)));
+            int32_t blue, green, red;
+            if (r % 2 == 0 && c % 2 == 0) {  // green on a red row
+                blue = along, green = centre, red = across;
+            } else if (r % 2 == 0) {  // red
+                blue = diagonal, green = cross, red = centre;
+            } else if (c % 2 == 0) {  // blue
+                blue = centre, green = cross, red = diagonal;
+            } else {  // green on a blue row
+                blue = across, green = centre, red = along;
+            }
+            uint8_t *pixel = &bgr[(size_t(r) * width + c) * 3];
+            pixel[0] = uint8_t(blue), pixel[1] = uint8_t(green), pixel[2] = uint8_t(red);
+        }
+    }
+    return bgr;
+}
+
+TEST(DemosaicBilinear, EverySetGivesThePlainRuleAtEverySize) {
+    OnEveryInstructionSet([] {
+        for (int32_t width : AWKWARD_WIDTHS) {
+            for (int32_t height : {1, 2, 3, 6}) {
+                std::vector<uint8_t> mosaic(size_t(width) * height);
+                for (size_t i = 0; i < mosaic.size(); ++i)
+                    mosaic[i] = uint8_t((i * 2654435761u) >> 24);
+                const std::vector<uint8_t> expected = PlainDemosaic(mosaic, width, height);
+                std::vector<uint8_t> bgr(expected.size() + GUARD_BYTES, GUARD);
+                DemosaicBilinear(mosaic.data(), bgr.data(), width, height);
+                for (size_t i = 0; i < expected.size(); ++i) {
+                    ASSERT_EQ(bgr[i], expected[i])
+                        << width << " x " << height << ", pixel " << i / 3 % width << " of row "
+                        << i / 3 / width << ", channel " << i % 3;
+                }
+                for (size_t i = expected.size(); i < bgr.size(); ++i)
+                    ASSERT_EQ(bgr[i], GUARD)
+                        << "wrote past the image, " << width << " x " << height;
+            }
+        }
+    });
 }
 
 TEST(DemosaicBilinear, FullFrameTakesAtMostFourMemcpysOfItsOutput) {

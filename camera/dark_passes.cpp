@@ -1,0 +1,143 @@
+#include "camera/dark_passes.h"
+
+#include <algorithm>
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "camera/dark_passes.cpp"
+#include <hwy/foreach_target.h>  // before highway.h
+#include <hwy/highway.h>
+
+#ifndef OMTRIX_DARK_PASSES_SHARED
+#define OMTRIX_DARK_PASSES_SHARED
+namespace omtrix {
+
+// The quotient q = sum div exposures as (sum x m) >> 22 with m = ceil(2^22 /
+// exposures): integer division has no vector instruction, a multiply does.
+// With sum <= 255 x exposures the product stays below 2^32, and m exceeds
+// 2^22 / exposures by less than 1, which adds less than 255 x exposures / 2^22
+// to the true quotient: below 1 / exposures (for up to 128 exposures), the
+// least distance from any sum / exposures to the next integer above it.
+constexpr int RECIPROCAL_SHIFT = 22;
+
+inline uint32_t Reciprocal(int32_t exposures) {
+    const auto divisor = static_cast<uint32_t>(std::clamp(exposures, 1, MAX_DARK_COUNT));
+    return ((uint32_t{1} << RECIPROCAL_SHIFT) + divisor - 1) / divisor;
+}
+
+}  // namespace omtrix
+#endif  // OMTRIX_DARK_PASSES_SHARED
+
+HWY_BEFORE_NAMESPACE();
+namespace omtrix {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Sixteen-bit lanes, and the bytes that widen into them.
+using D16 = hn::ScalableTag<uint16_t>;
+using D8 = hn::Rebind<uint8_t, D16>;
+
+void StartSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
+    const D16 d16;
+    const D8 d8;
+    const size_t n = hn::Lanes(d16);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            hn::StoreU(hn::PromoteTo(d16, hn::LoadU(d8, exposure + k)), d16, sum + k);
+        }
+    }
+    for (; k < count; ++k) {
+        sum[k] = exposure[k];
+    }
+}
+
+void AddToSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
+    const D16 d16;
+    const D8 d8;
+    const size_t n = hn::Lanes(d16);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            const auto widened = hn::PromoteTo(d16, hn::LoadU(d8, exposure + k));
+            hn::StoreU(hn::Add(hn::LoadU(d16, sum + k), widened), d16, sum + k);
+        }
+    }
+    for (; k < count; ++k) {
+        sum[k] = static_cast<uint16_t>(sum[k] + exposure[k]);
+    }
+}
+
+void AverageSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures) {
+    // Thirty-two-bit lanes for the product; the sums and the bytes they
+    // become, narrowed to match.
+    const hn::ScalableTag<int32_t> d32;
+    const hn::Rebind<uint16_t, decltype(d32)> d16;
+    const hn::Rebind<uint8_t, decltype(d32)> d8;
+    const uint32_t multiplier = Reciprocal(exposures);
+    const auto m = hn::Set(d32, static_cast<int32_t>(multiplier));
+    const size_t n = hn::Lanes(d32);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            // Below 2^32 but above 2^31: the shift must be a logical one.
+            const hn::RebindToUnsigned<decltype(d32)> du32;
+            const auto product =
+                hn::Mul(hn::BitCast(du32, hn::PromoteTo(d32, hn::LoadU(d16, sum + k))),
+                        hn::BitCast(du32, m));
+            const auto quotient = hn::BitCast(d32, hn::ShiftRight<RECIPROCAL_SHIFT>(product));
+            hn::StoreU(hn::DemoteTo(d8, quotient), d8, dark + k);
+        }
+    }
+    for (; k < count; ++k) {
+        dark[k] = static_cast<uint8_t>((sum[k] * multiplier) >> RECIPROCAL_SHIFT);
+    }
+}
+
+void Subtract(uint8_t *samples, const uint8_t *dark, size_t count) {
+    const hn::ScalableTag<uint8_t> d;
+    const size_t n = hn::Lanes(d);
+    const auto white = hn::Set(d, 255);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            const auto s = hn::LoadU(d, samples + k);
+            const auto corrected = hn::SaturatedSub(s, hn::LoadU(d, dark + k));
+            hn::StoreU(hn::IfThenElse(hn::Eq(s, white), s, corrected), d, samples + k);
+        }
+    }
+    for (; k < count; ++k) {
+        const uint8_t s = samples[k];
+        const uint8_t d = dark[k];
+        const uint8_t corrected = d < s ? static_cast<uint8_t>(s - d) : 0;
+        samples[k] = s == 255 ? s : corrected;
+    }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace omtrix
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace omtrix {
+HWY_EXPORT(StartSum);
+HWY_EXPORT(AddToSum);
+HWY_EXPORT(AverageSum);
+HWY_EXPORT(Subtract);
+}  // namespace omtrix
+
+void StartDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::StartSum)(exposure, sum, count);
+}
+
+void AddToDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AddToSum)(exposure, sum, count);
+}
+
+void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AverageSum)(sum, dark, count, exposures);
+}
+
+void SubtractDark(uint8_t *samples, const uint8_t *dark, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::Subtract)(samples, dark, count);
+}
+#endif  // HWY_ONCE
