@@ -39,21 +39,6 @@ class CameraWindowTest : public MainWindowTest {
         }
         return texts;
     }
-    // Starts with a camera the driver cannot reach: the start ends with the message.
-    QString FailedStart() {
-        QString shown;
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->close();
-            }
-        });
-        answer.start(50);
-        EXPECT_FALSE(Start());
-        form.reset();
-        return shown;
-    }
 };
 
 TEST_F(CameraWindowTest, TheChoiceIsStoredAndReachesTheDriverAtTheNextStart) {
