@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/about_window.h"
+#include "app/camera_window.h"
 #include "app/dark_prompt_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
@@ -69,6 +70,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         std::make_unique<TAVIExport>(frames_, *Cap, driver_, static_cast<RecorderUi &>(*this));
     Recorder->Init();
 
+    ApplyStoredCamera();
     std::string missing;
     if (!LoadCameraDriver(driver_library_, CameraDriverPath().toStdString(), driver_, missing)) {
         ShowError(QStringLiteral("Error loading MELKOTAR.DLL... Program Ending"));
@@ -78,6 +80,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         std::make_unique<FrameReadyHandler>(frames_, *Cap, driver_, poster_, &preview_input_);
 
     AboutBox = new TAboutBox(this);
+    CameraForm = new CameraWindow(this);
     Form3 = new TForm3(this);
     Form5 = new TForm5(this);
     HistogramForm = new THistogramForm(this);
@@ -171,6 +174,8 @@ void TForm1::ConnectHandlers() {
     connect(N2x2Binning1, &QAction::triggered, this, [this] { BinningClick(2); });
     connect(N4x4Binning1, &QAction::triggered, this, [this] { BinningClick(3); });
     connect(C1, &QAction::triggered, this, &TForm1::C1Click);
+    connect(CameraChoice1, &QAction::triggered, this, &TForm1::CameraChoice1Click);
+    connect(CameraForm, &QDialog::accepted, this, &TForm1::CameraWindowAccepted);
     const std::pair<QAction *, int32_t> zooms[] = {
         {N251, 25}, {N501, 50}, {N1001, 100}, {N2001, 200}, {N4001, 400}};
     for (auto [item, scale] : zooms) {
@@ -321,10 +326,10 @@ void TForm1::ExitRoutine() {
     // Hiding the scope window also stops a guide pulse still running. The
     // focus, Roddier and solar windows report their hiding to the camera
     // thread's settings and the menu: they are hidden while both still exist.
-    for (QWidget *window : {static_cast<QWidget *>(Form3), static_cast<QWidget *>(Form5), static_cast<QWidget *>(AboutBox),
-                            static_cast<QWidget *>(ScopeCtrl), static_cast<QWidget *>(FocusForm),
-                            static_cast<QWidget *>(RoddierForm), static_cast<QWidget *>(Form7),
-                            static_cast<QWidget *>(ConfText)}) {
+    for (QWidget *window : {static_cast<QWidget *>(Form3), static_cast<QWidget *>(Form5),
+                            static_cast<QWidget *>(AboutBox), static_cast<QWidget *>(ScopeCtrl),
+                            static_cast<QWidget *>(FocusForm), static_cast<QWidget *>(RoddierForm),
+                            static_cast<QWidget *>(Form7), static_cast<QWidget *>(ConfText)}) {
         window->hide();
     }
     if (!Cap->WaitUntilStopped(THREAD_STOP_WAIT_MS)) {

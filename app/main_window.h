@@ -32,6 +32,7 @@ class QSlider;
 class QSpinBox;
 class QTimer;
 class QToolButton;
+class CameraWindow;
 class CircleShape;
 class NumericKeypad;
 class PreviewImage;
@@ -104,6 +105,11 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // main_window_settings.cpp: stored settings.
     void ReadStoredSettings();
     void InitSettingsMirror();
+    // Hands the stored camera choice to the driver, which reads it when it
+    // connects, unless OMTRIX_CAMERA already names a camera.
+    void ApplyStoredCamera();
+    void CameraChoice1Click();
+    void CameraWindowAccepted();
 
     // main_window_exposure.cpp: exposure, gain and sensor timing.
     void expoChange();
@@ -233,6 +239,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     DarkPromptStep dark_prompt_step_ = DarkPromptStep::CoverCamera;  // what it asks now
     TForm5 *Form5 = nullptr;
     TAboutBox *AboutBox = nullptr;
+    CameraWindow *CameraForm = nullptr;
+    QString camera_from_environment_;  // OMTRIX_CAMERA as the program found it
     THistogramForm *HistogramForm = nullptr;
     TForm8 *Form8 = nullptr;
     bool histogram_placed_ = false;
@@ -264,6 +272,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QAction *N2x2Binning1 = nullptr;
     QAction *N4x4Binning1 = nullptr;
     QAction *C1 = nullptr;
+    QAction *CameraChoice1 = nullptr;
     QAction *Visible1 = nullptr;
     QAction *Configure1 = nullptr;
     QAction *Histogram1 = nullptr;

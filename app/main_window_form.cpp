@@ -120,6 +120,8 @@ void TForm1::BuildMenus() {
     N4x4Binning1->setEnabled(false);
     C1 = camera->addAction(tr("Fast USB (non-standard!)"));
     C1->setCheckable(true);
+    camera->addSeparator();
+    CameraChoice1 = camera->addAction(tr("Camera\u2026"));
 
     ZOOM1 = menuBar()->addMenu(tr("ZOOM"));
     auto *zoom_group = new QActionGroup(this);
@@ -419,6 +421,7 @@ void TForm1::NameControls() {
         {N2x2Binning1, "N2x2Binning1"},
         {N4x4Binning1, "N4x4Binning1"},
         {C1, "C1"},
+        {CameraChoice1, "CameraChoice1"},
         {Histogram1, "Histogram1"},
         {N251, "N251"},
         {N501, "N501"},

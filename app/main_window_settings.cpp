@@ -1,10 +1,12 @@
 // The stored settings: read once at start-up, mirrored during the run and
 // written by the exit routine.
 #include <QAction>
+#include <QDir>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "app/camera_window.h"
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "widgets/seven_segment_counter.h"
@@ -54,4 +56,46 @@ void TForm1::InitSettingsMirror() {
     mirror_.GREENBALANCE = QString::number(GREEN->value());
     mirror_.BLUEBALANCE = QString::number(BLUE->value());
     mirror_.GAIN = QString::number(Gain->value());
+}
+
+void TForm1::ApplyStoredCamera() {
+    camera_from_environment_ = qEnvironmentVariable("OMTRIX_CAMERA");
+    const QString stored = SettingsStore().ReadSetting(CAMERA_SETTING, QString());
+    std::string error;
+    if (!ParseCameraChoice(stored.toStdString(), error)) {
+        qWarning(
+            "Omtrix: the stored CAMERA \"%s\" names no camera (%s): the simulated camera is "
+            "used",
+            qUtf8Printable(stored), error.c_str());
+        return;
+    }
+    if (camera_from_environment_.isEmpty() && !stored.isEmpty()) {
+        qputenv("OMTRIX_CAMERA", stored.toUtf8());
+    }
+}
+
+void TForm1::CameraChoice1Click() {
+    std::string error;
+    const std::optional<CameraChoice> stored = ParseCameraChoice(
+        SettingsStore().ReadSetting(CAMERA_SETTING, QString()).toStdString(), error);
+    CameraForm->SetChoice(stored.value_or(CameraChoice{}));
+    CameraForm->SetEnvironmentNote(camera_from_environment_);
+    CameraForm->open();
+}
+
+void TForm1::CameraWindowAccepted() {
+    const CameraChoice chosen = CameraForm->Choice();
+    SettingsStore store;
+    std::string error;
+    if (ParseCameraChoice(store.ReadSetting(CAMERA_SETTING, QString()).toStdString(), error) ==
+        chosen) {
+        return;
+    }
+    store.WriteSetting(CAMERA_SETTING, QString::fromStdString(FormatCameraChoice(chosen)));
+    if (!store.Flush()) {
+        ShowNotice(QStringLiteral("The camera choice could not be stored in %1.")
+                       .arg(QDir::toNativeSeparators(store.FileName())));
+        return;
+    }
+    ShowNotice(QStringLiteral("The camera choice takes effect at the next start."));
 }

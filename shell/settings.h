@@ -27,6 +27,9 @@ inline const QString DEFAULT_EXPODELAY = QStringLiteral("0");
 inline const QString DEFAULT_COLORMODE = QStringLiteral("F");
 inline const QString DEFAULT_BALANCE = QStringLiteral("100");
 inline const QString DEFAULT_GAIN = QStringLiteral("10");
+// The camera the driver serves, as OMTRIX_CAMERA writes it (`simulator` or
+// `indi[:HOST[:PORT]][/DEVICE]`); stored by the camera window when it is closed with OK.
+inline const QString CAMERA_SETTING = QStringLiteral("CAMERA");
 // The on-screen keyboard's layout, stored by the keyboard itself at each change.
 inline const QString DEFAULT_KEYBOARD = QStringLiteral("AZERTY");
 

@@ -46,6 +46,28 @@ std::string_view Keyword(std::string_view card) {
     return keyword;
 }
 
+// Big-endian 16-bit samples, `zero` added, to 8 bits by dropping `shift`
+// low bits, clamped: one pass without calls or branches, which the compiler
+// vectorises. Unsigned samples (BZERO 32768, what cameras send) stay in
+// 16-bit lanes, twice as many per vector as the general case's 32 bits.
+void ScaleSixteenBit(const uint8_t *in, uint8_t *out, int64_t count, int32_t zero, int32_t shift) {
+    if (zero == 32768) {
+        const auto bits = static_cast<uint16_t>(shift);
+        for (int64_t i = 0; i < count; ++i) {
+            // Adding 32768 to a 16-bit signed sample flips its top bit.
+            const auto sample = static_cast<uint16_t>((in[2 * i] << 8 | in[2 * i + 1]) ^ 0x8000);
+            const auto value = static_cast<uint16_t>(sample >> bits);
+            out[i] = static_cast<uint8_t>(value < 255 ? value : 255);
+        }
+        return;
+    }
+    for (int64_t i = 0; i < count; ++i) {
+        const auto raw = static_cast<uint16_t>((in[2 * i] << 8) | in[2 * i + 1]);
+        const int32_t value = (static_cast<int16_t>(raw) + zero) >> shift;
+        out[i] = static_cast<uint8_t>(std::min(std::max(value, 0), 255));
+    }
+}
+
 }  // namespace
 
 bool ParseFits(const uint8_t *blob, size_t blob_bytes, SourceImage &image, std::string &error) {
@@ -191,12 +213,8 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
                 }
             }
         } else {
-            for (int64_t i = 0; i < columns; ++i) {
-                const uint8_t *sample = in + i * step;
-                const int32_t value =
-                    static_cast<int16_t>((sample[0] << 8) | sample[1]) + image.zero;
-                out[i] = static_cast<uint8_t>(std::clamp(value >> shift, 0, 255));
-            }
+            // A picture of one channel of 16-bit samples has them side by side.
+            ScaleSixteenBit(in, out, columns, image.zero, shift);
         }
     }
 }

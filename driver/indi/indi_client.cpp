@@ -5,13 +5,13 @@
 #include <libindi/indipropertyswitch.h>
 #include <libindi/indipropertytext.h>
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "driver/indi/device_listing.h"
+#include "driver/indi/sigpipe_block.h"
 
 namespace indicam {
 
@@ -19,41 +19,6 @@ namespace {
 
 constexpr const char *IMAGE_PROPERTY = "CCD1";
 constexpr std::chrono::milliseconds STREAM_PROPERTY_WAIT{1000};
-
-// The library writes to its socket without guarding against a closed peer,
-// and a write to a server that has gone raises SIGPIPE, which would end the
-// whole program. Held around every send: the signal stays blocked on this
-// thread and one it raised is taken back before the mask is restored.
-class SigpipeBlock {
-  public:
-    SigpipeBlock() {
-        sigset_t pipe;
-        sigemptyset(&pipe);
-        sigaddset(&pipe, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        was_pending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe, &saved_);
-    }
-    ~SigpipeBlock() {
-        sigset_t pending;
-        sigpending(&pending);
-        if (!was_pending_ && sigismember(&pending, SIGPIPE) == 1) {
-            sigset_t pipe;
-            sigemptyset(&pipe);
-            sigaddset(&pipe, SIGPIPE);
-            const timespec none{0, 0};
-            sigtimedwait(&pipe, nullptr, &none);
-        }
-        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
-    }
-    SigpipeBlock(const SigpipeBlock &) = delete;
-    SigpipeBlock &operator=(const SigpipeBlock &) = delete;
-
-  private:
-    sigset_t saved_;
-    bool was_pending_ = false;
-};
 
 double NumberValue(const INDI::PropertyNumber &number, const char *element, double fallback) {
     const auto *widget = number.findWidgetByName(element);
@@ -245,17 +210,12 @@ bool IndiClient::IsCamera(const char *device) const {
 
 void IndiClient::Note(const INDI::Property &property) {
     const char *device = property.getDeviceName();
-    if (property.isNameMatch("DRIVER_INFO") && description_.device.empty()) {
-        INDI::PropertyText info(property);
-        const auto *interface = info.findWidgetByName("DRIVER_INTERFACE");
-        if (interface != nullptr && interface->getText() != nullptr &&
-            (std::atoi(interface->getText()) & INDI::BaseDevice::CCD_INTERFACE) != 0) {
-            description_.device = device;
-            // What the camera defined before it said it was one.
-            for (const INDI::Property &earlier : property.getBaseDevice().getProperties()) {
-                if (!earlier.isNameMatch("DRIVER_INFO")) {
-                    Note(earlier);
-                }
+    if (description_.device.empty() && SaysCamera(property)) {
+        description_.device = device;
+        // What the camera defined before it said it was one.
+        for (const INDI::Property &earlier : property.getBaseDevice().getProperties()) {
+            if (!earlier.isNameMatch("DRIVER_INFO")) {
+                Note(earlier);
             }
         }
     }

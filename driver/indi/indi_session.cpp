@@ -110,6 +110,7 @@ int32_t IndiSession::Connect() {
 }
 
 void IndiSession::Disconnect() {
+    guide_.Guide(0, 0);
     std::shared_ptr<IndiClient> client;
     {
         std::lock_guard lock(mutex_);
@@ -371,7 +372,10 @@ void IndiSession::ReleaseBlack() {
 }
 
 void IndiSession::Guide(int32_t direction_bits, int32_t duration_ms) {
-    const GuidePulses pulses = GuidePulsesFor(direction_bits, duration_ms);
+    guide_.Guide(direction_bits, duration_ms);
+}
+
+void IndiSession::SendGuidePulses(const GuidePulses &pulses) {
     std::lock_guard send(send_mutex_);
     std::shared_ptr<IndiClient> client;
     {

@@ -11,6 +11,7 @@
 
 #include "driver/camera_choice.h"
 #include "driver/camera_source.h"
+#include "driver/indi/guide_repeater.h"
 #include "driver/indi/indi_client.h"
 #include "driver/indi/sensor_mapping.h"
 #include "driver/simulator/frame_geometry.h"
@@ -83,6 +84,7 @@ class IndiSession final : public CameraSource {
     // Ends the waiting exposure with a black frame; under mutex_.
     void ReleaseBlack();
     void ReportOnce(const std::string &message);
+    void SendGuidePulses(const GuidePulses &pulses);
 
     simcam::FrameGeometry geometry_;
     std::atomic<int32_t> exposure_ms_{100};
@@ -110,6 +112,8 @@ class IndiSession final : public CameraSource {
     bool stream_allowed_ = true;  // OMTRIX_INDI_STREAM
     std::string last_report_;
     std::thread worker_;
+    // Last, so that it stops renewing before the rest goes.
+    GuideRepeater guide_{[this](const GuidePulses &pulses) { SendGuidePulses(pulses); }};
 };
 
 }  // namespace indicam

@@ -64,6 +64,22 @@ class MainWindowTest : public ::testing::Test {
         form = std::make_unique<TForm1>();
         return form->FormCreate(splash);
     }
+    // A start that must fail: the message it ends with, answered as the
+    // observer would.
+    QString FailedStart() {
+        QString shown;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->close();
+            }
+        });
+        answer.start(50);
+        EXPECT_FALSE(Start());
+        form.reset();
+        return shown;
+    }
     // Closes the window as the close box does; returns the milliseconds it took.
     qint64 Close() {
         QElapsedTimer clock;

@@ -165,14 +165,23 @@ TEST_F(IndiSourceTest, WindowAndBinningReachTheCamera) {
     EXPECT_TRUE(Reports("CCD_BINNING.VER_BIN", "2"));
 }
 
-TEST_F(IndiSourceTest, AGuidePressSetsTheTimedGuideAndTheReleaseClearsIt) {
+TEST_F(IndiSourceTest, AHeldGuideButtonRenewsShortPulsesAndTheReleaseEndsThem) {
+    const std::string pulse = std::to_string(indicam::GuideRepeater::PULSE.count());
     driver_.GuideCommand(32 | 16, 60000);  // DEC+ and RA-: north and east
-    EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N", "60000"));
-    EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_E", "60000"));
+    EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N", pulse));
+    EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_E", pulse));
     EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_W", "0"));
+    // Cleared behind the source's back while the button is held, the pulse
+    // comes back with the next renewal.
+    ASSERT_TRUE(server_.SetProperty("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N;TIMED_GUIDE_S", "0;0"));
+    EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N", pulse));
     driver_.GuideCommand(0, 0);
     EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N", "0"));
     EXPECT_TRUE(Reports("TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_E", "0"));
+    // No renewal after the release.
+    std::this_thread::sleep_for(3 * indicam::GuideRepeater::PULSE);
+    EXPECT_EQ(server_.Property("TELESCOPE_TIMED_GUIDE_NS.TIMED_GUIDE_N"), "0");
+    EXPECT_EQ(server_.Property("TELESCOPE_TIMED_GUIDE_WE.TIMED_GUIDE_E"), "0");
 }
 
 TEST_F(IndiSourceTest, CancelEndsALongExposureAtOnce) {

@@ -1,0 +1,172 @@
+#include "app/camera_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "driver/indi/device_listing.h"
+
+CameraWindow::CameraWindow(QWidget *parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("CameraWindow"));
+    setWindowTitle(QStringLiteral("Camera"));
+
+    Simulator = new QRadioButton(QStringLiteral("Simulated camera"));
+    Indi = new QRadioButton(QStringLiteral("INDI server"));
+    auto *kind = new QButtonGroup(this);
+    kind->addButton(Simulator);
+    kind->addButton(Indi);
+
+    Host = new QLineEdit;
+    Port = new QSpinBox;
+    Port->setRange(1, 65535);
+    Device = new QComboBox;
+    Device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Search = new QPushButton(QStringLiteral("Search"));
+    SearchState = new QLabel;
+    SearchState->setWordWrap(true);
+    auto *device_row = new QHBoxLayout;
+    device_row->addWidget(Device, 1);
+    device_row->addWidget(Search);
+
+    auto *server = new QFormLayout;
+    server->setContentsMargins(24, 0, 0, 0);
+    server->addRow(QStringLiteral("Host"), Host);
+    server->addRow(QStringLiteral("Port"), Port);
+    server->addRow(QStringLiteral("Camera"), device_row);
+    server->addRow(QString(), SearchState);
+
+    auto *next_start = new QLabel(QStringLiteral("A new choice takes effect at the next start."));
+    environment_note_ = new QLabel;
+    environment_note_->setWordWrap(true);
+    environment_note_->hide();
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Simulator);
+    layout->addWidget(Indi);
+    layout->addLayout(server);
+    layout->addWidget(next_start);
+    layout->addWidget(environment_note_);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Indi, &QRadioButton::toggled, this, &CameraWindow::KindChange);
+    connect(Search, &QPushButton::clicked, this, &CameraWindow::SearchClick);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    SetChoice(CameraChoice{});
+}
+
+void CameraWindow::SetChoice(const CameraChoice &choice) {
+    ++search_;  // a search still running answers for another choice
+    SearchState->clear();
+    Search->setEnabled(true);
+    (choice.kind == CameraChoice::Kind::Indi ? Indi : Simulator)->setChecked(true);
+    Host->setText(QString::fromStdString(choice.host));
+    Port->setValue(choice.port);
+    Device->clear();
+    Device->addItem(QStringLiteral("First camera offered"), QString());
+    SelectDevice(QString::fromStdString(choice.device));
+    KindChange();
+}
+
+CameraChoice CameraWindow::Choice() const {
+    CameraChoice choice;
+    if (Simulator->isChecked()) {
+        return choice;
+    }
+    choice.kind = CameraChoice::Kind::Indi;
+    const QString host = Host->text().trimmed();
+    if (!host.isEmpty()) {
+        choice.host = host.toStdString();
+    }
+    choice.port = Port->value();
+    choice.device = Device->currentData().toString().toStdString();
+    return choice;
+}
+
+void CameraWindow::SetEnvironmentNote(const QString &camera) {
+    environment_note_->setText(
+        QStringLiteral("OMTRIX_CAMERA=%1 is set and wins over this choice.").arg(camera));
+    environment_note_->setVisible(!camera.isEmpty());
+}
+
+void CameraWindow::SelectDevice(const QString &device) {
+    int index = Device->findData(device);
+    if (index < 0) {
+        Device->addItem(device, device);
+        index = Device->count() - 1;
+    }
+    Device->setCurrentIndex(index);
+}
+
+void CameraWindow::KindChange() {
+    for (QWidget *field : {static_cast<QWidget *>(Host), static_cast<QWidget *>(Port),
+                           static_cast<QWidget *>(Device), static_cast<QWidget *>(Search)}) {
+        field->setEnabled(Indi->isChecked());
+    }
+}
+
+void CameraWindow::SearchClick() {
+    const quint64 search = ++search_;
+    const std::string host = Choice().host;
+    const int32_t port = Port->value();
+    SearchState->setText(QStringLiteral("Searching\u2026"));
+    Search->setEnabled(false);
+    // The listing may take seconds; the window stays live. The thread ends
+    // by itself within the listing's timeout, also when the window has gone.
+    QPointer<CameraWindow> window(this);
+    QThread *lister = QThread::create([window, search, host, port] {
+        std::string error;
+        const std::vector<std::string> found =
+            indicam::ListIndiCameras(host, port, indicam::LISTING_TIMEOUT, error);
+        QStringList cameras;
+        for (const std::string &camera : found) {
+            cameras << QString::fromStdString(camera);
+        }
+        const QString reason = QString::fromStdString(error);
+        // Queued to the window's thread, which drops it if the window is gone.
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, search, cameras, reason] {
+                if (window) {
+                    window->SearchDone(search, cameras, reason);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    connect(lister, &QThread::finished, lister, &QObject::deleteLater);
+    lister->start();
+}
+
+void CameraWindow::SearchDone(quint64 search, const QStringList &cameras, const QString &error) {
+    if (search != search_) {
+        return;
+    }
+    Search->setEnabled(Indi->isChecked());
+    if (!error.isEmpty()) {
+        SearchState->setText(error);
+        return;
+    }
+    const QString chosen = Device->currentData().toString();
+    for (const QString &camera : cameras) {
+        if (Device->findData(camera) < 0) {
+            Device->addItem(camera, camera);
+        }
+    }
+    SelectDevice(chosen);
+    SearchState->setText(cameras.isEmpty()
+                             ? QStringLiteral("The server offers no camera.")
+                             : QStringLiteral("Cameras found: %1").arg(cameras.size()));
+}

@@ -1,0 +1,104 @@
+#include "driver/indi/device_listing.h"
+
+#include <libindi/baseclient.h>
+#include <libindi/basedevice.h>
+#include <libindi/indipropertytext.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+
+#include "driver/indi/sigpipe_block.h"
+
+namespace indicam {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Collects the cameras among the devices a server announces.
+class DeviceLister final : public INDI::BaseClient {
+  public:
+    // Waits until the server, once it has said something, has been quiet
+    // for LISTING_QUIET, or until `deadline`.
+    std::vector<std::string> WaitForCameras(Clock::time_point deadline) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            const Clock::time_point until =
+                heard_ ? std::min(last_news_ + LISTING_QUIET, deadline) : deadline;
+            if (Clock::now() >= until || lost_) {
+                break;
+            }
+            changed_.wait_until(lock, until);
+        }
+        std::sort(cameras_.begin(), cameras_.end());
+        return cameras_;
+    }
+
+  protected:
+    void newProperty(INDI::Property property) override {
+        {
+            std::lock_guard lock(mutex_);
+            last_news_ = Clock::now();
+            heard_ = true;
+            const std::string device = property.getDeviceName();
+            if (SaysCamera(property) &&
+                std::find(cameras_.begin(), cameras_.end(), device) == cameras_.end()) {
+                cameras_.push_back(device);
+            }
+        }
+        changed_.notify_all();
+    }
+    void serverDisconnected(int) override {
+        {
+            std::lock_guard lock(mutex_);
+            lost_ = true;
+        }
+        changed_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> cameras_;
+    Clock::time_point last_news_;
+    bool heard_ = false;
+    bool lost_ = false;
+};
+
+}  // namespace
+
+bool SaysCamera(const INDI::Property &property) {
+    if (!property.isNameMatch("DRIVER_INFO") || property.getType() != INDI_TEXT) {
+        return false;
+    }
+    const INDI::PropertyText info(property);
+    const auto *interface = info.findWidgetByName("DRIVER_INTERFACE");
+    return interface != nullptr && interface->getText() != nullptr &&
+           (std::atoi(interface->getText()) & INDI::BaseDevice::CCD_INTERFACE) != 0;
+}
+
+std::vector<std::string> ListIndiCameras(const std::string &host, int32_t port,
+                                         std::chrono::milliseconds timeout, std::string &error) {
+    const Clock::time_point deadline = Clock::now() + timeout;
+    DeviceLister lister;
+    lister.setServer(host.c_str(), static_cast<unsigned int>(port));
+    lister.setConnectionTimeout(static_cast<uint32_t>(timeout.count() / 1000),
+                                static_cast<uint32_t>(timeout.count() % 1000) * 1000);
+    bool connected = false;
+    {
+        const SigpipeBlock no_sigpipe;
+        connected = lister.connectServer();
+    }
+    if (!connected) {
+        error = "no INDI server answers at " + host + ":" + std::to_string(port);
+        return {};
+    }
+    std::vector<std::string> cameras = lister.WaitForCameras(deadline);
+    const SigpipeBlock no_sigpipe;
+    lister.disconnectServer();
+    return cameras;
+}
+
+}  // namespace indicam
