@@ -1,7 +1,6 @@
 #include "camera/frame_conversion.h"
 
 #include <cstring>
-#include <vector>
 
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
                    Bitmap24 &bitmap) {
@@ -18,10 +17,11 @@ void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colou
         driver.debayerImage(frame.Data, bitmap.Bits(), frame.w, height);
         return;
     }
-    // The driver writes rows back to back; padded rows need a detour.
-    std::vector<uint8_t> packed(row_bytes * height);
-    driver.debayerImage(frame.Data, packed.data(), frame.w, height);
-    for (int32_t r = 0; r < height; ++r) {
-        std::memcpy(bitmap.Row(r), packed.data() + row_bytes * r, row_bytes);
+    // The driver writes rows back to back: it fills the start of the
+    // bitmap's memory, and the rows then move up to their padded places,
+    // last row first, so that none is overwritten before it has moved.
+    driver.debayerImage(frame.Data, bitmap.Bits(), frame.w, height);
+    for (int32_t r = height - 1; r > 0; --r) {
+        std::memmove(bitmap.Row(r), bitmap.Bits() + row_bytes * r, row_bytes);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "camera/frame_conversion.h"
 #include "support/fake_driver.h"
 
 namespace {
@@ -81,6 +82,31 @@ TEST_F(FrameReadyTest, ColourPicturesAreOneRowShorterThanTheirMosaic) {
     EXPECT_EQ(preview.working_bitmap.Height(), 5);
     // The driver's demosaic filled it.
     EXPECT_EQ(preview.working_bitmap.Row(4)[3 * 7 + 2], 3);
+}
+
+// A demosaic that writes each byte's place in its back-to-back rows, so the
+// rows' landing places in a padded picture can be read back.
+void NumberingDemosaic(const uint8_t *, uint8_t *bgr, int32_t w, int32_t h) {
+    for (int32_t i = 0; i < w * h * 3; ++i)
+        bgr[i] = uint8_t(i % 251);
+}
+
+TEST(FrameToBitmap, DemosaicedRowsLandInTheirPaddedPlaces) {
+    CameraDriver driver = fake_driver::Driver();
+    driver.debayerImage = NumberingDemosaic;
+    for (const int32_t w : {2, 5, 6, 7, 8}) {  // rows padded by 2, 3, 2, 3 and 0 bytes
+        PImageLst frame = NewFrame(w, 6, "");
+        Bitmap24 bitmap;
+        FrameToBitmap(driver, *frame, true, bitmap);
+        FreeFrame(frame);
+        ASSERT_EQ(bitmap.Height(), 5);
+        for (int32_t r = 0; r < 5; ++r) {
+            for (int32_t b = 0; b < w * 3; ++b) {
+                ASSERT_EQ(bitmap.Row(r)[b], (r * w * 3 + b) % 251)
+                    << "width " << w << " row " << r << " byte " << b;
+            }
+        }
+    }
 }
 
 TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview) {
