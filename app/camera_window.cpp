@@ -1,6 +1,5 @@
 #include "app/camera_window.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -8,12 +7,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
+#include <memory>
+#include <mutex>
 
 #include "driver/indi/device_listing.h"
 
@@ -125,26 +125,34 @@ void CameraWindow::SearchClick() {
     SearchState->setText(QStringLiteral("Searching\u2026"));
     Search->setEnabled(false);
     // The listing may take seconds; the window stays live. The thread ends
-    // by itself within the listing's timeout, also when the window has gone.
-    QPointer<CameraWindow> window(this);
-    QThread *lister = QThread::create([window, search, host, port] {
-        std::string error;
-        const std::vector<std::string> found =
-            indicam::ListIndiCameras(host, port, indicam::LISTING_TIMEOUT, error);
+    // by itself within the listing's timeout, also when the window has gone
+    // (its finish then reaches no one). The result passes under a lock the
+    // thread checker sees, not inside a queued call.
+    struct Found {
+        std::mutex mutex;
         QStringList cameras;
-        for (const std::string &camera : found) {
-            cameras << QString::fromStdString(camera);
+        QString reason;
+    };
+    const auto found = std::make_shared<Found>();
+    QThread *lister = QThread::create([found, host, port] {
+        std::string error;
+        const std::vector<std::string> names =
+            indicam::ListIndiCameras(host, port, indicam::LISTING_TIMEOUT, error);
+        std::lock_guard lock(found->mutex);
+        for (const std::string &name : names) {
+            found->cameras << QString::fromStdString(name);
         }
-        const QString reason = QString::fromStdString(error);
-        // Queued to the window's thread, which drops it if the window is gone.
-        QMetaObject::invokeMethod(
-            qApp,
-            [window, search, cameras, reason] {
-                if (window) {
-                    window->SearchDone(search, cameras, reason);
-                }
-            },
-            Qt::QueuedConnection);
+        found->reason = QString::fromStdString(error);
+    });
+    connect(lister, &QThread::finished, this, [this, found, search] {
+        QStringList cameras;
+        QString reason;
+        {
+            std::lock_guard lock(found->mutex);
+            cameras = found->cameras;
+            reason = found->reason;
+        }
+        SearchDone(search, cameras, reason);
     });
     connect(lister, &QThread::finished, lister, &QObject::deleteLater);
     lister->start();

@@ -22,6 +22,28 @@ class DeviceLister final : public INDI::BaseClient {
   public:
     // Waits until the server, once it has said something, has been quiet
     // for LISTING_QUIET, or until `deadline`.
+    // The library's reading thread calls into this object until it has
+    // reported the server gone, also while this object is being destroyed.
+    ~DeviceLister() override {
+        if (isServerConnected()) {
+            const SigpipeBlock no_sigpipe;
+            disconnectServer();
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::milliseconds(500),
+                          [this] { return !reading_ || lost_; });
+    }
+
+    bool Connect() {
+        const SigpipeBlock no_sigpipe;
+        if (!connectServer()) {
+            return false;
+        }
+        std::lock_guard lock(mutex_);
+        reading_ = true;
+        return true;
+    }
+
     std::vector<std::string> WaitForCameras(Clock::time_point deadline) {
         std::unique_lock lock(mutex_);
         for (;;) {
@@ -47,14 +69,12 @@ class DeviceLister final : public INDI::BaseClient {
                 std::find(cameras_.begin(), cameras_.end(), device) == cameras_.end()) {
                 cameras_.push_back(device);
             }
+            changed_.notify_all();
         }
-        changed_.notify_all();
     }
     void serverDisconnected(int) override {
-        {
-            std::lock_guard lock(mutex_);
-            lost_ = true;
-        }
+        std::lock_guard lock(mutex_);
+        lost_ = true;
         changed_.notify_all();
     }
 
@@ -64,6 +84,7 @@ class DeviceLister final : public INDI::BaseClient {
     std::vector<std::string> cameras_;
     Clock::time_point last_news_;
     bool heard_ = false;
+    bool reading_ = false;  // a connection was made, so the reading thread runs
     bool lost_ = false;
 };
 
@@ -86,19 +107,11 @@ std::vector<std::string> ListIndiCameras(const std::string &host, int32_t port,
     lister.setServer(host.c_str(), static_cast<unsigned int>(port));
     lister.setConnectionTimeout(static_cast<uint32_t>(timeout.count() / 1000),
                                 static_cast<uint32_t>(timeout.count() % 1000) * 1000);
-    bool connected = false;
-    {
-        const SigpipeBlock no_sigpipe;
-        connected = lister.connectServer();
-    }
-    if (!connected) {
+    if (!lister.Connect()) {
         error = "no INDI server answers at " + host + ":" + std::to_string(port);
         return {};
     }
-    std::vector<std::string> cameras = lister.WaitForCameras(deadline);
-    const SigpipeBlock no_sigpipe;
-    lister.disconnectServer();
-    return cameras;
+    return lister.WaitForCameras(deadline);
 }
 
 }  // namespace indicam

@@ -17,6 +17,9 @@ namespace indicam {
 
 namespace {
 
+// How long the destructor waits for the library's reading thread to make
+// its last call after the connection is closed.
+constexpr std::chrono::milliseconds READER_END_WAIT{500};
 constexpr const char *IMAGE_PROPERTY = "CCD1";
 constexpr std::chrono::milliseconds STREAM_PROPERTY_WAIT{1000};
 
@@ -40,6 +43,8 @@ IndiClient::~IndiClient() {
     if (isServerConnected()) {
         disconnectServer();
     }
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, READER_END_WAIT, [this] { return !reading_ || server_gone_; });
 }
 
 bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
@@ -50,6 +55,10 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
     if (!connectServer()) {
         error = "no INDI server answers at " + server;
         return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        reading_ = true;
     }
     std::unique_lock lock(mutex_);
     if (!changed_.wait_until(lock, deadline, [&] {
@@ -87,12 +96,8 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
     changed_.wait_for(lock, STREAM_PROPERTY_WAIT, [&] { return lost_ || description_.can_stream; });
     lock.unlock();
 
-    // Frames come to this client, whole, as FITS: stored on the server's disk
-    // or compressed they would be of no use here.
-    {
-        const SigpipeBlock no_sigpipe;
-        setBLOBMode(B_ALSO, device.c_str(), IMAGE_PROPERTY);
-    }
+    // Frames as FITS, sent to this client: stored on the server's disk or
+    // compressed they would be of no use here.
     SendSwitch("UPLOAD_MODE", "UPLOAD_CLIENT");
     SendSwitch("CCD_COMPRESSION", "INDI_DISABLED");
     SendSwitch("CCD_TRANSFER_FORMAT", "FORMAT_FITS");
@@ -135,11 +140,18 @@ bool IndiClient::SendSwitch(const char *property, const char *element) {
 void IndiClient::newDevice(INDI::BaseDevice) {}
 
 void IndiClient::newProperty(INDI::Property property) {
+    // Frames come to this client, whole: asked for here, on the client's
+    // reading thread, because the library keeps its BLOB modes unguarded
+    // from that thread.
+    if (property.getType() == INDI_BLOB && property.isNameMatch(IMAGE_PROPERTY)) {
+        const SigpipeBlock no_sigpipe;
+        setBLOBMode(B_ALSO, property.getDeviceName(), IMAGE_PROPERTY);
+    }
     {
         std::lock_guard lock(mutex_);
         Note(property);
+        changed_.notify_all();
     }
-    changed_.notify_all();
 }
 
 void IndiClient::updateProperty(INDI::Property property) {
@@ -168,8 +180,8 @@ void IndiClient::updateProperty(INDI::Property property) {
         const bool was_connected = camera_connected_;
         Note(property);
         lost = was_connected && !camera_connected_;
+        changed_.notify_all();
     }
-    changed_.notify_all();
     if (lost) {
         ReportLost();
     }
@@ -188,6 +200,9 @@ void IndiClient::removeDevice(INDI::BaseDevice device) {
 
 void IndiClient::serverDisconnected(int) {
     ReportLost();
+    std::lock_guard lock(mutex_);
+    server_gone_ = true;
+    changed_.notify_all();
 }
 
 void IndiClient::ReportLost() {
@@ -197,8 +212,8 @@ void IndiClient::ReportLost() {
             return;
         }
         lost_ = true;
+        changed_.notify_all();
     }
-    changed_.notify_all();
     if (events_.lost) {
         events_.lost();
     }

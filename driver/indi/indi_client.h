@@ -97,6 +97,11 @@ class IndiClient final : public INDI::BaseClient {
     bool camera_connected_ = false;
     bool has_image_property_ = false;
     bool lost_ = false;
+    // The library's reading thread calls into this object until it has
+    // reported the server gone, also while this object is being destroyed:
+    // the destructor waits for that report.
+    bool reading_ = false;      // a connection was made, so the thread runs
+    bool server_gone_ = false;  // the thread's last call has been made
 };
 
 }  // namespace indicam
