@@ -112,7 +112,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "Language of the messages: E, F, N, G, I, S, X, O, Y or U, the letter of a"
          " language file beside the program.",
          "LETTER"},
-        {"camera", "Camera: simulator or indi[:HOST[:PORT]][/DEVICE].", "SPEC"},
+        {"camera", "Camera: simulator or indi[:HOST[:PORT]][/DEVICE].", "CAMERA"},
     });
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
