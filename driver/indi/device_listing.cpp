@@ -30,8 +30,7 @@ class DeviceLister final : public INDI::BaseClient {
             disconnectServer();
         }
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::milliseconds(500),
-                          [this] { return !reading_ || lost_; });
+        changed_.wait_for(lock, READER_END_WAIT, [this] { return !reading_ || lost_; });
     }
 
     bool Connect() {

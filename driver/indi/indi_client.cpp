@@ -17,9 +17,6 @@ namespace indicam {
 
 namespace {
 
-// How long the destructor waits for the library's reading thread to make
-// its last call after the connection is closed.
-constexpr std::chrono::milliseconds READER_END_WAIT{500};
 constexpr const char *IMAGE_PROPERTY = "CCD1";
 constexpr std::chrono::milliseconds STREAM_PROPERTY_WAIT{1000};
 

@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "driver/guide_port.h"
 #include "driver/simulator/camera_controls.h"
 
 namespace indicam {
-
-namespace {
-
-constexpr int32_t GUIDE_RA_MINUS = 16;
-constexpr int32_t GUIDE_DEC_PLUS = 32;
-constexpr int32_t GUIDE_DEC_MINUS = 64;
-constexpr int32_t GUIDE_RA_PLUS = 128;
-
-}  // namespace
 
 double CameraGain(int32_t gain_code, double minimum, double maximum) {
     const double lowest = simcam::AnalogueGainForCode(1);

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <mutex>
 
+#include "driver/guide_port.h"
+
 namespace simcam {
 
-// Guide port bits. Each moves the scene at a steady rate while its pulse runs,
-// in the direction of the scope control's button for it.
-inline constexpr int32_t GUIDE_RA_MINUS = 16;   // east: the scene drifts left
-inline constexpr int32_t GUIDE_DEC_PLUS = 32;   // north: the scene drifts up
-inline constexpr int32_t GUIDE_DEC_MINUS = 64;  // south: the scene drifts down
-inline constexpr int32_t GUIDE_RA_PLUS = 128;   // west: the scene drifts right
+// Each guide port bit moves the scene at a steady rate while its pulse runs,
+// in the direction of the scope control's button for it: east left, north
+// up, south down, west right.
 inline constexpr float GUIDE_RATE_PX_PER_S = 30.0f;
 
 // Where guide pulses have moved the scene. Pulses come from the GUI thread,

@@ -284,10 +284,10 @@ TEST_F(DriverEntriesTest, GuidePulsesDriftThePlanetWhileTheyRun) {
     Program(0, 0, WIDTH, HEIGHT, 2, 10, 0x67);
     const int32_t width = WIDTH / 2, height = HEIGHT / 2;
     // Bit, then the drift's sign to the right and up in the picture.
-    const std::tuple<int32_t, int, int> cases[] = {{simcam::GUIDE_DEC_PLUS, 0, 1},
-                                                   {simcam::GUIDE_DEC_MINUS, 0, -1},
-                                                   {simcam::GUIDE_RA_MINUS, -1, 0},
-                                                   {simcam::GUIDE_RA_PLUS, 1, 0}};
+    const std::tuple<int32_t, int, int> cases[] = {{GUIDE_DEC_PLUS, 0, 1},
+                                                   {GUIDE_DEC_MINUS, 0, -1},
+                                                   {GUIDE_RA_MINUS, -1, 0},
+                                                   {GUIDE_RA_PLUS, 1, 0}};
     for (const auto &[bits, right, up] : cases) {
         const auto before = Centroid(Frame(BUFFER_BYTES), width, height);
         driver_.GuideCommand(bits, 60000);
