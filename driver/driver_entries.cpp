@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -84,11 +85,28 @@ DRIVER_ENTRY void DRIVER_CALL _staticCall(void) {
 }
 
 // Connects the camera that OMTRIX_CAMERA names (the simulator by default).
+// The program never closes the camera; it ends, or unloads this library.
+// The INDI library's reading thread must not outlive the statics that the
+// INDI library made while it connected, and those are destroyed at the end
+// in the reverse order of their making: a handler registered after the
+// first connection runs before them and closes the connection first. (A
+// client still reading when they went crashed the program at its end.)
+// Reconnections come only after a first connection.
+namespace {
+void CloseIndiCameraFirstAtTheEnd() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { std::atexit([] { IndiCamera().Close(); }); });
+}
+}  // namespace
+
 DRIVER_ENTRY int32_t DRIVER_CALL openUSB(int32_t) {
     int32_t answer = 0;
     Forward("openUSB", [&](CameraSource &) {
         if (ChooseSource()) {
             answer = CurrentSource().Connect();
+            if (answer == 1 && &CurrentSource() == &IndiCamera()) {
+                CloseIndiCameraFirstAtTheEnd();
+            }
         }
     });
     return answer;

@@ -38,6 +38,7 @@ IndiClient::IndiClient(const CameraChoice &choice, Events events)
 
 IndiClient::~IndiClient() {
     if (isServerConnected()) {
+        const SigpipeBlock no_sigpipe;
         disconnectServer();
     }
     std::unique_lock lock(mutex_);
@@ -49,7 +50,16 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
     const std::string server = choice_.host + ":" + std::to_string(choice_.port);
     setConnectionTimeout(static_cast<uint32_t>(timeout.count() / 1000),
                          static_cast<uint32_t>(timeout.count() % 1000) * 1000);
-    if (!connectServer()) {
+    // The library's reading thread starts here and takes this thread's
+    // signal mask with it: its own writes to the server (the first request
+    // for the properties) then fail, not kill the program, when the server
+    // has gone.
+    bool connected = false;
+    {
+        const SigpipeBlock no_sigpipe;
+        connected = connectServer();
+    }
+    if (!connected) {
         error = "no INDI server answers at " + server;
         return false;
     }

@@ -32,6 +32,10 @@ bool StreamAllowed() {
 IndiSession::IndiSession() = default;
 
 IndiSession::~IndiSession() {
+    Close();
+}
+
+void IndiSession::Close() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;

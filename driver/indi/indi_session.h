@@ -39,6 +39,10 @@ class IndiSession final : public CameraSource {
     IndiSession();
     ~IndiSession() override;
 
+    // Stops reconnecting and closes the connection, for good; waits for the
+    // library's reading thread. Called again, it does nothing.
+    void Close();
+
     // The server and camera that the next Connect reaches.
     void Choose(const CameraChoice &choice);
 
