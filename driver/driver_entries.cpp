@@ -84,7 +84,6 @@ DRIVER_ENTRY void DRIVER_CALL _staticCall(void) {
     Forward("_staticCall", [](CameraSource &) {});
 }
 
-// Connects the camera that OMTRIX_CAMERA names (the simulator by default).
 // The program never closes the camera; it ends, or unloads this library.
 // The INDI library's reading thread must not outlive the statics that the
 // INDI library made while it connected, and those are destroyed at the end
@@ -99,6 +98,7 @@ void CloseIndiCameraFirstAtTheEnd() {
 }
 }  // namespace
 
+// Connects the camera that OMTRIX_CAMERA names (the simulator by default).
 DRIVER_ENTRY int32_t DRIVER_CALL openUSB(int32_t) {
     int32_t answer = 0;
     Forward("openUSB", [&](CameraSource &) {
