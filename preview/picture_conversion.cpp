@@ -39,15 +39,15 @@ struct StretchMap {
     bool halves = false;  // an even span: some values fall on a half
     // With s = high_quotient[a] + low_quotient[l] (modulo 256), the value is
     // s + 1 when low_remainder[l] (+ 1 if s is odd and there are halves)
-    // reaches carry_at[a], else s. carry_at[a] is one more than what the high
-    // part's remainder lacks to reach the span; when it has no remainder, its
+    // is more than no_carry[a], else s. no_carry[a] is what the high part's
+    // remainder lacks to reach the span; when it has no remainder, its
     // quotient is one less, to make up for the carry that then always comes.
     // The remainders meet at exactly a multiple of the span (a half, with an
-    // even span) when low_remainder[l] + 1 == carry_at[a], and the half then
+    // even span) when low_remainder[l] == no_carry[a], and the half then
     // goes to the even one of s and s + 1. Without halves low_remainder holds
     // the remainder plus one.
     alignas(16) uint8_t high_quotient[16];
-    alignas(16) uint8_t carry_at[16];
+    alignas(16) uint8_t no_carry[16];
     alignas(16) uint8_t low_quotient[16];
     alignas(16) uint8_t low_remainder[16];
 };
@@ -71,8 +71,8 @@ inline StretchMap MakeStretchMap(int32_t black_point, int32_t white_point) {
         const uint32_t high_remainder = high % span;
         map.high_quotient[nibble] =
             static_cast<uint8_t>(all_white ? 0 : high / span - (high_remainder == 0 ? 1 : 0));
-        map.carry_at[nibble] =
-            static_cast<uint8_t>(all_white ? 255 : (span - high_remainder) % span + 1);
+        map.no_carry[nibble] =
+            static_cast<uint8_t>(all_white ? 254 : (span - high_remainder) % span);
         const uint32_t low = 255 * nibble + span / 2;
         map.low_quotient[nibble] = static_cast<uint8_t>(all_white ? 255 : low / span);
         map.low_remainder[nibble] =
@@ -86,7 +86,7 @@ inline uint8_t StretchValue(const StretchMap &map, uint8_t v) {
     const uint8_t x = above < map.span ? above : map.span;
     const auto sum = static_cast<uint8_t>(map.high_quotient[x >> 4] + map.low_quotient[x & 15]);
     const uint32_t reach = map.low_remainder[x & 15] + (map.halves ? sum & 1 : 0);
-    return static_cast<uint8_t>(sum + (reach >= map.carry_at[x >> 4] ? 1 : 0));
+    return static_cast<uint8_t>(sum + (reach > map.no_carry[x >> 4] ? 1 : 0));
 }
 
 inline void FlipPixels(uint8_t *row, int32_t first, int32_t last) {
@@ -234,12 +234,7 @@ void StretchVectors(const StretchMap &map, uint8_t *bytes, size_t count) {
     const V8 low_nibble = hn::Set(d, 15);
     const V8 one = hn::Set(d, 1);
     const V8 high_quotient = hn::LoadDup128(d, map.high_quotient);
-    // The largest reach that does not carry, per high nibble.
-    alignas(16) uint8_t no_carry[16];
-    for (int i = 0; i < 16; ++i) {
-        no_carry[i] = static_cast<uint8_t>(map.carry_at[i] - 1);
-    }
-    const auto high_no_carry = LoadSigned(d, no_carry);
+    const auto high_no_carry = LoadSigned(d, map.no_carry);
     const V8 low_quotient = hn::LoadDup128(d, map.low_quotient);
     const auto low_remainder = LoadSigned(d, map.low_remainder);
     size_t i = 0;
