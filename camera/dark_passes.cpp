@@ -36,34 +36,22 @@ namespace hn = hwy::HWY_NAMESPACE;
 using D16 = hn::ScalableTag<uint16_t>;
 using D8 = hn::Rebind<uint8_t, D16>;
 
-void StartSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
+// The first exposure starts the sum; each later one is added to it.
+void Accumulate(const uint8_t *exposure, uint16_t *sum, size_t count, bool first) {
     const D16 d16;
     const D8 d8;
     const size_t n = hn::Lanes(d16);
     size_t k = 0;
     if (HWY_TARGET != HWY_SCALAR) {
+        const auto zero = hn::Zero(d16);
         for (; k + n <= count; k += n) {
-            hn::StoreU(hn::PromoteTo(d16, hn::LoadU(d8, exposure + k)), d16, sum + k);
+            const auto before = first ? zero : hn::LoadU(d16, sum + k);
+            hn::StoreU(hn::Add(before, hn::PromoteTo(d16, hn::LoadU(d8, exposure + k))), d16,
+                       sum + k);
         }
     }
     for (; k < count; ++k) {
-        sum[k] = exposure[k];
-    }
-}
-
-void AddToSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
-    const D16 d16;
-    const D8 d8;
-    const size_t n = hn::Lanes(d16);
-    size_t k = 0;
-    if (HWY_TARGET != HWY_SCALAR) {
-        for (; k + n <= count; k += n) {
-            const auto widened = hn::PromoteTo(d16, hn::LoadU(d8, exposure + k));
-            hn::StoreU(hn::Add(hn::LoadU(d16, sum + k), widened), d16, sum + k);
-        }
-    }
-    for (; k < count; ++k) {
-        sum[k] = static_cast<uint16_t>(sum[k] + exposure[k]);
+        sum[k] = static_cast<uint16_t>((first ? 0 : sum[k]) + exposure[k]);
     }
 }
 
@@ -119,18 +107,17 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace omtrix {
-HWY_EXPORT(StartSum);
-HWY_EXPORT(AddToSum);
+HWY_EXPORT(Accumulate);
 HWY_EXPORT(AverageSum);
 HWY_EXPORT(Subtract);
 }  // namespace omtrix
 
 void StartDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
-    HWY_DYNAMIC_DISPATCH(omtrix::StartSum)(exposure, sum, count);
+    HWY_DYNAMIC_DISPATCH(omtrix::Accumulate)(exposure, sum, count, true);
 }
 
 void AddToDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
-    HWY_DYNAMIC_DISPATCH(omtrix::AddToSum)(exposure, sum, count);
+    HWY_DYNAMIC_DISPATCH(omtrix::Accumulate)(exposure, sum, count, false);
 }
 
 void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures) {
