@@ -1,5 +1,6 @@
 #include "recording/recorder.h"
 
+#include <QFile>
 #include <cstdlib>
 
 #include "camera/frame_conversion.h"
@@ -22,6 +23,9 @@ TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDr
                        RecorderUi &ui, int64_t avi_split_bytes)
     : frames_(frames), Cap(capture), driver_(driver), ui_(ui), avi_(namer, avi_split_bytes) {
     SetTexts(InterfaceTexts{});
+    // A long exposure leaves seconds between notices: the watch does not wait for them.
+    watch_timer_.setInterval(500);
+    watch_timer_.callOnTimeout([this] { Watch(TickCount()); });
 }
 
 void TAVIExport::Init() {
@@ -38,6 +42,7 @@ void TAVIExport::SetTexts(const InterfaceTexts &texts) {
     _MSG_FRAMESLEFT = texts.FRAMES_LEFT;
     _MSG_CAPTURING = texts.CAPTURING;
     _MSG_SECLEFT = texts.SECONDSLEFT;
+    _MSG_NOFRAMES = texts.NOFRAMES_RECORDED;
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {
@@ -49,6 +54,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     if (Recording() && !EndOutput()) {
         ui_.ReportWriteFailure();
     }
+    frames_lost = 0;
     _MODE = request.mode == MODE_NONE ? MODE_AVI : request.mode;
     __NAME = CaptureBasePath(request.capture_directory, request.base_name);
     __color = Cap.__color;
@@ -58,7 +64,8 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         return StartResult::OutputFailed;
     }
     const int32_t n = std::abs(request.count);
-    if (!request.seconds_mode) {
+    // No seconds, like no frames, means until the observer stops it.
+    if (!request.seconds_mode || n == 0) {
         count = n > 0 ? n : COUNT_NO_LIMIT;
     } else {
         count = COUNT_TIMED;
@@ -67,6 +74,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     }
     framecount = 0;
     recording_tag_ = Cap.BeginRecording(std::abs(request.exposure_ms), std::abs(request.delay_ms));
+    watch_timer_.start();
     return StartResult::Started;
 }
 
@@ -95,7 +103,7 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
         if (name.isEmpty()) {
             return false;
         }
-        ui_.FileCreated(name);
+        FollowOutput(name);
         return true;
     }
     // The template tells the AVI writer the frame format; a colour camera's
@@ -104,11 +112,29 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     if (avi_.StartAviFile(__NAME, SavedCopy) == AVI_NO_HANDLE) {
         return false;
     }
-    ui_.FileCreated(avi_.FileName());
+    FollowOutput(avi_.FileName());
     return true;
 }
 
+void TAVIExport::FollowOutput(const QString &file_name) {
+    output_file_ = file_name;
+    frames_in_output_ = 0;
+    output_watch_.Watch(file_name);
+    output_watched_tick_ = TickCount();
+}
+
+bool TAVIExport::OutputStillNamed(uint32_t now_tick, bool now) {
+    if (output_file_.isEmpty() || (!now && now_tick - output_watched_tick_ < WATCH_INTERVAL_MS)) {
+        return true;
+    }
+    output_watched_tick_ = now_tick;
+    return output_watch_.StillNamed();
+}
+
 bool TAVIExport::EndOutput() {
+    // Looked at before the file is closed: a file written on after its
+    // folder was removed is lost, however well it was finished.
+    const bool named = OutputStillNamed(TickCount(), true);
     bool complete = true;
     if (ser_.IsOpen()) {
         complete = ser_.FinishSerFile();
@@ -116,7 +142,18 @@ bool TAVIExport::EndOutput() {
     if (avi_.AviHandle() != AVI_NO_HANDLE) {
         complete = avi_.EndAviFile() && complete;
     }
+    output_watch_.Stop();
+    if (!named) {
+        frames_lost += frames_in_output_;
+        complete = false;
+    } else if (!output_file_.isEmpty() && frames_in_output_ == 0) {
+        // A file without a frame helps no one and would only take a number.
+        QFile::remove(output_file_);
+    }
+    output_file_.clear();
+    frames_in_output_ = 0;
     per_frame_files_ = false;
+    watch_timer_.stop();
     Cap.EndRecording();
     return complete;
 }
@@ -144,6 +181,16 @@ void TAVIExport::ProcessFrame(uint32_t now_tick) {
     ShowMemory();  // after every notice, whatever it did
 }
 
+void TAVIExport::Watch(uint32_t now_tick) {
+    if (!Recording()) {
+        return;
+    }
+    if (!OutputStillNamed(now_tick, true)) {
+        Close(true);
+        count = 0;
+    }
+}
+
 void TAVIExport::TakeNotice(uint32_t now_tick) {
     if (!Recording()) {
         ui_.ShowStatus(QStringLiteral("Idle"));
@@ -165,6 +212,12 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         return;
     }
     ++framecount;
+    if (!OutputStillNamed(now_tick, false)) {
+        // Its folder was removed: every frame written goes nowhere now.
+        Close(true);
+        count = 0;
+        return;
+    }
     if (count == COUNT_TIMED) {
         const int32_t seconds_left = RoundHalfEven((endtime - now_tick) / 1000.0);
         ui_.ShowStatus(FormatText(_MSG_SECLEFT, {seconds_left, framecount}));
@@ -174,6 +227,9 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         --count;
         if (count > 0) {
             ui_.ShowStatus(FormatText(_MSG_FRAMESLEFT, {count}));
+        } else {
+            // The last frame is in: the file is finished now, not an exposure later.
+            Close();
         }
     }
 }
@@ -182,9 +238,8 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
 // keep every frame written before it, and the observer is told.
 void TAVIExport::EndAfterWriteFailure() {
     frames_.RemoveOldestFrame();
-    Close();
+    Close(true);
     count = 0;
-    ui_.ReportWriteFailure();
 }
 
 TAVIExport::SaveResult TAVIExport::SaveFrame() {
@@ -234,8 +289,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
         default: {
             const QString file_before = avi_.FileName();
             written = avi_.AddAviImage(RecordBitmap);
-            if (written && avi_.FileName() != file_before) {
-                ui_.FileCreated(avi_.FileName());  // the recording went on in a further file
+            if (avi_.FileName() != file_before && avi_.AviHandle() != AVI_NO_HANDLE) {
+                FollowOutput(avi_.FileName());  // the recording went on in a further file
             }
             break;
         }
@@ -243,15 +298,20 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     if (!written) {
         return SaveResult::Failed;
     }
+    // A SER or AVI file is announced with its first frame: one left without
+    // any is removed again, and nobody should go looking for it.
+    if (!output_file_.isEmpty() && ++frames_in_output_ == 1) {
+        ui_.FileCreated(output_file_);
+    }
     frames_.RemoveOldestFrame();
     return SaveResult::Written;
 }
 
-void TAVIExport::Close() {
+void TAVIExport::Close(bool write_failed) {
     const bool complete = EndOutput();
     ui_.ReleaseCaptureButton();
-    ui_.ShowStatus(QString());
-    if (!complete) {
+    ui_.ShowStatus(framecount == 0 ? _MSG_NOFRAMES : QString());
+    if (write_failed || !complete) {
         ui_.ReportWriteFailure();
     }
 }
