@@ -310,7 +310,7 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
 void TAVIExport::Close(bool write_failed) {
     const bool complete = EndOutput();
     ui_.ReleaseCaptureButton();
-    ui_.ShowStatus(framecount == 0 ? _MSG_NOFRAMES : QString());
+    ui_.ShowStatus(framecount == frames_lost ? _MSG_NOFRAMES : QString());
     if (write_failed || !complete) {
         ui_.ReportWriteFailure();
     }

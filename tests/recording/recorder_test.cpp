@@ -256,6 +256,7 @@ TEST_F(RecorderTest, AFileWhoseFolderIsRemovedEndsTheRecordingAsLost) {
             EXPECT_EQ(fresh.releases, 1);
             EXPECT_EQ(other.frames_lost, other.framecount);
             EXPECT_EQ(other.frames_lost, between_notices ? 3 : 4);
+            EXPECT_EQ(fresh.status, InterfaceTexts{}.NOFRAMES_RECORDED) << "nothing was kept";
             frames.ClearFrameList();
         }
     }
