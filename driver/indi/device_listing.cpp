@@ -22,25 +22,18 @@ class DeviceLister final : public INDI::BaseClient {
   public:
     // Waits until the server, once it has said something, has been quiet
     // for LISTING_QUIET, or until `deadline`.
-    // The library's reading thread calls into this object until it has
-    // reported the server gone, also while this object is being destroyed.
+    // The library's reading thread must be over before ~BaseClient empties
+    // the tables it reads into: disconnectServer waits for its last step.
     ~DeviceLister() override {
         if (isServerConnected()) {
             const SigpipeBlock no_sigpipe;
             disconnectServer();
         }
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, READER_END_WAIT, [this] { return !reading_ || lost_; });
     }
 
     bool Connect() {
         const SigpipeBlock no_sigpipe;
-        if (!connectServer()) {
-            return false;
-        }
-        std::lock_guard lock(mutex_);
-        reading_ = true;
-        return true;
+        return connectServer();
     }
 
     std::vector<std::string> WaitForCameras(Clock::time_point deadline) {
@@ -83,7 +76,6 @@ class DeviceLister final : public INDI::BaseClient {
     std::vector<std::string> cameras_;
     Clock::time_point last_news_;
     bool heard_ = false;
-    bool reading_ = false;  // a connection was made, so the reading thread runs
     bool lost_ = false;
 };
 

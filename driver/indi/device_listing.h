@@ -14,11 +14,6 @@ namespace indicam {
 inline constexpr std::chrono::milliseconds LISTING_TIMEOUT{3000};
 inline constexpr std::chrono::milliseconds LISTING_QUIET{400};
 
-// How long a client's destructor waits for the library's reading thread to
-// make its last call (the report of the server gone) once the connection is
-// closed: the thread calls into the client until then.
-inline constexpr std::chrono::milliseconds READER_END_WAIT{500};
-
 // Whether a property is a device's DRIVER_INFO that says the device is a camera.
 bool SaysCamera(const INDI::Property &property);
 
