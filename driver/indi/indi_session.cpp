@@ -236,6 +236,9 @@ void IndiSession::RequestFrame() {
         stream_allowed = stream_allowed_;
         cut_by_server = stream_cut_by_server_;
         restart_stream = std::exchange(restart_stream_, false);
+        if (std::exchange(resend_settings_, false)) {
+            applied_ = Applied{};
+        }
     }
     const CameraDescription camera = client->Description();
     const int32_t exposure_ms = exposure_ms_.load(std::memory_order_relaxed);
@@ -375,7 +378,15 @@ void IndiSession::OnFrame(uint64_t generation, const FrameBlob &blob) {
                 }
                 break;
             case Decoded::NotAsked:
-                // Left from the camera's earlier settings; the asked one follows.
+                // A stream frame is left from the camera's earlier settings,
+                // and the asked one follows. A single exposure of another
+                // size or binning means the camera's settings changed behind
+                // the program's back (a driver resets its frame when its own
+                // settings change): they are sent again, and the exposure.
+                if (waiting && !asked.stream) {
+                    resend_settings_ = true;
+                    ask_again = true;
+                }
                 break;
             case Decoded::Damaged:
                 ReportOnce("a frame from the camera was dropped: " + error);

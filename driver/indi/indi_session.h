@@ -146,6 +146,7 @@ class IndiSession final : public CameraSource {
     bool stream_proven_ = false;            // it has sent one since it started
     bool stream_region_by_camera_ = false;  // the camera reads a smaller region itself
     bool restart_stream_ = false;
+    bool resend_settings_ = false;  // the camera's frame or binning changed
     // The camera streams nothing or the wrong size from a smaller region:
     // it streams the whole sensor and the server cuts the region out.
     bool stream_cut_by_server_ = false;
