@@ -34,7 +34,7 @@ tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DSANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
 
 asan:
-	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
 	rm -rf build build-tsan build-asan

@@ -2,6 +2,7 @@
 
 #include <libindi/baseclient.h>
 #include <libindi/basedevice.h>
+#include <libindi/indipropertyblob.h>
 #include <libindi/indipropertytext.h>
 
 #include <algorithm>
@@ -10,6 +11,10 @@
 #include <mutex>
 
 #include "driver/indi/sigpipe_block.h"
+
+// libindiclient's deallocator for BLOB buffers (shared memory or malloc);
+// its header declares it only for builds with shared BLOBs.
+extern "C" void IDSharedBlobFree(void *ptr);
 
 namespace indicam {
 
@@ -25,9 +30,15 @@ class DeviceLister final : public INDI::BaseClient {
     // The library's reading thread must be over before ~BaseClient empties
     // the tables it reads into: disconnectServer waits for its last step.
     ~DeviceLister() override {
+        bool reading_ended = true;
         if (isServerConnected()) {
             const SigpipeBlock no_sigpipe;
-            disconnectServer();
+            reading_ended = disconnectServer();
+        }
+        if (reading_ended) {
+            for (const INDI::BaseDevice &device : getDevices()) {
+                ReleaseDeviceProperties(device);
+            }
         }
     }
 
@@ -65,6 +76,10 @@ class DeviceLister final : public INDI::BaseClient {
         }
     }
     void serverDisconnected(int) override {
+        // The library forgets its devices right after this call.
+        for (const INDI::BaseDevice &device : getDevices()) {
+            ReleaseDeviceProperties(device);
+        }
         std::lock_guard lock(mutex_);
         lost_ = true;
         changed_.notify_all();
@@ -89,6 +104,31 @@ bool SaysCamera(const INDI::Property &property) {
     const auto *interface = info.findWidgetByName("DRIVER_INTERFACE");
     return interface != nullptr && interface->getText() != nullptr &&
            (std::atoi(interface->getText()) & INDI::BaseDevice::CCD_INTERFACE) != 0;
+}
+
+void ReleaseDeviceProperties(INDI::BaseDevice device) {
+    if (!device.isValid()) {
+        return;
+    }
+    std::vector<std::string> names;
+    for (const INDI::Property &property : device.getProperties()) {
+        names.emplace_back(property.getName());
+        // Nor does it free a BLOB's buffer, which it (re)allocates for
+        // every picture that comes.
+        if (property.getType() == INDI_BLOB) {
+            INDI::PropertyBlob blob(property);
+            for (auto &element : blob) {
+                IDSharedBlobFree(element.getBlob());
+                element.setBlob(nullptr);
+                element.setBlobLen(0);
+                element.setSize(0);
+            }
+        }
+    }
+    char error[MAXRBUF];
+    for (const std::string &name : names) {
+        device.removeProperty(name.c_str(), error);
+    }
 }
 
 std::vector<std::string> ListIndiCameras(const std::string &host, int32_t port,

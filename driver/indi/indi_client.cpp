@@ -45,9 +45,15 @@ IndiClient::~IndiClient() {
     // thread must be over first. disconnectServer returns once the thread
     // has closed the socket, its last step (libindi 1.9.9). A stream keeps
     // the thread busy; it is stopped before, see StopStream.
+    bool reading_ended = true;
     if (isServerConnected()) {
         const SigpipeBlock no_sigpipe;
-        disconnectServer();
+        reading_ended = disconnectServer();
+    }
+    if (reading_ended) {
+        for (const INDI::BaseDevice &device : getDevices()) {
+            ReleaseDeviceProperties(device);
+        }
     }
 }
 
@@ -298,10 +304,16 @@ void IndiClient::removeDevice(INDI::BaseDevice device) {
     if (lost) {
         ReportLost();
     }
+    // The library forgets the device right after this call.
+    ReleaseDeviceProperties(device);
 }
 
 void IndiClient::serverDisconnected(int) {
     ReportLost();
+    // The library forgets its devices right after this call.
+    for (const INDI::BaseDevice &device : getDevices()) {
+        ReleaseDeviceProperties(device);
+    }
 }
 
 void IndiClient::ReportLost() {
