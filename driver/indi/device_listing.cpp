@@ -40,11 +40,20 @@ class DeviceLister final : public INDI::BaseClient {
                 ReleaseDeviceProperties(device);
             }
         }
+        // A failed connection ends with the thread's report of the server
+        // gone, which may come after connectServer has given up waiting.
+        std::unique_lock lock(mutex_);
+        if (connect_failed_) {
+            changed_.wait_for(lock, READER_END_WAIT, [this] { return lost_; });
+        }
     }
 
     bool Connect() {
         const SigpipeBlock no_sigpipe;
-        return connectServer();
+        const bool connected = connectServer();
+        std::lock_guard lock(mutex_);
+        connect_failed_ = !connected;
+        return connected;
     }
 
     std::vector<std::string> WaitForCameras(Clock::time_point deadline) {
@@ -91,6 +100,7 @@ class DeviceLister final : public INDI::BaseClient {
     std::vector<std::string> cameras_;
     Clock::time_point last_news_;
     bool heard_ = false;
+    bool connect_failed_ = false;
     bool lost_ = false;
 };
 

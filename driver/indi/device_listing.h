@@ -15,6 +15,10 @@ namespace indicam {
 inline constexpr std::chrono::milliseconds LISTING_TIMEOUT{3000};
 inline constexpr std::chrono::milliseconds LISTING_QUIET{400};
 
+// How long a client's destructor waits for the library's reading thread to
+// report a failed connection, its last call into the client.
+inline constexpr std::chrono::milliseconds READER_END_WAIT{2000};
+
 // Whether a property is a device's DRIVER_INFO that says the device is a camera.
 bool SaysCamera(const INDI::Property &property);
 

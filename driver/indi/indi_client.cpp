@@ -55,6 +55,13 @@ IndiClient::~IndiClient() {
             ReleaseDeviceProperties(device);
         }
     }
+    // A connection that failed ends with the reading thread's report of the
+    // server gone, its last call into this object: it may come after
+    // connectServer has given up waiting.
+    std::unique_lock lock(mutex_);
+    if (connect_failed_) {
+        changed_.wait_for(lock, READER_END_WAIT, [this] { return lost_; });
+    }
 }
 
 bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
@@ -72,6 +79,8 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
         connected = connectServer();
     }
     if (!connected) {
+        std::lock_guard lock(mutex_);
+        connect_failed_ = true;
         error = "no INDI server answers at " + server;
         return false;
     }

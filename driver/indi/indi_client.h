@@ -113,6 +113,7 @@ class IndiClient final : public INDI::BaseClient {
     bool camera_connected_ = false;
     bool has_image_property_ = false;
     bool updated_ = false;  // a property update has been read
+    bool connect_failed_ = false;
     bool lost_ = false;
     std::set<std::string, std::less<>> defined_;  // the camera's properties
     std::vector<std::string> missing_;
