@@ -39,17 +39,19 @@ void Measure(const char *what, int32_t width, int32_t height) {
     const std::vector<uint8_t> fits = SixteenBitFits(width, height);
     const std::vector<uint8_t> stream(size_t(width) * height, 90);
     std::vector<uint8_t> frame(size_t(width) * height), copy(frame.size());
-    const indicam::Placement placement{0, 0, 12};
+    const indicam::Placement placement{0, 0};
+    const indicam::AskedFrame single{false, width, height, 1, 0.01};
+    const indicam::AskedFrame streamed{true, width, height, 1, 0.01};
     std::string error;
     const int rounds = 40;
     const double memcpy_s =
         BestOf(rounds, [&] { std::memcpy(copy.data(), stream.data(), stream.size()); });
     const double fits_s = BestOf(rounds, [&] {
-        indicam::DecodeFrame(fits.data(), fits.size(), ".fits", 0, 0, placement, frame.data(),
+        indicam::DecodeFrame(fits.data(), fits.size(), ".fits", single, placement, frame.data(),
                              width, height, error);
     });
     const double stream_s = BestOf(rounds, [&] {
-        indicam::DecodeFrame(stream.data(), stream.size(), ".stream", width, height, placement,
+        indicam::DecodeFrame(stream.data(), stream.size(), ".stream", streamed, placement,
                              frame.data(), width, height, error);
     });
     std::printf(

@@ -2,6 +2,7 @@
 
 #include <libindi/baseclient.h>
 #include <libindi/basedevice.h>
+#include <libindi/indipropertyblob.h>
 #include <libindi/indipropertytext.h>
 
 #include <algorithm>
@@ -10,6 +11,10 @@
 #include <mutex>
 
 #include "driver/indi/sigpipe_block.h"
+
+// libindiclient's deallocator for BLOB buffers (shared memory or malloc);
+// its header declares it only for builds with shared BLOBs.
+extern "C" void IDSharedBlobFree(void *ptr);
 
 namespace indicam {
 
@@ -22,25 +27,33 @@ class DeviceLister final : public INDI::BaseClient {
   public:
     // Waits until the server, once it has said something, has been quiet
     // for LISTING_QUIET, or until `deadline`.
-    // The library's reading thread calls into this object until it has
-    // reported the server gone, also while this object is being destroyed.
+    // The library's reading thread must be over before ~BaseClient empties
+    // the tables it reads into: disconnectServer waits for its last step.
     ~DeviceLister() override {
+        bool reading_ended = true;
         if (isServerConnected()) {
             const SigpipeBlock no_sigpipe;
-            disconnectServer();
+            reading_ended = disconnectServer();
         }
+        if (reading_ended) {
+            for (const INDI::BaseDevice &device : getDevices()) {
+                ReleaseDeviceProperties(device);
+            }
+        }
+        // A failed connection ends with the thread's report of the server
+        // gone, which may come after connectServer has given up waiting.
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, READER_END_WAIT, [this] { return !reading_ || lost_; });
+        if (connect_failed_) {
+            changed_.wait_for(lock, READER_END_WAIT, [this] { return lost_; });
+        }
     }
 
     bool Connect() {
         const SigpipeBlock no_sigpipe;
-        if (!connectServer()) {
-            return false;
-        }
+        const bool connected = connectServer();
         std::lock_guard lock(mutex_);
-        reading_ = true;
-        return true;
+        connect_failed_ = !connected;
+        return connected;
     }
 
     std::vector<std::string> WaitForCameras(Clock::time_point deadline) {
@@ -72,6 +85,10 @@ class DeviceLister final : public INDI::BaseClient {
         }
     }
     void serverDisconnected(int) override {
+        // The library forgets its devices right after this call.
+        for (const INDI::BaseDevice &device : getDevices()) {
+            ReleaseDeviceProperties(device);
+        }
         std::lock_guard lock(mutex_);
         lost_ = true;
         changed_.notify_all();
@@ -83,7 +100,7 @@ class DeviceLister final : public INDI::BaseClient {
     std::vector<std::string> cameras_;
     Clock::time_point last_news_;
     bool heard_ = false;
-    bool reading_ = false;  // a connection was made, so the reading thread runs
+    bool connect_failed_ = false;
     bool lost_ = false;
 };
 
@@ -97,6 +114,31 @@ bool SaysCamera(const INDI::Property &property) {
     const auto *interface = info.findWidgetByName("DRIVER_INTERFACE");
     return interface != nullptr && interface->getText() != nullptr &&
            (std::atoi(interface->getText()) & INDI::BaseDevice::CCD_INTERFACE) != 0;
+}
+
+void ReleaseDeviceProperties(INDI::BaseDevice device) {
+    if (!device.isValid()) {
+        return;
+    }
+    std::vector<std::string> names;
+    for (const INDI::Property &property : device.getProperties()) {
+        names.emplace_back(property.getName());
+        // Nor does it free a BLOB's buffer, which it (re)allocates for
+        // every picture that comes.
+        if (property.getType() == INDI_BLOB) {
+            INDI::PropertyBlob blob(property);
+            for (auto &element : blob) {
+                IDSharedBlobFree(element.getBlob());
+                element.setBlob(nullptr);
+                element.setBlobLen(0);
+                element.setSize(0);
+            }
+        }
+    }
+    char error[MAXRBUF];
+    for (const std::string &name : names) {
+        device.removeProperty(name.c_str(), error);
+    }
 }
 
 std::vector<std::string> ListIndiCameras(const std::string &host, int32_t port,

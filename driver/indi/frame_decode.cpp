@@ -1,6 +1,8 @@
 #include "driver/indi/frame_decode.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -14,8 +16,8 @@ constexpr size_t FITS_CARD = 80;
 // Far beyond any camera; keeps every size product inside 64 bits.
 constexpr int64_t MAX_SIDE = 1 << 16;
 
-// The integer value of a header card's value field; false when it has none.
-bool CardInteger(std::string_view card, int64_t &value) {
+// The number in a header card's value field; false when it has none.
+bool CardNumber(std::string_view card, double &value) {
     if (card.size() < 10 || card.substr(8, 2) != "= ") {
         return false;
     }
@@ -26,13 +28,24 @@ bool CardInteger(std::string_view card, int64_t &value) {
     }
     char *end = nullptr;
     const double number = std::strtod(field.c_str(), &end);
-    if (end == field.c_str() || number != static_cast<double>(static_cast<int64_t>(number))) {
+    if (end == field.c_str() || !std::isfinite(number)) {
         return false;
     }
     for (; *end != '\0'; ++end) {
         if (*end != ' ') {
             return false;
         }
+    }
+    value = number;
+    return true;
+}
+
+// The integer in a header card's value field; false when it holds none.
+bool CardInteger(std::string_view card, int64_t &value) {
+    double number = 0;
+    if (!CardNumber(card, number) || std::fabs(number) > 1e15 ||
+        number != static_cast<double>(static_cast<int64_t>(number))) {
+        return false;
     }
     value = static_cast<int64_t>(number);
     return true;
@@ -46,25 +59,41 @@ std::string_view Keyword(std::string_view card) {
     return keyword;
 }
 
-// Big-endian 16-bit samples, `zero` added, to 8 bits by dropping `shift`
-// low bits, clamped: one pass without calls or branches, which the compiler
-// vectorises. Unsigned samples (BZERO 32768, what cameras send) stay in
-// 16-bit lanes, twice as many per vector as the general case's 32 bits.
-void ScaleSixteenBit(const uint8_t *in, uint8_t *out, int64_t count, int32_t zero, int32_t shift) {
+// The stream's curve for every 16-bit sample, made once.
+const std::array<uint8_t, 65536> &StreamLevels() {
+    static const std::array<uint8_t, 65536> levels = [] {
+        // libindi's GammaLut16 with its defaults, computed as it does.
+        constexpr double GAMMA = 2.4, SLOPE = 12.92, OFFSET = 0.055, KNEE = 0.00304;
+        std::array<uint8_t, 65536> table{};
+        for (size_t i = 0; i < table.size(); ++i) {
+            const double level = static_cast<double>(i) / 65535.0;
+            const double p = level <= KNEE
+                                 ? SLOPE * level
+                                 : (1 + OFFSET) * std::pow(static_cast<float>(level),
+                                                           static_cast<float>(1.0 / GAMMA)) -
+                                       OFFSET;
+            table[i] = static_cast<uint8_t>(std::round(255.0 * p));
+        }
+        return table;
+    }();
+    return levels;
+}
+
+// Big-endian 16-bit samples, `zero` added and clamped to 0 … 65535, to 8
+// bits through the stream's curve.
+void ScaleSixteenBit(const uint8_t *in, uint8_t *out, int64_t count, int32_t zero) {
+    const std::array<uint8_t, 65536> &levels = StreamLevels();
     if (zero == 32768) {
-        const auto bits = static_cast<uint16_t>(shift);
         for (int64_t i = 0; i < count; ++i) {
             // Adding 32768 to a 16-bit signed sample flips its top bit.
-            const auto sample = static_cast<uint16_t>((in[2 * i] << 8 | in[2 * i + 1]) ^ 0x8000);
-            const auto value = static_cast<uint16_t>(sample >> bits);
-            out[i] = static_cast<uint8_t>(value < 255 ? value : 255);
+            out[i] = levels[static_cast<uint16_t>((in[2 * i] << 8 | in[2 * i + 1]) ^ 0x8000)];
         }
         return;
     }
     for (int64_t i = 0; i < count; ++i) {
         const auto raw = static_cast<uint16_t>((in[2 * i] << 8) | in[2 * i + 1]);
-        const int32_t value = (static_cast<int16_t>(raw) + zero) >> shift;
-        out[i] = static_cast<uint8_t>(std::min(std::max(value, 0), 255));
+        const int32_t value = static_cast<int16_t>(raw) + zero;
+        out[i] = levels[static_cast<size_t>(std::clamp(value, 0, 65535))];
     }
 }
 
@@ -75,8 +104,9 @@ bool ParseFits(const uint8_t *blob, size_t blob_bytes, SourceImage &image, std::
         error = "not a FITS file";
         return false;
     }
-    int64_t bitpix = 0, axes = -1, zero = 0;
+    int64_t bitpix = 0, axes = -1, zero = 0, binning_x = 0, binning_y = 0;
     int64_t sides[3] = {0, 0, 1};
+    double exposure_s = -1;
     size_t offset = 0;
     bool ended = false;
     for (; offset + FITS_CARD <= blob_bytes && !ended; offset += FITS_CARD) {
@@ -94,6 +124,12 @@ bool ParseFits(const uint8_t *blob, size_t blob_bytes, SourceImage &image, std::
             sides[keyword[5] - '1'] = value;
         } else if (keyword == "BZERO" && CardInteger(card, value)) {
             zero = value;
+        } else if (keyword == "EXPTIME") {
+            CardNumber(card, exposure_s);
+        } else if (keyword == "XBINNING" && CardInteger(card, value)) {
+            binning_x = value;
+        } else if (keyword == "YBINNING" && CardInteger(card, value)) {
+            binning_y = value;
         }
     }
     if (!ended) {
@@ -133,6 +169,9 @@ bool ParseFits(const uint8_t *blob, size_t blob_bytes, SourceImage &image, std::
     image.pixel_stride = sample_bytes;
     image.row_stride = sides[0] * sample_bytes;
     image.channel_stride = plane_bytes;
+    image.exposure_s = exposure_s;
+    image.binning_x = static_cast<int32_t>(std::clamp<int64_t>(binning_x, 0, MAX_SIDE));
+    image.binning_y = static_cast<int32_t>(std::clamp<int64_t>(binning_y, 0, MAX_SIDE));
     return true;
 }
 
@@ -174,7 +213,6 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
     if (end_column - first_column < frame_width || end_row - first_row < frame_height) {
         std::memset(frame, 0, static_cast<size_t>(frame_bytes));
     }
-    const int32_t shift = std::clamp(placement.bit_depth, 8, 16) - 8;
     const int64_t columns = end_column - first_column;
     for (int64_t row = first_row; row < end_row; ++row) {
         // Frame row 0 is the bottom; the picture's first row is its top.
@@ -201,7 +239,7 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
                     const uint8_t *sample = in + i * step + channel_at[i & 1];
                     const int32_t value =
                         static_cast<int16_t>((sample[0] << 8) | sample[1]) + image.zero;
-                    out[i] = static_cast<uint8_t>(std::clamp(value >> shift, 0, 255));
+                    out[i] = StreamLevel(static_cast<uint16_t>(std::clamp(value, 0, 65535)));
                 }
             }
         } else if (image.sample_bytes == 1) {
@@ -214,29 +252,60 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
             }
         } else {
             // A picture of one channel of 16-bit samples has them side by side.
-            ScaleSixteenBit(in, out, columns, image.zero, shift);
+            ScaleSixteenBit(in, out, columns, image.zero);
         }
     }
 }
 
-bool DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view format,
-                 int32_t stream_width, int32_t stream_height, const Placement &placement,
-                 uint8_t *frame, int32_t frame_width, int32_t frame_height, std::string &error) {
+uint8_t StreamLevel(uint16_t sample) {
+    return StreamLevels()[sample];
+}
+
+Decoded DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view format,
+                    const AskedFrame &asked, const Placement &placement, uint8_t *frame,
+                    int32_t frame_width, int32_t frame_height, std::string &error) {
     SourceImage image;
     if (format == ".fits") {
         if (!ParseFits(blob, blob_bytes, image, error)) {
-            return false;
+            return Decoded::Damaged;
+        }
+        if (asked.stream) {
+            error = "a single exposure came while the stream was asked for";
+            return Decoded::NotAsked;
+        }
+        if (image.width != asked.width || image.height != asked.height) {
+            error = "a picture of " + std::to_string(image.width) + " x " +
+                    std::to_string(image.height) + " came for one of " +
+                    std::to_string(asked.width) + " x " + std::to_string(asked.height);
+            return Decoded::NotAsked;
+        }
+        if (image.exposure_s >= 0 && std::fabs(image.exposure_s - asked.exposure_s) >
+                                         std::max(0.001, 0.01 * asked.exposure_s)) {
+            error = "a picture of " + std::to_string(image.exposure_s) + " s came for one of " +
+                    std::to_string(asked.exposure_s) + " s";
+            return Decoded::NotAsked;
+        }
+        if ((image.binning_x != 0 && image.binning_x != asked.binning) ||
+            (image.binning_y != 0 && image.binning_y != asked.binning)) {
+            error = "a picture binned " + std::to_string(image.binning_x) + " x " +
+                    std::to_string(image.binning_y) + " came for one binned " +
+                    std::to_string(asked.binning);
+            return Decoded::NotAsked;
         }
     } else if (format == ".stream") {
-        if (!ParseStreamFrame(blob, blob_bytes, stream_width, stream_height, image, error)) {
-            return false;
+        if (!asked.stream) {
+            error = "a stream frame came while a single exposure was asked for";
+            return Decoded::NotAsked;
+        }
+        if (!ParseStreamFrame(blob, blob_bytes, asked.width, asked.height, image, error)) {
+            return Decoded::NotAsked;
         }
     } else {
         error = "frames of format \"" + std::string(format) + "\" cannot be read";
-        return false;
+        return Decoded::Damaged;
     }
     PlaceImage(image, placement, frame, frame_width, frame_height);
-    return true;
+    return Decoded::Placed;
 }
 
 }  // namespace indicam

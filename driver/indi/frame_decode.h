@@ -23,6 +23,11 @@ struct SourceImage {
     int64_t pixel_stride = 1;
     int64_t row_stride = 0;
     int64_t channel_stride = 0;
+    // What a FITS header says of the exposure (seconds; negative: nothing)
+    // and the binning (0: nothing).
+    double exposure_s = -1;
+    int32_t binning_x = 0;
+    int32_t binning_y = 0;
 };
 
 // The image of a FITS file as INDI sends it (8- or 16-bit integers, one
@@ -35,30 +40,51 @@ bool ParseFits(const uint8_t *blob, size_t blob_bytes, SourceImage &image, std::
 bool ParseStreamFrame(const uint8_t *blob, size_t blob_bytes, int32_t width, int32_t height,
                       SourceImage &image, std::string &error);
 
-// Where the picture lands in the program's frame and how its samples become
-// 8 bits.
+// Where the picture lands in the program's frame.
 struct Placement {
     // Frame column and row (row 0 at the bottom) of the picture's bottom-left pixel.
     int32_t x = 0;
     int32_t y = 0;
-    // Significant bits of 16-bit samples (8 … 16): the top 8 of them are kept.
-    int32_t bit_depth = 16;
     bool operator==(const Placement &) const = default;
 };
 
+// 16-bit samples to 8 bits as INDI's video stream makes them: the sRGB
+// curve over the whole 16-bit range (libindi's GammaLut16). Single
+// exposures go through the same curve, so that a picture is as bright
+// whether it came from the stream or not.
+uint8_t StreamLevel(uint16_t sample);
+
 // Writes the program's frame of frame_width x frame_height 8-bit samples, row
 // 0 at the bottom: the picture turned the right way up at the placement,
-// black wherever it does not reach. Colour pictures become the mosaic of the
-// program's colour sensor (even rows G R, odd rows B G). Never writes outside
-// the frame, never reads outside the picture as described.
+// black wherever it does not reach. 16-bit samples become 8 bits through
+// StreamLevel. Colour pictures become the mosaic of the program's colour
+// sensor (even rows G R, odd rows B G). Never writes outside the frame, never
+// reads outside the picture as described.
 void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *frame,
                 int32_t frame_width, int32_t frame_height);
 
+// The frame the program waits for, as it was asked of the camera.
+struct AskedFrame {
+    bool stream = false;  // from the video stream; else a single exposure, as FITS
+    int32_t width = 0;    // the picture, in binned pixels
+    int32_t height = 0;
+    int32_t binning = 1;
+    double exposure_s = 0;
+};
+
+enum class Decoded {
+    Placed,    // the asked frame, now in the program's frame
+    NotAsked,  // a whole picture, but of another kind, size, exposure or binning
+    Damaged,   // not a picture that can be read
+};
+
 // The whole way from a received BLOB to the program's frame: a ".fits" file,
-// or a ".stream" frame of the stream's size. False with `error` set when the
-// BLOB is not such a picture; the frame is then left as it was.
-bool DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view format,
-                 int32_t stream_width, int32_t stream_height, const Placement &placement,
-                 uint8_t *frame, int32_t frame_width, int32_t frame_height, std::string &error);
+// or a ".stream" frame. Only the asked frame is placed: a stream frame of the
+// asked size, a FITS file of the asked size and, where its header says them,
+// of the asked exposure (within 1 ms or 1 %) and binning. Anything else
+// leaves the frame as it was, with the reason in `error`.
+Decoded DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view format,
+                    const AskedFrame &asked, const Placement &placement, uint8_t *frame,
+                    int32_t frame_width, int32_t frame_height, std::string &error);
 
 }  // namespace indicam

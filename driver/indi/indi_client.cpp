@@ -19,6 +19,9 @@ namespace {
 
 constexpr const char *IMAGE_PROPERTY = "CCD1";
 constexpr std::chrono::milliseconds STREAM_PROPERTY_WAIT{1000};
+// How long the properties the settings need may take to follow the camera's
+// connection; a camera still without one then lacks it for good.
+constexpr std::chrono::milliseconds PROPERTY_WAIT{2000};
 
 double NumberValue(const INDI::PropertyNumber &number, const char *element, double fallback) {
     const auto *widget = number.findWidgetByName(element);
@@ -37,12 +40,28 @@ IndiClient::IndiClient(const CameraChoice &choice, Events events)
 }
 
 IndiClient::~IndiClient() {
+    // ~BaseClient empties the library's device tables before its socket
+    // ends the reading thread, which may still be reading into them: the
+    // thread must be over first. disconnectServer returns once the thread
+    // has closed the socket, its last step (libindi 1.9.9). A stream keeps
+    // the thread busy; it is stopped before, see StopStream.
+    bool reading_ended = true;
     if (isServerConnected()) {
         const SigpipeBlock no_sigpipe;
-        disconnectServer();
+        reading_ended = disconnectServer();
     }
+    if (reading_ended) {
+        for (const INDI::BaseDevice &device : getDevices()) {
+            ReleaseDeviceProperties(device);
+        }
+    }
+    // A connection that failed ends with the reading thread's report of the
+    // server gone, its last call into this object: it may come after
+    // connectServer has given up waiting.
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, READER_END_WAIT, [this] { return !reading_ || server_gone_; });
+    if (connect_failed_) {
+        changed_.wait_for(lock, READER_END_WAIT, [this] { return lost_; });
+    }
 }
 
 bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
@@ -60,12 +79,10 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
         connected = connectServer();
     }
     if (!connected) {
+        std::lock_guard lock(mutex_);
+        connect_failed_ = true;
         error = "no INDI server answers at " + server;
         return false;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        reading_ = true;
     }
     std::unique_lock lock(mutex_);
     if (!changed_.wait_until(lock, deadline, [&] {
@@ -101,6 +118,11 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
     // The stream's properties follow the camera's own in the same burst;
     // a camera without a stream costs this wait once per connection.
     changed_.wait_for(lock, STREAM_PROPERTY_WAIT, [&] { return lost_ || description_.can_stream; });
+    // The rest of what the settings need comes after the connection too,
+    // from some drivers seconds later: settings sent before would be lost.
+    changed_.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + PROPERTY_WAIT),
+                        [&] { return lost_ || Undefined().empty(); });
+    missing_ = Undefined();
     lock.unlock();
 
     // Frames as FITS, sent to this client: stored on the server's disk or
@@ -108,6 +130,15 @@ bool IndiClient::Open(std::chrono::milliseconds timeout, std::string &error) {
     SendSwitch("UPLOAD_MODE", "UPLOAD_CLIENT");
     SendSwitch("CCD_COMPRESSION", "INDI_DISABLED");
     SendSwitch("CCD_TRANSFER_FORMAT", "FORMAT_FITS");
+    // The camera's answer is the first property update (set…Vector) this
+    // client reads. libindi 1.9.9 makes the tables it reads updates with
+    // (static locals) on the first one and destroys them at the program's
+    // end, before any handler registered earlier runs: the handler that
+    // closes this client at the end is registered after Open returns, so
+    // it must run after they are made. A camera already connected sends
+    // none before.
+    lock.lock();
+    changed_.wait_until(lock, deadline, [this] { return lost_ || updated_; });
     return true;
 }
 
@@ -116,31 +147,98 @@ CameraDescription IndiClient::Description() const {
     return description_;
 }
 
+std::vector<std::string> IndiClient::Missing() const {
+    std::lock_guard lock(mutex_);
+    return missing_;
+}
+
+std::vector<std::string> IndiClient::Undefined() const {
+    std::vector<std::string> names;
+    const auto need = [&](const char *name) {
+        if (!defined_.contains(name)) {
+            names.emplace_back(name);
+        }
+    };
+    for (const char *name :
+         {"UPLOAD_MODE", "CCD_TRANSFER_FORMAT", "CCD_FRAME", "CCD_BINNING", "CCD_EXPOSURE"}) {
+        need(name);
+    }
+    if (description_.gain_property.empty()) {
+        names.emplace_back("CCD_GAIN");
+    }
+    if (description_.can_stream) {
+        for (const char *name : {"CCD_STREAM_FRAME", "STREAMING_EXPOSURE", "LIMITS"}) {
+            need(name);
+        }
+    }
+    return names;
+}
+
 bool IndiClient::SendNumbers(const char *property,
                              const std::vector<std::pair<const char *, double>> &values) {
     const std::string device = Description().device;
-    INDI::PropertyNumber number = getDevice(device.c_str()).getNumber(property);
-    if (!number.isValid()) {
+    const INDI::PropertyNumber current = getDevice(device.c_str()).getNumber(property);
+    if (!current.isValid()) {
         return false;
     }
-    const SigpipeBlock no_sigpipe;
-    for (const auto &[element, value] : values) {
-        if (auto *widget = number.findWidgetByName(element)) {
-            widget->setValue(value);
-        }
+    // A copy of our own, sent whole: the library's copy is the server's word,
+    // kept by the reading thread.
+    INDI::PropertyNumber request(current.size());
+    request.setDeviceName(device.c_str());
+    request.setName(property);
+    for (size_t i = 0; i < current.size(); ++i) {
+        request[i].setName(current[i].getName());
+        request[i].setValue(current[i].getValue());
     }
-    sendNewNumber(number);
+    for (const auto &[element, value] : values) {
+        auto *widget = request.findWidgetByName(element);
+        if (widget == nullptr) {
+            return false;
+        }
+        widget->setValue(value);
+    }
+    const SigpipeBlock no_sigpipe;
+    sendNewNumber(request);
     return true;
 }
 
 bool IndiClient::SendSwitch(const char *property, const char *element) {
     const std::string device = Description().device;
-    INDI::PropertySwitch switches = getDevice(device.c_str()).getSwitch(property);
-    if (!switches.isValid() || switches.findWidgetByName(element) == nullptr) {
+    const INDI::PropertySwitch current = getDevice(device.c_str()).getSwitch(property);
+    if (!current.isValid() || current.findWidgetByName(element) == nullptr) {
         return false;
     }
+    // The library's own sendNewSwitch(device, property, element) turns the
+    // element on in its copy, leaving the others as they are, and sends the
+    // first member that is on: with the stream on, STREAM_OFF went out as
+    // STREAM_ON. A copy of our own with every member's state says exactly
+    // what is meant; as any-of-many it goes out whole, not as its first
+    // member on.
+    INDI::PropertySwitch request(current.size());
+    request.setDeviceName(device.c_str());
+    request.setName(property);
+    request.setRule(ISR_NOFMANY);
+    for (size_t i = 0; i < current.size(); ++i) {
+        request[i].setName(current[i].getName());
+        request[i].setState(current[i].isNameMatch(element) ? ISS_ON : ISS_OFF);
+    }
     const SigpipeBlock no_sigpipe;
-    sendNewSwitch(device.c_str(), property, element);
+    sendNewSwitch(request);
+    return true;
+}
+
+bool IndiClient::StopStream(std::chrono::milliseconds timeout) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stream_on_ || lost_) {
+            return false;
+        }
+    }
+    if (!SendSwitch("CCD_VIDEO_STREAM", "STREAM_OFF")) {
+        return false;
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, timeout, [this] { return !stream_on_ || lost_; });
     return true;
 }
 
@@ -162,14 +260,19 @@ void IndiClient::newProperty(INDI::Property property) {
 }
 
 void IndiClient::updateProperty(INDI::Property property) {
+    {
+        std::lock_guard lock(mutex_);
+        updated_ = true;
+        changed_.notify_all();
+    }
     if (property.getType() == INDI_BLOB && property.isNameMatch(IMAGE_PROPERTY)) {
         FrameBlob frame;
         bool ours = false;
         {
             std::lock_guard lock(mutex_);
             ours = IsCamera(property.getDeviceName());
-            frame.stream_width = description_.stream_width;
-            frame.stream_height = description_.stream_height;
+            frame.stream_on = stream_on_;
+            frame.stream_exposure_s = stream_exposure_s_;
         }
         INDI::PropertyBlob blob(property);
         if (ours && events_.frame && blob.size() > 0) {
@@ -194,6 +297,13 @@ void IndiClient::updateProperty(INDI::Property property) {
     }
 }
 
+void IndiClient::removeProperty(INDI::Property property) {
+    std::lock_guard lock(mutex_);
+    if (IsCamera(property.getDeviceName()) && property.getName() != nullptr) {
+        defined_.erase(std::string(property.getName()));
+    }
+}
+
 void IndiClient::removeDevice(INDI::BaseDevice device) {
     bool lost = false;
     {
@@ -203,13 +313,16 @@ void IndiClient::removeDevice(INDI::BaseDevice device) {
     if (lost) {
         ReportLost();
     }
+    // The library forgets the device right after this call.
+    ReleaseDeviceProperties(device);
 }
 
 void IndiClient::serverDisconnected(int) {
     ReportLost();
-    std::lock_guard lock(mutex_);
-    server_gone_ = true;
-    changed_.notify_all();
+    // The library forgets its devices right after this call.
+    for (const INDI::BaseDevice &device : getDevices()) {
+        ReleaseDeviceProperties(device);
+    }
 }
 
 void IndiClient::ReportLost() {
@@ -244,6 +357,9 @@ void IndiClient::Note(const INDI::Property &property) {
     if (!IsCamera(device)) {
         return;
     }
+    if (property.getName() != nullptr) {
+        defined_.emplace(property.getName());
+    }
     CameraDescription &camera = description_;
     switch (property.getType()) {
         case INDI_NUMBER: {
@@ -252,9 +368,12 @@ void IndiClient::Note(const INDI::Property &property) {
                 camera.sensor_width = static_cast<int32_t>(NumberValue(number, "CCD_MAX_X", 0));
                 camera.sensor_height = static_cast<int32_t>(NumberValue(number, "CCD_MAX_Y", 0));
                 camera.bit_depth = static_cast<int32_t>(NumberValue(number, "CCD_BITSPERPIXEL", 8));
-            } else if (number.isNameMatch("CCD_STREAM_FRAME")) {
-                camera.stream_width = static_cast<int32_t>(NumberValue(number, "WIDTH", 0));
-                camera.stream_height = static_cast<int32_t>(NumberValue(number, "HEIGHT", 0));
+            } else if (number.isNameMatch("STREAMING_EXPOSURE")) {
+                if (const auto *exposure = number.findWidgetByName("STREAMING_EXPOSURE_VALUE")) {
+                    stream_exposure_s_ = exposure->getValue();
+                    camera.stream_exposure_min_s = exposure->getMin();
+                    camera.stream_exposure_max_s = exposure->getMax();
+                }
             } else if (number.isNameMatch("CCD_EXPOSURE")) {
                 if (const auto *exposure = number.findWidgetByName("CCD_EXPOSURE_VALUE")) {
                     camera.exposure_min_s = exposure->getMin();
@@ -283,6 +402,8 @@ void IndiClient::Note(const INDI::Property &property) {
                 connection_seen_ = true;
             } else if (switches.isNameMatch("CCD_VIDEO_STREAM")) {
                 camera.can_stream = true;
+                const auto *on = switches.findWidgetByName("STREAM_ON");
+                stream_on_ = on != nullptr && on->getState() == ISS_ON;
             }
             break;
         }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,8 +25,6 @@ struct CameraDescription {
     int32_t sensor_height = 0;
     int32_t bit_depth = 8;
     std::string bayer_pattern;  // empty: mono
-    int32_t stream_width = 0;   // CCD_STREAM_FRAME, the size of stream frames
-    int32_t stream_height = 0;
     bool can_stream = false;
     bool can_guide = false;
     // Where the gain lives: CCD_GAIN.GAIN, or an element of CCD_CONTROLS.
@@ -35,6 +34,8 @@ struct CameraDescription {
     double gain_max = 0;
     double exposure_min_s = 0;
     double exposure_max_s = 3600;
+    double stream_exposure_min_s = 0;  // STREAMING_EXPOSURE's range
+    double stream_exposure_max_s = 3600;
 };
 
 // A picture as the camera's image property delivered it; its bytes live only
@@ -43,8 +44,9 @@ struct FrameBlob {
     const uint8_t *data = nullptr;
     size_t bytes = 0;
     std::string_view format;
-    int32_t stream_width = 0;  // the size of stream frames when it came
-    int32_t stream_height = 0;
+    // The stream as the camera last reported it when the picture came.
+    bool stream_on = false;
+    double stream_exposure_s = -1;
 };
 
 // One connection to an INDI server and one camera on it. The library calls
@@ -66,25 +68,39 @@ class IndiClient final : public INDI::BaseClient {
     // reason in `error`.
     bool Open(std::chrono::milliseconds timeout, std::string &error);
     CameraDescription Description() const;
+    // The properties the settings need that the camera had not defined when
+    // Open gave up waiting for them.
+    std::vector<std::string> Missing() const;
 
-    // Sends new values for elements of a number property of the camera; false
-    // when the camera has no such property.
+    // Sends the whole number property with new values for the elements
+    // named; false when the camera has no such property or element.
     bool SendNumbers(const char *property,
                      const std::vector<std::pair<const char *, double>> &values);
-    // Turns one element of a switch property on.
+    // Sends the whole switch property with `element` on and every other
+    // member off; false when the camera has no such property or element.
     bool SendSwitch(const char *property, const char *element);
+    // Switches the video stream off where the camera reports it on, and
+    // waits up to `timeout` for the camera to report it off. True when it
+    // was on.
+    bool StopStream(std::chrono::milliseconds timeout);
 
   protected:
     void newDevice(INDI::BaseDevice device) override;
     void newProperty(INDI::Property property) override;
     void updateProperty(INDI::Property property) override;
+    void removeProperty(INDI::Property property) override;
     void removeDevice(INDI::BaseDevice device) override;
     void serverDisconnected(int exit_code) override;
+    // Messages the server addresses to no device, or for devices this client
+    // does not watch: the library would print each on stderr.
+    void newUniversalMessage(std::string) override {}
 
   private:
     // Notes what a property says about the camera; under mutex_.
     void Note(const INDI::Property &property);
     bool IsCamera(const char *device) const;
+    // The properties the settings need that are not defined yet; under mutex_.
+    std::vector<std::string> Undefined() const;
     void ReportLost();
 
     const CameraChoice choice_;
@@ -96,12 +112,13 @@ class IndiClient final : public INDI::BaseClient {
     bool connection_seen_ = false;
     bool camera_connected_ = false;
     bool has_image_property_ = false;
+    bool updated_ = false;  // a property update has been read
+    bool connect_failed_ = false;
     bool lost_ = false;
-    // The library's reading thread calls into this object until it has
-    // reported the server gone, also while this object is being destroyed:
-    // the destructor waits for that report.
-    bool reading_ = false;      // a connection was made, so the thread runs
-    bool server_gone_ = false;  // the thread's last call has been made
+    std::set<std::string, std::less<>> defined_;  // the camera's properties
+    std::vector<std::string> missing_;
+    bool stream_on_ = false;         // CCD_VIDEO_STREAM as last reported
+    double stream_exposure_s_ = -1;  // STREAMING_EXPOSURE as last reported
 };
 
 }  // namespace indicam

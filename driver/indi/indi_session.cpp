@@ -1,9 +1,11 @@
 #include "driver/indi/indi_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "driver/indi/frame_decode.h"
 #include "driver/indi/indi_controls.h"
@@ -50,7 +52,40 @@ void IndiSession::Close() {
         std::lock_guard lock(mutex_);
         client = std::move(client_);
     }
+    CloseClient(std::move(client));
+}
+
+void IndiSession::CloseClient(std::shared_ptr<IndiClient> client) {
+    if (!client) {
+        return;
+    }
+    {
+        // After any request under way: the stream it starts is stopped too.
+        std::lock_guard send(send_mutex_);
+        // A camera left streaming would go on after the program, and the
+        // frames would keep the library's reading thread busy while it ends.
+        if (client->StopStream(STREAM_STOP_WAIT)) {
+            StreamStopped(STREAM_MAX_EXPOSURE_MS);
+        }
+        applied_ = Applied{};
+        exposure_sent_ = false;
+    }
     client.reset();
+}
+
+void IndiSession::StreamStopped(int32_t exposure_ms) {
+    stream_restart_after_ = std::chrono::steady_clock::now() +
+                            std::chrono::milliseconds(std::max(exposure_ms, 0)) +
+                            STREAM_RESTART_PAUSE;
+}
+
+void IndiSession::ReportMissing(const IndiClient &client) {
+    for (const std::string &name : client.Missing()) {
+        if (reported_missing_.insert(name).second) {
+            Say("the camera defines no " + name +
+                ": what the program sets through it stays as the camera has it");
+        }
+    }
 }
 
 void IndiSession::Choose(const CameraChoice &choice) {
@@ -85,8 +120,6 @@ int32_t IndiSession::Connect() {
         Say("no camera: " + error);
         return 0;
     }
-    // A stream left running by an earlier client would flood this one.
-    client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_OFF");
     const CameraDescription camera = client->Description();
     Say("INDI camera \"" + camera.device + "\" on " + choice.host + ":" +
         std::to_string(choice.port) + ", sensor " + std::to_string(camera.sensor_width) + " x " +
@@ -95,16 +128,25 @@ int32_t IndiSession::Connect() {
         (camera.can_stream ? ", video stream" : ""));
     {
         std::lock_guard send(send_mutex_);
+        // A stream left running by an earlier client would flood this one.
+        if (client->StopStream(STREAM_STOP_WAIT)) {
+            StreamStopped(STREAM_MAX_EXPOSURE_MS);
+        }
         applied_ = Applied{};
         exposure_sent_ = false;
     }
     {
         std::lock_guard lock(mutex_);
+        reported_missing_.clear();
+        ReportMissing(*client);
         client_ = std::move(client);
         camera_ = camera;
         stream_allowed_ = StreamAllowed();
         wanted_ = true;
         link_up_ = true;
+        asked_.reset();
+        stream_deadline_.reset();
+        stream_cut_by_server_ = false;
         last_report_.clear();
         if (!worker_.joinable()) {
             worker_ = std::thread([this] { KeepLink(); });
@@ -122,9 +164,11 @@ void IndiSession::Disconnect() {
         link_up_ = false;
         ++generation_;
         client = std::move(client_);
+        asked_.reset();
+        stream_deadline_.reset();
         ReleaseBlack();
     }
-    client.reset();
+    CloseClient(std::move(client));
 }
 
 void IndiSession::SetExposureSemaphore(void *semaphore) {
@@ -156,8 +200,7 @@ void IndiSession::StartExposure(uint8_t *buffer) {
         if (client_) {
             camera_ = client_->Description();
         }
-        const SensorInfo sensor{camera_.sensor_width, camera_.sensor_height, camera_.bit_depth,
-                                camera_.bayer_pattern};
+        const SensorInfo sensor{camera_.sensor_width, camera_.sensor_height, camera_.bayer_pattern};
         job_.active = true;
         job_.buffer = buffer;
         job_.semaphore = semaphore_.load(std::memory_order_relaxed);
@@ -176,6 +219,8 @@ void IndiSession::RequestFrame() {
     std::shared_ptr<IndiClient> client;
     CameraRequest request;
     bool stream_allowed = true;
+    bool cut_by_server = false;
+    bool restart_stream = false;
     {
         std::lock_guard lock(mutex_);
         if (!job_.active || !link_up_ || !client_) {
@@ -189,91 +234,166 @@ void IndiSession::RequestFrame() {
         client = client_;
         request = job_.request;
         stream_allowed = stream_allowed_;
+        cut_by_server = stream_cut_by_server_;
+        restart_stream = std::exchange(restart_stream_, false);
+        if (std::exchange(resend_settings_, false)) {
+            applied_ = Applied{};
+        }
     }
     const CameraDescription camera = client->Description();
     const int32_t exposure_ms = exposure_ms_.load(std::memory_order_relaxed);
     const int32_t gain_code = gain_code_.load(std::memory_order_relaxed);
     const bool streaming =
         stream_allowed && camera.can_stream && exposure_ms <= STREAM_MAX_EXPOSURE_MS;
+    const int32_t bin = request.binning;
+    const int32_t sensor_width = camera.sensor_width / bin * bin;
+    const int32_t sensor_height = camera.sensor_height / bin * bin;
+    const bool whole_sensor = request.x == 0 && request.y == 0 && request.width == sensor_width &&
+                              request.height == sensor_height;
+    const bool server_cut = streaming && cut_by_server && !whole_sensor;
 
-    if (!applied_.valid || applied_.request != request || applied_.streaming != streaming) {
-        // A running stream keeps its size; it is restarted below.
+    if (!applied_.valid || applied_.request != request || applied_.streaming != streaming ||
+        applied_.server_cut != server_cut || restart_stream ||
+        (streaming && applied_.exposure_ms != exposure_ms)) {
+        // A running stream keeps its size and exposure; it is started again below.
         if (applied_.streaming) {
             client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_OFF");
             applied_.streaming = false;
+            StreamStopped(applied_.exposure_ms);
+            std::lock_guard lock(mutex_);
+            stream_deadline_.reset();
         }
-        client->SendNumbers("CCD_BINNING",
-                            {{"HOR_BIN", request.binning}, {"VER_BIN", request.binning}});
-        if (streaming) {
-            // The stream is cut from the whole sensor by the server, through
-            // CCD_STREAM_FRAME below: drivers such as the INDI simulator
-            // stream nothing at all from a smaller CCD_FRAME.
-            client->SendNumbers(
-                "CCD_FRAME",
-                {{"X", 0},
-                 {"Y", 0},
-                 {"WIDTH", camera.sensor_width / request.binning * request.binning},
-                 {"HEIGHT", camera.sensor_height / request.binning * request.binning}});
-        } else {
-            client->SendNumbers("CCD_FRAME", {{"X", request.x},
-                                              {"Y", request.y},
-                                              {"WIDTH", request.width},
-                                              {"HEIGHT", request.height}});
-        }
+        const bool binned =
+            client->SendNumbers("CCD_BINNING", {{"HOR_BIN", bin}, {"VER_BIN", bin}});
+        // The camera reads the region itself: only so do planetary cameras
+        // reach their frame rates. Where it streams nothing of a region's
+        // size, the stream comes from the whole sensor and the server cuts
+        // the region out (CCD_STREAM_FRAME below).
+        const bool framed =
+            server_cut
+                ? client->SendNumbers(
+                      "CCD_FRAME",
+                      {{"X", 0}, {"Y", 0}, {"WIDTH", sensor_width}, {"HEIGHT", sensor_height}})
+                : client->SendNumbers("CCD_FRAME", {{"X", request.x},
+                                                    {"Y", request.y},
+                                                    {"WIDTH", request.width},
+                                                    {"HEIGHT", request.height}});
+        // What could not be sent is sent again with the next exposure.
+        applied_.valid = binned && framed;
         applied_.request = request;
+        applied_.server_cut = server_cut;
         applied_.exposure_ms = -1;
     }
-    if (gain_code != applied_.gain_code && !camera.gain_property.empty()) {
+    if (gain_code != applied_.gain_code && !camera.gain_property.empty() &&
         client->SendNumbers(camera.gain_property.c_str(),
                             {{camera.gain_element.c_str(),
-                              CameraGain(gain_code, camera.gain_min, camera.gain_max)}});
+                              CameraGain(gain_code, camera.gain_min, camera.gain_max)}})) {
+        applied_.gain_code = gain_code;
     }
-    applied_.gain_code = gain_code;
-    applied_.valid = true;
+    if (!applied_.valid) {
+        return;
+    }
 
+    AskedFrame asked{streaming, request.width / bin, request.height / bin, bin, 0};
     if (streaming) {
-        if (!applied_.streaming || applied_.exposure_ms != exposure_ms) {
-            // In binned pixels of the whole sensor, from its top-left corner.
-            client->SendNumbers("CCD_STREAM_FRAME", {{"X", request.x / request.binning},
-                                                     {"Y", request.y / request.binning},
-                                                     {"WIDTH", request.width / request.binning},
-                                                     {"HEIGHT", request.height / request.binning}});
+        asked.exposure_s = std::clamp(std::max(exposure_ms, 1) / 1000.0,
+                                      camera.stream_exposure_min_s, camera.stream_exposure_max_s);
+        if (applied_.streaming) {
+            return;  // streaming as asked
+        }
+        {
+            std::lock_guard lock(mutex_);
+            asked_ = asked;
+            asked_request_ = request;
+            stream_deadline_.reset();
+        }
+        // In binned pixels of the camera's frame, from its top-left corner.
+        const bool ready =
+            client->SendNumbers("CCD_STREAM_FRAME", {{"X", server_cut ? request.x / bin : 0},
+                                                     {"Y", server_cut ? request.y / bin : 0},
+                                                     {"WIDTH", asked.width},
+                                                     {"HEIGHT", asked.height}}) &&
             client->SendNumbers("STREAMING_EXPOSURE",
-                                {{"STREAMING_EXPOSURE_VALUE", std::max(exposure_ms, 1) / 1000.0}});
-            client->SendNumbers("LIMITS", {{"LIMITS_PREVIEW_FPS", STREAM_MAX_FPS}});
-            client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_ON");
+                                {{"STREAMING_EXPOSURE_VALUE", asked.exposure_s}});
+        client->SendNumbers("LIMITS", {{"LIMITS_PREVIEW_FPS", STREAM_MAX_FPS}});
+        std::this_thread::sleep_until(stream_restart_after_);
+        if (ready && client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_ON")) {
             applied_.streaming = true;
             applied_.exposure_ms = exposure_ms;
+            {
+                std::lock_guard lock(mutex_);
+                stream_deadline_ = std::chrono::steady_clock::now() + STREAM_FRAME_WAIT;
+                stream_proven_ = false;
+                stream_region_by_camera_ = !server_cut && !whole_sensor;
+            }
+            wake_.notify_all();
         }
         return;
     }
-    const double seconds =
+    asked.exposure_s =
         std::clamp(exposure_ms / 1000.0, camera.exposure_min_s, camera.exposure_max_s);
-    client->SendNumbers("CCD_EXPOSURE", {{"CCD_EXPOSURE_VALUE", seconds}});
-    applied_.exposure_ms = exposure_ms;
-    exposure_sent_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        asked_ = asked;
+        asked_request_ = request;
+    }
+    exposure_sent_ =
+        client->SendNumbers("CCD_EXPOSURE", {{"CCD_EXPOSURE_VALUE", asked.exposure_s}});
 }
 
 void IndiSession::OnFrame(uint64_t generation, const FrameBlob &blob) {
     bool ask_again = false;
     {
         std::lock_guard lock(mutex_);
-        if (generation != generation_ || !job_.active) {
-            return;  // a stream frame nobody waits for, or from a closed client
+        if (generation != generation_ || !asked_) {
+            return;  // from a closed client, or nothing asked of this one yet
+        }
+        const AskedFrame &asked = *asked_;
+        // Stream frames from before the camera took the stream's exposure
+        // are of another exposure.
+        if (blob.format == ".stream" &&
+            (!blob.stream_on || std::fabs(blob.stream_exposure_s - asked.exposure_s) > 0.0005)) {
+            return;
         }
         const CameraRequest &request = job_.request;
         std::string error;
-        if (!DecodeFrame(blob.data, blob.bytes, blob.format, blob.stream_width, blob.stream_height,
-                         request.placement, job_.buffer, request.frame_width, request.frame_height,
-                         error)) {
-            ReportOnce("a frame from the camera was dropped: " + error);
-            // A stream sends the next frame by itself; a single exposure is
-            // asked for again.
-            ask_again = blob.format != ".stream";
-        } else {
-            simcam::SignalFrameReady(job_.semaphore);
-            job_.active = false;
-            last_report_.clear();
+        // Checked even with no exposure waiting: a stream proves its region's
+        // size between the program's exposures too.
+        const bool waiting = job_.active && request == asked_request_;
+        const Decoded decoded =
+            waiting
+                ? DecodeFrame(blob.data, blob.bytes, blob.format, asked, request.placement,
+                              job_.buffer, request.frame_width, request.frame_height, error)
+                : DecodeFrame(blob.data, blob.bytes, blob.format, asked, {}, nullptr, 0, 0, error);
+        switch (decoded) {
+            case Decoded::Placed:
+                if (asked.stream && stream_deadline_) {
+                    stream_proven_ = true;
+                    stream_deadline_ = std::chrono::steady_clock::now() + STREAM_FRAME_WAIT;
+                }
+                if (waiting) {
+                    simcam::SignalFrameReady(job_.semaphore);
+                    job_.active = false;
+                    last_report_.clear();
+                }
+                break;
+            case Decoded::NotAsked:
+                // A stream frame is left from the camera's earlier settings,
+                // and the asked one follows. A single exposure of another
+                // size or binning means the camera's settings changed behind
+                // the program's back (a driver resets its frame when its own
+                // settings change): they are sent again, and the exposure.
+                if (waiting && !asked.stream) {
+                    resend_settings_ = true;
+                    ask_again = true;
+                }
+                break;
+            case Decoded::Damaged:
+                ReportOnce("a frame from the camera was dropped: " + error);
+                // A stream sends the next frame by itself; a single exposure
+                // is asked for again.
+                ask_again = waiting && !asked.stream;
+                break;
         }
         rerequest_ = rerequest_ || ask_again;
     }
@@ -297,20 +417,48 @@ void IndiSession::OnLost(uint64_t generation) {
 void IndiSession::KeepLink() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || (wanted_ && !link_up_) || rerequest_; });
+        // Woken too when the deadline changes, to wait for the new one.
+        const auto deadline = stream_deadline_;
+        const auto due = [&] {
+            return stopping_ || (wanted_ && !link_up_) || rerequest_ ||
+                   stream_deadline_ != deadline ||
+                   (deadline && std::chrono::steady_clock::now() >= *deadline);
+        };
+        if (deadline) {
+            wake_.wait_until(lock, *deadline, due);
+        } else {
+            wake_.wait(lock, due);
+        }
         if (stopping_) {
             return;
+        }
+        if (stream_deadline_ && std::chrono::steady_clock::now() >= *stream_deadline_) {
+            stream_deadline_.reset();
+            if (stream_region_by_camera_ && !stream_proven_) {
+                stream_cut_by_server_ = true;
+                Say("the camera streams no frame of a smaller region's size; it streams its "
+                    "whole sensor and the server cuts the region out");
+            } else {
+                restart_stream_ = true;
+                ReportOnce("the camera's stream sent nothing for a while; it is started again");
+            }
+            rerequest_ = job_.active;
         }
         if (wanted_ && !link_up_) {
             std::shared_ptr<IndiClient> old = std::move(client_);
             const CameraChoice choice = choice_;
             const uint64_t generation = ++generation_;
+            asked_.reset();
+            stream_deadline_.reset();
             lock.unlock();
             old.reset();
             std::string error;
             std::shared_ptr<IndiClient> fresh = OpenClient(choice, generation, error);
             {
                 std::lock_guard send(send_mutex_);
+                if (fresh && fresh->StopStream(STREAM_STOP_WAIT)) {
+                    StreamStopped(STREAM_MAX_EXPOSURE_MS);
+                }
                 applied_ = Applied{};
                 exposure_sent_ = false;
             }
@@ -326,7 +474,7 @@ void IndiSession::KeepLink() {
                 wake_.wait_for(lock, RECONNECT_PAUSE, [this] { return stopping_ || !wanted_; });
                 continue;
             }
-            fresh->SendSwitch("CCD_VIDEO_STREAM", "STREAM_OFF");
+            ReportMissing(*fresh);
             client_ = std::move(fresh);
             camera_ = client_->Description();
             link_up_ = true;

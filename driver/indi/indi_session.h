@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -28,6 +30,20 @@ inline constexpr std::chrono::milliseconds RECONNECT_PAUSE{1000};
 inline constexpr int32_t STREAM_MAX_EXPOSURE_MS = 100;
 // The stream rate asked of the server (its highest).
 inline constexpr double STREAM_MAX_FPS = 120;
+// How long a stream may go without a frame of the asked size. A camera
+// asked for a smaller region that sends none in this time from its start
+// streams its whole sensor instead, and the server cuts the region out;
+// any other stream is switched off and on again.
+inline constexpr std::chrono::milliseconds STREAM_FRAME_WAIT{2500};
+// How long the program's end and a disconnection wait for the camera to
+// report its stream off.
+inline constexpr std::chrono::milliseconds STREAM_STOP_WAIT{1000};
+// A stream switched off is switched on again no sooner than its exposure
+// and this pause later. The INDI simulator's stream thread finishes the
+// frame it is making after the stream is off (a few hundred ms on a busy
+// machine); switched on before that, it takes 1 / exposure for the exposure
+// (100 s at 10 ms) and sends nothing until then.
+inline constexpr std::chrono::milliseconds STREAM_RESTART_PAUSE{1000};
 
 // A camera behind an INDI server. The server's frames arrive on the client
 // library's reading thread, which places them in the program's buffer and
@@ -69,12 +85,13 @@ class IndiSession final : public CameraSource {
         void *semaphore = nullptr;
         CameraRequest request;
     };
-    // What the camera was last told.
+    // What the camera was last told, as far as it took it.
     struct Applied {
-        bool valid = false;
+        bool valid = false;  // binning and frame
         CameraRequest request;
+        bool server_cut = false;  // the frame is the whole sensor, the stream's frame the region
         int32_t gain_code = -1;
-        int32_t exposure_ms = -1;
+        int32_t exposure_ms = -1;  // of the stream
         bool streaming = false;
     };
 
@@ -85,6 +102,12 @@ class IndiSession final : public CameraSource {
     void KeepLink();
     // Programs the camera for the waiting exposure and asks for its frame.
     void RequestFrame();
+    // Switches a stream this client started off and closes the client.
+    void CloseClient(std::shared_ptr<IndiClient> client);
+    // Notes a stream of `exposure_ms` switched off; under send_mutex_.
+    void StreamStopped(int32_t exposure_ms);
+    // Says once per connection which properties the camera lacks.
+    void ReportMissing(const IndiClient &client);
     // Ends the waiting exposure with a black frame; under mutex_.
     void ReleaseBlack();
     void ReportOnce(const std::string &message);
@@ -101,6 +124,7 @@ class IndiSession final : public CameraSource {
     std::mutex send_mutex_;
     Applied applied_;             // under send_mutex_
     bool exposure_sent_ = false;  // a single exposure is running; under send_mutex_
+    std::chrono::steady_clock::time_point stream_restart_after_;  // under send_mutex_
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -112,6 +136,21 @@ class IndiSession final : public CameraSource {
     bool rerequest_ = false;
     bool stopping_ = false;
     Job job_;
+    // What the camera was last asked for: the frames it sends are checked
+    // against it. Unset while nothing has been asked of this client.
+    std::optional<AskedFrame> asked_;
+    CameraRequest asked_request_;
+    // While the stream runs: by this time it must send a frame of the
+    // asked size.
+    std::optional<std::chrono::steady_clock::time_point> stream_deadline_;
+    bool stream_proven_ = false;            // it has sent one since it started
+    bool stream_region_by_camera_ = false;  // the camera reads a smaller region itself
+    bool restart_stream_ = false;
+    bool resend_settings_ = false;  // the camera's frame or binning changed
+    // The camera streams nothing or the wrong size from a smaller region:
+    // it streams the whole sensor and the server cuts the region out.
+    bool stream_cut_by_server_ = false;
+    std::set<std::string> reported_missing_;
     CameraDescription camera_;
     bool stream_allowed_ = true;  // OMTRIX_INDI_STREAM
     std::string last_report_;

@@ -67,7 +67,6 @@ CameraRequest MapWindow(const simcam::FrameWindow &window, const SensorInfo &sen
     request.binning = step;
     request.frame_width = window.FrameWidth();
     request.frame_height = window.FrameHeight();
-    request.placement.bit_depth = sensor.bit_depth;
     if (sensor.width < 1 || sensor.height < 1) {
         return request;
     }

@@ -12,7 +12,6 @@ namespace indicam {
 struct SensorInfo {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t bit_depth = 8;
     // The colour filter pattern from the sensor's top-left pixel, such as
     // "RGGB"; empty for a mono sensor.
     std::string_view bayer_pattern;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -13,7 +14,8 @@ namespace {
 // A FITS file as INDI writes one: header cards padded to whole blocks, then
 // big-endian samples, the picture's top row first.
 std::vector<uint8_t> Fits(int32_t bitpix, int32_t width, int32_t height, int32_t planes,
-                          const std::vector<int32_t> &values, int32_t zero = 0) {
+                          const std::vector<int32_t> &values, int32_t zero = 0,
+                          const std::vector<std::string> &more_cards = {}) {
     std::string header;
     const auto card = [&](const std::string &text) {
         std::string line = text;
@@ -35,6 +37,9 @@ std::vector<uint8_t> Fits(int32_t bitpix, int32_t width, int32_t height, int32_t
     }
     if (zero != 0) {
         number("BZERO", zero);
+    }
+    for (const std::string &more : more_cards) {
+        card(more);
     }
     card("END");
     header.resize((header.size() + 2879) / 2880 * 2880, ' ');
@@ -74,11 +79,13 @@ struct GuardedFrame {
     std::vector<uint8_t> bytes;
 };
 
+// Decodes a picture of the frame's own size, asked for as `format` says.
 bool Decode(const std::vector<uint8_t> &blob, const char *format, const Placement &placement,
-            GuardedFrame &frame, std::string &error, int32_t stream_width = 0,
-            int32_t stream_height = 0) {
-    return DecodeFrame(blob.data(), blob.size(), format, stream_width, stream_height, placement,
-                       frame.Frame(), frame.width, frame.height, error);
+            GuardedFrame &frame, std::string &error, int32_t width = 0, int32_t height = 0) {
+    const AskedFrame asked{std::string_view(format) == ".stream", width > 0 ? width : frame.width,
+                           height > 0 ? height : frame.height, 1, 0.1};
+    return DecodeFrame(blob.data(), blob.size(), format, asked, placement, frame.Frame(),
+                       frame.width, frame.height, error) == Decoded::Placed;
 }
 
 TEST(FrameDecodeTest, FitsRowsAreTurnedSoFrameRowZeroIsTheBottom) {
@@ -86,7 +93,7 @@ TEST(FrameDecodeTest, FitsRowsAreTurnedSoFrameRowZeroIsTheBottom) {
     const auto blob = Fits(8, 3, 2, 1, {10, 20, 30, 40, 50, 60});
     GuardedFrame frame(3, 2);
     std::string error;
-    ASSERT_TRUE(Decode(blob, ".fits", {0, 0, 8}, frame, error)) << error;
+    ASSERT_TRUE(Decode(blob, ".fits", {0, 0}, frame, error)) << error;
     EXPECT_EQ(frame.At(0, 0), 40);
     EXPECT_EQ(frame.At(2, 0), 60);
     EXPECT_EQ(frame.At(0, 1), 10);
@@ -94,30 +101,39 @@ TEST(FrameDecodeTest, FitsRowsAreTurnedSoFrameRowZeroIsTheBottom) {
     EXPECT_TRUE(frame.GuardsIntact());
 }
 
-TEST(FrameDecodeTest, DeepSamplesAreScaledByTheCamerasBitDepth) {
+TEST(FrameDecodeTest, DeepSamplesFollowTheVideoStreamsCurve) {
+    // libindi's stream turns 16-bit samples into 8 bits on the sRGB curve
+    // over the whole 16-bit range; single exposures must come out alike.
     struct Case {
-        int32_t bit_depth, value, zero;
+        int32_t value, zero;
         uint8_t expected;
     };
     const Case cases[] = {
-        {12, 4095, 32768, 255},
-        {12, 2048, 32768, 128},
-        {12, 15, 32768, 0},
-        {16, 65535, 32768, 255},
-        {16, 256, 32768, 1},
-        {10, 1023, 32768, 255},
-        // More than the depth allows saturates instead of wrapping.
-        {12, 8000, 32768, 255},
-        {8, 200, 0, 200},
-        {16, 1000, 0, 3},
+        {0, 32768, 0},
+        {100, 32768, 5},
+        {1382, 32768, 40},
+        {6553, 32768, 89},
+        {32768, 32768, 188},
+        {65535, 32768, 255},
+        {2500, 0, 55},
+        // Below zero and beyond 16 bits are clamped, not wrapped.
+        {-5, 0, 0},
+        {70000, 40000, 255},
     };
     for (const Case &row : cases) {
         const auto blob = Fits(16, 1, 1, 1, {row.value}, row.zero);
         GuardedFrame frame(1, 1);
         std::string error;
-        ASSERT_TRUE(Decode(blob, ".fits", {0, 0, row.bit_depth}, frame, error)) << error;
-        EXPECT_EQ(frame.At(0, 0), row.expected) << row.bit_depth << " bits, " << row.value;
+        ASSERT_TRUE(Decode(blob, ".fits", {0, 0}, frame, error)) << error;
+        EXPECT_EQ(frame.At(0, 0), row.expected) << row.value << " with zero " << row.zero;
+        EXPECT_EQ(StreamLevel(static_cast<uint16_t>(std::clamp(row.value, 0, 65535))),
+                  row.expected);
     }
+    const auto eight_bit = Fits(8, 1, 1, 1, {200});
+    GuardedFrame frame(1, 1);
+    std::string error;
+    ASSERT_TRUE(Decode(eight_bit, ".fits", {0, 0}, frame, error)) << error;
+    EXPECT_EQ(frame.At(0, 0), 200) << "8-bit samples, as the stream sends them, stay";
 }
 
 TEST(FrameDecodeTest, ColourPicturesBecomeTheProgramsMosaic) {
@@ -127,8 +143,8 @@ TEST(FrameDecodeTest, ColourPicturesBecomeTheProgramsMosaic) {
     for (const bool from_stream : {false, true}) {
         GuardedFrame frame(2, 2);
         std::string error;
-        ASSERT_TRUE(Decode(from_stream ? stream : fits, from_stream ? ".stream" : ".fits",
-                           {0, 0, 8}, frame, error, 2, 2))
+        ASSERT_TRUE(Decode(from_stream ? stream : fits, from_stream ? ".stream" : ".fits", {0, 0},
+                           frame, error, 2, 2))
             << error;
         // Even rows G R, odd rows B G.
         EXPECT_EQ(frame.At(0, 0), 2);
@@ -144,7 +160,7 @@ TEST(FrameDecodeTest, APlacedPictureLeavesTheRestBlackAndIsCutAtTheEdges) {
     const auto blob = Fits(8, 4, 4, 1, std::vector<int32_t>(16, 9));
     GuardedFrame frame(5, 5);
     std::string error;
-    ASSERT_TRUE(Decode(blob, ".fits", {3, -2, 8}, frame, error)) << error;
+    ASSERT_TRUE(Decode(blob, ".fits", {3, -2}, frame, error, 4, 4)) << error;
     for (int32_t y = 0; y < 5; ++y) {
         for (int32_t x = 0; x < 5; ++x) {
             EXPECT_EQ(frame.At(x, y), (x >= 3 && y <= 1) ? 9 : 0) << x << "," << y;
@@ -153,19 +169,60 @@ TEST(FrameDecodeTest, APlacedPictureLeavesTheRestBlackAndIsCutAtTheEdges) {
     EXPECT_TRUE(frame.GuardsIntact());
 }
 
-TEST(FrameDecodeTest, StreamFramesMustHaveTheStreamsSize) {
-    GuardedFrame frame(4, 4);
-    std::string error;
+TEST(FrameDecodeTest, OnlyTheAskedFrameIsPlaced) {
     const std::vector<uint8_t> grey(16, 7);
-    EXPECT_TRUE(Decode(grey, ".stream", {0, 0, 8}, frame, error, 4, 4)) << error;
-    EXPECT_EQ(frame.At(3, 3), 7);
-    for (const auto &[width, height] : {std::pair{4, 5}, {2, 2}, {0, 4}, {3, 3}}) {
-        std::fill(frame.bytes.begin(), frame.bytes.end(), GuardedFrame::MARK);
-        EXPECT_FALSE(Decode(grey, ".stream", {0, 0, 8}, frame, error, width, height))
-            << width << " x " << height;
-        EXPECT_EQ(frame.At(0, 0), GuardedFrame::MARK) << "a refused frame is not touched";
+    const auto fits = [](const std::vector<std::string> &cards) {
+        return Fits(8, 4, 4, 1, std::vector<int32_t>(16, 7), 0, cards);
+    };
+    const AskedFrame stream{true, 4, 4, 1, 0.01};
+    const AskedFrame single{false, 4, 4, 1, 0.2};
+    struct Case {
+        const char *what;
+        std::vector<uint8_t> blob;
+        const char *format;
+        AskedFrame asked;
+        Decoded expected;
+    };
+    const Case cases[] = {
+        {"a stream frame of the asked size", grey, ".stream", stream, Decoded::Placed},
+        {"a stream frame of another size",
+         grey,
+         ".stream",
+         {true, 4, 5, 1, 0.01},
+         Decoded::NotAsked},
+        {"a stream frame of a smaller region",
+         grey,
+         ".stream",
+         {true, 2, 2, 1, 0.01},
+         Decoded::NotAsked},
+        {"a stream frame while a single exposure runs", grey, ".stream", single, Decoded::NotAsked},
+        {"a single exposure of the asked length and binning",
+         fits({"EXPTIME =                  0.2", "XBINNING=                    1"}), ".fits",
+         single, Decoded::Placed},
+        {"a single exposure whose header says no length", fits({}), ".fits", single,
+         Decoded::Placed},
+        {"a single exposure of another length", fits({"EXPTIME =                 0.01"}), ".fits",
+         single, Decoded::NotAsked},
+        {"a single exposure of another binning", fits({"YBINNING=                    2"}), ".fits",
+         single, Decoded::NotAsked},
+        {"a single exposure of another size",
+         fits({}),
+         ".fits",
+         {false, 8, 8, 1, 0.2},
+         Decoded::NotAsked},
+        {"a single exposure while the stream runs", fits({}), ".fits", stream, Decoded::NotAsked},
+        {"a format that cannot be read", grey, ".jpg", stream, Decoded::Damaged},
+    };
+    for (const Case &row : cases) {
+        GuardedFrame frame(4, 4);
+        std::string error;
+        EXPECT_EQ(DecodeFrame(row.blob.data(), row.blob.size(), row.format, row.asked, {0, 0},
+                              frame.Frame(), frame.width, frame.height, error),
+                  row.expected)
+            << row.what << ": " << error;
+        EXPECT_EQ(frame.At(3, 3), row.expected == Decoded::Placed ? 7 : GuardedFrame::MARK)
+            << row.what << ": only a placed frame is written";
     }
-    EXPECT_FALSE(Decode(grey, ".jpg", {0, 0, 8}, frame, error, 4, 4));
 }
 
 TEST(FrameDecodeTest, DamagedFitsIsRefusedWithoutAStrayWrite) {
@@ -198,7 +255,7 @@ TEST(FrameDecodeTest, DamagedFitsIsRefusedWithoutAStrayWrite) {
         }
         GuardedFrame frame(64, 48);
         std::string error;
-        accepted += Decode(blob, ".fits", {0, 0, 12}, frame, error) ? 1 : 0;
+        accepted += Decode(blob, ".fits", {0, 0}, frame, error) ? 1 : 0;
         ASSERT_TRUE(frame.GuardsIntact()) << "trial " << trial;
     }
     EXPECT_LT(accepted, 3000) << "damage must be noticed";

@@ -7,14 +7,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <numeric>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "camera/driver_api.h"
+#include "driver/indi/indi_controls.h"
 #include "driver/indi/indi_session.h"
 #include "indi/indi_server.h"
 
@@ -101,13 +105,18 @@ class IndiSourceTest : public ::testing::Test {
         return frames / SecondsSince(start);
     }
 
-    // Whether the camera reports `value` for a property within a few seconds.
+    // Whether the camera reports `value` for a property within a few seconds;
+    // numbers are compared as numbers.
     bool Reports(const std::string &property, const std::string &value) {
         const Clock::time_point deadline = Clock::now() + 10s;
+        char *number_end = nullptr;
+        const double number = std::strtod(value.c_str(), &number_end);
+        const bool numeric = !value.empty() && *number_end == '\0';
         std::string seen;
         while (Clock::now() < deadline) {
             seen = server_.Property(property);
-            if (seen == value) {
+            if (seen == value || (numeric && !seen.empty() &&
+                                  std::fabs(std::strtod(seen.c_str(), nullptr) - number) < 1e-6)) {
                 return true;
             }
             std::this_thread::sleep_for(100ms);
@@ -121,6 +130,10 @@ class IndiSourceTest : public ::testing::Test {
     DynamicLibrary library_;
     CameraDriver driver_;
 };
+
+double Mean(const std::vector<uint8_t> &frame) {
+    return std::accumulate(frame.begin(), frame.end(), 0.0) / static_cast<double>(frame.size());
+}
 
 // Distinct sample values in a frame region: a star field with noise has
 // many, a blank or saturated frame one or two.
@@ -245,6 +258,105 @@ TEST_F(IndiSourceTest, ShortExposuresStreamFasterThanSingleExposures) {
     RecordProperty("streamed_fps", std::to_string(streamed));
     RecordProperty("single_fps", std::to_string(single));
     EXPECT_GT(streamed, single);
+}
+
+TEST_F(IndiSourceTest, AStreamEndsWithTheProgramAndLongerExposuresAfterItAreTheirOwn) {
+    // The command-line program streams a few frames and ends.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("omtrix-indi-" + std::to_string(server_.Port()));
+    std::filesystem::create_directories(folder);
+    const std::string command = std::string("'") + CAPTURE_PROGRAM_PATH + "' --dir '" +
+                                folder.string() +
+                                "' --name streamed --format ser --frames 10 --exposure 10 "
+                                "--roi 640x480 --camera indi:127.0.0.1:" +
+                                std::to_string(server_.Port()) + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(Reports("CCD_VIDEO_STREAM.STREAM_ON", "Off"));
+
+    // Here too: after a stream, every 200 ms exposure takes its time.
+    Program(ROI_X, ROI_Y, ROI_WIDTH, ROI_HEIGHT, 1, 10);
+    std::vector<uint8_t> frame(ROI_WIDTH * ROI_HEIGHT);
+    for (int32_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Expose(frame)) << "streamed frame " << i;
+    }
+    EXPECT_TRUE(Reports("CCD_VIDEO_STREAM.STREAM_ON", "On"));
+    driver_.SetExpoTime(200);
+    const Clock::time_point start = Clock::now();
+    for (int32_t i = 0; i < 4; ++i) {
+        const Clock::time_point asked = Clock::now();
+        ASSERT_TRUE(Expose(frame)) << "exposure " << i;
+        EXPECT_GE(SecondsSince(asked), 0.2) << "exposure " << i << " came before its time";
+    }
+    EXPECT_GE(SecondsSince(start), 0.8);
+    EXPECT_EQ(server_.Property("CCD_VIDEO_STREAM.STREAM_ON"), "Off");
+}
+
+TEST_F(IndiSourceTest, SettingsLeftOnTheCameraAreAllAppliedAtConnect) {
+    // The program lets go of the camera (it asks for one where none is);
+    // another program leaves its settings and disconnects the camera, whose
+    // properties then come back one by one as this program connects it.
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(IndiServer().Port())).c_str(), 1);
+    EXPECT_EQ(driver_.openUSB(0), 0);
+    ASSERT_TRUE(server_.SetProperty("STREAMING_EXPOSURE.STREAMING_EXPOSURE_VALUE", "0.5"));
+    ASSERT_TRUE(server_.SetProperty("CCD_GAIN.GAIN", "90"));
+    ASSERT_TRUE(server_.SetProperty("CONNECTION.DISCONNECT", "On"));
+    ASSERT_TRUE(Reports("CONNECTION.CONNECT", "Off"));
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(server_.Port())).c_str(), 1);
+    ASSERT_EQ(driver_.openUSB(0), 1);
+    Program(ROI_X, ROI_Y, ROI_WIDTH, ROI_HEIGHT, 1, 10);
+    std::vector<uint8_t> frame(ROI_WIDTH * ROI_HEIGHT);
+    ASSERT_TRUE(Expose(frame));
+    EXPECT_TRUE(Reports("STREAMING_EXPOSURE.STREAMING_EXPOSURE_VALUE", "0.01"));
+    EXPECT_TRUE(Reports("CCD_GAIN.GAIN", std::to_string(indicam::CameraGain(13, 0, 100))));
+    EXPECT_TRUE(Reports("CCD_STREAM_FRAME.WIDTH", "640"));
+    EXPECT_TRUE(Reports("CCD_STREAM_FRAME.HEIGHT", "480"));
+}
+
+TEST_F(IndiSourceTest, StreamAndSingleExposuresShareOneBrightnessScale) {
+    Program(ROI_X, ROI_Y, ROI_WIDTH, ROI_HEIGHT, 1, indicam::STREAM_MAX_EXPOSURE_MS);
+    std::vector<uint8_t> frame(ROI_WIDTH * ROI_HEIGHT);
+    double streamed = 0, single = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Expose(frame));
+        streamed += Mean(frame) / 3;
+    }
+    EXPECT_TRUE(Reports("CCD_VIDEO_STREAM.STREAM_ON", "On"));
+    driver_.SetExpoTime(indicam::STREAM_MAX_EXPOSURE_MS + 1);
+    for (int32_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Expose(frame));
+        single += Mean(frame) / 3;
+    }
+    EXPECT_TRUE(Reports("CCD_VIDEO_STREAM.STREAM_ON", "Off"));
+    std::printf("INDI simulator, mean at 100 ms streamed %.1f, at 101 ms single %.1f\n", streamed,
+                single);
+    EXPECT_GT(streamed, 10.0) << "not black";
+    EXPECT_NEAR(single, streamed, 0.1 * streamed);
+}
+
+TEST_F(IndiSourceTest, AStreamedRegionReachesTheCameraAsItsFrame) {
+    // 320 x 240 in the middle of the program's sensor, which is the middle
+    // of the simulator's.
+    Program(864, 648, 320, 240, 1, 10);
+    std::vector<uint8_t> frame(320 * 240);
+    const double small = Rate(20, frame);
+    EXPECT_GT(DistinctValues(frame, 320, 0, 0, 320, 240), 10u);
+    // Either the camera's own frame, or (a camera that streams nothing from
+    // a smaller frame, as the simulator) the stream's frame on the whole
+    // sensor.
+    const bool own = server_.Property("CCD_FRAME.WIDTH") == "320";
+    EXPECT_TRUE(Reports(own ? "CCD_FRAME.X" : "CCD_STREAM_FRAME.X", "480"));
+    EXPECT_TRUE(Reports(own ? "CCD_FRAME.Y" : "CCD_STREAM_FRAME.Y", "392"));
+    EXPECT_TRUE(Reports(own ? "CCD_FRAME.HEIGHT" : "CCD_STREAM_FRAME.HEIGHT", "240"));
+    EXPECT_TRUE(Reports("CCD_STREAM_FRAME.WIDTH", "320"));
+
+    Program(0, 0, 2048, 1536, 1, 10);
+    std::vector<uint8_t> whole(2048 * 1536);
+    const double full = Rate(10, whole);
+    std::printf("INDI simulator, 10 ms streamed: %.1f frames/s at 320 x 240, %.1f at 1280 x 1024\n",
+                small, full);
+    RecordProperty("fps_320x240", std::to_string(small));
+    RecordProperty("fps_full", std::to_string(full));
 }
 
 TEST(IndiSourceConnectTest, NoServerOrNoSuchCameraAnswersNoCameraWithinSeconds) {

@@ -20,40 +20,40 @@ TEST(SensorMappingTest, TheProgramsSensorSitsCentredOnTheRealOne) {
          1280,
          1024,
          {0, 0, 2048, 1536, 0},
-         {0, 0, 1280, 1024, 1, {384, 256, 12}, 2048, 1536}},
+         {0, 0, 1280, 1024, 1, {384, 256}, 2048, 1536}},
         {"centred window inside the real sensor",
          1280,
          1024,
          {704, 528, 640, 480, 0},
-         {320, 272, 640, 480, 1, {0, 0, 12}, 640, 480}},
+         {320, 272, 640, 480, 1, {0, 0}, 640, 480}},
         {"binned 2 x 2: the placement counts binned pixels",
          1280,
          1024,
          {0, 0, 2048, 1536, 1},
-         {0, 0, 1280, 1024, 2, {192, 128, 12}, 1024, 768}},
+         {0, 0, 1280, 1024, 2, {192, 128}, 1024, 768}},
         {"larger sensor: its edges are out of reach",
          4096,
          3000,
          {0, 0, 2048, 1536, 0},
-         {1024, 732, 2048, 1536, 1, {0, 0, 12}, 2048, 1536}},
+         {1024, 732, 2048, 1536, 1, {0, 0}, 2048, 1536}},
         {"window partly off a webcam's sensor, y counted from the bottom",
          640,
          480,
          {600, 400, 200, 200, 0},
-         {0, 408, 96, 72, 1, {104, 128, 12}, 200, 200}},
+         {0, 408, 96, 72, 1, {104, 128}, 200, 200}},
         {"window wholly off the sensor: nothing to ask for",
          640,
          480,
          {0, 0, 320, 240, 0},
-         {0, 0, 0, 0, 1, {0, 0, 12}, 320, 240}},
+         {0, 0, 0, 0, 1, {0, 0}, 320, 240}},
         {"4 x 4 binning keeps whole binned pixels",
          1282,
          1022,
          {0, 0, 2048, 1536, 2},
-         {0, 0, 1280, 1020, 4, {96, 65, 12}, 512, 384}},
+         {0, 0, 1280, 1020, 4, {96, 65}, 512, 384}},
     };
     for (const MapCase &row : cases) {
-        const SensorInfo sensor{row.sensor_width, row.sensor_height, 12, ""};
+        const SensorInfo sensor{row.sensor_width, row.sensor_height, ""};
         EXPECT_EQ(MapWindow(row.window, sensor), row.expected) << row.what;
     }
 }
@@ -75,7 +75,7 @@ TEST(SensorMappingTest, TheColourPatternIsShiftedIntoTheProgramsOrder) {
             << row.pattern << " on " << row.sensor_height << " rows";
     }
     // The shift moves the frame the camera is asked for.
-    const SensorInfo colour{1280, 1024, 8, "RGGB"};
+    const SensorInfo colour{1280, 1024, "RGGB"};
     const CameraRequest request = MapWindow({704, 528, 640, 480, 0}, colour);
     EXPECT_EQ(request.x, 321);
     EXPECT_EQ(request.y, 271);
