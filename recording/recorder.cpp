@@ -38,6 +38,10 @@ void TAVIExport::SetTexts(const InterfaceTexts &texts) {
     _MSG_FRAMESLEFT = texts.FRAMES_LEFT;
     _MSG_CAPTURING = texts.CAPTURING;
     _MSG_SECLEFT = texts.SECONDSLEFT;
+    // The free memory shows in the new language now, not at the next frame,
+    // which may be a long exposure away or never come.
+    memory_read_ = false;
+    ShowMemory();
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {

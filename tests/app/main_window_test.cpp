@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -315,6 +316,23 @@ TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
     EXPECT_FALSE(C<QAction>("Deutsch1")->isChecked());
     EXPECT_EQ(Stored("LANGUAGE"), "F");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
+}
+
+// The status bar changes language with the menu, even when no frame comes
+// to refresh it (a long exposure, a camera that no longer answers).
+TEST_F(MainWindowTest, TheStatusBarChangesLanguageAtOnce) {
+    Store("LANGUAGE", "I");
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunUntil([&] { return Status(2).endsWith(" MB liberi"); }))
+        << Status(2).toStdString();
+    Cap().Stop();
+    ASSERT_TRUE(Cap().WaitUntilStopped(THREAD_STOP_WAIT_MS));
+    Run(100);
+    C<QAction>("English1")->trigger();
+    EXPECT_TRUE(QRegularExpression("^[0-9]+ MB$").match(Status(2)).hasMatch())
+        << Status(2).toStdString();
+    C<QAction>("Deutsch1")->trigger();
+    EXPECT_TRUE(Status(2).endsWith(" MB frei")) << Status(2).toStdString();
 }
 
 // The room a control's caption needs beyond its text (frame, indicator,
