@@ -11,7 +11,9 @@
 
 void TForm1::BinningClick(int32_t code) {
     Cap->binning_code = code;
+    Preview->binning_shift = BinningShift(code);
     SetResolution();
+    Preview->LineUpdate();  // a measured line now reads in the new binning's pixels
 }
 
 void TForm1::fullMouseDown(QPoint at) {

@@ -61,6 +61,10 @@ double FocalLengthFromText(const QString &text, bool *replaced) {
     return usable ? focal_length : 1.0;
 }
 
+double SensorPixels(double picture_pixels, int32_t scale_percent, int32_t binning_shift) {
+    return picture_pixels * 100.0 / std::max(scale_percent, 1) * double(1 << binning_shift);
+}
+
 QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm) {
     if (unit == MeasureUnit::Pixels) {
         return QString::asprintf("Distance %3.1f pixels", pixels);
