@@ -17,7 +17,9 @@
 
 #include "driver/indi/device_listing.h"
 
-CameraWindow::CameraWindow(QWidget *parent) : QDialog(parent) {
+// Above the tool windows, which stay on top of the main window.
+CameraWindow::CameraWindow(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("CameraWindow"));
     setWindowTitle(QStringLiteral("Camera"));
 

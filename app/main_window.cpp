@@ -19,6 +19,7 @@
 #include "app/dark_prompt_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
+#include "app/tool_window_stack.h"
 #include "app/window_placement.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
@@ -59,6 +60,8 @@ TForm1::TForm1() {
 
 TForm1::~TForm1() {
     ExitRoutine();
+    delete tool_windows_;  // before the windows and controls it follows go
+    tool_windows_ = nullptr;
 }
 
 bool TForm1::FormCreate(TSplash &splash) {
@@ -107,6 +110,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         PlaceAtDesignedPosition();
     }
     CreateAidWindows(small_screen);
+    StackToolWindows();
     ApplyStoredLanguage();
 
     driver_._staticCall();
@@ -250,6 +254,9 @@ bool TForm1::event(QEvent *event) {
             ShowDarkPrompt(DarkPromptStep::UncoverCamera);
             return true;
         default:
+            if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+                PlaceOpenKeypad();
+            }
             return QMainWindow::event(event);
     }
 }
@@ -285,6 +292,7 @@ void TForm1::FPSTimerTimer() {
 void TForm1::ShowNotice(const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
                                 QMessageBox::Ok, this);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);  // above the tool windows
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

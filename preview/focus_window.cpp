@@ -6,7 +6,6 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QOpenGLContext>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QtDataVisualization/Q3DCamera>
 #include <QtDataVisualization/Q3DScene>
@@ -25,8 +24,6 @@ namespace {
 constexpr int WIDE_WIDTH = 620;
 constexpr int NARROW_WIDTH = 297;  // small screens: no plot
 constexpr QSize CROP_VIEW_SIZE{272, 268};
-// The window keeps this far above the screen's bottom edge (a task bar).
-constexpr int BOTTOM_GAP = 30;
 // The plot's grid runs one step past the crop on each side.
 constexpr float GRID_LOW = -1.0f;
 constexpr float GRID_HIGH = FOCUS_CROP - 1.0f;
@@ -119,10 +116,6 @@ TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
     const int width = small_screen ? NARROW_WIDTH : WIDE_WIDTH;
     setFixedSize(width, sizeHint().height());
 
-    const QScreen *screen = this->screen();
-    if (screen) {
-        move(0, screen->geometry().height() - height() - BOTTOM_GAP);
-    }
     setObjectName(QStringLiteral("FocusForm"));
     for (auto [control, name] : {std::pair<QObject *, const char *>{FocusPreview, "FocusPreview"},
                                  {maxbright, "maxbright"},

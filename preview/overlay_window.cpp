@@ -33,7 +33,8 @@ QString ChoiceText(const StampChoice &choice, const WallClock &now,
 }  // namespace
 
 TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
       stamp_(stamp),
       look_(look) {
     setWindowTitle(tr("Text Overlay Properties"));

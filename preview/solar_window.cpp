@@ -64,5 +64,4 @@ void TForm7::showEvent(QShowEvent *event) {
 void TForm7::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     mode_.on = false;
-    emit Hidden();
 }

@@ -15,9 +15,6 @@ class TForm7 : public QWidget {
     // `mode`: the camera thread's solar settings, which this window sets.
     TForm7(SolarMode &mode, QWidget *parent);
 
-  signals:
-    void Hidden();
-
   protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
