@@ -273,18 +273,19 @@ void TForm1::PlaceAtDesignedPosition() {
 void TForm1::FPSTimerTimer() {
     switch (Cap->Fault()) {
         case AcquisitionFault::CameraNotAnswering:
-            status_panels_[0]->setText(tr("Camera not answering"));
+            status_panels_[0]->setText(texts_.STATUS_NOANSWER);
             break;
         case AcquisitionFault::OutOfMemory:
-            status_panels_[0]->setText(tr("Out of memory: no more frames"));
+            status_panels_[0]->setText(texts_.STATUS_NOMEMORY);
             break;
         case AcquisitionFault::Failed:
-            status_panels_[0]->setText(
-                tr("Camera stopped: %1").arg(QString::fromStdString(Cap->FailureText())));
+            status_panels_[0]->setText(texts_.STATUS_CAMSTOPPED + QLatin1Char(' ') +
+                                       QString::fromStdString(Cap->FailureText()));
             break;
         case AcquisitionFault::None:
-            status_panels_[0]->setText(QString::asprintf(
-                "Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
+            status_panels_[0]->setText(
+                texts_.STATUS_FRAMERATE +
+                QString::asprintf(" %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
             break;
     }
 }

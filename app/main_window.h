@@ -267,6 +267,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QMenu *AddDateTime1 = nullptr;
     QMenu *ZOOM1 = nullptr;
     QMenu *Language1 = nullptr;
+    QMenu *binning_menu_ = nullptr;
+    QMenu *tools_menu_ = nullptr;
     QAction *language_items_[LANGUAGES.size()] = {};  // English1 ... UserLanguage1
     QAction *Exit1 = nullptr;
     QAction *SetCaptureLocation1 = nullptr;
@@ -318,6 +320,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QLabel *Label10 = nullptr;
 
     // Capture controls.
+    QGroupBox *capture_group_ = nullptr;
     QToolButton *butCapture = nullptr;
     QPushButton *Count = nullptr;
     SevenSegmentCounter *expos = nullptr;

@@ -81,7 +81,7 @@ void TForm1::IRISClick() {
 
 void TForm1::SetCaptureLocation1Click() {
     // Above the tool windows, which stay on top of the main window.
-    QFileDialog dialog(this, tr("Select save directory"), capture_directory_);
+    QFileDialog dialog(this, texts_.DLG_SAVEDIR, capture_directory_);
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -52,7 +52,7 @@ QToolButton *TForm1::KeypadButton(Keypad keypad, QWidget *parent) {
     button->setFixedSize(OPENER_SIZE);
     button->setCheckable(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(tr("Keypad"));
+    button->setToolTip(texts_.TIP_KEYPAD);
     button->setStyleSheet(QLatin1String(TOGGLE_BUTTON_STYLE));
     connect(button, &QToolButton::clicked, this, [this, keypad] { KeypadButtonClick(keypad); });
     keypad_buttons_[static_cast<int32_t>(keypad)] = button;

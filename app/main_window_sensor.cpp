@@ -35,7 +35,9 @@ void TForm1::fullMouseUp(QPoint at) {
 }
 
 void TForm1::ShowSubframeText() {
-    status_panels_[1]->setText(QString::fromStdString(SubframeText(sub_frame_, Cap->binning_code)));
+    status_panels_[1]->setText(
+        texts_.STATUS_SUBFRAME + QLatin1Char(' ') +
+        QString::fromStdString(SubframeCorners(sub_frame_, Cap->binning_code)));
 }
 
 void TForm1::DrawMini(int32_t x, int32_t y) {

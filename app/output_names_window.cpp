@@ -56,6 +56,9 @@ void TForm5::SetBaseName(const QString &name) {
 }
 
 void TForm5::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_OUTNAMES);
+    Label4->setText(texts.LBL_NOOVERLAY);
+    KeyboardButton->setToolTip(texts.TIP_KEYBOARD);
     Label1->setText(texts.BASENAME);
     Button1->setText(texts.B_OK);
     Button2->setText(texts.B_CANCEL);

@@ -66,8 +66,6 @@ SevenSegmentCounter *ReadOnlyCounter(QWidget *parent) {
 
 TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
-    setWindowTitle(QStringLiteral("FOCUS AID"));
-
     maxbright = new QLCDNumber(3, this);
     maxbright->setSegmentStyle(QLCDNumber::Flat);
     maxbright->setFrameShape(QFrame::NoFrame);
@@ -84,8 +82,13 @@ TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
     auto *counters = new QGridLayout;
     counters->setVerticalSpacing(2);
     int row = 0;
-    for (auto [caption, counter] : {std::pair{"MAX ", MAX}, {"AVG", Avg}, {"MIN", MIN}}) {
-        counters->addWidget(new QLabel(QLatin1String(caption), this), row, 0);
+    for (QLabel **caption : {&max_label_, &average_label_, &min_label_}) {
+        *caption = new QLabel(this);
+        counters->addWidget(*caption, row, 0);
+        ++row;
+    }
+    row = 0;
+    for (SevenSegmentCounter *counter : {MAX, Avg, MIN}) {
         counters->addWidget(counter, row, 1);
         ++row;
     }
@@ -109,10 +112,12 @@ TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
         if (!View) {
             View = new QWidget(this);
             View->setAutoFillBackground(true);
-            View->setToolTip(tr("No 3-D view: this display offers no OpenGL"));
+            no_plot_ = View;
         }
         columns->addWidget(View, 1);
     }
+    SetTexts(InterfaceTexts());
+    setWindowTitle(QStringLiteral("FOCUS AID"));
     const int width = small_screen ? NARROW_WIDTH : WIDE_WIDTH;
     setFixedSize(width, sizeHint().height());
 
@@ -204,6 +209,12 @@ void TFocusForm::ShowFocus(const FocusReading &reading, const QImage &crop) {
 
 void TFocusForm::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.WIN_FOCUS);
+    max_label_->setText(texts.LBL_MAX);
+    average_label_->setText(texts.LBL_AVG);
+    min_label_->setText(texts.LBL_MIN);
+    if (no_plot_) {
+        no_plot_->setToolTip(texts.TIP_NO3D);
+    }
 }
 
 void TFocusForm::showEvent(QShowEvent *event) {

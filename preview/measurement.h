@@ -57,7 +57,14 @@ double FocalLengthFromText(const QString &text, bool *replaced);
 // The status text for a line `pixels` (unbinned sensor pixels) long:
 // "Distance 12.0 pixels", or its angle on the sky through a telescope of
 // `focal_length_mm`.
-QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm);
+// The words of that text, in the interface language.
+struct DistanceWords {
+    QString distance = QStringLiteral("Distance");
+    QString pixels = QStringLiteral("pixels");
+    QString arc_seconds = QStringLiteral("arc seconds");
+};
+QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm,
+                     const DistanceWords &words = {});
 
 // The y range of the profile chart, which follows the profile only after
 // three frames in a row ask for a move in the same direction, so the chart
