@@ -24,7 +24,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     product->setStyleSheet(QStringLiteral("font: bold 16pt;"));
     product->setWordWrap(true);
     ProductVersion = new QLabel(tr("Version") + VERSION_TEXT, this);
-    auto *notice = new QLabel(tr("Capture software for planetary, lunar and solar imaging."), this);
+    notice_ = new QLabel(InterfaceTexts().TXT_ABOUT, this);
     auto *maker = new QLabel(QStringLiteral("Halvesk"), this);
     auto *HTMLabel1 = new QLabel(
         QStringLiteral("<a href=\"https://www.halvesk.example/omtrix\">www.halvesk.example</a>"),
@@ -35,7 +35,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 
     column->addStretch(1);
     for (QWidget *line : {static_cast<QWidget *>(product), static_cast<QWidget *>(ProductVersion),
-                          static_cast<QWidget *>(notice), static_cast<QWidget *>(maker),
+                          static_cast<QWidget *>(notice_), static_cast<QWidget *>(maker),
                           static_cast<QWidget *>(HTMLabel1)}) {
         column->addWidget(line, 0, Qt::AlignHCenter);
     }
@@ -47,6 +47,8 @@ TAboutBox::TAboutBox(QWidget *parent)
 
 void TAboutBox::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.ABOUT);
+    ProductVersion->setText(texts.LBL_VERSION + QLatin1String(VERSION_TEXT));
+    notice_->setText(texts.TXT_ABOUT);
 }
 
 void TAboutBox::showEvent(QShowEvent *event) {

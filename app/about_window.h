@@ -16,6 +16,7 @@ class TAboutBox : public QWidget {
     void SetTexts(const InterfaceTexts &texts);
 
     QLabel *ProductVersion = nullptr;
+    QLabel *notice_ = nullptr;  // the maker's notice line
 
   protected:
     // Opens centred on its screen, kept on it when the screen is smaller.

@@ -16,13 +16,14 @@
 #include <mutex>
 
 #include "driver/indi/device_listing.h"
+#include "shell/text_format.h"
 
-CameraWindow::CameraWindow(QWidget *parent) : QDialog(parent) {
+// Above the tool windows, which stay on top of the main window.
+CameraWindow::CameraWindow(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("CameraWindow"));
-    setWindowTitle(QStringLiteral("Camera"));
-
-    Simulator = new QRadioButton(QStringLiteral("Simulated camera"));
-    Indi = new QRadioButton(QStringLiteral("INDI server"));
+    Simulator = new QRadioButton;
+    Indi = new QRadioButton;
     auto *kind = new QButtonGroup(this);
     kind->addButton(Simulator);
     kind->addButton(Indi);
@@ -32,7 +33,7 @@ CameraWindow::CameraWindow(QWidget *parent) : QDialog(parent) {
     Port->setRange(1, 65535);
     Device = new QComboBox;
     Device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    Search = new QPushButton(QStringLiteral("Search"));
+    Search = new QPushButton;
     SearchState = new QLabel;
     SearchState->setWordWrap(true);
     auto *device_row = new QHBoxLayout;
@@ -41,31 +42,56 @@ CameraWindow::CameraWindow(QWidget *parent) : QDialog(parent) {
 
     auto *server = new QFormLayout;
     server->setContentsMargins(24, 0, 0, 0);
-    server->addRow(QStringLiteral("Host"), Host);
-    server->addRow(QStringLiteral("Port"), Port);
-    server->addRow(QStringLiteral("Camera"), device_row);
+    host_label_ = new QLabel;
+    port_label_ = new QLabel;
+    device_label_ = new QLabel;
+    server->addRow(host_label_, Host);
+    server->addRow(port_label_, Port);
+    server->addRow(device_label_, device_row);
     server->addRow(QString(), SearchState);
 
-    auto *next_start = new QLabel(QStringLiteral("A new choice takes effect at the next start."));
+    next_start_ = new QLabel;
     environment_note_ = new QLabel;
     environment_note_->setWordWrap(true);
     environment_note_->hide();
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Simulator);
     layout->addWidget(Indi);
     layout->addLayout(server);
-    layout->addWidget(next_start);
+    layout->addWidget(next_start_);
     layout->addWidget(environment_note_);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Indi, &QRadioButton::toggled, this, &CameraWindow::KindChange);
     connect(Search, &QPushButton::clicked, this, &CameraWindow::SearchClick);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    SetTexts(InterfaceTexts());
     SetChoice(CameraChoice{});
+}
+
+void CameraWindow::SetTexts(const InterfaceTexts &texts) {
+    texts_ = texts;
+    setWindowTitle(texts.WIN_CAMERA);
+    Simulator->setText(texts.CAM_SIMULATED);
+    Indi->setText(texts.CAM_INDI);
+    host_label_->setText(texts.CAM_HOST);
+    port_label_->setText(texts.CAM_PORT);
+    device_label_->setText(texts.CAM_DEVICE);
+    Search->setText(texts.CAM_SEARCH);
+    next_start_->setText(texts.CAM_NEXTSTART);
+    // Qt's own captions would stay English: the program loads no Qt translations.
+    buttons_->button(QDialogButtonBox::Ok)
+        ->setText(texts.B_OK.isEmpty() ? QStringLiteral("OK") : texts.B_OK);
+    buttons_->button(QDialogButtonBox::Cancel)
+        ->setText(texts.B_CANCEL.isEmpty() ? QStringLiteral("Cancel") : texts.B_CANCEL);
+    if (Device->count() > 0) {
+        Device->setItemText(0, texts.CAM_FIRST);
+    }
+    SetEnvironmentNote(environment_camera_);
 }
 
 void CameraWindow::SetChoice(const CameraChoice &choice) {
@@ -76,7 +102,7 @@ void CameraWindow::SetChoice(const CameraChoice &choice) {
     Host->setText(QString::fromStdString(choice.host));
     Port->setValue(choice.port);
     Device->clear();
-    Device->addItem(QStringLiteral("First camera offered"), QString());
+    Device->addItem(texts_.CAM_FIRST, QString());
     SelectDevice(QString::fromStdString(choice.device));
     KindChange();
 }
@@ -97,8 +123,9 @@ CameraChoice CameraWindow::Choice() const {
 }
 
 void CameraWindow::SetEnvironmentNote(const QString &camera) {
-    environment_note_->setText(
-        QStringLiteral("OMTRIX_CAMERA=%1 is set and wins over this choice.").arg(camera));
+    environment_camera_ = camera;
+    environment_note_->setText(QStringLiteral("OMTRIX_CAMERA=") + camera + QLatin1Char(' ') +
+                               texts_.CAM_ENVIRONMENT);
     environment_note_->setVisible(!camera.isEmpty());
 }
 
@@ -122,7 +149,7 @@ void CameraWindow::SearchClick() {
     const quint64 search = ++search_;
     const std::string host = Choice().host;
     const int32_t port = Port->value();
-    SearchState->setText(QStringLiteral("Searching\u2026"));
+    SearchState->setText(texts_.CAM_SEARCHING);
     Search->setEnabled(false);
     // The listing may take seconds; the window stays live. The thread ends
     // by itself within the listing's timeout, also when the window has gone
@@ -174,7 +201,6 @@ void CameraWindow::SearchDone(quint64 search, const QStringList &cameras, const 
         }
     }
     SelectDevice(chosen);
-    SearchState->setText(cameras.isEmpty()
-                             ? QStringLiteral("The server offers no camera.")
-                             : QStringLiteral("Cameras found: %1").arg(cameras.size()));
+    SearchState->setText(cameras.isEmpty() ? texts_.CAM_NONE
+                                           : FormatText(texts_.CAM_FOUND, {cameras.size()}));
 }

@@ -3,8 +3,10 @@
 #include <QDialog>
 
 #include "driver/camera_choice.h"
+#include "shell/interface_texts.h"
 
 class QComboBox;
+class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +25,8 @@ class CameraWindow : public QDialog {
     CameraChoice Choice() const;
     // Tells that OMTRIX_CAMERA is set and wins over the choice made here.
     void SetEnvironmentNote(const QString &camera);
+    // The captions and messages of the interface language.
+    void SetTexts(const InterfaceTexts &texts);
 
     QRadioButton *Simulator = nullptr;
     QRadioButton *Indi = nullptr;
@@ -38,6 +42,13 @@ class CameraWindow : public QDialog {
     void SelectDevice(const QString &device);
     void KindChange();
 
+    InterfaceTexts texts_;
+    QLabel *host_label_ = nullptr;
+    QLabel *port_label_ = nullptr;
+    QLabel *device_label_ = nullptr;
+    QLabel *next_start_ = nullptr;
+    QDialogButtonBox *buttons_ = nullptr;
+    QString environment_camera_;  // OMTRIX_CAMERA, empty when not set
     QLabel *environment_note_ = nullptr;
     quint64 search_ = 0;  // the newest search; older answers are ignored
 };

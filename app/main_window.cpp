@@ -19,6 +19,7 @@
 #include "app/dark_prompt_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
+#include "app/tool_window_stack.h"
 #include "app/window_placement.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
@@ -59,6 +60,8 @@ TForm1::TForm1() {
 
 TForm1::~TForm1() {
     ExitRoutine();
+    delete tool_windows_;  // before the windows and controls it follows go
+    tool_windows_ = nullptr;
 }
 
 bool TForm1::FormCreate(TSplash &splash) {
@@ -107,6 +110,7 @@ bool TForm1::FormCreate(TSplash &splash) {
         PlaceAtDesignedPosition();
     }
     CreateAidWindows(small_screen);
+    StackToolWindows();
     ApplyStoredLanguage();
 
     driver_._staticCall();
@@ -250,6 +254,9 @@ bool TForm1::event(QEvent *event) {
             ShowDarkPrompt(DarkPromptStep::UncoverCamera);
             return true;
         default:
+            if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+                PlaceOpenKeypad();
+            }
             return QMainWindow::event(event);
     }
 }
@@ -266,18 +273,19 @@ void TForm1::PlaceAtDesignedPosition() {
 void TForm1::FPSTimerTimer() {
     switch (Cap->Fault()) {
         case AcquisitionFault::CameraNotAnswering:
-            status_panels_[0]->setText(tr("Camera not answering"));
+            status_panels_[0]->setText(texts_.STATUS_NOANSWER);
             break;
         case AcquisitionFault::OutOfMemory:
-            status_panels_[0]->setText(tr("Out of memory: no more frames"));
+            status_panels_[0]->setText(texts_.STATUS_NOMEMORY);
             break;
         case AcquisitionFault::Failed:
-            status_panels_[0]->setText(
-                tr("Camera stopped: %1").arg(QString::fromStdString(Cap->FailureText())));
+            status_panels_[0]->setText(texts_.STATUS_CAMSTOPPED + QLatin1Char(' ') +
+                                       QString::fromStdString(Cap->FailureText()));
             break;
         case AcquisitionFault::None:
-            status_panels_[0]->setText(QString::asprintf(
-                "Frame Rate: %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
+            status_panels_[0]->setText(
+                texts_.STATUS_FRAMERATE +
+                QString::asprintf(" %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));
             break;
     }
 }
@@ -285,6 +293,7 @@ void TForm1::FPSTimerTimer() {
 void TForm1::ShowNotice(const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Omtrix"), text,
                                 QMessageBox::Ok, this);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);  // above the tool windows
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -50,6 +50,7 @@ class TForm8;
 class THistogramForm;
 class TRoddier;
 class TScopeCtrl;
+class ToolWindowStack;
 class TSplash;
 
 inline constexpr const char *PROGRAM_TITLE = "Halvesk\u00ae Omtrix ";
@@ -159,6 +160,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QToolButton *KeypadButton(Keypad keypad, QWidget *parent);
     void BuildKeypads();
     void KeypadButtonClick(Keypad keypad);
+    void PlaceOpenKeypad();
+    // The strip along the picture's left edge where the keypads open.
+    static int KeypadStripWidth();
     void KeypadKeyClick(int32_t key);
     void _KEYTIMERTimer();
     void ShowOpenKeypad();
@@ -169,11 +173,14 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
 
     // main_window_tools.cpp: the scope control and the on-screen keyboard.
     void CreateToolWindows();
+    // Hands the tool windows to `tool_windows_`, once all exist.
+    void StackToolWindows();
+    // The part of the picture tool windows may cover, in screen coordinates.
+    QRect FreePicture() const;
     void ScopeClick();
 
     // main_window_aids.cpp: focus aid, Roddier aid and solar mode.
     void CreateAidWindows(bool small_screen);
-    void ShowAidWindow(QWidget *window, bool &placed, bool at_top);
     void ConnectAidHandlers();
     void FocusPick(QPoint position);
     void RoddierClick();
@@ -244,15 +251,14 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QString camera_from_environment_;  // OMTRIX_CAMERA as the program found it
     THistogramForm *HistogramForm = nullptr;
     TForm8 *Form8 = nullptr;
-    bool histogram_placed_ = false;
-    bool measurement_placed_ = false;
     TForm4 *Form4 = nullptr;  // the on-screen keyboard
     TScopeCtrl *ScopeCtrl = nullptr;
-    bool scope_placed_ = false;  // the scope window is placed once, then stays where it is moved
     TFocusForm *FocusForm = nullptr;
     TRoddier *RoddierForm = nullptr;
     TForm7 *Form7 = nullptr;
     TConfText *ConfText = nullptr;
+    // Where the tool windows open and how they stack with keypads and dialogs.
+    ToolWindowStack *tool_windows_ = nullptr;
     OverlayLook overlay_look_;  // the time stamp's look, set in ConfText
 
     // Menus.
@@ -262,6 +268,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QMenu *AddDateTime1 = nullptr;
     QMenu *ZOOM1 = nullptr;
     QMenu *Language1 = nullptr;
+    QMenu *binning_menu_ = nullptr;
+    QMenu *tools_menu_ = nullptr;
     QAction *language_items_[LANGUAGES.size()] = {};  // English1 ... UserLanguage1
     QAction *Exit1 = nullptr;
     QAction *SetCaptureLocation1 = nullptr;
@@ -313,6 +321,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QLabel *Label10 = nullptr;
 
     // Capture controls.
+    QGroupBox *capture_group_ = nullptr;
     QToolButton *butCapture = nullptr;
     QPushButton *Count = nullptr;
     SevenSegmentCounter *expos = nullptr;
@@ -352,8 +361,6 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     CircleShape *cshape = nullptr;
     CircleShape *rshape = nullptr;
     bool dragging_reference_ = false;
-    bool roddier_placed_ = false;
-    bool solar_placed_ = false;
 
     // Status bar panels: recording status or frame rate, sub-frame, free memory.
     QLabel *status_panels_[3] = {};

@@ -3,10 +3,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include "app/main_window.h"
-#include "app/window_placement.h"
+#include "app/tool_window_stack.h"
 #include "preview/focus_window.h"
 #include "preview/roddier_window.h"
 #include "preview/solar_window.h"
@@ -22,22 +21,6 @@ void TForm1::CreateAidWindows(bool small_screen) {
     Form7 = new TForm7(Cap->solar, this);
 }
 
-// The Roddier aid first opens at the top right of the picture, the solar
-// settings at its bottom right, so that neither hides the other; later each
-// opens where the observer left it.
-void TForm1::ShowAidWindow(QWidget *window, bool &placed, bool at_top) {
-    if (!placed) {
-        placed = true;
-        const QRect picture(ScrollBox1->mapToGlobal(QPoint(0, 0)), ScrollBox1->size());
-        const QSize size = window->frameGeometry().size().expandedTo(window->size());
-        const int inset = ScrollBox1->verticalScrollBar()->sizeHint().width() + 8;
-        PlaceOnScreen(
-            window, QPoint(picture.right() - size.width() - inset,
-                           at_top ? picture.top() + 8 : picture.bottom() - size.height() - inset));
-    }
-    window->show();
-}
-
 void TForm1::ConnectAidHandlers() {
     // The camera thread pauses after each frame while the focus window shows,
     // leaving the GUI thread time for the plot; it learns of the window only
@@ -45,17 +28,10 @@ void TForm1::ConnectAidHandlers() {
     connect(FocusForm, &TFocusForm::VisibilityChanged, this,
             [this](bool visible) { Cap->focus_window_visible = visible; });
     connect(Roddier, &QAction::triggered, this, &TForm1::RoddierClick);
-    connect(RoddierForm, &TRoddier::Hidden, this, [this] {
-        if (Roddier->isChecked()) {
-            Roddier->setChecked(false);
-            RoddierClick();
-        }
-    });
     connect(rshape, &CircleShape::MouseDown, this, &TForm1::rshapeMouseDown);
     connect(rshape, &CircleShape::MouseMove, this, &TForm1::rshapeMouseMove);
     connect(rshape, &CircleShape::MouseUp, this, [this] { dragging_reference_ = false; });
     connect(solar, &QPushButton::clicked, this, &TForm1::solarClick);
-    connect(Form7, &TForm7::Hidden, this, [this] { solar->setChecked(false); });
 }
 
 void TForm1::FocusPick(QPoint position) {
@@ -64,13 +40,13 @@ void TForm1::FocusPick(QPoint position) {
     }
     Preview->focus.Pick(PickCropCentre(position.x(), position.y(), Preview->_SCALE, Image1->width(),
                                        Image1->height()));
-    FocusForm->show();
+    tool_windows_->Show(FocusForm);
 }
 
 void TForm1::RoddierClick() {
     const bool on = Roddier->isChecked();
     if (on) {
-        ShowAidWindow(RoddierForm, roddier_placed_, true);
+        tool_windows_->Show(RoddierForm);
     } else {
         RoddierForm->hide();
     }
@@ -110,7 +86,7 @@ void TForm1::rshapeMouseMove(QPoint position) {
 
 void TForm1::solarClick() {
     if (solar->isChecked()) {
-        ShowAidWindow(Form7, solar_placed_, false);
+        tool_windows_->Show(Form7);
     } else {
         Form7->hide();
     }

@@ -3,11 +3,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 
 #include "app/main_window.h"
-#include "app/window_placement.h"
+#include "app/tool_window_stack.h"
 #include "preview/focus_window.h"
 #include "preview/histogram_window.h"
 #include "preview/measurement_window.h"
@@ -23,13 +22,7 @@ void TForm1::Histogram1Click() {
         HistogramForm->hide();
         return;
     }
-    // The first time over the picture's top-left corner; later where the
-    // observer left it.
-    if (!histogram_placed_) {
-        histogram_placed_ = true;
-        PlaceOnScreen(HistogramForm, ScrollBox1->mapToGlobal(QPoint(0, 0)));
-    }
-    HistogramForm->show();
+    tool_windows_->Show(HistogramForm);
 }
 
 void TForm1::MeasureClick() {
@@ -38,25 +31,7 @@ void TForm1::MeasureClick() {
         Preview->LineUpdate();  // takes the line off the picture now, not at the next frame
         return;
     }
-    if (!measurement_placed_) {
-        measurement_placed_ = true;
-        // Beside the main window where the screen has room, so the picture
-        // stays free for the line; otherwise into the picture's corner.
-        const QRect frame = frameGeometry();
-        const QScreen *screen = this->screen();
-        const QRect free = screen ? screen->availableGeometry() : QRect();
-        const QSize size = Form8->frameGeometry().size().expandedTo(Form8->size());
-        QPoint at = frame.topRight() + QPoint(1, 0);
-        if (!free.contains(QRect(at, size))) {
-            at = frame.bottomLeft() + QPoint(0, 1);
-        }
-        if (!free.contains(QRect(at, size))) {
-            at = ScrollBox1->mapToGlobal(QPoint(ScrollBox1->width(), ScrollBox1->height())) -
-                 QPoint(size.width(), size.height());
-        }
-        PlaceOnScreen(Form8, at);
-    }
-    Form8->show();
+    tool_windows_->Show(Form8);
     FocusForm->hide();  // a press on the picture now draws the line, not a focus pick
 }
 

@@ -90,12 +90,15 @@ void TForm1::IRISClick() {
 }
 
 void TForm1::SetCaptureLocation1Click() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, tr("Select save directory"), capture_directory_);
-    if (folder.isEmpty()) {
+    // Above the tool windows, which stay on top of the main window.
+    QFileDialog dialog(this, texts_.DLG_SAVEDIR, capture_directory_);
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    capture_directory_ = folder;
+    capture_directory_ = dialog.selectedFiles().constFirst();
     AcceptBaseName();
 }
 

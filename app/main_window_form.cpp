@@ -103,25 +103,26 @@ void TForm1::BuildMenus() {
     Configure1 = AddDateTime1->addAction(tr("Configure"));
     Histogram1 = camera->addAction(tr("Histogram"));
     Histogram1->setCheckable(true);
-    QMenu *binning = camera->addMenu(tr("Binning"));
+    binning_menu_ = camera->addMenu(texts_.M_BINNING);
+    QMenu *binning = binning_menu_;
     auto *binning_group = new QActionGroup(this);
-    auto add_binning = [&](const char *caption) {
-        QAction *item = binning->addAction(tr(caption));
+    auto add_binning = [&](const QString &caption) {
+        QAction *item = binning->addAction(caption);
         item->setCheckable(true);
         binning_group->addAction(item);
         return item;
     };
-    N1x1Binning1 = add_binning("1x1 Binning");
-    N2x2Binning1 = add_binning("2x2 Binning");
-    N4x4Binning1 = add_binning("4x4 Binning");
+    N1x1Binning1 = add_binning(texts_.MNU_BINNING1);
+    N2x2Binning1 = add_binning(texts_.MNU_BINNING2);
+    N4x4Binning1 = add_binning(QStringLiteral("4x4"));  // never shown
     N1x1Binning1->setChecked(true);
     // The camera's 4x4 mode is not offered.
     N4x4Binning1->setVisible(false);
     N4x4Binning1->setEnabled(false);
-    C1 = camera->addAction(tr("Fast USB (non-standard!)"));
+    C1 = camera->addAction(texts_.MNU_FASTUSB);
     C1->setCheckable(true);
     camera->addSeparator();
-    CameraChoice1 = camera->addAction(tr("Camera\u2026"));
+    CameraChoice1 = camera->addAction(texts_.MNU_CAMERA);
 
     ZOOM1 = menuBar()->addMenu(tr("ZOOM"));
     auto *zoom_group = new QActionGroup(this);
@@ -137,7 +138,8 @@ void TForm1::BuildMenus() {
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
 
-    QMenu *tools = menuBar()->addMenu(tr("Tools"));
+    tools_menu_ = menuBar()->addMenu(texts_.M_TOOLS);
+    QMenu *tools = tools_menu_;
     Roddier = tools->addAction(tr("Roddier Aid"));
     Roddier->setCheckable(true);
     // All ten languages are offered: an observer must be able to change the
@@ -166,7 +168,7 @@ QGroupBox *TForm1::BuildExposureGroup() {
     _expot->setTickPosition(QSlider::TicksBelow);
     _expot->setTickInterval(500);
     _expot->setContextMenuPolicy(Qt::CustomContextMenu);
-    _expot->setToolTip(tr("Right click: longest exposure"));
+    _expot->setToolTip(texts_.TIP_LONGEST);
     expopup = new QMenu(_expot);
     for (const char *caption : {"100ms", "500ms", "1000ms", "2500ms", "5000ms"}) {
         expopup->addAction(QString::fromLatin1(caption));
@@ -198,13 +200,13 @@ QGroupBox *TForm1::BuildResolutionGroup() {
     grid->setSpacing(3);
 
     full = new SensorMiniature(MINIATURE_SIZE, resolution);
-    full->setToolTip(tr("Drag to place the sub-frame"));
+    full->setToolTip(texts_.TIP_SUBFRAME);
     __width = TrackBar(Qt::Horizontal, 1, 512, 512, resolution);
     __height = TrackBar(Qt::Vertical, 1, 384, 384, resolution);
     __width->setFixedWidth(MINIATURE_SIZE.width());
     __height->setFixedHeight(MINIATURE_SIZE.height());
-    __width->setToolTip(tr("Sub-frame width"));
-    __height->setToolTip(tr("Sub-frame height"));
+    __width->setToolTip(texts_.TIP_SUBWIDTH);
+    __height->setToolTip(texts_.TIP_SUBHEIGHT);
 
     HRES = Counter(4, resolution);
     VRES = Counter(4, resolution);
@@ -218,7 +220,7 @@ QGroupBox *TForm1::BuildResolutionGroup() {
 
     // The sensor's vertical blanking: kept out of sight, as on the camera's
     // own panel; the driver's default suits every window size.
-    Label9 = new QLabel(tr("V-blank"), resolution);
+    Label9 = new QLabel(texts_.LBL_VBLANK, resolution);
     Label10 = ValueLabel(QStringLiteral("025"), resolution);
     vblank = TrackBar(Qt::Horizontal, 0, 500, 0, resolution);
     for (QWidget *hidden : {static_cast<QWidget *>(Label9), static_cast<QWidget *>(Label10),
@@ -237,7 +239,8 @@ QGroupBox *TForm1::BuildResolutionGroup() {
 }
 
 QWidget *TForm1::BuildCaptureControls() {
-    auto *group = new QGroupBox(tr("Capture"));
+    capture_group_ = new QGroupBox(texts_.GRP_CAPTURE);
+    QGroupBox *group = capture_group_;
     auto *grid = new QGridLayout(group);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setSpacing(3);
@@ -255,7 +258,7 @@ QWidget *TForm1::BuildCaptureControls() {
     butCapture->setPopupMode(QToolButton::MenuButtonPopup);
     butCapture->setMinimumHeight(34);
     butCapture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    butCapture->setToolTip(tr("Start or stop a recording; the arrow chooses the output"));
+    butCapture->setToolTip(texts_.TIP_CAPTURE);
     VIDTYPE = new QMenu(butCapture);
     MenuItem1 = VIDTYPE->addAction(QStringLiteral("AVI"));
     MenuItem2 = VIDTYPE->addAction(QStringLiteral("SER"));
@@ -265,17 +268,15 @@ QWidget *TForm1::BuildCaptureControls() {
 
     Count = new QPushButton(texts_.LBL_COUNT, group);
     Count->setFocusPolicy(Qt::NoFocus);
-    Count->setToolTip(tr("Count frames or seconds"));
+    Count->setToolTip(texts_.TIP_COUNT);
     expos = Counter(4, group);
-    expos->setToolTip(
-        tr("Frames (or seconds) to record; 0 = until stopped. Mouse wheel"
-           " changes it."));
+    expos->setToolTip(texts_.TIP_COUNTER);
     Label3 = new QLabel(tr("Delay (ms)"), group);
     delays = Counter(6, group);
-    delays->setToolTip(tr("Pause between frames while recording. Mouse wheel changes it."));
+    delays->setToolTip(texts_.TIP_DELAY);
     darks = new QLabel(tr("Dark Frame(s)"), group);
     VrCounter1 = Counter(2, group);
-    VrCounter1->setToolTip(tr("Dark frames taken before a recording; 0 = none."));
+    VrCounter1->setToolTip(texts_.TIP_DARKS);
 
     grid->addWidget(butCapture, 0, 0, 1, 3);
     grid->addWidget(Count, 1, 0);
@@ -301,8 +302,8 @@ QWidget *TForm1::BuildSidePanels() {
 
     _BLACK = TrackBar(Qt::Vertical, 0, 254, 0, side);
     _WHITE = TrackBar(Qt::Vertical, 1, 255, 255, side);
-    _BLACK->setToolTip(tr("Black point"));
-    _WHITE->setToolTip(tr("White point"));
+    _BLACK->setToolTip(texts_.TIP_BLACK);
+    _WHITE->setToolTip(texts_.TIP_WHITE);
     row->addWidget(_BLACK);
     row->addWidget(_WHITE);
 
@@ -349,10 +350,10 @@ void TForm1::BuildForm() {
     column->addWidget(BuildCaptureControls());
     column->addStretch(1);
     auto *panel_buttons = new QHBoxLayout;
-    BWPButton = new QPushButton(tr("Black/White"), left);
-    CBButton = new QPushButton(tr("Colour"), left);
-    solar = new QPushButton(tr("Solar"), left);
-    solar->setToolTip(tr("Solar observation: saturated areas in one shade"));
+    BWPButton = new QPushButton(texts_.BTN_BLACKWHITE, left);
+    CBButton = new QPushButton(texts_.BTN_COLOUR, left);
+    solar = new QPushButton(texts_.BTN_SOLAR, left);
+    solar->setToolTip(texts_.TIP_SOLAR);
     for (QPushButton *button : {BWPButton, CBButton, solar}) {
         button->setCheckable(true);
         // A click must not leave the keyboard focus on the button.
@@ -361,10 +362,10 @@ void TForm1::BuildForm() {
     }
     CBButton->hide();
     column->addLayout(panel_buttons);
-    Measure = new QPushButton(tr("Measure"), left);
-    Measure->setToolTip(tr("Drag a line over the picture: its length and brightness profile"));
-    Scope = new QPushButton(tr("Scope"), left);
-    Scope->setToolTip(tr("Move the mount through the camera's guide port"));
+    Measure = new QPushButton(texts_.BTN_MEASURE, left);
+    Measure->setToolTip(texts_.TIP_MEASURE);
+    Scope = new QPushButton(texts_.BTN_SCOPE, left);
+    Scope->setToolTip(texts_.TIP_SCOPE);
     // Both stay down while their window shows.
     auto *tool_buttons = new QHBoxLayout;
     for (QPushButton *button : {Measure, Scope}) {

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr QSize KEYPAD_SIZE{143, 190};
+constexpr int KEYPAD_GAP = 2;  // between the picture's left edge and a keypad
 constexpr int KEYPAD_TICK_MS = 1000;
 constexpr QSize OPENER_SIZE{22, 20};
 
@@ -51,18 +52,27 @@ QToolButton *TForm1::KeypadButton(Keypad keypad, QWidget *parent) {
     button->setFixedSize(OPENER_SIZE);
     button->setCheckable(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(tr("Keypad"));
+    button->setToolTip(texts_.TIP_KEYPAD);
     button->setStyleSheet(QLatin1String(TOGGLE_BUTTON_STYLE));
     connect(button, &QToolButton::clicked, this, [this, keypad] { KeypadButtonClick(keypad); });
     keypad_buttons_[static_cast<int32_t>(keypad)] = button;
     return button;
 }
 
+int TForm1::KeypadStripWidth() {
+    return KEYPAD_GAP + KEYPAD_SIZE.width() + KEYPAD_GAP;
+}
+
 // The keypads float over the picture, beside the left column; they are
-// placed when opened.
+// placed when opened. Each is a window of its own, so that it can lie above
+// the tool windows, which float above the main window; it never takes the
+// keyboard focus from the main window.
 void TForm1::BuildKeypads() {
     for (int32_t i = 0; i < KEYPAD_COUNT; ++i) {
-        auto *keypad = new NumericKeypad(centralWidget());
+        auto *keypad = new NumericKeypad(this);
+        keypad->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::WindowDoesNotAcceptFocus);
+        keypad->setAttribute(Qt::WA_ShowWithoutActivating);
         keypad->setObjectName(QLatin1String(KEYPAD_NAMES[i]));
         keypad->setFixedSize(KEYPAD_SIZE);
         keypad->hide();
@@ -84,14 +94,23 @@ void TForm1::KeypadButtonClick(Keypad keypad) {
         _KEYTIMER->stop();
         return;
     }
-    // Level with its button, over the picture's left edge, inside the window.
+    PlaceOpenKeypad();
+    keypads_[keypad_state_.Open()]->raise();
+    _KEYTIMER->start();
+}
+
+// Level with its button, over the picture's left edge, inside the window;
+// again whenever the main window moves or changes size.
+void TForm1::PlaceOpenKeypad() {
+    if (keypad_state_.Open() == KeypadState::NONE) {
+        return;
+    }
     QWidget *pad = keypads_[keypad_state_.Open()];
     const QWidget *button = keypad_buttons_[keypad_state_.Open()];
     const int top = button->mapTo(centralWidget(), QPoint(0, 0)).y();
     const int lowest = std::max(0, centralWidget()->height() - KEYPAD_SIZE.height());
-    pad->move(ScrollBox1->x() + 2, std::clamp(top, 0, lowest));
-    pad->raise();
-    _KEYTIMER->start();
+    pad->move(centralWidget()->mapToGlobal(
+        QPoint(ScrollBox1->x() + KEYPAD_GAP, std::clamp(top, 0, lowest))));
 }
 
 void TForm1::ShowOpenKeypad() {

@@ -6,8 +6,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
 
 #include "app/about_window.h"
+#include "app/camera_window.h"
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "platform/program_files.h"
@@ -16,6 +19,11 @@
 #include "preview/measurement_window.h"
 #include "preview/overlay_window.h"
 #include "preview/roddier_window.h"
+#include "preview/solar_window.h"
+#include "shell/scope_control_window.h"
+#include "shell/virtual_keyboard_window.h"
+#include "widgets/sensor_miniature.h"
+#include "widgets/seven_segment_counter.h"
 
 void TForm1::ApplyStoredLanguage() {
     const QString stored =
@@ -43,6 +51,16 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     RoddierForm->SetTexts(texts);
     ConfText->SetTexts(texts);
     Recorder->SetTexts(texts);
+    CameraForm->SetTexts(texts);
+    Form7->SetTexts(texts);
+    ScopeCtrlTexts scope;
+    scope.caption = texts.WIN_SCOPE;
+    scope.invert_ra = texts.LBL_INVRA;
+    scope.invert_dec = texts.LBL_INVDEC;
+    ScopeCtrl->SetTexts(scope);
+    KeyboardTexts keyboard;
+    keyboard.space = texts.KEY_SPACE;
+    Form4->SetTexts(keyboard);
 }
 
 void TForm1::ShowLanguageProblem(const QString &message) {
@@ -76,4 +94,34 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     SetCaptureFilename1->setText(texts.MNU_BASNAM);
     IRIS->setText(texts.MNU_IRIS);
     HorizontalFlip1->setText(texts.MNU_HFLIP);
+
+    tools_menu_->setTitle(texts.M_TOOLS);
+    binning_menu_->setTitle(texts.M_BINNING);
+    N1x1Binning1->setText(texts.MNU_BINNING1);
+    N2x2Binning1->setText(texts.MNU_BINNING2);
+    C1->setText(texts.MNU_FASTUSB);
+    CameraChoice1->setText(texts.MNU_CAMERA);
+    capture_group_->setTitle(texts.GRP_CAPTURE);
+    Label9->setText(texts.LBL_VBLANK);
+    BWPButton->setText(texts.BTN_BLACKWHITE);
+    CBButton->setText(texts.BTN_COLOUR);
+    solar->setText(texts.BTN_SOLAR);
+    Measure->setText(texts.BTN_MEASURE);
+    Scope->setText(texts.BTN_SCOPE);
+    const std::pair<QWidget *, const QString &> tips[] = {
+        {_expot, texts.TIP_LONGEST},     {full, texts.TIP_SUBFRAME},
+        {__width, texts.TIP_SUBWIDTH},   {__height, texts.TIP_SUBHEIGHT},
+        {butCapture, texts.TIP_CAPTURE}, {Count, texts.TIP_COUNT},
+        {expos, texts.TIP_COUNTER},      {delays, texts.TIP_DELAY},
+        {VrCounter1, texts.TIP_DARKS},   {_BLACK, texts.TIP_BLACK},
+        {_WHITE, texts.TIP_WHITE},       {solar, texts.TIP_SOLAR},
+        {Measure, texts.TIP_MEASURE},    {Scope, texts.TIP_SCOPE},
+    };
+    for (const auto &[control, tip] : tips) {
+        control->setToolTip(tip);
+    }
+    for (QToolButton *button : keypad_buttons_) {
+        button->setToolTip(texts.TIP_KEYPAD);
+    }
+    ShowSubframeText();
 }

@@ -11,7 +11,9 @@
 
 void TForm1::BinningClick(int32_t code) {
     Cap->binning_code = code;
+    Preview->binning_shift = BinningShift(code);
     SetResolution();
+    Preview->LineUpdate();  // a measured line now reads in the new binning's pixels
 }
 
 void TForm1::fullMouseDown(QPoint at) {
@@ -33,7 +35,9 @@ void TForm1::fullMouseUp(QPoint at) {
 }
 
 void TForm1::ShowSubframeText() {
-    status_panels_[1]->setText(QString::fromStdString(SubframeText(sub_frame_, Cap->binning_code)));
+    status_panels_[1]->setText(
+        texts_.STATUS_SUBFRAME + QLatin1Char(' ') +
+        QString::fromStdString(SubframeCorners(sub_frame_, Cap->binning_code)));
 }
 
 void TForm1::DrawMini(int32_t x, int32_t y) {

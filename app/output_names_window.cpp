@@ -22,7 +22,7 @@ TForm5::TForm5(QWidget *parent)
     // The typing goes on in Edit1.
     KeyboardButton->setFocusPolicy(Qt::NoFocus);
     Label2 = new QLabel(QStringLiteral("--"), this);
-    Label4 = new QLabel(tr("NO Overlay in SER/FIT"), this);
+    Label4 = new QLabel(tr("NO Overlay in SER"), this);
     Label4->setStyleSheet(QStringLiteral("color: #b03030; font-weight: bold;"));
     Button1 = new QPushButton(tr("OK"), this);
     Button2 = new QPushButton(tr("Cancel"), this);
@@ -56,6 +56,9 @@ void TForm5::SetBaseName(const QString &name) {
 }
 
 void TForm5::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_OUTNAMES);
+    Label4->setText(texts.LBL_NOOVERLAY);
+    KeyboardButton->setToolTip(texts.TIP_KEYBOARD);
     Label1->setText(texts.BASENAME);
     Button1->setText(texts.B_OK);
     Button2->setText(texts.B_CANCEL);

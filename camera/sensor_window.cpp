@@ -68,10 +68,14 @@ void RequestSubFrame(TVideoCapture &capture, const SubFrame &frame) {
                        static_cast<uint32_t>(frame.sx));
 }
 
-std::string SubframeText(const SubFrame &frame, int32_t binning_code) {
+std::string SubframeCorners(const SubFrame &frame, int32_t binning_code) {
     const int32_t s = BinningShift(binning_code);
     char text[80];
-    std::snprintf(text, sizeof(text), "Subframe: (%d,%d) -> (%dx%d)", frame.sx >> s, frame.sy >> s,
+    std::snprintf(text, sizeof(text), "(%d,%d) -> (%dx%d)", frame.sx >> s, frame.sy >> s,
                   (frame.sx + frame.sw) >> s, (frame.sy + frame.sheight) >> s);
     return text;
+}
+
+std::string SubframeText(const SubFrame &frame, int32_t binning_code) {
+    return "Subframe: " + SubframeCorners(frame, binning_code);
 }

@@ -58,3 +58,5 @@ void RequestSubFrame(TVideoCapture &capture, const SubFrame &frame);
 
 // "Subframe: (x,y) -> (x2xy2)": the corners in binned pixels.
 std::string SubframeText(const SubFrame &frame, int32_t binning_code);
+// The same without its first word, for a window that names it in its language.
+std::string SubframeCorners(const SubFrame &frame, int32_t binning_code);

@@ -6,7 +6,6 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QOpenGLContext>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QtDataVisualization/Q3DCamera>
 #include <QtDataVisualization/Q3DScene>
@@ -25,8 +24,6 @@ namespace {
 constexpr int WIDE_WIDTH = 620;
 constexpr int NARROW_WIDTH = 297;  // small screens: no plot
 constexpr QSize CROP_VIEW_SIZE{272, 268};
-// The window keeps this far above the screen's bottom edge (a task bar).
-constexpr int BOTTOM_GAP = 30;
 // The plot's grid runs one step past the crop on each side.
 constexpr float GRID_LOW = -1.0f;
 constexpr float GRID_HIGH = FOCUS_CROP - 1.0f;
@@ -69,8 +66,6 @@ SevenSegmentCounter *ReadOnlyCounter(QWidget *parent) {
 
 TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
-    setWindowTitle(QStringLiteral("FOCUS AID"));
-
     maxbright = new QLCDNumber(3, this);
     maxbright->setSegmentStyle(QLCDNumber::Flat);
     maxbright->setFrameShape(QFrame::NoFrame);
@@ -87,8 +82,13 @@ TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
     auto *counters = new QGridLayout;
     counters->setVerticalSpacing(2);
     int row = 0;
-    for (auto [caption, counter] : {std::pair{"MAX ", MAX}, {"AVG", Avg}, {"MIN", MIN}}) {
-        counters->addWidget(new QLabel(QLatin1String(caption), this), row, 0);
+    for (QLabel **caption : {&max_label_, &average_label_, &min_label_}) {
+        *caption = new QLabel(this);
+        counters->addWidget(*caption, row, 0);
+        ++row;
+    }
+    row = 0;
+    for (SevenSegmentCounter *counter : {MAX, Avg, MIN}) {
         counters->addWidget(counter, row, 1);
         ++row;
     }
@@ -112,17 +112,15 @@ TFocusForm::TFocusForm(bool small_screen, QWidget *parent)
         if (!View) {
             View = new QWidget(this);
             View->setAutoFillBackground(true);
-            View->setToolTip(tr("No 3-D view: this display offers no OpenGL"));
+            no_plot_ = View;
         }
         columns->addWidget(View, 1);
     }
+    SetTexts(InterfaceTexts());
+    setWindowTitle(QStringLiteral("FOCUS AID"));
     const int width = small_screen ? NARROW_WIDTH : WIDE_WIDTH;
     setFixedSize(width, sizeHint().height());
 
-    const QScreen *screen = this->screen();
-    if (screen) {
-        move(0, screen->geometry().height() - height() - BOTTOM_GAP);
-    }
     setObjectName(QStringLiteral("FocusForm"));
     for (auto [control, name] : {std::pair<QObject *, const char *>{FocusPreview, "FocusPreview"},
                                  {maxbright, "maxbright"},
@@ -211,6 +209,12 @@ void TFocusForm::ShowFocus(const FocusReading &reading, const QImage &crop) {
 
 void TFocusForm::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.WIN_FOCUS);
+    max_label_->setText(texts.LBL_MAX);
+    average_label_->setText(texts.LBL_AVG);
+    min_label_->setText(texts.LBL_MIN);
+    if (no_plot_) {
+        no_plot_->setToolTip(texts.TIP_NO3D);
+    }
 }
 
 void TFocusForm::showEvent(QShowEvent *event) {

@@ -5,6 +5,7 @@
 #include "preview/focus_aid.h"
 
 class PreviewImage;
+class QLabel;
 class QLCDNumber;
 class SevenSegmentCounter;
 struct InterfaceTexts;
@@ -45,6 +46,10 @@ class TFocusForm : public QWidget, public FocusView {
     SevenSegmentCounter *Avg = nullptr;
     SevenSegmentCounter *MIN = nullptr;
     QWidget *View = nullptr;  // holds the plot, when there is one
+    QWidget *no_plot_ = nullptr;  // View when it holds no plot: it says why
+    QLabel *max_label_ = nullptr;
+    QLabel *average_label_ = nullptr;
+    QLabel *min_label_ = nullptr;
     Q3DSurface *plot_ = nullptr;
     QSurfaceDataProxy *plot_data_ = nullptr;
     int32_t plot_colour_scale_high_ = -1;

@@ -36,10 +36,11 @@ THistogramForm::THistogramForm(QWidget *parent)
     column->setSpacing(2);
     const std::pair<LineChart **, QLabel **> rows[] = {
         {&H1, &Label1}, {&H2, &Label2}, {&H3, &Label3}};
-    const char *captions[] = {"RED", "GREEN", "BLUE"};
+    const InterfaceTexts english;
+    const QString captions[] = {english.LBL_RED, english.LBL_GREEN, english.LBL_BLUE};
     for (int i = 0; i < 3; ++i) {
         *rows[i].first = new LineChart(this);
-        *rows[i].second = new QLabel(tr(captions[i]), this);
+        *rows[i].second = new QLabel(captions[i], this);
         (*rows[i].second)->setAlignment(Qt::AlignCenter);
         column->addWidget(*rows[i].first, 1);
         column->addWidget(*rows[i].second);
@@ -83,6 +84,12 @@ void THistogramForm::ShowChannels(bool color) {
 
 void THistogramForm::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.FRM_HISTO);
+    // The channel names until the next picture writes each channel's mean.
+    Label1->setText(texts.LBL_RED);
+    Label2->setText(texts.LBL_GREEN);
+    Label3->setText(texts.LBL_BLUE);
+    average_word_ = texts.LBL_AVG;
+    std::fill(std::begin(shown_means_), std::end(shown_means_), -1);
     CheckBox1->setText(texts.LBL_WIDEVIEW);
     CheckBox2->setText(texts.LBL_OBJECTONLY);
     resize(FittingWidth(), height());
@@ -133,7 +140,7 @@ void THistogramForm::DrawChannel(HistogramBins &bins, LineChart *chart, QColor c
     const ChannelScale scale = ScaleChannel(bins);
     if (scale.mean != shown_mean) {
         shown_mean = scale.mean;
-        label->setText(QStringLiteral("AVG:%1").arg(scale.mean));
+        label->setText(average_word_ + QLatin1Char(':') + QString::number(scale.mean));
     }
     chart->SetAxes(-1, 258, 0, scale.y_top);
     chart->Show();

@@ -4,6 +4,7 @@
 
 #include "preview/histogram.h"
 #include "preview/preview_renderer.h"
+#include "shell/interface_texts.h"
 
 class QAction;
 class QCheckBox;
@@ -50,5 +51,6 @@ class THistogramForm : public QWidget, public HistogramView {
 
     HistogramBins bins_[3] = {};
     int32_t shown_means_[3] = {-1, -1, -1};  // labels are rewritten only when their mean changes
+    QString average_word_ = InterfaceTexts().LBL_AVG;
     int color_shown_ = -1;                   // the layout in place: 0 grey, 1 colour
 };

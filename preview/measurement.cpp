@@ -61,9 +61,14 @@ double FocalLengthFromText(const QString &text, bool *replaced) {
     return usable ? focal_length : 1.0;
 }
 
-QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm) {
+double SensorPixels(double picture_pixels, int32_t scale_percent, int32_t binning_shift) {
+    return picture_pixels * 100.0 / std::max(scale_percent, 1) * double(1 << binning_shift);
+}
+
+QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm,
+                     const DistanceWords &words) {
     if (unit == MeasureUnit::Pixels) {
-        return QString::asprintf("Distance %3.1f pixels", pixels);
+        return words.distance + QString::asprintf(" %3.1f ", pixels) + words.pixels;
     }
     // Rounded to the tenth shown first, so that 59.96 arc seconds reads
     // "0 deg 1' 0.0" rather than "0 deg 0' 60.0".
@@ -73,9 +78,9 @@ QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm) {
     const int64_t degrees = static_cast<int64_t>(arc_seconds / 3600);
     const int64_t minutes = static_cast<int64_t>(arc_seconds / 60) % 60;
     const double seconds = arc_seconds - double(degrees) * 3600 - double(minutes) * 60;
-    return QString::asprintf("%5.1f arc seconds (%2lld\u00b0 %2lld' %2.1f)", arc_seconds,
-                             static_cast<long long>(degrees), static_cast<long long>(minutes),
-                             seconds);
+    return QString::asprintf("%5.1f ", arc_seconds) + words.arc_seconds +
+           QString::asprintf(" (%2lld\u00b0 %2lld' %2.1f)", static_cast<long long>(degrees),
+                             static_cast<long long>(minutes), seconds);
 }
 
 void ProfileRange::Bound::Offer(int32_t wanted) {

@@ -44,14 +44,27 @@ class MeasurementLine {
 
 enum class MeasureUnit { Pixels, ArcSeconds };
 
+// A length on the picture shown at `scale_percent`, from a frame binned by
+// `binning_shift` (0: 1x1, 1: 2x2, 2: 4x4), in pixels of the unbinned
+// sensor: the same stretch of sky reads the same at every zoom and binning.
+double SensorPixels(double picture_pixels, int32_t scale_percent, int32_t binning_shift);
+
 // The focal length a text stands for: its number when it is one of at least
 // 10 mm; otherwise (short, zero, negative, empty, not a number) 1 mm, and
 // `replaced` tells the field to show that.
 double FocalLengthFromText(const QString &text, bool *replaced);
 
-// The status text for a line `pixels` long: "Distance 12.0 pixels", or its
-// angle on the sky through a telescope of `focal_length_mm`.
-QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm);
+// The status text for a line `pixels` (unbinned sensor pixels) long:
+// "Distance 12.0 pixels", or its angle on the sky through a telescope of
+// `focal_length_mm`.
+// The words of that text, in the interface language.
+struct DistanceWords {
+    QString distance = QStringLiteral("Distance");
+    QString pixels = QStringLiteral("pixels");
+    QString arc_seconds = QStringLiteral("arc seconds");
+};
+QString DistanceText(double pixels, MeasureUnit unit, double focal_length_mm,
+                     const DistanceWords &words = {});
 
 // The y range of the profile chart, which follows the profile only after
 // three frames in a row ask for a move in the same direction, so the chart

@@ -64,6 +64,10 @@ void TForm8::SetTexts(const InterfaceTexts &texts) {
     setWindowTitle(texts.MNU_MEAS);
     RG->setTitle(texts.FLD_MEASTYPE);
     focal_length_label_->setText(texts.FLD_FOCLEN);
+    pixels_choice_->setText(texts.FLD_PIXELS);
+    arc_seconds_choice_->setText(texts.FLD_ARCSEC);
+    words_ = {texts.STATUS_DISTANCE, texts.STATUS_PIXELS, texts.STATUS_ARCSEC};
+    SettingsChanged();  // a length shown now reads in the new language
     resize(size().expandedTo(minimumSizeHint()));
 }
 
@@ -91,7 +95,7 @@ void TForm8::ShowDistance(double pixels) {
         shown_pixels_ = pixels;
         shown_unit_ = unit;
         shown_focal_length_ = focal_length;
-        shown_text_ = DistanceText(pixels, unit, focal_length);
+        shown_text_ = DistanceText(pixels, unit, focal_length, words_);
     }
     // The panel is shared with the frame rate: the length takes it back.
     if (StatusPanel && StatusPanel->text() != shown_text_) {

@@ -56,4 +56,5 @@ class TForm8 : public QWidget, public MeasurementView {
     MeasureUnit shown_unit_ = MeasureUnit::Pixels;
     double shown_focal_length_ = 0;
     QString shown_text_;
+    DistanceWords words_;  // of the interface language
 };

@@ -17,11 +17,11 @@ namespace {
 
 constexpr int MINIMUM_WIDTH = 340;
 
-// "Date/Time(ms) (08/12/2026 22:45:20.125)": each choice shows what it
-// gives now; "No Data" is listed bare.
-QString ChoiceText(const StampChoice &choice, const WallClock &now,
+// "Date/Time(ms) (08/12/2026 22:45:20.125)": each choice, under its name
+// in the interface language, shows what it gives now; "No Data" is listed bare.
+QString ChoiceText(const QString &name, const StampChoice &choice, const WallClock &now,
                    const StampSeparators &separators) {
-    QString text = QObject::tr(choice.name);
+    QString text = name;
     if (*choice.format != '\0') {
         std::string example;
         FormatStampTime(choice.format, now, separators, example);
@@ -33,7 +33,8 @@ QString ChoiceText(const StampChoice &choice, const WallClock &now,
 }  // namespace
 
 TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
       stamp_(stamp),
       look_(look) {
     setWindowTitle(tr("Text Overlay Properties"));
@@ -47,7 +48,8 @@ TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
     const WallClock now = LocalWallClockNow();
     const StampSeparators separators = stamp_.Rule().separators;
     for (int32_t index = 0; index < STAMP_CHOICE_COUNT; ++index) {
-        auto *item = new QRadioButton(ChoiceText(STAMP_CHOICES[index], now, separators));
+        auto *item = new QRadioButton(ChoiceText(QLatin1String(STAMP_CHOICES[index].name),
+                                                 STAMP_CHOICES[index], now, separators));
         choices->addButton(item, index);
         choice_column->addWidget(item);
     }
@@ -57,7 +59,6 @@ TConfText::TConfText(StampSettings &stamp, OverlayLook &look, QWidget *parent)
     Label2 = new QLabel(tr("Text Prefix"), this);
     fixed = new QLineEdit(this);
     AdvGlassButton1 = new QPushButton(QString::fromUtf8("\u2328"), this);
-    AdvGlassButton1->setToolTip(tr("On-screen keyboard"));
     AdvGlassButton1->setFixedWidth(32);
     Label3 = new QLabel(tr("Background Color"), this);
     BGC = new ColourBox(this);
@@ -102,6 +103,21 @@ void TConfText::SetTexts(const InterfaceTexts &texts) {
     Label2->setText(texts.LBL_PREFIX);
     Label3->setText(texts.LBL_BACKGROUND);
     Label4->setText(texts.LBL_HOUROFFSET);
+    AdvGlassButton1->setToolTip(texts.TIP_KEYBOARD);
+    BGC->SetColourNames({texts.CLR_BLACK, texts.CLR_MAROON, texts.CLR_GREEN, texts.CLR_OLIVE,
+                         texts.CLR_NAVY, texts.CLR_PURPLE, texts.CLR_TEAL, texts.CLR_GRAY,
+                         texts.CLR_SILVER, texts.CLR_RED, texts.CLR_LIME, texts.CLR_YELLOW,
+                         texts.CLR_BLUE, texts.CLR_FUCHSIA, texts.CLR_AQUA, texts.CLR_WHITE});
+    // In the order of STAMP_CHOICES.
+    const QString names[STAMP_CHOICE_COUNT] = {texts.OVL_NODATA, texts.OVL_DATE,
+                                               texts.OVL_DATETIME_S, texts.OVL_DATETIME_MS,
+                                               texts.OVL_TIME_MS};
+    const WallClock now = LocalWallClockNow();
+    const StampSeparators separators = stamp_.Rule().separators;
+    for (int32_t index = 0; index < STAMP_CHOICE_COUNT; ++index) {
+        choices->button(index)->setText(
+            ChoiceText(names[index], STAMP_CHOICES[index], now, separators));
+    }
     FitToTexts();
 }
 

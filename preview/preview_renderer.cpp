@@ -65,5 +65,6 @@ void TPREVIEW::LineUpdate() {
     if (__FORMIMAGE) {
         __FORMIMAGE->ShowMeasurementLine(&line);
     }
-    measurement_window->ShowDistance(measurement_line.Length());
+    measurement_window->ShowDistance(
+        SensorPixels(measurement_line.Length(), _SCALE, binning_shift));
 }

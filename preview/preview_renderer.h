@@ -40,7 +40,7 @@ class MeasurementView {
     virtual bool Visible() const = 0;
     // The profile along the line (empty: none) and the chart's y range.
     virtual void ShowProfile(const Profile &profile, const ProfileRange &range) = 0;
-    // The line's length in picture pixels, for the status bar.
+    // The line's length in pixels of the unbinned sensor, for the status bar.
     virtual void ShowDistance(double pixels) = 0;
 };
 
@@ -65,6 +65,7 @@ class TPREVIEW {
     PreviewView *__FORMIMAGE = nullptr;
     bool HFLIP = false;
     int32_t _SCALE = 100;                  // zoom in percent: 25, 50, 100, 200 or 400
+    int32_t binning_shift = 0;             // of the frames shown: 0 1x1, 1 2x2, 2 4x4
     bool __color = false;                  // frames are colour mosaics
     const OverlayLook *overlay = nullptr;  // the time stamp's look; none: no stamp
 

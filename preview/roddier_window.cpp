@@ -233,7 +233,6 @@ void TRoddier::showEvent(QShowEvent *event) {
 
 void TRoddier::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
-    emit Hidden();
     rshape_->setVisible(CheckBox1->isChecked());
     cshape_->hide();
 }

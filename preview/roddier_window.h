@@ -33,10 +33,6 @@ class TRoddier : public QWidget {
     // The captions of the active language.
     void SetTexts(const InterfaceTexts &texts);
 
-  signals:
-    // The window was closed: the menu item is to be unticked.
-    void Hidden();
-
   protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;

@@ -18,7 +18,6 @@ QSlider *LevelBar(QWidget *parent) {
 
 TForm7::TForm7(SolarMode &mode, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), mode_(mode) {
-    setWindowTitle(QStringLiteral("Solar Observation Settings"));
     mode_.limit = 255;
     mode_.shade = 255;
 
@@ -27,13 +26,15 @@ TForm7::TForm7(SolarMode &mode, QWidget *parent)
     Label2 = new QLabel(QStringLiteral("255"), this);
     Label4 = new QLabel(QStringLiteral("255"), this);
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Saturarion Limit:"), this), 0, 0);
+    limit_label_ = new QLabel(this);
+    shade_label_ = new QLabel(this);
+    grid->addWidget(limit_label_, 0, 0);
     grid->addWidget(Label2, 0, 1, Qt::AlignRight);
     grid->addWidget(Limit, 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Saturation Shade"), this), 2, 0);
+    grid->addWidget(shade_label_, 2, 0);
     grid->addWidget(Label4, 2, 1, Qt::AlignRight);
     grid->addWidget(Shade, 3, 0, 1, 2);
-    setFixedSize(sizeHint());
+    SetTexts(InterfaceTexts());
 
     connect(Limit, &QSlider::valueChanged, this, &TForm7::LimitChange);
     connect(Shade, &QSlider::valueChanged, this, &TForm7::ShadeChange);
@@ -64,5 +65,11 @@ void TForm7::showEvent(QShowEvent *event) {
 void TForm7::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     mode_.on = false;
-    emit Hidden();
+}
+
+void TForm7::SetTexts(const InterfaceTexts &texts) {
+    setWindowTitle(texts.WIN_SOLAR);
+    limit_label_->setText(texts.LBL_SATLIMIT);
+    shade_label_->setText(texts.LBL_SATSHADE);
+    setFixedSize(sizeHint());
 }

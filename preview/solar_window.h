@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "preview/solar_clip.h"
+#include "shell/interface_texts.h"
 
 class QLabel;
 class QSlider;
@@ -14,9 +15,8 @@ class TForm7 : public QWidget {
   public:
     // `mode`: the camera thread's solar settings, which this window sets.
     TForm7(SolarMode &mode, QWidget *parent);
-
-  signals:
-    void Hidden();
+    // The captions of the interface language.
+    void SetTexts(const InterfaceTexts &texts);
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -31,4 +31,6 @@ class TForm7 : public QWidget {
     QSlider *Shade = nullptr;
     QLabel *Label2 = nullptr;  // the limit's value
     QLabel *Label4 = nullptr;  // the shade's value
+    QLabel *limit_label_ = nullptr;
+    QLabel *shade_label_ = nullptr;
 };

@@ -43,6 +43,10 @@ void TAVIExport::SetTexts(const InterfaceTexts &texts) {
     _MSG_CAPTURING = texts.CAPTURING;
     _MSG_SECLEFT = texts.SECONDSLEFT;
     _MSG_NOFRAMES = texts.NOFRAMES_RECORDED;
+    // The free memory shows in the new language now, not at the next frame,
+    // which may be a long exposure away or never come.
+    memory_read_ = false;
+    ShowMemory();
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {

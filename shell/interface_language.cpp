@@ -116,6 +116,111 @@ const std::array<TextLookup, 81> INTERFACE_LOOKUPS = {{
     LOOKUP(MNU_HFLIP),
 }};
 
+const std::array<TextLookup, 92> ADDED_LOOKUPS = {{
+    // Main window.
+    LOOKUP(GRP_CAPTURE),
+    LOOKUP(BTN_BLACKWHITE),
+    LOOKUP(BTN_COLOUR),
+    LOOKUP(BTN_SOLAR),
+    LOOKUP(BTN_MEASURE),
+    LOOKUP(BTN_SCOPE),
+    LOOKUP(M_TOOLS),
+    LOOKUP(M_BINNING),
+    LOOKUP(MNU_BINNING1),
+    LOOKUP(MNU_BINNING2),
+    LOOKUP(MNU_FASTUSB),
+    LOOKUP(MNU_CAMERA),
+    LOOKUP(LBL_VBLANK),
+    LOOKUP(DLG_SAVEDIR),
+    // Status bar.
+    LOOKUP(STATUS_FRAMERATE),
+    LOOKUP(STATUS_SUBFRAME),
+    LOOKUP(STATUS_NOANSWER),
+    LOOKUP(STATUS_NOMEMORY),
+    LOOKUP(STATUS_CAMSTOPPED),
+    LOOKUP(STATUS_DISTANCE),
+    LOOKUP(STATUS_PIXELS),
+    LOOKUP(STATUS_ARCSEC),
+    // Tool tips.
+    LOOKUP(TIP_LONGEST),
+    LOOKUP(TIP_SUBFRAME),
+    LOOKUP(TIP_SUBWIDTH),
+    LOOKUP(TIP_SUBHEIGHT),
+    LOOKUP(TIP_CAPTURE),
+    LOOKUP(TIP_COUNT),
+    LOOKUP(TIP_COUNTER),
+    LOOKUP(TIP_DELAY),
+    LOOKUP(TIP_DARKS),
+    LOOKUP(TIP_BLACK),
+    LOOKUP(TIP_WHITE),
+    LOOKUP(TIP_SOLAR),
+    LOOKUP(TIP_MEASURE),
+    LOOKUP(TIP_SCOPE),
+    LOOKUP(TIP_KEYPAD),
+    LOOKUP(TIP_KEYBOARD),
+    LOOKUP(TIP_NO3D),
+    // Histogram and focus aid.
+    LOOKUP(LBL_RED),
+    LOOKUP(LBL_GREEN),
+    LOOKUP(LBL_BLUE),
+    LOOKUP(LBL_MAX),
+    LOOKUP(LBL_AVG),
+    LOOKUP(LBL_MIN),
+    // Measurement.
+    LOOKUP(FLD_PIXELS),
+    LOOKUP(FLD_ARCSEC),
+    // Time stamp.
+    LOOKUP(OVL_NODATA),
+    LOOKUP(OVL_DATE),
+    LOOKUP(OVL_DATETIME_S),
+    LOOKUP(OVL_DATETIME_MS),
+    LOOKUP(OVL_TIME_MS),
+    // Solar mode and scope control.
+    LOOKUP(WIN_SOLAR),
+    LOOKUP(LBL_SATLIMIT),
+    LOOKUP(LBL_SATSHADE),
+    LOOKUP(WIN_SCOPE),
+    LOOKUP(LBL_INVRA),
+    LOOKUP(LBL_INVDEC),
+    // About and output names.
+    LOOKUP(LBL_VERSION),
+    LOOKUP(TXT_ABOUT),
+    LOOKUP(WIN_OUTNAMES),
+    LOOKUP(LBL_NOOVERLAY),
+    // Camera choice.
+    LOOKUP(WIN_CAMERA),
+    LOOKUP(CAM_SIMULATED),
+    LOOKUP(CAM_INDI),
+    LOOKUP(CAM_HOST),
+    LOOKUP(CAM_PORT),
+    LOOKUP(CAM_DEVICE),
+    LOOKUP(CAM_SEARCH),
+    LOOKUP(CAM_FIRST),
+    LOOKUP(CAM_NEXTSTART),
+    LOOKUP(CAM_ENVIRONMENT),
+    LOOKUP(CAM_SEARCHING),
+    LOOKUP(CAM_NONE),
+    LOOKUP(CAM_FOUND),
+    // Colours and the on-screen keyboard.
+    LOOKUP(CLR_BLACK),
+    LOOKUP(CLR_MAROON),
+    LOOKUP(CLR_GREEN),
+    LOOKUP(CLR_OLIVE),
+    LOOKUP(CLR_NAVY),
+    LOOKUP(CLR_PURPLE),
+    LOOKUP(CLR_TEAL),
+    LOOKUP(CLR_GRAY),
+    LOOKUP(CLR_SILVER),
+    LOOKUP(CLR_RED),
+    LOOKUP(CLR_LIME),
+    LOOKUP(CLR_YELLOW),
+    LOOKUP(CLR_BLUE),
+    LOOKUP(CLR_FUCHSIA),
+    LOOKUP(CLR_AQUA),
+    LOOKUP(CLR_WHITE),
+    LOOKUP(KEY_SPACE),
+}};
+
 #undef LOOKUP
 
 bool InterfaceLanguage::LoadLanguage(const QString &path) {
@@ -146,6 +251,11 @@ void InterfaceLanguage::ApplyInterface() {
     InterfaceTexts texts;
     for (const TextLookup &lookup : INTERFACE_LOOKUPS) {
         texts.*lookup.text = LookupText(QLatin1String(lookup.key));
+    }
+    for (const TextLookup &lookup : ADDED_LOOKUPS) {
+        if (const QString *value = table_.Find(QLatin1String(lookup.key))) {
+            texts.*lookup.text = *value;
+        }
     }
     ui_.ApplyTexts(texts);
     // One message for the whole file: a file without texts is named as

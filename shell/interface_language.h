@@ -17,7 +17,8 @@ struct LanguageChoice {
     const char *caption;  // UTF-8
 };
 
-// The ten languages in menu order.
+// The ten languages in menu order, each named in its own language, so that
+// every observer finds theirs whatever the language shown.
 inline constexpr std::array<LanguageChoice, 10> LANGUAGES = {{
     {'E', "ENGLISH.LNG", "English1", "English"},
     {'F', "FRANCAIS.LNG", "French1", "Fran\u00e7ais"},
@@ -25,10 +26,10 @@ inline constexpr std::array<LanguageChoice, 10> LANGUAGES = {{
     {'G', "DEUTSCH.LNG", "Deutsch1", "Deutsch"},
     {'I', "ITALIANO.LNG", "Italiano1", "Italiano"},
     {'S', "SPANISH.LNG", "Espaol1", "Espa\u00f1ol"},
-    {'X', "DANISH.LNG", "Danish1", "Danish"},
-    {'O', "NORWEGIAN.LNG", "Norwegian1", "Norwegian"},
-    {'Y', "SWEDISH.LNG", "Swedish1", "Swedish"},
-    {'U', "CHINESE.LNG", "UserLanguage1", "Chinese"},
+    {'X', "DANISH.LNG", "Danish1", "Dansk"},
+    {'O', "NORWEGIAN.LNG", "Norwegian1", "Norsk"},
+    {'Y', "SWEDISH.LNG", "Swedish1", "Svenska"},
+    {'U', "CHINESE.LNG", "UserLanguage1", "\u4e2d\u6587"},
 }};
 
 // The language a stored LANGUAGE text starts the program in: the one whose
@@ -45,6 +46,9 @@ struct TextLookup {
 // Every look-up of SetInterface, in its order. ABOUT is looked up three
 // times and FRM_HISTO twice, once for each control they name.
 extern const std::array<TextLookup, 81> INTERFACE_LOOKUPS;
+// The texts added after the first language files: a file without one of
+// these keys keeps that text in English and is not reported for it.
+extern const std::array<TextLookup, 92> ADDED_LOOKUPS;
 
 // What applying a language does outside the key table.
 class LanguageUi {

@@ -99,4 +99,114 @@ struct InterfaceTexts {
     QString MNU_BASNAM;
     QString MNU_IRIS;
     QString MNU_HFLIP;
+
+    // Texts added after the first language files. Each starts as its English
+    // text, which a language file without its key leaves in place, with no
+    // message: an older or a user's own file still gives a whole interface.
+    // Main window.
+    QString GRP_CAPTURE = QStringLiteral("Capture");
+    QString BTN_BLACKWHITE = QStringLiteral("Black/White");
+    QString BTN_COLOUR = QStringLiteral("Colour");
+    QString BTN_SOLAR = QStringLiteral("Solar");
+    QString BTN_MEASURE = QStringLiteral("Measure");
+    QString BTN_SCOPE = QStringLiteral("Scope");
+    QString M_TOOLS = QStringLiteral("Tools");
+    QString M_BINNING = QStringLiteral("Binning");
+    QString MNU_BINNING1 = QStringLiteral("1x1 Binning");
+    QString MNU_BINNING2 = QStringLiteral("2x2 Binning");
+    QString MNU_FASTUSB = QStringLiteral("Fast USB (non-standard!)");
+    QString MNU_CAMERA = QStringLiteral("Camera\u2026");
+    QString LBL_VBLANK = QStringLiteral("V-blank");
+    QString DLG_SAVEDIR = QStringLiteral("Select save directory");
+    // Status bar.
+    QString STATUS_FRAMERATE = QStringLiteral("Frame Rate:");
+    QString STATUS_SUBFRAME = QStringLiteral("Subframe:");
+    QString STATUS_NOANSWER = QStringLiteral("Camera not answering");
+    QString STATUS_NOMEMORY = QStringLiteral("Out of memory: no more frames");
+    QString STATUS_CAMSTOPPED = QStringLiteral("Camera stopped:");
+    QString STATUS_DISTANCE = QStringLiteral("Distance");
+    QString STATUS_PIXELS = QStringLiteral("pixels");
+    QString STATUS_ARCSEC = QStringLiteral("arc seconds");
+    // Tool tips.
+    QString TIP_LONGEST = QStringLiteral("Right click: longest exposure");
+    QString TIP_SUBFRAME = QStringLiteral("Drag to place the sub-frame");
+    QString TIP_SUBWIDTH = QStringLiteral("Sub-frame width");
+    QString TIP_SUBHEIGHT = QStringLiteral("Sub-frame height");
+    QString TIP_CAPTURE = QStringLiteral("Start or stop a recording; the arrow chooses the output");
+    QString TIP_COUNT = QStringLiteral("Count frames or seconds");
+    QString TIP_COUNTER =
+        QStringLiteral("Frames (or seconds) to record; 0 = until stopped. Mouse wheel changes it.");
+    QString TIP_DELAY =
+        QStringLiteral("Pause between frames while recording. Mouse wheel changes it.");
+    QString TIP_DARKS = QStringLiteral("Dark frames taken before a recording; 0 = none.");
+    QString TIP_BLACK = QStringLiteral("Black point");
+    QString TIP_WHITE = QStringLiteral("White point");
+    QString TIP_SOLAR = QStringLiteral("Solar observation: saturated areas in one shade");
+    QString TIP_MEASURE =
+        QStringLiteral("Drag a line over the picture: its length and brightness profile");
+    QString TIP_SCOPE = QStringLiteral("Move the mount through the camera's guide port");
+    QString TIP_KEYPAD = QStringLiteral("Keypad");
+    QString TIP_KEYBOARD = QStringLiteral("On-screen keyboard");
+    QString TIP_NO3D = QStringLiteral("No 3-D view: this display offers no OpenGL");
+    // Histogram and focus aid.
+    QString LBL_RED = QStringLiteral("RED");
+    QString LBL_GREEN = QStringLiteral("GREEN");
+    QString LBL_BLUE = QStringLiteral("BLUE");
+    QString LBL_MAX = QStringLiteral("MAX");
+    QString LBL_AVG = QStringLiteral("AVG");
+    QString LBL_MIN = QStringLiteral("MIN");
+    // Measurement.
+    QString FLD_PIXELS = QStringLiteral("Pixels");
+    QString FLD_ARCSEC = QStringLiteral("ArcSeconds");
+    // Time stamp.
+    QString OVL_NODATA = QStringLiteral("No Data");
+    QString OVL_DATE = QStringLiteral("Date");
+    QString OVL_DATETIME_S = QStringLiteral("Date/Time (s)");
+    QString OVL_DATETIME_MS = QStringLiteral("Date/Time(ms)");
+    QString OVL_TIME_MS = QStringLiteral("Time(ms)");
+    // Solar mode and scope control.
+    QString WIN_SOLAR = QStringLiteral("Solar Observation Settings");
+    QString LBL_SATLIMIT = QStringLiteral("Saturation Limit:");
+    QString LBL_SATSHADE = QStringLiteral("Saturation Shade");
+    QString WIN_SCOPE = QStringLiteral("Scope Ctrl");
+    QString LBL_INVRA = QStringLiteral("Inv RA");
+    QString LBL_INVDEC = QStringLiteral("Inv DEC");
+    // About and output names.
+    QString LBL_VERSION = QStringLiteral("Version");
+    QString TXT_ABOUT = QStringLiteral("Capture software for planetary, lunar and solar imaging.");
+    QString WIN_OUTNAMES = QStringLiteral("Output File Names");
+    QString LBL_NOOVERLAY = QStringLiteral("NO Overlay in SER");
+    // Camera choice.
+    QString WIN_CAMERA = QStringLiteral("Camera");
+    QString CAM_SIMULATED = QStringLiteral("Simulated camera");
+    QString CAM_INDI = QStringLiteral("INDI server");
+    QString CAM_HOST = QStringLiteral("Host");
+    QString CAM_PORT = QStringLiteral("Port");
+    QString CAM_DEVICE = QStringLiteral("Camera");
+    QString CAM_SEARCH = QStringLiteral("Search");
+    QString CAM_FIRST = QStringLiteral("First camera offered");
+    QString CAM_NEXTSTART = QStringLiteral("A new choice takes effect at the next start.");
+    QString CAM_ENVIRONMENT = QStringLiteral("is set and wins over this choice.");
+    QString CAM_SEARCHING = QStringLiteral("Searching\u2026");
+    QString CAM_NONE = QStringLiteral("The server offers no camera.");
+    QString CAM_FOUND = QStringLiteral("Cameras found: %d");
+
+    // Colours and the on-screen keyboard.
+    QString CLR_BLACK = QStringLiteral("Black");
+    QString CLR_MAROON = QStringLiteral("Maroon");
+    QString CLR_GREEN = QStringLiteral("Green");
+    QString CLR_OLIVE = QStringLiteral("Olive");
+    QString CLR_NAVY = QStringLiteral("Navy");
+    QString CLR_PURPLE = QStringLiteral("Purple");
+    QString CLR_TEAL = QStringLiteral("Teal");
+    QString CLR_GRAY = QStringLiteral("Gray");
+    QString CLR_SILVER = QStringLiteral("Silver");
+    QString CLR_RED = QStringLiteral("Red");
+    QString CLR_LIME = QStringLiteral("Lime");
+    QString CLR_YELLOW = QStringLiteral("Yellow");
+    QString CLR_BLUE = QStringLiteral("Blue");
+    QString CLR_FUCHSIA = QStringLiteral("Fuchsia");
+    QString CLR_AQUA = QStringLiteral("Aqua");
+    QString CLR_WHITE = QStringLiteral("White");
+    QString KEY_SPACE = QStringLiteral("SPACE");
 };

@@ -1,6 +1,7 @@
 #include "widgets/colour_box.h"
 
 #include <QPixmap>
+#include <algorithm>
 
 namespace {
 
@@ -27,9 +28,15 @@ QIcon Swatch(QColor colour) {
 ColourBox::ColourBox(QWidget *parent) : QComboBox(parent) {
     for (const NamedColour &entry : STANDARD_COLOURS) {
         const QColor colour(entry.rgb);
-        addItem(Swatch(colour), tr(entry.name), colour);
+        addItem(Swatch(colour), QLatin1String(entry.name), colour);
     }
     setCurrentIndex(0);
+}
+
+void ColourBox::SetColourNames(const QStringList &names) {
+    for (int i = 0; i < std::min<int>(count(), int(names.size())); ++i) {
+        setItemText(i, names[i]);
+    }
 }
 
 QColor ColourBox::SelectedColour() const {

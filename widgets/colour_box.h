@@ -11,4 +11,8 @@ class ColourBox : public QComboBox {
     explicit ColourBox(QWidget *parent = nullptr);
 
     QColor SelectedColour() const;
+    // The sixteen names in the interface language, in the list's order:
+    // black, maroon, green, olive, navy, purple, teal, gray, silver, red,
+    // lime, yellow, blue, fuchsia, aqua, white.
+    void SetColourNames(const QStringList &names);
 };

@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, TheHistogramMenuItemAndTheWindowFollowEachOther) {
     EXPECT_FALSE(histogram->isVisible());
 }
 
-TEST_F(MainWindowTest, ALineDraggedOverThePictureIsMeasuredAndFollowsTheZoom) {
+TEST_F(MainWindowTest, ALineIsMeasuredInUnbinnedSensorPixelsWhateverTheZoomAndBinning) {
     ASSERT_TRUE(Start());
     C<QAction>("N251")->trigger();  // the whole picture, 512 x 384, centred with room around it
     ASSERT_TRUE(RunUntil([&] { return C<PreviewImage>("Image1")->width() == 512; }));
@@ -82,26 +82,41 @@ TEST_F(MainWindowTest, ALineDraggedOverThePictureIsMeasuredAndFollowsTheZoom) {
     Drag(viewport, beside, beside + QPoint(100, 0));
     EXPECT_FALSE(Renderer().measurement_line.HasLine());
 
+    // 300 picture pixels at 25 %: 1200 pixels of the sensor.
     Drag(picture, QPoint(100, 200), QPoint(400, 200));
     EXPECT_TRUE(Renderer().measurement_line.HasLine()) << "kept after the release";
-    ASSERT_TRUE(RunUntil([&] { return Status(0) == "Distance 300.0 pixels"; }))
+    ASSERT_TRUE(RunUntil([&] { return Status(0) == "Distance 1200.0 pixels"; }))
         << Status(0).toStdString();
     auto *profile = window->findChild<LineChart *>("RChart1");
     EXPECT_GT(profile->SegmentCount(), 290u);
 
-    // Twice the zoom: the line stays on the same sky and reads twice as long.
+    // Twice the zoom: the line stays on the same sky and reads the same,
+    // in pixels and in arc seconds.
+    auto *focal_length = window->findChild<QLineEdit *>("FL");
+    window->findChild<QRadioButton *>("RGArcSeconds")->click();
+    ASSERT_EQ(focal_length->text(), "300");
+    const QString arc_seconds = QString::fromUtf8("4290.3 arc seconds ( 1\u00b0 11' 30.3)");
+    ASSERT_TRUE(RunUntil([&] { return Status(0) == arc_seconds; })) << Status(0).toStdString();
     C<QAction>("N501")->trigger();
-    ASSERT_TRUE(RunUntil([&] { return Status(0) == "Distance 600.0 pixels"; }))
-        << Status(0).toStdString();
     EXPECT_EQ(Renderer().measurement_line.Start(), QPoint(200, 400));
+    Run(300);
+    EXPECT_EQ(Status(0), arc_seconds) << "at 50 %";
+    window->findChild<QRadioButton *>("RGPixels")->click();
+    ASSERT_TRUE(RunUntil([&] { return Status(0) == "Distance 1200.0 pixels"; }))
+        << Status(0).toStdString();
+
+    // 2x2 binning: each picture pixel spans two sensor pixels.
+    C<QAction>("N2x2Binning1")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return Status(0) == "Distance 2400.0 pixels"; }))
+        << Status(0).toStdString();
+    C<QAction>("N1x1Binning1")->trigger();
 
     // The focal length field: "ArcSeconds" with a focal length that is not one.
-    auto *focal_length = window->findChild<QLineEdit *>("FL");
     window->findChild<QRadioButton *>("RGArcSeconds")->click();
     focal_length->setText("abc");
     emit focal_length->editingFinished();
     EXPECT_EQ(focal_length->text(), "1");
-    ASSERT_TRUE(RunUntil([&] { return Status(0) == "643546.8 arc seconds (178\u00b0 45' 46.8)"; }))
+    ASSERT_TRUE(RunUntil([&] { return Status(0) == "1287093.6 arc seconds (357\u00b0 31' 33.6)"; }))
         << Status(0).toStdString();
 
     // A drag that leaves the picture ends at its edge.

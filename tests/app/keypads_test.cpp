@@ -96,7 +96,9 @@ TEST_F(KeypadsTest, OneKeypadIsOpenAndItClosesWhenLeftAloneOrAtAPictureClick) {
     Open("AdvGlassButton6");
     Open("AdvGlassButton8");
     EXPECT_EQ(open_keypads(), "KEY5");
-    EXPECT_TRUE(W().centralWidget()->rect().contains(Keypad("KEY5")->geometry()));
+    const QRect central(W().centralWidget()->mapToGlobal(QPoint(0, 0)),
+                        W().centralWidget()->size());
+    EXPECT_TRUE(central.contains(Keypad("KEY5")->geometry()));
     EXPECT_TRUE(C<QToolButton>("AdvGlassButton8")->isChecked());
     EXPECT_FALSE(C<QToolButton>("AdvGlassButton6")->isChecked());
 
@@ -121,7 +123,7 @@ TEST_F(KeypadsTest, OneKeypadIsOpenAndItClosesWhenLeftAloneOrAtAPictureClick) {
     EXPECT_FALSE(timer->isActive());
 }
 
-TEST_F(KeypadsTest, TheScopeWindowOpensOverThePictureAndKeepsWhereItWasMoved) {
+TEST_F(KeypadsTest, TheScopeWindowOpensAtItsUsualPlaceAndKeepsWhereItWasMoved) {
     ASSERT_TRUE(Start());
     auto *scope = W().findChild<TScopeCtrl *>();
     ASSERT_NE(scope, nullptr);
@@ -129,7 +131,7 @@ TEST_F(KeypadsTest, TheScopeWindowOpensOverThePictureAndKeepsWhereItWasMoved) {
     auto *button = C<QPushButton>("Scope");
     button->click();
     EXPECT_TRUE(scope->isVisible());
-    EXPECT_EQ(scope->pos(), C<QScrollArea>("ScrollBox1")->mapToGlobal(QPoint(20, 60)));
+    EXPECT_EQ(scope->pos(), ToolWindows().UsualPlace(scope));
     scope->move(scope->pos() + QPoint(150, 40));
     const QPoint moved = scope->pos();
     button->click();

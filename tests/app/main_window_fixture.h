@@ -25,6 +25,7 @@
 #include "app/about_window.h"
 #include "app/output_names_window.h"
 #include "app/splash_window.h"
+#include "app/tool_window_stack.h"
 #include "platform/settings_store.h"
 #include "preview/focus_window.h"
 #include "preview/histogram_window.h"
@@ -173,6 +174,8 @@ class MainWindowTest : public ::testing::Test {
     TFocusForm &FocusWindow() { return *form->FocusForm; }
     TRoddier &RoddierWindow() { return *form->RoddierForm; }
     TForm7 &SolarWindow() { return *form->Form7; }
+    ToolWindowStack &ToolWindows() { return *form->tool_windows_; }
+    QRect FreePicture() const { return form->FreePicture(); }
 
     QTemporaryDir config;
     TSplash splash;

@@ -3,15 +3,23 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QGroupBox>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <QWheelEvent>
+
+#include <map>
 
 #include "app/about_window.h"
 #include "app/dark_prompt_window.h"
@@ -394,6 +402,23 @@ TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a complete file shows no message";
 }
 
+// The status bar changes language with the menu, even when no frame comes
+// to refresh it (a long exposure, a camera that no longer answers).
+TEST_F(MainWindowTest, TheStatusBarChangesLanguageAtOnce) {
+    Store("LANGUAGE", "I");
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunUntil([&] { return Status(2).endsWith(" MB liberi"); }))
+        << Status(2).toStdString();
+    Cap().Stop();
+    ASSERT_TRUE(Cap().WaitUntilStopped(THREAD_STOP_WAIT_MS));
+    Run(100);
+    C<QAction>("English1")->trigger();
+    EXPECT_TRUE(QRegularExpression("^[0-9]+ MB$").match(Status(2)).hasMatch())
+        << Status(2).toStdString();
+    C<QAction>("Deutsch1")->trigger();
+    EXPECT_TRUE(Status(2).endsWith(" MB frei")) << Status(2).toStdString();
+}
+
 // The room a control's caption needs beyond its text (frame, indicator,
 // margins) and the room it has; 0 room: not a captioned control.
 struct CaptionSpace {
@@ -464,6 +489,89 @@ TEST_F(MainWindowTest, NoCaptionIsCutInAnyLanguage) {
             }
             window->setVisible(was_visible);
         }
+    }
+}
+
+// Every text the observer can see in the program's windows, each under the
+// object and the part of it that shows it: window titles (of windows with a
+// title bar), captions of labels, buttons and group boxes, menu titles and
+// items, tips and list items. Qt's own file, font and colour dialogs are
+// left out: their texts are Qt's.
+std::map<std::pair<const QObject *, int>, QString> VisibleTexts(QMainWindow &main_window) {
+    std::map<std::pair<const QObject *, int>, QString> texts;
+    QList<QWidget *> windows{&main_window};
+    for (QWidget *window : main_window.findChildren<QWidget *>()) {
+        if (window->isWindow() && !qobject_cast<QFileDialog *>(window) &&
+            !qobject_cast<QFontDialog *>(window) && !qobject_cast<QColorDialog *>(window) &&
+            !qobject_cast<QMenu *>(window)) {
+            windows.append(window);
+        }
+    }
+    for (QWidget *window : windows) {
+        if (!(window->windowFlags() & Qt::FramelessWindowHint)) {
+            texts[{window, 0}] = window->windowTitle();
+        }
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (control->window() != window || !control->isVisibleTo(window)) {
+                continue;
+            }
+            texts[{control, 1}] = control->toolTip();
+            if (auto *label = qobject_cast<QLabel *>(control)) {
+                texts[{control, 0}] = label->text();
+            } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+                texts[{control, 0}] = button->text();
+            } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
+                texts[{control, 0}] = box->title();
+            } else if (auto *list = qobject_cast<QComboBox *>(control)) {
+                for (int i = 0; i < list->count(); ++i) {
+                    texts[{control, 2 + i}] = list->itemText(i);
+                }
+            }
+        }
+    }
+    for (QMenu *menu : main_window.findChildren<QMenu *>()) {
+        texts[{menu, 0}] = menu->title();
+        if (menu->objectName() == "Language1") {
+            continue;  // each language's own name
+        }
+        for (QAction *item : menu->actions()) {
+            if (item->isVisible() && !item->isSeparator()) {
+                texts[{item, 0}] = item->text();
+            }
+        }
+    }
+    for (QAction *item : main_window.menuBar()->actions()) {
+        texts[{item, 0}] = item->text();
+    }
+    return texts;
+}
+
+// A text that is the same in every language: a name, a file format, a number
+// with its unit, the mount's axes, single letters.
+bool NeedsNoTranslation(const QString &text) {
+    static const QRegularExpression same(
+        QStringLiteral("^(|OK|AVI|SER|FIT|BMP|MAX|MIN|DEC[+-]|RA[+-]|AZERTY|QWERTY|Halvesk|"
+                       "Version[0-9.]+|Halvesk\u00ae Omtrix.*|<a href=.*|_n\\.\\[.*\\]|"
+                       "[^A-Za-z]*[A-Za-z]?[^A-Za-z]*|[0-9.,]+ ?(ms|MB|%)?)$"));
+    return same.match(text).hasMatch();
+}
+
+// No text stays English in another language: every visible text of every
+// window comes from the language file. German, the file the translations
+// are checked against, is the example.
+TEST_F(MainWindowTest, EveryVisibleTextComesFromTheLanguageFile) {
+    ASSERT_TRUE(Start());
+    const auto english = VisibleTexts(W());
+    C<QAction>("Deutsch1")->trigger();
+    const auto german = VisibleTexts(W());
+    ASSERT_EQ(german.size(), english.size());
+    ASSERT_GT(english.size(), 150u);
+    for (const auto &[where, text] : english) {
+        const QObject *object = where.first;
+        EXPECT_TRUE(NeedsNoTranslation(text) || german.at(where) != text)
+            << "still English in German: \"" << text.toStdString() << "\" ("
+            << object->metaObject()->className() << " " << object->objectName().toStdString()
+            << (where.second == 1 ? ", its tip" : "") << ")";
     }
 }
 

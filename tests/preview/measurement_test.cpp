@@ -27,6 +27,23 @@ TEST(DistanceText, PixelsAndAngleOnTheSky) {
     }
 }
 
+// The same stretch of sky at every zoom and binning: 267 sensor pixels are
+// 954.6 arc seconds at 300 mm however the picture shows them.
+TEST(DistanceText, MeasuresUnbinnedSensorPixelsWhateverTheZoomAndBinning) {
+    struct Row {
+        double picture_pixels;
+        int32_t scale_percent, binning_shift;
+    };
+    for (const Row &row : {Row{267, 100, 0}, Row{534, 200, 0}, Row{1068, 400, 0}, Row{66.75, 25, 0},
+                           Row{133.5, 100, 1}, Row{267, 200, 1}, Row{66.75, 100, 2}}) {
+        const double sensor =
+            SensorPixels(row.picture_pixels, row.scale_percent, row.binning_shift);
+        EXPECT_DOUBLE_EQ(sensor, 267.0) << row.scale_percent << " % shift " << row.binning_shift;
+        EXPECT_EQ(DistanceText(sensor, MeasureUnit::ArcSeconds, 300).toStdString(),
+                  "954.6 arc seconds ( 0\u00b0 15' 54.6)");
+    }
+}
+
 TEST(DistanceText, FocalLengthsThatAreNotUsableBecomeOneMillimetre) {
     struct Row {
         const char *text;

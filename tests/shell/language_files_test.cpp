@@ -29,14 +29,17 @@ TEST_P(ShippedLanguageFile, DefinesEveryKeyOnceAndEndsWithAnEndLine) {
     for (const TextLookup &lookup : INTERFACE_LOOKUPS) {
         EXPECT_NE(table.Find(QLatin1String(lookup.key)), nullptr) << lookup.key;
     }
+    for (const TextLookup &lookup : ADDED_LOOKUPS) {
+        EXPECT_NE(table.Find(QLatin1String(lookup.key)), nullptr) << lookup.key;
+    }
     // Nothing else, and no key twice (a second definition would be ignored).
     int definitions = 0;
     for (const QByteArray &line : bytes.split('\n')) {
         const qsizetype comment = line.indexOf('#');
         definitions += (comment < 0 ? line : line.first(comment)).contains('=') ? 1 : 0;
     }
-    EXPECT_EQ(definitions, 78);
-    EXPECT_EQ(table.Entries().size(), 78u);
+    EXPECT_EQ(definitions, 170);
+    EXPECT_EQ(table.Entries().size(), 170u);
 }
 
 TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
@@ -49,10 +52,13 @@ TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
     };
     // The count button's caption tells the two modes apart.
     EXPECT_NE(text("LBL_COUNT"), text("LBL_DURATION"));
+    // The exposure's length and a timed recording's duration are not one word.
+    EXPECT_FALSE(text("LBL_LENGTH").contains(text("LBL_DURATION"), Qt::CaseInsensitive));
     // Status formats keep their number placeholders.
     EXPECT_EQ(text("FRAMES_LEFT").count(QStringLiteral("%d")), 1);
     EXPECT_EQ(text("MEMORYLEFT").count(QStringLiteral("%d")), 1);
     EXPECT_EQ(text("SECONDSLEFT").count(QStringLiteral("%d")), 2);
+    EXPECT_EQ(text("CAM_FOUND").count(QStringLiteral("%d")), 1);
     // The dark-frame prompts name the prompt's own button.
     EXPECT_TRUE(text("MSG_COVERCAMERA").contains(QStringLiteral("OK")));
     EXPECT_TRUE(text("MSG_UNCOVERCAMERA").contains(QStringLiteral("OK")));
