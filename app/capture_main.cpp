@@ -49,7 +49,9 @@ int main(int argc, char *argv[]) {
                " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
                " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]"
                " [--darks N] [--language LETTER]"
-               " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]\n";
+               " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]"
+               " [--observer NAME] [--telescope TEXT] [--object TEXT] [--filter TEXT]"
+               " [--name-by-time] [--no-log]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

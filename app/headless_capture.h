@@ -16,6 +16,7 @@
 #include "platform/dynamic_library.h"
 #include "preview/text_overlay.h"
 #include "recording/recorder.h"
+#include "recording/recording_description.h"
 #include "shell/interface_language.h"
 #include "shell/interface_texts.h"
 
@@ -50,6 +51,9 @@ struct CaptureOptions {
     // Which camera the driver serves (simulator or indi[:HOST[:PORT]][/DEVICE]);
     // empty: the driver's own setting.
     QString camera;
+    // Observer, telescope, object, filter and the choices of the files about
+    // the recording; the rest is filled in from the settings above.
+    RecordingDescription description;
 };
 
 // Reads the command line (without the program name). False with `error` set

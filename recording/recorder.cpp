@@ -7,6 +7,7 @@
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
 #include "recording/bmp_writer.h"
+#include "recording/fits_keywords.h"
 #include "shell/text_format.h"
 
 namespace {
@@ -54,6 +55,8 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     __color = Cap.__color;
     frame_width_ = request.frame_width;
     frame_height_ = request.frame_height;
+    description_ = request.description;
+    exposure_ms_ = std::abs(request.exposure_ms);
     if (!CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
@@ -90,7 +93,9 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     }
     if (_MODE == MODE_SER) {
         const QString name = namer.NextFileName(__NAME, SER_EXTENSION, [&](const QString &free) {
-            return ser_.WriteSerHeader(free, w, h, 8) == SER_HEADER_WRITTEN;
+            const SerHeaderTexts texts{description_.observer, description_.camera,
+                                       description_.telescope};
+            return ser_.WriteSerHeader(free, w, h, 8, texts) == SER_HEADER_WRITTEN;
         });
         if (name.isEmpty()) {
             return false;
@@ -112,6 +117,7 @@ bool TAVIExport::EndOutput() {
     bool complete = true;
     if (ser_.IsOpen()) {
         complete = ser_.FinishSerFile();
+        framecount = ser_.SerFrameCount();  // less when a full disk left no room for the times
     }
     if (avi_.AviHandle() != AVI_NO_HANDLE) {
         complete = avi_.EndAviFile() && complete;
@@ -210,12 +216,15 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     bool written = false;
     switch (_MODE) {
         case MODE_SER:
-            written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h);
+            written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h,
+                                          frame->exposure_start_ns);
             break;
         case MODE_FIT: {
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    return fits_.SaveFitsImage(free, RecordBitmap, __color);
+                    return fits_.SaveFitsImage(
+                        free, RecordBitmap, __color,
+                        FitsObservationCards(description_, frame->exposure_start_ns, exposure_ms_));
                 });
             written = !name.isEmpty();
             if (written)

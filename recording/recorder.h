@@ -12,6 +12,7 @@
 #include "recording/file_naming.h"
 #include "recording/fits_writer.h"
 #include "recording/recorder_ui.h"
+#include "recording/recording_description.h"
 #include "recording/ser_writer.h"
 #include "shell/interface_texts.h"
 
@@ -39,6 +40,7 @@ struct RecordingRequest {
     bool seconds_mode = false;
     int32_t frame_width = 0;  // after binning
     int32_t frame_height = 0;
+    RecordingDescription description;  // for the files' headers and the log
 };
 
 enum class StartResult {
@@ -122,6 +124,8 @@ class TAVIExport {
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
     bool __color = false;
+    RecordingDescription description_;
+    int32_t exposure_ms_ = 0;
     // FIT or BMP: nothing stays open between frames, but a recording runs.
     bool per_frame_files_ = false;
 
