@@ -87,7 +87,7 @@ int main(int argc, char *argv[]) {
     QObject::connect(&stop_watch, &QTimer::timeout, [&] {
         if (CaughtStopSignal() != 0) {
             stop_watch.stop();
-            capture.RequestStop();
+            capture.RequestStop(RecordingEnd::Signal);
         }
     });
     stop_watch.start(STOP_SIGNAL_POLL_MS);

@@ -324,6 +324,7 @@ void HeadlessCapture::WatchCamera() {
             break;
     }
     report_.error += QStringLiteral("; the recording was ended.");
+    recorder_->log.EndedBy(RecordingEnd::CameraStopped);
     recorder_->Close();
 }
 
@@ -387,9 +388,10 @@ void HeadlessCapture::ObserverGone() {
     Wake();
 }
 
-void HeadlessCapture::RequestStop() {
+void HeadlessCapture::RequestStop(RecordingEnd how) {
     stop_requested_ = true;
     if (recorder_->Recording()) {
+        recorder_->log.EndedBy(how);
         recorder_->Close();
     }
     Wake();

@@ -109,8 +109,8 @@ class HeadlessCapture : public QObject,
     CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
     // Ends the recording as the observer's stop does, its file finished; one
     // asked for before the recording starts ends Run without any. Called on
-    // the thread that runs Run, while it waits.
-    void RequestStop();
+    // the thread that runs Run, while it waits. `how` is what its log says.
+    void RequestStop(RecordingEnd how = RecordingEnd::Stopped);
     // The observer answered the dark-frame prompt shown last.
     void DarkPromptAnswered();
     // No answer will come (standard input has ended): the run ends without

@@ -21,7 +21,12 @@ bool Before(uint32_t tick, uint32_t end) {
 
 TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDriver &driver,
                        RecorderUi &ui, int64_t avi_split_bytes)
-    : frames_(frames), Cap(capture), driver_(driver), ui_(ui), avi_(namer, avi_split_bytes) {
+    : log(ui),
+      frames_(frames),
+      Cap(capture),
+      driver_(driver),
+      ui_(log),
+      avi_(namer, avi_split_bytes) {
     SetTexts(InterfaceTexts{});
 }
 
@@ -57,6 +62,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     frame_height_ = request.frame_height;
     description_ = request.description;
     exposure_ms_ = std::abs(request.exposure_ms);
+    log.Begin(description_, _MODE, exposure_ms_, frame_width_, frame_height_);
     if (!CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
@@ -124,6 +130,10 @@ bool TAVIExport::EndOutput() {
     }
     per_frame_files_ = false;
     Cap.EndRecording();
+    if (!complete) {
+        log.EndedBy(RecordingEnd::WriteFailed);
+    }
+    complete = log.End(framecount, static_cast<int32_t>(frames_.Count())) && complete;
     return complete;
 }
 
@@ -156,6 +166,7 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         return;
     }
     if (!TakesFrames(now_tick)) {
+        log.EndedBy(RecordingEnd::Completed);
         Close();
         count = 0;
         return;
@@ -187,6 +198,7 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
 // A frame that could not be written ends the recording at once: the files
 // keep every frame written before it, and the observer is told.
 void TAVIExport::EndAfterWriteFailure() {
+    log.EndedBy(RecordingEnd::WriteFailed);
     frames_.RemoveOldestFrame();
     Close();
     count = 0;
@@ -252,6 +264,7 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     if (!written) {
         return SaveResult::Failed;
     }
+    log.FrameWritten(frame->exposure_start_ns);
     frames_.RemoveOldestFrame();
     return SaveResult::Written;
 }

@@ -13,6 +13,7 @@
 #include "recording/fits_writer.h"
 #include "recording/recorder_ui.h"
 #include "recording/recording_description.h"
+#include "recording/recording_log.h"
 #include "recording/ser_writer.h"
 #include "shell/interface_texts.h"
 
@@ -99,6 +100,9 @@ class TAVIExport {
     // The time stamp's look; none: AVI, FIT and BMP pictures go unstamped.
     const OverlayLook *overlay = nullptr;
     FileNamer namer;
+    // Passes the recorder's reports on and writes each recording's log when
+    // it ends; told how a recording ended when something else ended it.
+    RecordingLog log;
 
   private:
     enum class SaveResult { Written, NothingToSave, Failed };

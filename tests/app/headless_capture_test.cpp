@@ -189,6 +189,13 @@ TEST_F(HeadlessCaptureTest, RecordsTheFramesAskedForIntoOneSerFile) {
     EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.ser")});
     EXPECT_EQ(report.files, created);
     EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240 + 12 * 8);
+    EXPECT_TRUE(QFileInfo::exists(created.first() + ".txt")) << "the recording's log";
+    // The switch leaves the log out.
+    CaptureOptions without_log = Options(MODE_SER, 2);
+    without_log.base_name = "NOLOG";
+    without_log.description.write_log = false;
+    ASSERT_EQ(Run(without_log).exit_code, EXIT_DONE);
+    EXPECT_EQ(QDir(folder.path()).entryList({"NOLOG*"}), QStringList{"NOLOG_00000.ser"});
 }
 
 // Every frame's exposure start follows the frames: in order, within the
@@ -539,6 +546,13 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
                 << count << " frames claimed in " << bytes.size() << " bytes";
             EXPECT_LT(Le64At(bytes, size_t(178 + count * W * H + 8 * (count - 2))),
                       Le64At(bytes, bytes.size() - 8));
+            // Its log counts the same frames and says what ended it.
+            QFile log(files.first() + ".txt");
+            ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(log.readAll());
+            EXPECT_TRUE(text.contains(QString("\nFramesWritten=%1\n").arg(count)))
+                << text.toStdString();
+            EXPECT_TRUE(text.contains("\nEnded=stopped by a signal\n")) << text.toStdString();
             // Every frame up to the last is a whole picture of the planet, as
             // bright as the others. (Frame 0 is the recording start's own
             // concern: the exposure cut short there is mended elsewhere.)
