@@ -47,6 +47,7 @@ void TForm1::butCaptureClick() {
     request.seconds_mode = seconds_mode_;
     request.frame_width = frame.width;
     request.frame_height = frame.height;
+    request.description = DescribeRecording();
     switch (Recorder->StartRecording(request, TickCount())) {
         case StartResult::NoFileName:
             ShowNotice(texts_.SETAVIFILE);

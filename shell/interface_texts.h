@@ -97,4 +97,10 @@ struct InterfaceTexts {
     QString MNU_BASNAM;
     QString MNU_IRIS;
     QString MNU_HFLIP;
+    // The observation's fields in the output-names window.
+    QString LBL_OBSERVER = QStringLiteral("Observer");
+    QString LBL_TELESCOPE = QStringLiteral("Telescope");
+    QString LBL_OBJECT = QStringLiteral("Object");
+    QString LBL_FILTER = QStringLiteral("Filter");
+    QString LBL_RECORDINGLOG = QStringLiteral("Log beside each recording");
 };
