@@ -15,6 +15,7 @@ const QString TELESCOPE_SETTING = QStringLiteral("TELESCOPE");
 const QString OBJECT_SETTING = QStringLiteral("OBJECT");
 const QString FILTER_SETTING = QStringLiteral("FILTER");
 const QString LOG_SETTING = QStringLiteral("RECORDINGLOG");
+const QString NAME_BY_TIME_SETTING = QStringLiteral("NAMEBYTIME");
 
 }  // namespace
 
@@ -36,6 +37,8 @@ ObservationFields::ObservationFields(QWidget *parent) : QWidget(parent) {
     WriteLog = new QCheckBox(tr("Log beside each recording"), this);
     WriteLog->setChecked(true);
     grid->addWidget(WriteLog, 4, 0, 1, 2);
+    NameByTime = new QCheckBox(tr("Name by mid-time (WinJUPOS)"), this);
+    grid->addWidget(NameByTime, 5, 0, 1, 2);
 }
 
 void ObservationFields::ReadStored() {
@@ -45,6 +48,8 @@ void ObservationFields::ReadStored() {
     Object->setText(store.ReadSetting(OBJECT_SETTING, QString()));
     Filter->setText(store.ReadSetting(FILTER_SETTING, QString()));
     WriteLog->setChecked(store.ReadSetting(LOG_SETTING, QStringLiteral("T")) != QLatin1String("F"));
+    NameByTime->setChecked(store.ReadSetting(NAME_BY_TIME_SETTING, QStringLiteral("F")) ==
+                           QLatin1String("T"));
 }
 
 void ObservationFields::Store() const {
@@ -55,6 +60,8 @@ void ObservationFields::Store() const {
     store.WriteSetting(FILTER_SETTING, Filter->text().trimmed());
     store.WriteSetting(LOG_SETTING,
                        WriteLog->isChecked() ? QStringLiteral("T") : QStringLiteral("F"));
+    store.WriteSetting(NAME_BY_TIME_SETTING,
+                       NameByTime->isChecked() ? QStringLiteral("T") : QStringLiteral("F"));
 }
 
 void ObservationFields::Describe(RecordingDescription &description) const {
@@ -63,6 +70,7 @@ void ObservationFields::Describe(RecordingDescription &description) const {
     description.object = Object->text().trimmed();
     description.filter = Filter->text().trimmed();
     description.write_log = WriteLog->isChecked();
+    description.name_by_time = NameByTime->isChecked();
 }
 
 void ObservationFields::SetTexts(const InterfaceTexts &texts) {
@@ -71,6 +79,7 @@ void ObservationFields::SetTexts(const InterfaceTexts &texts) {
     object_label_->setText(texts.LBL_OBJECT);
     filter_label_->setText(texts.LBL_FILTER);
     WriteLog->setText(texts.LBL_RECORDINGLOG);
+    NameByTime->setText(texts.LBL_NAMEBYTIME);
 }
 
 QWidget *ObservationFields::TypingField() const {

@@ -11,7 +11,7 @@
 TForm5::TForm5(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("Output File Names"));
-    setFixedSize(280, 290);
+    setFixedSize(280, 314);
     setAutoFillBackground(true);
 
     Label1 = new QLabel(tr(" Base Name"), this);

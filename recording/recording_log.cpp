@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "recording/time_name.h"
+
 namespace {
 
 constexpr int64_t NS_PER_MS = 1000000;
@@ -66,7 +68,7 @@ QString RecordingLogText(const RecordingFacts &facts) {
         const int64_t end_ns = facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
         const int64_t duration_ns = end_ns - facts.first_start_ns;
         add("StartUTC", UtcText(facts.first_start_ns));
-        add("MidUTC", UtcText(facts.first_start_ns + duration_ns / 2));
+        add("MidUTC", UtcText(MidTimeNs(facts)));
         add("EndUTC", UtcText(end_ns));
         add("Duration_s", QString::number(duration_ns / 1e9, 'f', 3));
     } else {
@@ -97,6 +99,11 @@ QString RecordingLogText(const RecordingFacts &facts) {
     return lines.join('\n') + '\n';
 }
 
+int64_t MidTimeNs(const RecordingFacts &facts) {
+    const int64_t end_ns = facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
+    return facts.first_start_ns + (end_ns - facts.first_start_ns) / 2;
+}
+
 QString RecordingLogName(const QString &first_file) {
     return first_file + QStringLiteral(".txt");
 }
@@ -109,6 +116,7 @@ void RecordingLog::Begin(const RecordingDescription &description, int32_t mode, 
     facts_.exposure_ms = exposure_ms;
     facts_.frame_width = frame_width;
     facts_.frame_height = frame_height;
+    files_created_ = 0;
     running_ = true;
 }
 
@@ -128,8 +136,11 @@ void RecordingLog::EndedBy(RecordingEnd end) {
 }
 
 void RecordingLog::FileCreated(const QString &file_name) {
-    if (running_ && facts_.first_file.isEmpty()) {
-        facts_.first_file = file_name;
+    if (running_) {
+        ++files_created_;
+        if (facts_.first_file.isEmpty()) {
+            facts_.first_file = file_name;
+        }
     }
     ui_.FileCreated(file_name);
 }
@@ -140,11 +151,14 @@ bool RecordingLog::End(int32_t frames_written, int32_t frames_unwritten) {
     }
     running_ = false;
     last_log_.clear();
+    facts_.frames_written = frames_written;
+    facts_.frames_unwritten = facts_.end == RecordingEnd::Completed ? 0 : frames_unwritten;
+    if (facts_.description.name_by_time) {
+        NameByTime();
+    }
     if (!facts_.description.write_log || facts_.first_file.isEmpty()) {
         return true;
     }
-    facts_.frames_written = frames_written;
-    facts_.frames_unwritten = facts_.end == RecordingEnd::Completed ? 0 : frames_unwritten;
     const QString name = RecordingLogName(facts_.first_file);
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Text)) {
@@ -159,4 +173,22 @@ bool RecordingLog::End(int32_t frames_written, int32_t frames_unwritten) {
     }
     last_log_ = name;
     return true;
+}
+
+// The mid-time is known only now, so the file is renamed at the end. Only a
+// recording of one file with frames takes the name: FIT and BMP frames and
+// the parts of a split AVI keep their numbers, which order them.
+void RecordingLog::NameByTime() {
+    const bool one_file =
+        facts_.format == QLatin1String("SER") || facts_.format == QLatin1String("AVI");
+    if (!one_file || files_created_ != 1 || facts_.frames_written == 0) {
+        return;
+    }
+    const RecordingDescription &d = facts_.description;
+    const QString renamed = RenameExclusively(
+        facts_.first_file, TimeBasedName(MidTimeNs(facts_), d.observer, d.filter, d.object));
+    if (!renamed.isEmpty()) {
+        facts_.first_file = renamed;
+        ui_.FileCreated(renamed);
+    }
 }

@@ -35,6 +35,9 @@ struct RecordingFacts {
 // end, Mid halfway between.
 QString RecordingLogText(const RecordingFacts &facts);
 
+// Halfway between the first frame's exposure start and the last one's end.
+int64_t MidTimeNs(const RecordingFacts &facts);
+
 // The log beside a recording's first file: its name with ".txt" added.
 QString RecordingLogName(const QString &first_file);
 
@@ -52,8 +55,9 @@ class RecordingLog : public RecorderUi {
     void FrameWritten(int64_t exposure_start_ns);
     // How the running recording ends, when not by the observer's stop.
     void EndedBy(RecordingEnd end);
-    // The recording has ended: writes the log (when wanted and a file was
-    // made), never over another file. False when it could not be written.
+    // The recording has ended: names its file by its mid-time when that is
+    // wanted, and writes the log (when wanted and a file was made), never
+    // over another file. False when the log could not be written.
     bool End(int32_t frames_written, int32_t frames_unwritten);
     // The log file last written; empty when none was.
     const QString &LastLog() const { return last_log_; }
@@ -65,8 +69,11 @@ class RecordingLog : public RecorderUi {
     void FileCreated(const QString &file_name) override;
 
   private:
+    void NameByTime();
+
     RecorderUi &ui_;
     bool running_ = false;
+    int32_t files_created_ = 0;
     RecordingFacts facts_;
     QString last_log_;
 };

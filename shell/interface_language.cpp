@@ -27,7 +27,7 @@ const LanguageChoice *LanguageOfLetter(QChar letter) {
 #key, &InterfaceTexts::key \
     }
 
-const std::array<TextLookup, 85> INTERFACE_LOOKUPS = {{
+const std::array<TextLookup, 86> INTERFACE_LOOKUPS = {{
     // Main window menu.
     LOOKUP(M_FILE),
     LOOKUP(M_EXIT),
@@ -118,6 +118,7 @@ const std::array<TextLookup, 85> INTERFACE_LOOKUPS = {{
     LOOKUP(LBL_OBJECT),
     LOOKUP(LBL_FILTER),
     LOOKUP(LBL_RECORDINGLOG),
+    LOOKUP(LBL_NAMEBYTIME),
 }};
 
 #undef LOOKUP

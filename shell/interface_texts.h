@@ -103,4 +103,5 @@ struct InterfaceTexts {
     QString LBL_OBJECT = QStringLiteral("Object");
     QString LBL_FILTER = QStringLiteral("Filter");
     QString LBL_RECORDINGLOG = QStringLiteral("Log beside each recording");
+    QString LBL_NAMEBYTIME = QStringLiteral("Name by mid-time (WinJUPOS)");
 };

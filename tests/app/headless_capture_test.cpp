@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "recording/time_name.h"
 #include "recording/writer_test_support.h"
 #include "shell/interface_texts.h"
 #include "shell/language_file.h"
@@ -234,6 +235,32 @@ TEST_F(HeadlessCaptureTest, SerTrailerDatesEveryFrameWithinTheRecording) {
         return interval > median / 2 && interval < median * 3 / 2;
     });
     EXPECT_GE(on_pace, int64_t(intervals.size()) * 3 / 4) << "median " << median / 10000 << " ms";
+}
+
+// Named by time, the file carries its recording's mid-time, as its log
+// states it, to the tenth of a minute, and the log follows it.
+TEST_F(HeadlessCaptureTest, ATimeBasedNameCarriesTheMidTime) {
+    CaptureOptions options = Options(MODE_SER, 5);
+    options.description.name_by_time = true;
+    options.description.observer = "Ann";
+    options.description.object = "Jupiter";
+    const CaptureReport report = Run(options);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    ASSERT_EQ(report.files.size(), 2) << "the file as created, then as named";
+    const QString named = report.files.last();
+    EXPECT_FALSE(QFileInfo::exists(report.files.first()));
+    QFile log(named + ".txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QString mid;
+    for (const QString &line : QString::fromUtf8(log.readAll()).split('\n')) {
+        if (line.startsWith("MidUTC=")) {
+            mid = line.mid(7);
+        }
+    }
+    QDateTime mid_time = QDateTime::fromString(mid, Qt::ISODateWithMs);
+    ASSERT_TRUE(mid_time.isValid()) << mid.toStdString();
+    EXPECT_EQ(QFileInfo(named).fileName(),
+              TimeBasedName(mid_time.toMSecsSinceEpoch() * 1000000, "Ann", "", "Jupiter") + ".ser");
 }
 
 // Mean sample value of each frame of a SER file of frames of `frame_bytes`.
