@@ -33,8 +33,11 @@ tsan:
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DSANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
 
+# Undefined behaviour is checked in the same run, and ends the test that
+# meets it instead of scrolling past in its output.
 asan:
-	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
+	UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
 	rm -rf build build-tsan build-asan

@@ -101,8 +101,8 @@ int main(int argc, char *argv[]) {
             << "; the files written are complete\n";
         exit_code = EXIT_SIGNAL_BASE + signal_number;
     }
-    if (report.exit_code == EXIT_DONE || report.exit_code == EXIT_WRITE_FAILED) {
-        err << report.frames_written << " frames written in " << report.elapsed_ms << " ms\n";
+    if (report.recording_started) {
+        err << CaptureSummary(report) << "\n";
     }
     return exit_code;
 }

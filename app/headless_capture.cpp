@@ -149,10 +149,11 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         return false;
     }
     options.seconds = parser.isSet("seconds");
-    if (options.seconds ? !ReadInteger(parser.value("seconds"), 0, 9999, options.count)
-                        : !ReadInteger(parser.value("frames"), 1, 9999, options.count)) {
+    // 0 of either records until a signal stops it, as the window's count 0 does.
+    if (!ReadInteger(parser.value(options.seconds ? "seconds" : "frames"), 0, 9999,
+                     options.count)) {
         error = options.seconds ? QStringLiteral("--seconds must be 0 to 9999")
-                                : QStringLiteral("--frames must be 1 to 9999");
+                                : QStringLiteral("--frames must be 0 to 9999");
         return false;
     }
     if (parser.isSet("exposure") &&
@@ -225,6 +226,29 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         return false;
     }
     return ParseStampOptions(parser, options, error);
+}
+
+QString CaptureSummary(const CaptureReport &report) {
+    QStringList kept;
+    for (const QString &file : report.files) {
+        if (QFileInfo::exists(file)) {
+            kept << QDir::toNativeSeparators(file);
+        }
+    }
+    QString where;
+    if (kept.isEmpty()) {
+        where = QStringLiteral("; no file was left");
+    } else if (kept.size() == 1) {
+        where = QStringLiteral(" into ") + kept.first();
+    } else {
+        where = QStringLiteral(" into %1 files, %2 to %3")
+                    .arg(kept.size())
+                    .arg(kept.first(), kept.last());
+    }
+    return QStringLiteral("%1 frames written%2 in %3 ms")
+        .arg(report.frames_written)
+        .arg(where)
+        .arg(report.elapsed_ms);
 }
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
@@ -473,9 +497,11 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
                             .arg(QDir::toNativeSeparators(options.directory));
         return report_;
     }
+    report_.recording_started = true;
     WaitUntil([this] { return ended_; });
     report_.elapsed_ms = TickCount() - started;
-    report_.frames_written = recorder_->framecount;
+    report_.frames_lost = recorder_->frames_lost;
+    report_.frames_written = recorder_->framecount - recorder_->frames_lost;
     capture_.Stop();
     capture_.WaitUntilStopped(THREAD_STOP_WAIT_MS);
     return report_;
@@ -524,8 +550,8 @@ bool HeadlessCapture::event(QEvent *event) {
 // Whether a frame delivered now belongs to the recording: one of the first
 // frames it asked for, or one delivered before its end time.
 bool HeadlessCapture::ForTheRecording(uint32_t now_tick) const {
-    return options_.seconds ? recorder_->TakesFrames(now_tick)
-                            : report_.frames_acquired < options_.count;
+    return options_.seconds || options_.count == 0 ? recorder_->TakesFrames(now_tick)
+                                                   : report_.frames_acquired < options_.count;
 }
 
 void HeadlessCapture::ShowStatus(const QString &text) {
@@ -544,10 +570,18 @@ void HeadlessCapture::ReleaseCaptureButton() {
 
 void HeadlessCapture::ReportWriteFailure() {
     report_.exit_code = EXIT_WRITE_FAILED;
-    report_.error = QStringLiteral(
-        "A frame could not be written (disk full, folder gone or no"
-        " permission); the recording was ended, keeping the frames"
-        " written before it.");
+    if (recorder_->frames_lost > 0) {
+        report_.error = texts_.AVIERROR +
+                        QStringLiteral(
+                            " The file was removed while it was recorded (its folder deleted):"
+                            " the %1 frames written into it are lost; the recording was ended.")
+                            .arg(recorder_->frames_lost);
+        return;
+    }
+    report_.error = texts_.AVIERROR + QStringLiteral(
+                                          " A frame could not be written (disk full, folder gone"
+                                          " or no permission); the recording was ended, keeping"
+                                          " the frames written before it.");
 }
 
 void HeadlessCapture::FileCreated(const QString &file_name) {

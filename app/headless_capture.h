@@ -66,11 +66,17 @@ struct CaptureReport {
     QString error;                // why it failed, for the observer
     QStringList files;            // every file created, in order
     int64_t frames_acquired = 0;  // frames the camera delivered for the recording
-    int64_t frames_written = 0;
+    int64_t frames_written = 0;   // and still in a file
+    int64_t frames_lost = 0;      // written into a file that lost its name (folder removed)
+    bool recording_started = false;
     int64_t frame_bytes = 0;  // bytes of one frame as the camera delivers it
     int64_t max_backlog = 0;  // most frames ever waiting for the writer
     uint32_t elapsed_ms = 0;  // from the recording's start to its end
 };
+
+// The closing line of every run that started a recording, whatever ended
+// it: how many frames are kept, and in which file or files.
+QString CaptureSummary(const CaptureReport &report);
 
 // Exit codes of the command.
 enum CaptureExit : int {

@@ -185,6 +185,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
 
     // main_window_capture.cpp: recording controls and output names.
     void butCaptureClick();
+    void ShowCaptureButton(bool down);
     void OutputKindClick(int32_t mode);
     void CountClick();
     void IRISClick();

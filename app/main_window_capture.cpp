@@ -30,10 +30,16 @@ const char *ModeCaption(int32_t mode) {
 
 }  // namespace
 
+// The capture button is down exactly while a recording runs, and looks it.
+void TForm1::ShowCaptureButton(bool down) {
+    butCapture->setChecked(down);
+    butCapture->setIcon(down ? PictureDown : PictureDisabled);
+}
+
 void TForm1::butCaptureClick() {
     if (!butCapture->isChecked()) {
         Recorder->StopRecording();
-        butCapture->setIcon(PictureDisabled);
+        ShowCaptureButton(false);
         return;
     }
     const FrameSize frame = BinnedFrameSize(sub_frame_.sw, sub_frame_.sheight, Cap->binning_code);
@@ -48,16 +54,20 @@ void TForm1::butCaptureClick() {
     request.frame_width = frame.width;
     request.frame_height = frame.height;
     request.description = DescribeRecording();
+    // No recording without its output: the button comes up again, so that
+    // the next click starts one rather than stopping none.
     switch (Recorder->StartRecording(request, TickCount())) {
         case StartResult::NoFileName:
+            ShowCaptureButton(false);
             ShowNotice(texts_.SETAVIFILE);
             return;
         case StartResult::OutputFailed:
+            ShowCaptureButton(false);
             ShowNotice(texts_.AVIERROR);
             return;
         case StartResult::Started:
             butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->Mode())));
-            butCapture->setIcon(PictureDown);
+            ShowCaptureButton(true);
             return;
     }
 }
@@ -115,8 +125,7 @@ void TForm1::ShowMemory(const QString &text) {
 }
 
 void TForm1::ReleaseCaptureButton() {
-    butCapture->setChecked(false);
-    butCapture->setIcon(PictureDisabled);
+    ShowCaptureButton(false);
     // A colour tick during a SER recording left the kind alone; SER holds
     // grey frames only, so the next recording is an AVI.
     if (ColorCamera1->isChecked() && output_kind_ == MODE_SER) {

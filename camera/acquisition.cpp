@@ -371,7 +371,9 @@ void TVideoCapture::RunPasses() {
         solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h);
         frames_.AppendFrame(frame.Release());
         poster_.Post(MSG_FRAME_READY);
-        SleepWhileRunning(focus_window_visible ? FOCUS_PAUSE_MS : 0);
+        // A recording never waits for a window: the focus aid then shows the
+        // newest frame whenever the preview next comes round.
+        SleepWhileRunning(focus_window_visible && !_capturing ? FOCUS_PAUSE_MS : 0);
         const int32_t pause_ms = delay;
         if (pause_ms > 0) {
             SleepWhileRunning(static_cast<uint32_t>(pause_ms));

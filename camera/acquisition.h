@@ -27,7 +27,7 @@ inline constexpr uint32_t RUN_FLAG_POLL_MS = 50;
 // How long the program's end waits for the thread to stop.
 inline constexpr uint32_t THREAD_STOP_WAIT_MS = 3000;
 // The pause after each frame while the focus window is open, which leaves
-// the GUI thread time for the focus aid's plot.
+// the GUI thread time for the focus aid's plot; never while recording.
 inline constexpr uint32_t FOCUS_PAUSE_MS = 250;
 
 // Why frames stopped arriving, for the status bar. The GUI thread reads it.

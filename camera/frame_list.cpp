@@ -8,16 +8,20 @@
 
 namespace {
 
-// Freed frames, record and block together, kept for the next frames. A block
-// handed out again only needs the bytes its last frame used zeroed, where a
-// new block would cost a zero-fill of all 6 MB (or a page fault per 4 KB) for
-// every frame; the record keeps its stamp text's memory, so the camera thread
-// allocates nothing per frame once a few frames have gone round.
+// Freed frames, record and block together, kept for the next frames. A new
+// block costs a page fault per 4 KB the camera writes into (and a zero-fill of
+// all 6 MB where the allocator hands out recycled heap memory), which at small
+// frames and high rates was most of the program's work per frame: so freed
+// frames are kept, as many as a writer that fell behind a fast camera leaves
+// at once, and a kept block is handed out as it is, since the camera writes
+// every sample of the frame it is given. The record keeps its stamp text's
+// memory, so the camera thread allocates nothing per frame once the frames
+// have gone round.
 class SpareFrames {
   public:
-    static constexpr size_t MAX_SPARE = 4;
+    static constexpr size_t MAX_SPARE = 64;
 
-    PImageLst Take() {
+    PImageLst Take(size_t used_bytes) {
         PImageLst frame = nullptr;
         {
             std::lock_guard lock(mutex_);
@@ -26,11 +30,7 @@ class SpareFrames {
                 spares_.pop_back();
             }
         }
-        if (!frame) {
-            return Allocate();
-        }
-        std::memset(frame->Data, 0, UsedBytes(*frame));
-        return frame;
+        return frame ? frame : Allocate(used_bytes);
     }
 
     void Give(PImageLst frame) {
@@ -50,15 +50,14 @@ class SpareFrames {
     }
 
   private:
-    static size_t UsedBytes(const ImageLst &frame) {
-        return std::min(static_cast<size_t>(std::max(frame.w, 0)) * std::max(frame.h, 0),
-                        FRAME_BLOCK_BYTES);
-    }
-    static PImageLst Allocate() {
-        auto *data = static_cast<uint8_t *>(std::calloc(FRAME_BLOCK_BYTES, 1));
+    // A block whose first frame's bytes are zero; the rest is never read
+    // before the camera writes it.
+    static PImageLst Allocate(size_t used_bytes) {
+        auto *data = static_cast<uint8_t *>(std::malloc(FRAME_BLOCK_BYTES));
         if (!data) {
             return nullptr;
         }
+        std::memset(data, 0, std::min(used_bytes, FRAME_BLOCK_BYTES));
         auto *frame = new (std::nothrow) ImageLst;
         if (!frame) {
             std::free(data);
@@ -84,7 +83,8 @@ SpareFrames &Spares() {
 }  // namespace
 
 PImageLst NewFrame(int32_t w, int32_t h, std::string_view text) {
-    PImageLst frame = Spares().Take();
+    PImageLst frame =
+        Spares().Take(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)));
     if (!frame) {
         return nullptr;
     }

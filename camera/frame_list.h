@@ -17,7 +17,7 @@ inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
 // One acquired frame: 8-bit samples, row-major, the first row being the
 // bottom row of the picture (a colour camera's raw mosaic in the same layout).
 struct ImageLst {
-    uint8_t *Data = nullptr;   // FRAME_BLOCK_BYTES, zero-filled; w x h used
+    uint8_t *Data = nullptr;   // FRAME_BLOCK_BYTES; w x h used, all written by the camera
     int32_t w = 0;             // samples per row, after binning
     int32_t h = 0;             // rows, after binning
     ImageLst *Next = nullptr;  // the next newer frame; null at the newest
@@ -29,7 +29,8 @@ struct ImageLst {
 };
 using PImageLst = ImageLst *;
 
-// A frame record with a zero-filled sample block and a copy of `text`; null
+// A frame record with a sample block (a new one's first w x h bytes zero, a
+// reused one's as its last frame left them) and a copy of `text`; null
 // when memory is exhausted. Until it is appended the caller owns it.
 PImageLst NewFrame(int32_t w, int32_t h, std::string_view text);
 // Frees a frame that never reached the list (a few are kept for reuse).

@@ -1,6 +1,7 @@
 #include "preview/text_overlay.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -33,10 +34,24 @@ QRect BoxFor(const QString &text, const QFontMetrics &metrics) {
 }  // namespace
 
 QFont DefaultOverlayFont() {
-    const QString preferred = QStringLiteral("Courier New");
-    QFont font = QFontDatabase::hasFamily(preferred)
-                     ? QFont(preferred)
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // A family name alone is not enough: fontconfig answers "Courier New" with
+    // whatever it aliases it to, and on some desktops that is not fixed width.
+    // Each candidate is taken only when the font actually matched is.
+    static const char *const families[] = {
+        "Courier New", "DejaVu Sans Mono", "Liberation Mono", "Noto Mono",
+        "Noto Sans Mono", "Nimbus Mono PS", "FreeMono", "Courier",
+    };
+    for (const char *family : families) {
+        QFont font(QString::fromLatin1(family));
+        font.setStyleHint(QFont::Monospace);
+        font.setFixedPitch(true);
+        font.setPointSizeF(OVERLAY_FONT_POINTS);
+        if (QFontDatabase::hasFamily(font.family()) && QFontInfo(font).fixedPitch()) {
+            return font;
+        }
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
     font.setPointSizeF(OVERLAY_FONT_POINTS);
     return font;
 }

@@ -9,7 +9,8 @@
 #include "platform/bitmap24.h"
 
 // The overlay font before the observer chooses one: Courier New, 12 pt, or
-// the system's fixed-width font at that size where Courier New is missing.
+// where that is missing or not fixed width, the first well-known monospace
+// family that is, and the system's fixed-width font after those.
 // Needs the GUI application object (the font database).
 QFont DefaultOverlayFont();
 

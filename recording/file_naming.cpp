@@ -28,13 +28,23 @@ int32_t FileNamer::ResumeNumber(const QString &key) {
     return number;
 }
 
+bool FileNamer::Taken(const QString &base_path, const QString &extension, int32_t number) {
+    // Older recordings wrote upper-case extensions, and a stacker sorting by
+    // number reads NAME_107 and NAME_00107 as one: a number is taken in
+    // either case and either numbering.
+    for (const QString &ending : {extension.toLower(), extension.toUpper()}) {
+        for (bool iris : {false, true}) {
+            if (Exists(OutputFileName(base_path, number, ending, iris))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 QString FileNamer::FreeName(const QString &base_path, const QString &extension,
                             int32_t &number) const {
-    // Older recordings wrote upper-case extensions: their numbers stay taken.
-    const QString lower = extension.toLower();
-    const QString upper = extension.toUpper();
-    while (Exists(OutputFileName(base_path, number, lower, iris_numbering_)) ||
-           Exists(OutputFileName(base_path, number, upper, iris_numbering_))) {
+    while (Taken(base_path, extension, number)) {
         ++number;
     }
     return OutputFileName(base_path, number, extension, iris_numbering_);

@@ -32,7 +32,8 @@ QString OutputFileName(const QString &base_path, int32_t number, const QString &
 // Hands out numbered output files (OutputFileName) and never lets one
 // overwrite an existing file, even when other programs, or other recordings
 // of this one, write into the same folder at the same moment. A number is
-// taken when a file of that name exists with its extension in either case.
+// taken when a file of that number exists with its extension in either case,
+// numbered with or without leading zeros.
 // The search for a free number resumes where the previous request with the
 // same base path and extension stopped, and starts again from 0 when either
 // changes. Used on one thread (the recorder's).
@@ -77,6 +78,8 @@ class FileNamer {
     QString FreeName(const QString &base_path, const QString &extension, int32_t &number) const;
     // Whether something, a dangling link included, has that name.
     static bool Exists(const QString &name);
+    // Whether a file of that number exists in any of its spellings.
+    static bool Taken(const QString &base_path, const QString &extension, int32_t number);
 
     QString last_file_key_;
     int32_t last_file_number_ = 0;

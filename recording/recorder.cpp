@@ -1,5 +1,6 @@
 #include "recording/recorder.h"
 
+#include <QFile>
 #include <cstdlib>
 
 #include "camera/frame_conversion.h"
@@ -28,6 +29,9 @@ TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDr
       ui_(log),
       avi_(namer, avi_split_bytes) {
     SetTexts(InterfaceTexts{});
+    // A long exposure leaves seconds between notices: the watch does not wait for them.
+    watch_timer_.setInterval(500);
+    watch_timer_.callOnTimeout([this] { Watch(TickCount()); });
 }
 
 void TAVIExport::Init() {
@@ -44,6 +48,7 @@ void TAVIExport::SetTexts(const InterfaceTexts &texts) {
     _MSG_FRAMESLEFT = texts.FRAMES_LEFT;
     _MSG_CAPTURING = texts.CAPTURING;
     _MSG_SECLEFT = texts.SECONDSLEFT;
+    _MSG_NOFRAMES = texts.NOFRAMES_RECORDED;
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {
@@ -55,6 +60,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     if (Recording() && !EndOutput()) {
         ui_.ReportWriteFailure();
     }
+    frames_lost = 0;
     _MODE = request.mode == MODE_NONE ? MODE_AVI : request.mode;
     __NAME = CaptureBasePath(request.capture_directory, request.base_name);
     __color = Cap.__color;
@@ -67,7 +73,8 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         return StartResult::OutputFailed;
     }
     const int32_t n = std::abs(request.count);
-    if (!request.seconds_mode) {
+    // No seconds, like no frames, means until the observer stops it.
+    if (!request.seconds_mode || n == 0) {
         count = n > 0 ? n : COUNT_NO_LIMIT;
     } else {
         count = COUNT_TIMED;
@@ -76,6 +83,7 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     }
     framecount = 0;
     recording_tag_ = Cap.BeginRecording(std::abs(request.exposure_ms), std::abs(request.delay_ms));
+    watch_timer_.start();
     return StartResult::Started;
 }
 
@@ -106,7 +114,7 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
         if (name.isEmpty()) {
             return false;
         }
-        ui_.FileCreated(name);
+        FollowOutput(name);
         return true;
     }
     // The template tells the AVI writer the frame format; a colour camera's
@@ -115,11 +123,29 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     if (avi_.StartAviFile(__NAME, SavedCopy) == AVI_NO_HANDLE) {
         return false;
     }
-    ui_.FileCreated(avi_.FileName());
+    FollowOutput(avi_.FileName());
     return true;
 }
 
+void TAVIExport::FollowOutput(const QString &file_name) {
+    output_file_ = file_name;
+    frames_in_output_ = 0;
+    output_watch_.Watch(file_name);
+    output_watched_tick_ = TickCount();
+}
+
+bool TAVIExport::OutputStillNamed(uint32_t now_tick, bool now) {
+    if (output_file_.isEmpty() || (!now && now_tick - output_watched_tick_ < WATCH_INTERVAL_MS)) {
+        return true;
+    }
+    output_watched_tick_ = now_tick;
+    return output_watch_.StillNamed();
+}
+
 bool TAVIExport::EndOutput() {
+    // Looked at before the file is closed: a file written on after its
+    // folder was removed is lost, however well it was finished.
+    const bool named = OutputStillNamed(TickCount(), true);
     bool complete = true;
     if (ser_.IsOpen()) {
         complete = ser_.FinishSerFile();
@@ -128,7 +154,18 @@ bool TAVIExport::EndOutput() {
     if (avi_.AviHandle() != AVI_NO_HANDLE) {
         complete = avi_.EndAviFile() && complete;
     }
+    output_watch_.Stop();
+    if (!named) {
+        frames_lost += frames_in_output_;
+        complete = false;
+    } else if (!output_file_.isEmpty() && frames_in_output_ == 0) {
+        // A file without a frame helps no one and would only take a number.
+        QFile::remove(output_file_);
+    }
+    output_file_.clear();
+    frames_in_output_ = 0;
     per_frame_files_ = false;
+    watch_timer_.stop();
     Cap.EndRecording();
     if (!complete) {
         log.EndedBy(RecordingEnd::WriteFailed);
@@ -160,6 +197,16 @@ void TAVIExport::ProcessFrame(uint32_t now_tick) {
     ShowMemory();  // after every notice, whatever it did
 }
 
+void TAVIExport::Watch(uint32_t now_tick) {
+    if (!Recording()) {
+        return;
+    }
+    if (!OutputStillNamed(now_tick, true)) {
+        Close(true);
+        count = 0;
+    }
+}
+
 void TAVIExport::TakeNotice(uint32_t now_tick) {
     if (!Recording()) {
         ui_.ShowStatus(QStringLiteral("Idle"));
@@ -182,6 +229,12 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         return;
     }
     ++framecount;
+    if (!OutputStillNamed(now_tick, false)) {
+        // Its folder was removed: every frame written goes nowhere now.
+        Close(true);
+        count = 0;
+        return;
+    }
     if (count == COUNT_TIMED) {
         const int32_t seconds_left = RoundHalfEven((endtime - now_tick) / 1000.0);
         ui_.ShowStatus(FormatText(_MSG_SECLEFT, {seconds_left, framecount}));
@@ -191,6 +244,10 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         --count;
         if (count > 0) {
             ui_.ShowStatus(FormatText(_MSG_FRAMESLEFT, {count}));
+        } else {
+            // The last frame is in: the file is finished now, not an exposure later.
+            log.EndedBy(RecordingEnd::Completed);
+            Close();
         }
     }
 }
@@ -198,11 +255,9 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
 // A frame that could not be written ends the recording at once: the files
 // keep every frame written before it, and the observer is told.
 void TAVIExport::EndAfterWriteFailure() {
-    log.EndedBy(RecordingEnd::WriteFailed);
     frames_.RemoveOldestFrame();
-    Close();
+    Close(true);
     count = 0;
-    ui_.ReportWriteFailure();
 }
 
 TAVIExport::SaveResult TAVIExport::SaveFrame() {
@@ -255,8 +310,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
         default: {
             const QString file_before = avi_.FileName();
             written = avi_.AddAviImage(RecordBitmap);
-            if (written && avi_.FileName() != file_before) {
-                ui_.FileCreated(avi_.FileName());  // the recording went on in a further file
+            if (avi_.FileName() != file_before && avi_.AviHandle() != AVI_NO_HANDLE) {
+                FollowOutput(avi_.FileName());  // the recording went on in a further file
             }
             break;
         }
@@ -264,16 +319,24 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     if (!written) {
         return SaveResult::Failed;
     }
+    // A SER or AVI file is announced with its first frame: one left without
+    // any is removed again, and nobody should go looking for it.
+    if (!output_file_.isEmpty() && ++frames_in_output_ == 1) {
+        ui_.FileCreated(output_file_);
+    }
     log.FrameWritten(frame->exposure_start_ns);
     frames_.RemoveOldestFrame();
     return SaveResult::Written;
 }
 
-void TAVIExport::Close() {
+void TAVIExport::Close(bool write_failed) {
+    if (write_failed) {
+        log.EndedBy(RecordingEnd::WriteFailed);
+    }
     const bool complete = EndOutput();
     ui_.ReleaseCaptureButton();
-    ui_.ShowStatus(QString());
-    if (!complete) {
+    ui_.ShowStatus(framecount == 0 ? _MSG_NOFRAMES : QString());
+    if (write_failed || !complete) {
         ui_.ReportWriteFailure();
     }
 }

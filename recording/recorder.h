@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 
 #include "camera/acquisition.h"
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
 #include "platform/bitmap24.h"
+#include "platform/file_link_watch.h"
 #include "preview/text_overlay.h"
 #include "recording/avi_output.h"
 #include "recording/file_naming.h"
@@ -37,7 +39,7 @@ struct RecordingRequest {
     int32_t mode = MODE_NONE;
     int32_t exposure_ms = 100;
     int32_t delay_ms = 0;
-    int32_t count = 1;  // frames, or seconds in seconds mode; 0 = no limit
+    int32_t count = 1;  // frames, or seconds in seconds mode; 0 = no limit in either
     bool seconds_mode = false;
     int32_t frame_width = 0;  // after binning
     int32_t frame_height = 0;
@@ -79,8 +81,13 @@ class TAVIExport {
 
     // One frame-ready notice while recording.
     void ProcessFrame(uint32_t now_tick);
+    // Between notices too (a timer calls it twice a second while a recording
+    // runs): ends a recording whose file has lost its name, as a write failure.
+    void Watch(uint32_t now_tick);
     // Ends the recording's output, the camera's part and the capture controls.
-    void Close();
+    // An output that holds no frame is removed. A write failure, or a file
+    // that could not be completed, is reported once.
+    void Close(bool write_failed = false);
 
     // An output is open: a recording runs, or has ended by its count or time
     // and is closed at the next notice.
@@ -96,6 +103,9 @@ class TAVIExport {
     uint32_t endtime = 0;
     uint32_t duration_ms = 0;  // of a timed recording
     int32_t framecount = 0;
+    // Of those, frames written into a file that lost its name during the
+    // recording (its folder removed): counted, but in no file any more.
+    int32_t frames_lost = 0;
     QString __NAME;  // capture directory and base name
     // The time stamp's look; none: AVI, FIT and BMP pictures go unstamped.
     const OverlayLook *overlay = nullptr;
@@ -115,6 +125,11 @@ class TAVIExport {
     SaveResult SaveFrame();
     void ShowMemory();
     void EndAfterWriteFailure();
+    // The SER or AVI file frames go to now, from its creation on.
+    void FollowOutput(const QString &file_name);
+    // Whether the open file still has a name; looked at no more often than
+    // WATCH_INTERVAL_MS unless `now`.
+    bool OutputStillNamed(uint32_t now_tick, bool now);
 
     FrameList &frames_;
     TVideoCapture &Cap;
@@ -137,8 +152,18 @@ class TAVIExport {
     QString _MSG_FRAMESLEFT;
     QString _MSG_CAPTURING;
     QString _MSG_SECLEFT;
+    QString _MSG_NOFRAMES;
 
     static constexpr uint32_t MEMORY_REFRESH_MS = 250;
+    // The file that SER and AVI frames go to, how many it holds, and the
+    // watch on its name.
+    static constexpr uint32_t WATCH_INTERVAL_MS = 250;
+    QString output_file_;
+    int32_t frames_in_output_ = 0;
+    FileLinkWatch output_watch_;
+    uint32_t output_watched_tick_ = 0;
+    QTimer watch_timer_;
+
     bool memory_read_ = false;
     uint32_t memory_read_tick_ = 0;
     QString memory_text_;

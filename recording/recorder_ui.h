@@ -16,6 +16,7 @@ class RecorderUi {
     virtual void ReleaseCaptureButton() = 0;
     // A frame or a file could not be written; the recording has been ended.
     virtual void ReportWriteFailure() = 0;
-    // An output file was created (one per SER or AVI file, one per FIT or BMP frame).
+    // An output file holds its first frame (one per SER or AVI file, one per
+    // FIT or BMP frame); a file that never gets one is removed unannounced.
     virtual void FileCreated(const QString &file_name) = 0;
 };

@@ -27,7 +27,7 @@ const LanguageChoice *LanguageOfLetter(QChar letter) {
 #key, &InterfaceTexts::key \
     }
 
-const std::array<TextLookup, 86> INTERFACE_LOOKUPS = {{
+const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     // Main window menu.
     LOOKUP(M_FILE),
     LOOKUP(M_EXIT),
@@ -78,6 +78,7 @@ const std::array<TextLookup, 86> INTERFACE_LOOKUPS = {{
     LOOKUP(MEMORYLEFT),
     LOOKUP(CAPTURING),
     LOOKUP(SECONDSLEFT),
+    LOOKUP(NOFRAMES_RECORDED),
     // The rest.
     LOOKUP(CAPTURELOCATION),
     LOOKUP(CAPTUREFILENAME),

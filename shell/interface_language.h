@@ -44,7 +44,7 @@ struct TextLookup {
 };
 // Every look-up of SetInterface, in its order. ABOUT is looked up three
 // times and FRM_HISTO twice, once for each control they name.
-extern const std::array<TextLookup, 86> INTERFACE_LOOKUPS;
+extern const std::array<TextLookup, 87> INTERFACE_LOOKUPS;
 
 // What applying a language does outside the key table.
 class LanguageUi {

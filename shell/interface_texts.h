@@ -61,6 +61,8 @@ struct InterfaceTexts {
     QString MEMORYLEFT = QStringLiteral("%d MB");
     QString CAPTURING = QStringLiteral("Capturing...");
     QString SECONDSLEFT = QStringLiteral("%d s left, %d frames");
+    // A recording ended without a frame: its empty output was removed.
+    QString NOFRAMES_RECORDED = QStringLiteral("No frame was recorded; no file was kept.");
 
     // Menus, windows and controls.
     QString CAPTURELOCATION;  // replaced by MNU_CAPLOC

@@ -71,6 +71,10 @@ void ExposureThread::Run() {
 bool ExposureThread::Expose(QueuedJob &queued) {
     ExposureJob &job = queued.job;
     const Clock::time_point start = Clock::now();
+    if (job.instant && job.answers) {
+        ExposeInstantly(job);
+        return true;
+    }
     if (!job.answers) {
         if (WaitUntil(std::nullopt, queued.cancel_generation) == WaitEnd::Stopping) {
             return false;
@@ -106,6 +110,19 @@ bool ExposureThread::Expose(QueuedJob &queued) {
     }
     SignalFrameReady(job.semaphore);
     return true;
+}
+
+void ExposureThread::ExposeInstantly(const ExposureJob &job) {
+    const size_t bytes = static_cast<size_t>(job.render.window.FrameBytes());
+    if (instant_picture_.size() != bytes || !(instant_window_ == job.render.window)) {
+        instant_picture_.resize(bytes);
+        instant_window_ = job.render.window;
+        renderer_.Render(job.render, instant_picture_.data());
+    }
+    if (job.buffer != nullptr) {
+        std::copy_n(instant_picture_.data(), bytes, job.buffer);
+    }
+    SignalFrameReady(job.semaphore);
 }
 
 ExposureThread::WaitEnd ExposureThread::WaitUntil(std::optional<Clock::time_point> deadline,

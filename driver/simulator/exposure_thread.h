@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "driver/simulator/camera_controls.h"
 #include "driver/simulator/guide_drift.h"
@@ -30,6 +31,9 @@ struct ExposureJob {
     // False when the camera has stopped answering: the exposure then only
     // ends when it is cancelled, with an empty (black) frame.
     bool answers = true;
+    // No exposure or read-out time: the frame is a copy of the last picture
+    // rendered for the same request.
+    bool instant = false;
 };
 
 // The camera's worker: exposes, reads out (renders the frame into the
@@ -66,6 +70,7 @@ class ExposureThread {
     void Run();
     // False when the thread must stop before the job is done.
     bool Expose(QueuedJob &queued);
+    void ExposeInstantly(const ExposureJob &job);
     // Waits until the deadline (none: forever) unless the job is cancelled or
     // the thread stops first.
     WaitEnd WaitUntil(std::optional<Clock::time_point> deadline, uint64_t cancel_generation);
@@ -79,6 +84,10 @@ class ExposureThread {
     std::deque<QueuedJob> jobs_;
     uint64_t cancel_generation_ = 0;
     bool stopping_ = false;
+    // The instant camera's picture and the window it was rendered for; this
+    // thread only.
+    std::vector<uint8_t> instant_picture_;
+    FrameWindow instant_window_;
     std::thread worker_;  // last, so it starts after everything it uses
 };
 

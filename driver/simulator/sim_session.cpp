@@ -66,6 +66,7 @@ void SimSession::StartExposure(uint8_t *buffer) {
         job.render.seeing = settings_.seeing;
         job.render.noise = settings_.noise;
         job.render.covered = CapOn(settings_.cap_file);
+        job.instant = settings_.instant;
         // Without a connected camera nothing ever comes back.
         job.answers = connected_ && (settings_.frames_before_hang < 0 ||
                                      exposures_started_ < settings_.frames_before_hang);

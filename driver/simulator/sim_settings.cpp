@@ -83,6 +83,14 @@ SimSettings ReadSimSettings(const EnvironmentLookup &lookup) {
     if (const char *text = lookup("OMTRIX_SIM_CAP")) {
         settings.cap_file = text;
     }
+    if (const char *text = lookup("OMTRIX_SIM_TIMING")) {
+        const std::string_view value = text;
+        if (value == "instant") {
+            settings.instant = true;
+        } else if (value != "real") {
+            ReportUnknown("OMTRIX_SIM_TIMING", value);
+        }
+    }
     return settings;
 }
 

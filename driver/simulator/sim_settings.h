@@ -21,6 +21,9 @@ struct SimSettings {
     bool noise = true;
     // While a file of this name exists the camera is covered; empty: never.
     std::string cap_file;
+    // Exposures end at once, each a copy of one picture: a camera faster
+    // than any real one, to measure what the program itself costs.
+    bool instant = false;
 };
 
 using EnvironmentLookup = std::function<const char *(const char *name)>;

@@ -79,7 +79,6 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "mov", "--frames", "5"},
         base + QStringList{"--format", "ser"},
         base + QStringList{"--format", "ser", "--frames", "5", "--seconds", "2"},
-        base + QStringList{"--format", "ser", "--frames", "0"},
         base + QStringList{"--format", "ser", "--frames", "5", "--roi", "641x480"},
         base + QStringList{"--format", "ser", "--frames", "5", "--roi", "4096x480"},
         base + QStringList{"--format", "ser", "--frames", "5", "--bin", "3"},
@@ -417,6 +416,11 @@ TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
     qunsetenv("OMTRIX_SIM_FAULT");
     EXPECT_EQ(silent.exit_code, EXIT_CAMERA_SILENT);
     ASSERT_FALSE(silent.files.isEmpty());
+    // The ending says what was kept, and where.
+    EXPECT_TRUE(CaptureSummary(silent).startsWith(QStringLiteral("%1 frames written into %2 in ")
+                                                      .arg(silent.frames_written)
+                                                      .arg(silent.files.first())))
+        << CaptureSummary(silent).toStdString();
     // The file written before the camera went quiet is complete and says so.
     QFile ser(silent.files.first());
     ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
@@ -466,7 +470,12 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
                   {"--dir", folder.path(), "--name", "CLI", "--format", "bmp", "--frames", "2",
                    "--exposure", "0", "--roi", "320x240"});
     ASSERT_TRUE(command.waitForFinished(60000));
-    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    const QString errors = QString::fromLocal8Bit(command.readAllStandardError());
+    EXPECT_EQ(command.exitCode(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(
+        QStringLiteral("2 frames written into 2 files, %1 to %2")
+            .arg(folder.filePath("CLI_00000.bmp"), folder.filePath("CLI_00001.bmp"))))
+        << errors.toStdString();
     EXPECT_EQ(
         QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
         (QStringList{folder.filePath("CLI_00000.bmp"), folder.filePath("CLI_00001.bmp")}));
@@ -509,6 +518,51 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     EXPECT_TRUE(command.readAllStandardError().contains("--solar"));
 }
 
+// --frames 1 and 2 at 1 s exposures: the file is finished as its last frame
+// is written, not one exposure later.
+TEST_F(HeadlessCaptureTest, TheFileIsFinishedWithItsLastFrame) {
+    for (int32_t frames : {1, 2}) {
+        CaptureOptions options = Options(MODE_SER, frames);
+        options.base_name = QStringLiteral("LAST%1").arg(frames);
+        options.exposure_ms = 1000;
+        const CaptureReport report = Run(options);
+        ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+        EXPECT_EQ(report.frames_written, frames);
+        EXPECT_LT(report.elapsed_ms, uint32_t(frames * 1000 + 600)) << frames;
+        EXPECT_EQ(QFileInfo(report.files.first()).size(), 178 + frames * (320 * 240 + 8));
+    }
+}
+
+// The capture folder deleted in the middle of a SER or AVI recording: the
+// file written on would be found nowhere. The recording ends at once as a
+// write failure that says how many frames are lost, and no file is claimed.
+TEST_F(HeadlessCaptureTest, ARemovedFolderEndsTheRecordingWithTheFramesLost) {
+    for (int32_t mode : {MODE_SER, MODE_AVI}) {
+        SCOPED_TRACE(mode);
+        CaptureOptions options = Options(mode, 0);  // until stopped
+        options.directory = folder.filePath(mode == MODE_SER ? "ser" : "avi");
+        options.exposure_ms = 10;
+        ASSERT_TRUE(QDir().mkpath(options.directory));
+        HeadlessCapture capture([](const QString &) {},
+                                [&](const QString &file) {
+                                    created << file;
+                                    QTimer::singleShot(
+                                        1200, [&] { QDir(options.directory).removeRecursively(); });
+                                });
+        const CaptureReport report = capture.Run(CameraDriverPath(), options);
+        EXPECT_EQ(report.exit_code, EXIT_WRITE_FAILED);
+        EXPECT_TRUE(report.error.contains(InterfaceTexts{}.AVIERROR)) << report.error.toStdString();
+        EXPECT_TRUE(report.error.contains(
+            QStringLiteral("the %1 frames written into it are lost").arg(report.frames_lost)))
+            << report.error.toStdString();
+        EXPECT_GT(report.frames_lost, 5);
+        EXPECT_EQ(report.frames_written, 0);
+        EXPECT_LT(report.elapsed_ms, 1200u + 1500u) << "it stopped at once";
+        EXPECT_TRUE(CaptureSummary(report).startsWith("0 frames written; no file was left"))
+            << CaptureSummary(report).toStdString();
+    }
+}
+
 TEST_F(HeadlessCaptureTest, AStopBeforeTheFirstFrameEndsAtOnceWithoutAFile) {
     CaptureOptions options = Options(MODE_SER, 5);
     options.exposure_ms = 2000;
@@ -531,11 +585,15 @@ TEST_F(HeadlessCaptureTest, AStopBeforeTheFirstFrameEndsAtOnceWithoutAFile) {
 // pictures, and an exit code that tells which signal ended it.
 TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
     constexpr int W = 320, H = 240;
+    // 0 frames or seconds record until the signal, as a long duration does.
     const struct {
         const char *format;
         int signal_number;
         int exit_code;
-    } cases[] = {{"ser", SIGINT, 130}, {"avi", SIGTERM, 143}, {"ser", SIGHUP, 129}};
+        QStringList length;
+    } cases[] = {{"ser", SIGINT, 130, {"--seconds", "0"}},
+                 {"avi", SIGTERM, 143, {"--frames", "0"}},
+                 {"ser", SIGHUP, 129, {"--seconds", "30"}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.format + std::string(" ") + std::to_string(c.signal_number));
         const QString name = QString("SIG%1").arg(c.signal_number);
@@ -548,8 +606,9 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
             }
         });
         command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
-                      {"--dir", folder.path(), "--name", name, "--format", c.format, "--seconds",
-                       "30", "--exposure", "10", "--gain", "40", "--roi", "320x240"});
+                      QStringList{"--dir", folder.path(), "--name", name, "--format", c.format,
+                                  "--exposure", "10", "--gain", "40", "--roi", "320x240"} +
+                          c.length);
         ASSERT_TRUE(command.waitForReadyRead(30000)) << "no file was created";
         std::this_thread::sleep_for(std::chrono::milliseconds(700));  // some frames into the file
         ASSERT_EQ(::kill(static_cast<pid_t>(command.processId()), c.signal_number), 0);
@@ -561,6 +620,8 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
         const QStringList files =
             QString::fromLocal8Bit(command.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         ASSERT_EQ(files.size(), 1);
+        EXPECT_TRUE(errors.contains(" frames written into " + files.first()))
+            << errors.toStdString();
         const std::vector<uint8_t> bytes = ReadFileBytes(files.first());
 
         if (c.format == std::string("ser")) {

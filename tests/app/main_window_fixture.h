@@ -166,6 +166,8 @@ class MainWindowTest : public ::testing::Test {
     TPREVIEW &Renderer() { return *form->Preview; }
     const AnalysisCopy &Analysis() { return form->preview_input_.analysis; }
     QString Status(int panel) { return form->status_panels_[panel]->text(); }
+    // The capture button's picture while a recording runs.
+    qint64 RecordingPicture() { return form->PictureDown.cacheKey(); }
     // One second of the keypads' idle timer.
     void KeypadTimerTick() { form->_KEYTIMERTimer(); }
     TFocusForm &FocusWindow() { return *form->FocusForm; }

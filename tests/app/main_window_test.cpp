@@ -302,8 +302,85 @@ TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), InterfaceTexts{}.SETAVIFILE);
     box->close();
-    C<QToolButton>("butCapture")->click();  // the stop path brings the button back up
-    EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked());
+    EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "nothing records: the button is up";
+}
+
+// An output that cannot be created: the message, and the button up in look
+// and state, so the next click (the folder now there) records.
+TEST_F(MainWindowTest, AfterAFailedStartTheNextClickRecords) {
+    QTemporaryDir captures;
+    Store("CAPFILE", "MARS");
+    Store("CAPDIR", captures.filePath("later"));
+    Store("EXPOCOUNT", "2");
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();  // SER
+    auto *button = C<QToolButton>("butCapture");
+    button->click();
+    QApplication::processEvents();
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), InterfaceTexts{}.AVIERROR);
+    box->close();
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_NE(button->icon().cacheKey(), RecordingPicture()) << "drawn as it is: up";
+
+    ASSERT_TRUE(QDir().mkpath(captures.filePath("later")));
+    button->click();
+    EXPECT_TRUE(button->isChecked());
+    EXPECT_EQ(button->icon().cacheKey(), RecordingPicture());
+    ASSERT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
+    EXPECT_EQ(QFileInfo(captures.filePath("later/MARS_00000.ser")).size(), 178 + 2 * 320 * 240);
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_NE(button->icon().cacheKey(), RecordingPicture());
+}
+
+// Presses of the capture button while the camera gives no frame: each
+// recording ends without one, leaves no file and says so.
+TEST_F(MainWindowTest, ARecordingWithoutAFrameLeavesNoFileAndSaysSo) {
+    QTemporaryDir captures;
+    Store("CAPFILE", "SILENT");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "0");
+    qputenv("OMTRIX_SIM_FAULT", "hang:3");
+    ASSERT_TRUE(Start());
+    C<QSpinBox>("expo")->setValue(0);
+    ASSERT_TRUE(RunUntil([&] { return Cap().Fault() == AcquisitionFault::CameraNotAnswering; }));
+    for (int press = 0; press < 2; ++press) {
+        C<QToolButton>("butCapture")->click();
+        ASSERT_TRUE(Recorder().Recording());
+        Run(300);
+        C<QToolButton>("butCapture")->click();
+        EXPECT_FALSE(Recorder().Recording());
+        EXPECT_EQ(Status(0), InterfaceTexts{}.NOFRAMES_RECORDED);
+        EXPECT_TRUE(QDir(captures.path()).isEmpty()) << press;
+    }
+}
+
+// The focus aid's pause after each frame leaves the live picture time for
+// its plot; a recording does not wait for it.
+TEST_F(MainWindowTest, WithTheFocusWindowOpenARecordingKeepsTheCameraRate) {
+    QTemporaryDir captures;
+    Store("CAPFILE", "FOCUS");
+    Store("CAPDIR", captures.path());
+    Store("EXPOCOUNT", "20");
+    ASSERT_TRUE(Start());
+    C<QSlider>("__width")->setValue(80);
+    C<QSlider>("__height")->setValue(60);
+    C<QSpinBox>("expo")->setValue(0);
+    C<QAction>("MenuItem2")->trigger();  // SER
+    FocusWindow().show();
+    ASSERT_TRUE(Cap().focus_window_visible);
+    QElapsedTimer clock;
+    clock.start();
+    C<QToolButton>("butCapture")->click();
+    ASSERT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
+    EXPECT_EQ(Recorder().framecount, 20);
+    // With the pause, 20 frames took at least 20 x 250 ms.
+    EXPECT_LT(clock.elapsed(), 20 * int(FOCUS_PAUSE_MS) / 2);
+    EXPECT_TRUE(FocusWindow().isVisible());
 }
 
 TEST_F(MainWindowTest, TheStoredLanguageAppliesAndTheMenuChangesIt) {
@@ -409,7 +486,7 @@ TEST_F(MainWindowTest, WindowsOpenWhereTheyBelongKeptOnTheScreen) {
 
 // The dark-frame prompt is not modal: the window and its menus keep working
 // while it waits, and closing the program then ends it in the usual time,
-// the recording's file finished without a frame.
+// leaving no file for the recording that got no frame.
 TEST_F(MainWindowTest, ClosingWhileTheDarkPromptWaitsIsPrompt) {
     QTemporaryDir captures;
     Store("CAPFILE", "VENUS");
@@ -434,7 +511,7 @@ TEST_F(MainWindowTest, ClosingWhileTheDarkPromptWaitsIsPrompt) {
     EXPECT_TRUE(prompt->isVisible()) << "only OK goes on";
     EXPECT_EQ(Recorder().framecount, 0);
     EXPECT_LT(Close(), 1000);
-    EXPECT_EQ(QFileInfo(captures.filePath("VENUS_00000.ser")).size(), 178);
+    EXPECT_TRUE(QDir(captures.path()).isEmpty()) << "a recording without a frame leaves no file";
 }
 
 // Cover, the darks, uncover: a timed recording counts its seconds from the

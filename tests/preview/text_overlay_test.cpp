@@ -57,7 +57,10 @@ TEST(TextOverlay, AnEmptyStampIsASmallBoxAtThePicturesTopLeft) {
 TEST(TextOverlay, TheTextStandsUprightInsideItsBox) {
     const std::string text = "M42 21:05:03.250";
     Bitmap24 bitmap = GreyPicture(320, 60, 128);
-    const OverlayLook look = Visible(QColor(0, 0, 0));
+    OverlayLook look = Visible(QColor(0, 0, 0));
+    // The font the install script brings, so the comparison does not depend
+    // on which of the desktop's fonts the default falls to.
+    look.font = QFont(QStringLiteral("DejaVu Sans Mono"), 12);
     DrawStamp(bitmap, text, look);
 
     QImage reference(320, 60, QImage::Format_RGB32);

@@ -159,14 +159,38 @@ TEST_F(FileNamerTest, IrisNumberingAndReset) {
     EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_00002.fit");
     EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_00003.fit");
     namer_.SetIrisNumbering(true);
-    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_3.fit");  // that name does not exist yet
-    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_4.fit");
+    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_4.fit");  // 3 is taken as CAPTURE_00003.fit
+    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_5.fit");
 
     namer_.Reset();
     EXPECT_FALSE(namer_.IrisNumbering());
     EXPECT_EQ(namer_.LastFileNumber(), 0);
     EXPECT_TRUE(namer_.LastFileKey().isEmpty());
-    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_00004.fit");
+    EXPECT_EQ(Take(FIT_EXTENSION), "CAPTURE_00006.fit");  // 4 and 5 are taken too
+}
+
+// A number is taken in either numbering and either case: a stacker sorting
+// by number must never see one twice.
+TEST_F(FileNamerTest, ANumberIsTakenInEitherNumbering) {
+    const struct {
+        bool iris;
+        const char *existing[3];
+        const char *expected;
+    } cases[] = {
+        {true, {"CAPTURE_00000.ser", "CAPTURE_1.ser", "CAPTURE_00002.SER"}, "CAPTURE_3.ser"},
+        {false, {"CAPTURE_0.ser", "CAPTURE_00001.ser", "CAPTURE_2.SER"}, "CAPTURE_00003.ser"},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        for (const char *file : c.existing) {
+            ASSERT_TRUE(CreateNew(dir.filePath(file)));
+        }
+        FileNamer namer;
+        namer.SetIrisNumbering(c.iris);
+        const QString name =
+            namer.NextFileName(CaptureBasePath(dir.path(), "CAPTURE"), SER_EXTENSION, CreateNew);
+        EXPECT_EQ(QFileInfo(name).fileName(), c.expected);
+    }
 }
 
 // Four recordings numbering files in one folder at once, as four

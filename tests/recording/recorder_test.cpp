@@ -194,24 +194,24 @@ TEST_F(RecorderTest, StartDiscardsQueuedFramesAndFreezesTheCamera) {
     EXPECT_GE(fake_driver::state().cancels, 1);
 }
 
-TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
+// The file is finished with its last frame, not an exposure later.
+TEST_F(RecorderTest, CountThreeClosesTheFileWithItsThirdFrame) {
     RecordingRequest request = Request(MODE_SER, 3);
     request.delay_ms = 500;
     ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
-    for (uint8_t i = 1; i <= 3; ++i) {
+    for (uint8_t i = 1; i <= 2; ++i) {
         Queue(i);
         recorder.ProcessFrame(0);
     }
-    EXPECT_EQ(ui.status, "1 frames left") << "nothing new shown once the count reaches 0";
+    EXPECT_EQ(ui.status, "1 frames left");
     EXPECT_EQ(ui.releases, 0);
-    Queue(4);
+    Queue(3);
     recorder.ProcessFrame(0);
     EXPECT_FALSE(recorder.Recording());
     EXPECT_FALSE(capture.Capturing());
     EXPECT_EQ(capture.delay, 0) << "the pause between frames ends with the recording";
     EXPECT_EQ(ui.releases, 1);
     EXPECT_EQ(ui.status, "");
-    EXPECT_EQ(frames.Count(), 1u) << "the closing notice leaves its frame";
 
     ASSERT_EQ(Files("*.ser"), QStringList{"CAPTURE_00000.ser"});
     const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
@@ -219,9 +219,11 @@ TEST_F(RecorderTest, CountThreeWritesThreeFramesAndTheFourthNoticeCloses) {
     EXPECT_EQ(Le32At(bytes, 38), 3u);
     EXPECT_EQ(bytes[178], 1);
     EXPECT_EQ(bytes[178 + 2 * 64 * 48], 3);
-    // Later notices find the recorder idle.
+    // Later notices find the recorder idle and leave their frames.
+    Queue(4);
     recorder.ProcessFrame(0);
     EXPECT_EQ(ui.status, "Idle");
+    EXPECT_EQ(frames.Count(), 1u);
 }
 
 TEST_F(RecorderTest, FramesLeftAreShownWhileCounting) {
@@ -234,22 +236,29 @@ TEST_F(RecorderTest, FramesLeftAreShownWhileCounting) {
     EXPECT_EQ(ui.files.size(), 1u);
 }
 
+// 0 frames and 0 seconds alike record until the observer stops.
 TEST_F(RecorderTest, CountZeroRunsUntilStopped) {
-    ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 0), 0), StartResult::Started);
-    EXPECT_EQ(recorder.count, COUNT_NO_LIMIT);
-    for (int i = 0; i < 4; ++i) {
-        Queue(uint8_t(i));
+    for (bool seconds_mode : {false, true}) {
+        RecordingRequest request = Request(MODE_BMP, 0);
+        request.base_name = seconds_mode ? "SECONDS" : "FRAMES";
+        request.seconds_mode = seconds_mode;
+        ASSERT_EQ(recorder.StartRecording(request, 5000), StartResult::Started);
+        EXPECT_EQ(recorder.count, COUNT_NO_LIMIT);
+        for (int i = 0; i < 4; ++i) {
+            Queue(uint8_t(i));
+            recorder.ProcessFrame(5000 + 100000 * i);
+            EXPECT_EQ(ui.status, "Capturing...");
+        }
+        Queue(5);
+        recorder.StopRecording();
+        EXPECT_FALSE(recorder.Recording()) << "the observer's stop ends the recording at once";
+        EXPECT_EQ(capture.delay, 0);
         recorder.ProcessFrame(0);
-        EXPECT_EQ(ui.status, "Capturing...");
+        EXPECT_EQ(ui.status, "Idle");
+        EXPECT_EQ(Files((request.base_name + "*.bmp").toLatin1().constData()).size(), 4);
+        frames.ClearFrameList();
     }
-    Queue(5);
-    recorder.StopRecording();
-    EXPECT_FALSE(recorder.Recording()) << "the observer's stop ends the recording at once";
-    EXPECT_EQ(capture.delay, 0);
-    EXPECT_EQ(ui.releases, 1);
-    recorder.ProcessFrame(0);
-    EXPECT_EQ(ui.status, "Idle");
-    EXPECT_EQ(Files("*.bmp").size(), 4);
+    EXPECT_EQ(ui.releases, 2);
 }
 
 TEST_F(RecorderTest, TimedRecordingEndsAtTheFirstNoticeAfterItsEnd) {
@@ -282,16 +291,73 @@ TEST_F(RecorderTest, TimedRecordingCountsAcrossTheTickWrap) {
     EXPECT_FALSE(recorder.Recording());
 }
 
-TEST_F(RecorderTest, DurationZeroLeavesAHeaderOnlySer) {
-    RecordingRequest request = Request(MODE_SER, 0);
-    request.seconds_mode = true;
-    ASSERT_EQ(recorder.StartRecording(request, 5000), StartResult::Started);
+// A SER or AVI recording that ends before its first frame (stopped, or its
+// time up) leaves no file and says so; the file is announced with its first
+// frame only, and its number stays free.
+TEST_F(RecorderTest, ARecordingWithoutAFrameLeavesNoFileAndSaysSo) {
+    for (int32_t mode : {MODE_SER, MODE_AVI}) {
+        for (bool timed : {false, true}) {
+            SCOPED_TRACE(mode * 10 + timed);
+            RecordingRequest request = Request(mode, timed ? 1 : 0);
+            request.seconds_mode = timed;
+            ASSERT_EQ(recorder.StartRecording(request, 5000), StartResult::Started);
+            EXPECT_EQ(Files("CAPTURE_*").size(), 1) << "the output is open";
+            if (timed) {
+                Queue(1);
+                recorder.ProcessFrame(6000);
+            } else {
+                recorder.StopRecording();
+            }
+            EXPECT_FALSE(recorder.Recording());
+            EXPECT_TRUE(Files("CAPTURE_*").isEmpty());
+            EXPECT_EQ(ui.status, InterfaceTexts{}.NOFRAMES_RECORDED);
+            EXPECT_TRUE(ui.files.empty());
+            EXPECT_EQ(ui.failures, 0);
+            frames.ClearFrameList();
+        }
+    }
+    ASSERT_EQ(recorder.StartRecording(Request(MODE_SER, 1), 0), StartResult::Started);
     Queue(1);
-    recorder.ProcessFrame(5000);
-    EXPECT_FALSE(recorder.Recording());
-    const auto bytes = ReadFileBytes(dir.filePath("CAPTURE_00000.ser"));
-    EXPECT_EQ(bytes.size(), 178u);
-    EXPECT_EQ(Le32At(bytes, 38), 0u);
+    recorder.ProcessFrame(0);
+    EXPECT_EQ(ui.files, std::vector<QString>{dir.filePath("CAPTURE_00000.ser")});
+    EXPECT_EQ(ui.status, "");
+}
+
+// The folder removed under a SER or AVI file being written: the frames
+// written into it are gone with it. The recording ends at once as a write
+// failure, found by the next notice or, between notices, by the watch.
+TEST_F(RecorderTest, AFileWhoseFolderIsRemovedEndsTheRecordingAsLost) {
+    for (int32_t mode : {MODE_SER, MODE_AVI}) {
+        for (bool between_notices : {false, true}) {
+            SCOPED_TRACE(mode * 10 + between_notices);
+            FakeRecorderUi fresh;
+            TAVIExport other{frames, capture, driver, fresh};
+            other.Init();
+            RecordingRequest request = Request(mode, 0);
+            request.capture_directory = dir.filePath("night");
+            ASSERT_TRUE(QDir().mkpath(request.capture_directory));
+            ASSERT_EQ(other.StartRecording(request, 0), StartResult::Started);
+            uint32_t now = 0;
+            for (int i = 0; i < 3; ++i) {
+                Queue(7);
+                other.ProcessFrame(now += 1000);
+            }
+            ASSERT_TRUE(QDir(request.capture_directory).removeRecursively());
+            if (between_notices) {
+                other.Watch(now);
+            } else {
+                Queue(7);
+                other.ProcessFrame(now += 1000);
+            }
+            EXPECT_FALSE(other.Recording());
+            EXPECT_FALSE(capture.Capturing());
+            EXPECT_EQ(fresh.failures, 1);
+            EXPECT_EQ(fresh.releases, 1);
+            EXPECT_EQ(other.frames_lost, other.framecount);
+            EXPECT_EQ(other.frames_lost, between_notices ? 3 : 4);
+            frames.ClearFrameList();
+        }
+    }
 }
 
 TEST_F(RecorderTest, ANoticeWhoseFrameWasDiscardedCountsNothing) {

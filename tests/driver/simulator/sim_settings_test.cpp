@@ -37,6 +37,8 @@ TEST(ReadSimSettings, ReadsEveryVariableAndKeepsDefaultsForUnknownValues) {
          })},
         {{{"OMTRIX_SIM_SEEING", "poor"}}, with([](auto &s) { s.seeing = SeeingKind::Poor; })},
         {{{"OMTRIX_SIM_CAP", "/tmp/cap"}}, with([](auto &s) { s.cap_file = "/tmp/cap"; })},
+        {{{"OMTRIX_SIM_TIMING", "instant"}}, with([](auto &s) { s.instant = true; })},
+        {{{"OMTRIX_SIM_TIMING", "fast"}}, defaults},
     };
     for (const SettingsCase &c : cases) {
         const SimSettings read = ReadSimSettings([&](const char *name) -> const char * {
@@ -52,6 +54,7 @@ TEST(ReadSimSettings, ReadsEveryVariableAndKeepsDefaultsForUnknownValues) {
         EXPECT_EQ(read.seeing, c.expected.seeing) << context;
         EXPECT_EQ(read.noise, c.expected.noise) << context;
         EXPECT_EQ(read.cap_file, c.expected.cap_file) << context;
+        EXPECT_EQ(read.instant, c.expected.instant) << context;
     }
 }
 
