@@ -49,7 +49,9 @@ int main(int argc, char *argv[]) {
                " [--bin 1|2] [--colour] [--delay MS] [--iris] [--solar LIMIT:SHADE]"
                " [--stamp FORMAT] [--prefix TEXT] [--hour-offset N]"
                " [--darks N] [--language LETTER]"
-               " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]\n";
+               " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]"
+               " [--observer NAME] [--telescope TEXT] [--object TEXT] [--filter TEXT]"
+               " [--name-by-time] [--no-log]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 
@@ -85,7 +87,7 @@ int main(int argc, char *argv[]) {
     QObject::connect(&stop_watch, &QTimer::timeout, [&] {
         if (CaughtStopSignal() != 0) {
             stop_watch.stop();
-            capture.RequestStop();
+            capture.RequestStop(RecordingEnd::Signal);
         }
     });
     stop_watch.start(STOP_SIGNAL_POLL_MS);

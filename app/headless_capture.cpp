@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "app/observation_options.h"
 #include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
 #include "driver/camera_choice.h"
@@ -114,6 +115,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          "LETTER"},
         {"camera", "Camera: simulator or indi[:HOST[:PORT]][/DEVICE].", "CAMERA"},
     });
+    AddObservationOptions(parser);
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
         error = parser.errorText();
         return false;
@@ -122,6 +124,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
         return false;
     }
+    ReadObservationOptions(parser, options.description);
     options.directory = parser.value("dir");
     options.base_name = parser.value("name");
     if (options.directory.isEmpty() || options.base_name.isEmpty()) {
@@ -345,6 +348,7 @@ void HeadlessCapture::WatchCamera() {
             break;
     }
     report_.error += QStringLiteral("; the recording was ended.");
+    recorder_->log.EndedBy(RecordingEnd::CameraStopped);
     recorder_->Close();
 }
 
@@ -408,9 +412,10 @@ void HeadlessCapture::ObserverGone() {
     Wake();
 }
 
-void HeadlessCapture::RequestStop() {
+void HeadlessCapture::RequestStop(RecordingEnd how) {
     stop_requested_ = true;
     if (recorder_->Recording()) {
+        recorder_->log.EndedBy(how);
         recorder_->Close();
     }
     Wake();
@@ -482,6 +487,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     const FrameSize size = BinnedFrameSize(frame.sw, frame.sheight, options.binning);
     request.frame_width = size.width;
     request.frame_height = size.height;
+    request.description = DescribeCapture(options, frame);
     report_.frame_bytes = int64_t{request.frame_width} * request.frame_height;
 
     const uint32_t started = TickCount();

@@ -16,6 +16,7 @@
 #include "platform/dynamic_library.h"
 #include "preview/text_overlay.h"
 #include "recording/recorder.h"
+#include "recording/recording_description.h"
 #include "shell/interface_language.h"
 #include "shell/interface_texts.h"
 
@@ -50,6 +51,9 @@ struct CaptureOptions {
     // Which camera the driver serves (simulator or indi[:HOST[:PORT]][/DEVICE]);
     // empty: the driver's own setting.
     QString camera;
+    // Observer, telescope, object, filter and the choices of the files about
+    // the recording; the rest is filled in from the settings above.
+    RecordingDescription description;
 };
 
 // Reads the command line (without the program name). False with `error` set
@@ -111,8 +115,8 @@ class HeadlessCapture : public QObject,
     CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
     // Ends the recording as the observer's stop does, its file finished; one
     // asked for before the recording starts ends Run without any. Called on
-    // the thread that runs Run, while it waits.
-    void RequestStop();
+    // the thread that runs Run, while it waits. `how` is what its log says.
+    void RequestStop(RecordingEnd how = RecordingEnd::Stopped);
     // The observer answered the dark-frame prompt shown last.
     void DarkPromptAnswered();
     // No answer will come (standard input has ended): the run ends without

@@ -199,6 +199,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void SetCaptureLocation1Click();
     void SetCaptureFilename1Click();
     void AcceptBaseName();
+    // What the files of a recording started now say about it.
+    RecordingDescription DescribeRecording() const;
     // RecorderUi
     void ShowStatus(const QString &text) override;
     void ShowMemory(const QString &text) override;

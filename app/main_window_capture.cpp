@@ -53,6 +53,7 @@ void TForm1::butCaptureClick() {
     request.seconds_mode = seconds_mode_;
     request.frame_width = frame.width;
     request.frame_height = frame.height;
+    request.description = DescribeRecording();
     // No recording without its output: the button comes up again, so that
     // the next click starts one rather than stopping none.
     switch (Recorder->StartRecording(request, TickCount())) {

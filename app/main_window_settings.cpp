@@ -36,6 +36,7 @@ void TForm1::ReadStoredSettings() {
     filename = read("CAPFILE", QString());
     capture_directory_ = read("CAPDIR", QString());
     Form5->SetBaseName(filename);
+    Form5->Observation->ReadStored();
 
     ColorCamera1->setChecked(read("COLORMODE", DEFAULT_COLORMODE) == QLatin1String("T"));
     ColorCamera1Click();

@@ -30,7 +30,7 @@ void TForm1::CreateToolWindows() {
     Form4->HideWith(Form5);
     Form4->HideWith(ConfText);
     connect(Form5->KeyboardButton, &QPushButton::clicked, Form4,
-            [this] { Form4->ToggleBelow(Form5, Form5->Edit1); });
+            [this] { Form4->ToggleBelow(Form5, Form5->TypingField()); });
     connect(ConfText->AdvGlassButton1, &QPushButton::clicked, Form4,
             [this] { Form4->ToggleBelow(ConfText, ConfText->fixed); });
     ScopeCtrl = new TScopeCtrl(driver_.GuideCommand, this);

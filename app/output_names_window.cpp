@@ -11,7 +11,7 @@
 TForm5::TForm5(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("Output File Names"));
-    setFixedSize(280, 132);
+    setFixedSize(280, 314);
     setAutoFillBackground(true);
 
     Label1 = new QLabel(tr(" Base Name"), this);
@@ -27,6 +27,7 @@ TForm5::TForm5(QWidget *parent)
     Button1 = new QPushButton(tr("OK"), this);
     Button2 = new QPushButton(tr("Cancel"), this);
     Button1->setDefault(true);
+    Observation = new ObservationFields(this);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(10, 8, 10, 8);
@@ -37,8 +38,9 @@ TForm5::TForm5(QWidget *parent)
     grid->addLayout(name_row, 0, 1, 1, 2);
     grid->addWidget(Label2, 1, 0, 1, 3);
     grid->addWidget(Label4, 2, 0, 1, 3);
-    grid->addWidget(Button1, 3, 1);
-    grid->addWidget(Button2, 3, 2);
+    grid->addWidget(Observation, 3, 0, 1, 3);
+    grid->addWidget(Button1, 4, 1);
+    grid->addWidget(Button2, 4, 2);
 
     connect(Edit1, &QLineEdit::textChanged, this, &TForm5::Edit1Change);
     connect(Edit1, &QLineEdit::returnPressed, this, &TForm5::Button1Click);
@@ -62,6 +64,12 @@ void TForm5::SetTexts(const InterfaceTexts &texts) {
     Label1->setText(texts.BASENAME);
     Button1->setText(texts.B_OK);
     Button2->setText(texts.B_CANCEL);
+    Observation->SetTexts(texts);
+}
+
+QWidget *TForm5::TypingField() const {
+    QWidget *field = Observation->TypingField();
+    return field ? field : Edit1;
 }
 
 void TForm5::Edit1Change() {
@@ -77,5 +85,6 @@ void TForm5::Button1Click() {
     if (Edit1->text().isEmpty()) {
         Edit1->setText(QStringLiteral("CAPTURE"));
     }
+    Observation->Store();
     hide();
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "app/observation_fields.h"
 #include "shell/interface_texts.h"
 
 class QLabel;
@@ -9,8 +10,8 @@ class QLineEdit;
 class QPushButton;
 
 // "Output File Names": where the observer types the base name of the files
-// a recording writes. Shown without blocking the main window; the caller
-// waits (with the event loop running) until it hides.
+// a recording writes, and the observation they describe. Shown without blocking the main window;
+// the caller waits (with the event loop running) until it hides.
 class TForm5 : public QWidget {
     Q_OBJECT
   public:
@@ -27,6 +28,9 @@ class TForm5 : public QWidget {
     QLabel *Label4 = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
+    ObservationFields *Observation = nullptr;
+    // Where the on-screen keyboard types: the field last typed in.
+    QWidget *TypingField() const;
 
   private:
     void Edit1Change();

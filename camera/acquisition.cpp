@@ -10,6 +10,7 @@
 #include "camera/sensor_window.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
+#include "platform/utc_clock.h"
 
 double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms) {
     int32_t sum = 0;
@@ -349,6 +350,9 @@ void TVideoCapture::RunPasses() {
         }
         frame.get()->generation = recording_in_force_;
         frame.with_driver = true;
+        // Read right before the request, so the time is the exposure's start
+        // as closely as this side of the driver can know it.
+        frame.get()->exposure_start_ns = UtcNowNs();
         driver_.ThreadedExposure(frame.get()->Data);
         // Bounded by what the camera was programmed with: a shorter exposure
         // asked for during a recording has not reached it.

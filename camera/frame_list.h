@@ -23,6 +23,9 @@ struct ImageLst {
     ImageLst *Next = nullptr;  // the next newer frame; null at the newest
     std::string TS;            // stamp text built before the exposure; may be empty
     uint32_t generation = 0;   // tag of the recording it was exposed for (TVideoCapture)
+    // When the exposure was asked of the camera: ns since 1970-01-01 00:00
+    // UTC (UtcNowNs); 0 when unknown.
+    int64_t exposure_start_ns = 0;
 };
 using PImageLst = ImageLst *;
 

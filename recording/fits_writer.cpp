@@ -50,7 +50,7 @@ void WriteFitsBlankCards(std::string &header, int count) {
     header.append(static_cast<size_t>(count) * FITS_CARD_BYTES, ' ');
 }
 
-std::string FitsHeader(int32_t width, int32_t height, bool color) {
+std::string FitsHeader(int32_t width, int32_t height, bool color, const std::string &cards) {
     std::string header;
     header.reserve(FITS_BLOCK_BYTES);
     WriteFitsCard(header, "SIMPLE", "T");
@@ -63,16 +63,19 @@ std::string FitsHeader(int32_t width, int32_t height, bool color) {
     }
     WriteFitsCard(header, "BZERO", "0");
     WriteFitsCard(header, "BSCALE", "1");
+    header += cards;
     WriteFitsEnd(header);
-    WriteFitsBlankCards(header, color ? 27 : 28);
+    const int64_t room = FITS_BLOCK_BYTES - static_cast<int64_t>(header.size());
+    WriteFitsBlankCards(header, static_cast<int>(std::max<int64_t>(room, 0) / FITS_CARD_BYTES));
     return header;
 }
 
-bool FitsWriter::SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color) {
+bool FitsWriter::SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color,
+                               const std::string &cards) {
     if (bitmap.Width() <= 0 || bitmap.Height() <= 0) {
         return false;
     }
-    const std::string header = FitsHeader(bitmap.Width(), bitmap.Height(), color);
+    const std::string header = FitsHeader(bitmap.Width(), bitmap.Height(), color, cards);
     const int64_t plane_bytes = int64_t{bitmap.Width()} * bitmap.Height();
     const int planes = color ? 3 : 1;
     const int64_t data_bytes = planes * plane_bytes;

@@ -19,8 +19,9 @@ void WriteFitsEnd(std::string &header);
 void WriteFitsBlankCards(std::string &header, int count);
 
 // The full 2880-byte primary header for an 8-bit image of width x height, with
-// a third axis of three planes (red, green, blue) for a colour image.
-std::string FitsHeader(int32_t width, int32_t height, bool color);
+// a third axis of three planes (red, green, blue) for a colour image;
+// `cards` (whole 80-character cards, at most 26) come before END.
+std::string FitsHeader(int32_t width, int32_t height, bool color, const std::string &cards = {});
 
 // Writes pictures as FITS files, one file per picture. Used on one thread (the
 // recorder's); keeps its plane buffer from one picture to the next.
@@ -32,7 +33,8 @@ class FitsWriter {
     // bottom. The data is padded with zeros to whole 2880-byte blocks. The
     // file must not exist yet. False when it exists or could not be written
     // completely; no partial file is left.
-    [[nodiscard]] bool SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color);
+    [[nodiscard]] bool SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap, bool color,
+                                     const std::string &cards = {});
 
   private:
     std::vector<uint8_t> FitsPlane;

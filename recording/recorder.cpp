@@ -8,6 +8,7 @@
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
 #include "recording/bmp_writer.h"
+#include "recording/fits_keywords.h"
 #include "shell/text_format.h"
 
 namespace {
@@ -21,7 +22,12 @@ bool Before(uint32_t tick, uint32_t end) {
 
 TAVIExport::TAVIExport(FrameList &frames, TVideoCapture &capture, const CameraDriver &driver,
                        RecorderUi &ui, int64_t avi_split_bytes)
-    : frames_(frames), Cap(capture), driver_(driver), ui_(ui), avi_(namer, avi_split_bytes) {
+    : log(ui),
+      frames_(frames),
+      Cap(capture),
+      driver_(driver),
+      ui_(log),
+      avi_(namer, avi_split_bytes) {
     SetTexts(InterfaceTexts{});
     // A long exposure leaves seconds between notices: the watch does not wait for them.
     watch_timer_.setInterval(500);
@@ -64,6 +70,9 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     __color = Cap.__color;
     frame_width_ = request.frame_width;
     frame_height_ = request.frame_height;
+    description_ = request.description;
+    exposure_ms_ = std::abs(request.exposure_ms);
+    log.Begin(description_, _MODE, exposure_ms_, frame_width_, frame_height_);
     if (!CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
@@ -102,7 +111,9 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
     }
     if (_MODE == MODE_SER) {
         const QString name = namer.NextFileName(__NAME, SER_EXTENSION, [&](const QString &free) {
-            return ser_.WriteSerHeader(free, w, h, 8) == SER_HEADER_WRITTEN;
+            const SerHeaderTexts texts{description_.observer, description_.camera,
+                                       description_.telescope};
+            return ser_.WriteSerHeader(free, w, h, 8, texts) == SER_HEADER_WRITTEN;
         });
         if (name.isEmpty()) {
             return false;
@@ -142,6 +153,7 @@ bool TAVIExport::EndOutput() {
     bool complete = true;
     if (ser_.IsOpen()) {
         complete = ser_.FinishSerFile();
+        framecount = ser_.SerFrameCount();  // less when a full disk left no room for the times
     }
     if (avi_.AviHandle() != AVI_NO_HANDLE) {
         complete = avi_.EndAviFile() && complete;
@@ -159,6 +171,10 @@ bool TAVIExport::EndOutput() {
     per_frame_files_ = false;
     watch_timer_.stop();
     Cap.EndRecording();
+    if (!complete) {
+        log.EndedBy(RecordingEnd::WriteFailed);
+    }
+    complete = log.End(framecount, static_cast<int32_t>(frames_.Count())) && complete;
     return complete;
 }
 
@@ -201,6 +217,7 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
         return;
     }
     if (!TakesFrames(now_tick)) {
+        log.EndedBy(RecordingEnd::Completed);
         Close();
         count = 0;
         return;
@@ -233,6 +250,7 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
             ui_.ShowStatus(FormatText(_MSG_FRAMESLEFT, {count}));
         } else {
             // The last frame is in: the file is finished now, not an exposure later.
+            log.EndedBy(RecordingEnd::Completed);
             Close();
         }
     }
@@ -269,12 +287,15 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     bool written = false;
     switch (_MODE) {
         case MODE_SER:
-            written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h);
+            written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h,
+                                          frame->exposure_start_ns);
             break;
         case MODE_FIT: {
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    return fits_.SaveFitsImage(free, RecordBitmap, __color);
+                    return fits_.SaveFitsImage(
+                        free, RecordBitmap, __color,
+                        FitsObservationCards(description_, frame->exposure_start_ns, exposure_ms_));
                 });
             written = !name.isEmpty();
             if (written)
@@ -307,11 +328,15 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     if (!output_file_.isEmpty() && ++frames_in_output_ == 1) {
         ui_.FileCreated(output_file_);
     }
+    log.FrameWritten(frame->exposure_start_ns);
     frames_.RemoveOldestFrame();
     return SaveResult::Written;
 }
 
 void TAVIExport::Close(bool write_failed) {
+    if (write_failed) {
+        log.EndedBy(RecordingEnd::WriteFailed);
+    }
     const bool complete = EndOutput();
     ui_.ReleaseCaptureButton();
     ui_.ShowStatus(framecount == frames_lost ? _MSG_NOFRAMES : QString());

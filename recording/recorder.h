@@ -14,6 +14,8 @@
 #include "recording/file_naming.h"
 #include "recording/fits_writer.h"
 #include "recording/recorder_ui.h"
+#include "recording/recording_description.h"
+#include "recording/recording_log.h"
 #include "recording/ser_writer.h"
 #include "shell/interface_texts.h"
 
@@ -41,6 +43,7 @@ struct RecordingRequest {
     bool seconds_mode = false;
     int32_t frame_width = 0;  // after binning
     int32_t frame_height = 0;
+    RecordingDescription description;  // for the files' headers and the log
 };
 
 enum class StartResult {
@@ -107,6 +110,9 @@ class TAVIExport {
     // The time stamp's look; none: AVI, FIT and BMP pictures go unstamped.
     const OverlayLook *overlay = nullptr;
     FileNamer namer;
+    // Passes the recorder's reports on and writes each recording's log when
+    // it ends; told how a recording ended when something else ended it.
+    RecordingLog log;
 
   private:
     enum class SaveResult { Written, NothingToSave, Failed };
@@ -137,6 +143,8 @@ class TAVIExport {
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
     bool __color = false;
+    RecordingDescription description_;
+    int32_t exposure_ms_ = 0;
     // FIT or BMP: nothing stays open between frames, but a recording runs.
     bool per_frame_files_ = false;
 

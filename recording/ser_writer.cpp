@@ -1,6 +1,7 @@
 #include "recording/ser_writer.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -10,6 +11,8 @@ namespace {
 constexpr int64_t TICKS_AT_UNIX_EPOCH = 621355968000000000;
 constexpr int64_t TICKS_PER_MILLISECOND = 10000;
 constexpr int64_t TICKS_PER_SECOND = 10000000;
+constexpr int64_t NS_PER_TICK = 100;
+constexpr int64_t NS_PER_MILLISECOND = 1000000;
 
 constexpr char FILE_ID[] = "LUCAM_RECORDER";
 constexpr size_t TEXT_FIELD_BYTES = 40;
@@ -19,11 +22,34 @@ void WriteSerInt64(uint8_t *&at, int64_t value) {
     at += sizeof value;
 }
 
+void WriteSerText(uint8_t *&at, const QString &text) {
+    if (text.isEmpty()) {
+        std::memset(at, '_', TEXT_FIELD_BYTES);
+    } else {
+        QByteArray utf8 = text.toUtf8();
+        qsizetype size = std::min<qsizetype>(utf8.size(), TEXT_FIELD_BYTES);
+        // Back to the start of a character: no reader should see half of one.
+        while (size < utf8.size() && size > 0 && (uint8_t(utf8[size]) & 0xC0) == 0x80) {
+            --size;
+        }
+        std::memset(at, 0, TEXT_FIELD_BYTES);
+        std::memcpy(at, utf8.constData(), static_cast<size_t>(size));
+    }
+    at += TEXT_FIELD_BYTES;
+}
+
 }  // namespace
 
 SerDateTimes SerDateTimesOf(const QDateTime &moment) {
     const int64_t utc_ticks =
         TICKS_AT_UNIX_EPOCH + moment.toMSecsSinceEpoch() * TICKS_PER_MILLISECOND;
+    const int64_t offset_ticks = int64_t{moment.toLocalTime().offsetFromUtc()} * TICKS_PER_SECOND;
+    return {utc_ticks + offset_ticks, utc_ticks};
+}
+
+SerDateTimes SerDateTimesOfUtcNs(int64_t utc_ns) {
+    const int64_t utc_ticks = TICKS_AT_UNIX_EPOCH + utc_ns / NS_PER_TICK;
+    const QDateTime moment = QDateTime::fromMSecsSinceEpoch(utc_ns / NS_PER_MILLISECOND, Qt::UTC);
     const int64_t offset_ticks = int64_t{moment.toLocalTime().offsetFromUtc()} * TICKS_PER_SECOND;
     return {utc_ticks + offset_ticks, utc_ticks};
 }
@@ -40,11 +66,13 @@ SerWriter::~SerWriter() {
 }
 
 int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
-                                  int32_t depth) {
+                                  int32_t depth, const SerHeaderTexts &texts) {
     if (IsOpen()) {
         (void)FinishSerFile();
     }
     frame_count_ = 0;
+    start_ticks_.clear();
+    starts_known_ = true;
     row_bytes_ = int64_t{width} * ((depth + 7) / 8);
     frame_bytes_ = row_bytes_ * height;
     if (width <= 0 || height <= 0 || depth <= 0 || depth > 16) {
@@ -62,9 +90,10 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
     WriteSerInt(at, width);
     WriteSerInt(at, height);
     WriteSerInt(at, depth);
-    WriteSerInt(at, 0);                          // FrameCount, written when the file is finished
-    std::memset(at, '_', 3 * TEXT_FIELD_BYTES);  // Observer, Instrument, Telescope
-    at += 3 * TEXT_FIELD_BYTES;
+    WriteSerInt(at, 0);  // FrameCount, written when the file is finished
+    WriteSerText(at, texts.observer);
+    WriteSerText(at, texts.instrument);
+    WriteSerText(at, texts.telescope);
     const SerDateTimes now = SerDateTimesOf(QDateTime::currentDateTime());
     WriteSerInt64(at, now.local_ticks);
     WriteSerInt64(at, now.utc_ticks);
@@ -82,7 +111,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
     return SER_HEADER_WRITTEN;
 }
 
-bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count) {
+bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count, int64_t exposure_start_ns) {
     if (!IsOpen() || data == nullptr || static_cast<int64_t>(byte_count) != frame_bytes_) {
         return false;
     }
@@ -101,6 +130,8 @@ bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count) {
     if (SerFile.write(reinterpret_cast<const char *>(top_row_first_.data()), frame_bytes_) ==
         frame_bytes_) {
         ++frame_count_;
+        starts_known_ = starts_known_ && exposure_start_ns > 0;
+        start_ticks_.push_back(SerDateTimesOfUtcNs(exposure_start_ns).utc_ticks);
         return true;
     }
     // Cut away whatever part of the frame reached the disk, so the file ends
@@ -115,12 +146,62 @@ bool SerWriter::FinishSerFile() {
     if (!IsOpen()) {
         return false;
     }
+    SerFile.unsetError();
+    const bool all_frames_kept = WriteTimestampTrailer();
+    const bool patched = PatchHeader();
+    SerFile.close();
+    return all_frames_kept && patched && SerFile.error() == QFileDevice::NoError;
+}
+
+// The trailer goes where the frames end. Without room for it the newest
+// frame is cut away and the shorter trailer tried again: a count that the
+// trailer does not match would make readers take the trailer for a frame.
+bool SerWriter::WriteTimestampTrailer() {
+    if (!starts_known_) {
+        return true;
+    }
+    bool all_frames_kept = true;
+    std::vector<uint8_t> trailer;
+    while (frame_count_ > 0) {
+        trailer.resize(static_cast<size_t>(frame_count_) * sizeof(int64_t));
+        uint8_t *at = trailer.data();
+        for (int32_t frame = 0; frame < frame_count_; ++frame) {
+            WriteSerInt64(at, start_ticks_[static_cast<size_t>(frame)]);
+        }
+        const int64_t frames_end = SER_HEADER_BYTES + frame_count_ * frame_bytes_;
+        if (SerFile.seek(frames_end) &&
+            SerFile.write(reinterpret_cast<const char *>(trailer.data()),
+                          static_cast<qint64>(trailer.size())) ==
+                static_cast<qint64>(trailer.size())) {
+            return all_frames_kept;
+        }
+        all_frames_kept = false;
+        --frame_count_;
+        start_ticks_.pop_back();
+        SerFile.resize(SER_HEADER_BYTES + frame_count_ * frame_bytes_);
+        SerFile.unsetError();
+    }
+    return all_frames_kept;
+}
+
+// The frame count, and the dates of the first frame's start instead of the
+// file's creation: that is when the observation began.
+bool SerWriter::PatchHeader() {
     std::array<uint8_t, 4> count{};
     uint8_t *at = count.data();
     WriteSerInt(at, frame_count_);
-    SerFile.unsetError();
-    const bool patched = SerFile.seek(SER_FRAME_COUNT_OFFSET) &&
-                         SerFile.write(reinterpret_cast<const char *>(count.data()), 4) == 4;
-    SerFile.close();
-    return patched && SerFile.error() == QFileDevice::NoError;
+    bool patched = SerFile.seek(SER_FRAME_COUNT_OFFSET) &&
+                   SerFile.write(reinterpret_cast<const char *>(count.data()), 4) == 4;
+    if (frame_count_ > 0 && starts_known_) {
+        const int64_t utc_ticks = start_ticks_.front();
+        const int64_t unix_ns = (utc_ticks - TICKS_AT_UNIX_EPOCH) * NS_PER_TICK;
+        const SerDateTimes first = SerDateTimesOfUtcNs(unix_ns);
+        std::array<uint8_t, 16> dates{};
+        at = dates.data();
+        WriteSerInt64(at, first.local_ticks);
+        WriteSerInt64(at, first.utc_ticks);
+        patched = patched && SerFile.seek(SER_DATE_TIME_OFFSET) &&
+                  SerFile.write(reinterpret_cast<const char *>(dates.data()), 16) == 16;
+    }
+    return patched;
 }

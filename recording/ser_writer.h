@@ -23,15 +23,28 @@ struct SerDateTimes {
     int64_t utc_ticks;
 };
 SerDateTimes SerDateTimesOf(const QDateTime &moment);
+// The same for a moment in ns since 1970-01-01 00:00 UTC, to the 100 ns.
+SerDateTimes SerDateTimesOfUtcNs(int64_t utc_ns);
+
+// The header's Observer, Instrument and Telescope: UTF-8 in 40 bytes each,
+// cut at a whole character and padded with zero bytes; an empty one is
+// written as 40 underscores.
+struct SerHeaderTexts {
+    QString observer;
+    QString instrument;
+    QString telescope;
+};
 
 // Appends one 32-bit little-endian integer to the header being built.
 void WriteSerInt(uint8_t *&at, int32_t value);
 
-// One SER sequence file: a 178-byte header and the frames' raw samples back to
-// back, each frame top row first as SER readers expect. Used on one thread (the
-// recorder's). Every frame goes to the system in one write; a frame that fails
-// is cut away again and not counted, so the file always ends after its last
-// complete frame and, once finished, says how many it holds.
+// One SER sequence file: a 178-byte header, the frames' raw samples back to
+// back, each frame top row first as SER readers expect, and once finished the
+// timestamp trailer of SER version 3 (each frame's exposure start in 100-ns
+// ticks since 0001-01-01 UTC, 8 bytes little-endian, in frame order). Used on
+// one thread (the recorder's). Every frame goes to the system in one write; a
+// frame that fails is cut away again and not counted, so the file always ends
+// after its last complete frame and, once finished, says how many it holds.
 class SerWriter {
   public:
     SerWriter() = default;
@@ -40,22 +53,28 @@ class SerWriter {
     SerWriter &operator=(const SerWriter &) = delete;
 
     // Creates the file, which must not exist yet, writes the header with a
-    // frame count of 0 and the current date, and keeps the file open. A file
+    // frame count of 0, the current date (replaced by the first frame's start
+    // when the file is finished) and `texts`, and keeps the file open. A file
     // still open is finished first. Returns SER_HEADER_WRITTEN, or
     // SER_HEADER_FAILED when the file exists already or could not be created
     // or written (nothing of ours is left behind then).
     [[nodiscard]] int32_t WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
-                                         int32_t depth);
+                                         int32_t depth, const SerHeaderTexts &texts = {});
 
     // Appends one frame of exactly width x height samples of the header's
     // depth, row 0 being the bottom of the picture (as frames are held in
-    // memory); the file gets its rows in the opposite order. False when
-    // nothing is open, the size is wrong or the write failed; the frame is then
-    // not in the file and not counted.
-    [[nodiscard]] bool AppendSerFrame(const uint8_t *data, size_t byte_count);
+    // memory); the file gets its rows in the opposite order. `exposure_start_ns`
+    // is the frame's exposure start (UtcNowNs; 0 when unknown, and then the
+    // file gets no trailer). False when nothing is open, the size is wrong or
+    // the write failed; the frame is then not in the file and not counted.
+    [[nodiscard]] bool AppendSerFrame(const uint8_t *data, size_t byte_count,
+                                      int64_t exposure_start_ns);
 
-    // Writes the frame count into the header and closes the file. False when
-    // nothing was open or the count or the closing failed.
+    // Writes the trailer, the frame count and the first frame's start into
+    // the file and closes it. A disk too full for the trailer costs the newest
+    // frames, one at a time, until it fits, so that trailer and count always
+    // agree. False when nothing was open, a frame had to go, or the count or
+    // the closing failed.
     [[nodiscard]] bool FinishSerFile();
 
     bool IsOpen() const { return SerFile.isOpen(); }
@@ -63,10 +82,16 @@ class SerWriter {
     int32_t SerFrameCount() const { return frame_count_; }
 
   private:
+    bool WriteTimestampTrailer();
+    bool PatchHeader();
+
     QFile SerFile;
     int32_t frame_count_ = 0;
     int64_t frame_bytes_ = 0;
     int64_t row_bytes_ = 0;
     // One frame with its rows turned over, reused for every frame.
     std::vector<uint8_t> top_row_first_;
+    // Each written frame's start in SER ticks (UTC), and whether all are known.
+    std::vector<int64_t> start_ticks_;
+    bool starts_known_ = true;
 };

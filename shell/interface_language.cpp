@@ -27,7 +27,7 @@ const LanguageChoice *LanguageOfLetter(QChar letter) {
 #key, &InterfaceTexts::key \
     }
 
-const std::array<TextLookup, 81> INTERFACE_LOOKUPS = {{
+const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     // Main window menu.
     LOOKUP(M_FILE),
     LOOKUP(M_EXIT),
@@ -114,6 +114,12 @@ const std::array<TextLookup, 81> INTERFACE_LOOKUPS = {{
     LOOKUP(MNU_BASNAM),
     LOOKUP(MNU_IRIS),
     LOOKUP(MNU_HFLIP),
+    LOOKUP(LBL_OBSERVER),
+    LOOKUP(LBL_TELESCOPE),
+    LOOKUP(LBL_OBJECT),
+    LOOKUP(LBL_FILTER),
+    LOOKUP(LBL_RECORDINGLOG),
+    LOOKUP(LBL_NAMEBYTIME),
 }};
 
 const std::array<TextLookup, 92> ADDED_LOOKUPS = {{

@@ -45,7 +45,7 @@ struct TextLookup {
 };
 // Every look-up of SetInterface, in its order. ABOUT is looked up three
 // times and FRM_HISTO twice, once for each control they name.
-extern const std::array<TextLookup, 81> INTERFACE_LOOKUPS;
+extern const std::array<TextLookup, 87> INTERFACE_LOOKUPS;
 // The texts added after the first language files: a file without one of
 // these keys keeps that text in English and is not reported for it.
 extern const std::array<TextLookup, 92> ADDED_LOOKUPS;

@@ -99,6 +99,13 @@ struct InterfaceTexts {
     QString MNU_BASNAM;
     QString MNU_IRIS;
     QString MNU_HFLIP;
+    // The observation's fields in the output-names window.
+    QString LBL_OBSERVER = QStringLiteral("Observer");
+    QString LBL_TELESCOPE = QStringLiteral("Telescope");
+    QString LBL_OBJECT = QStringLiteral("Object");
+    QString LBL_FILTER = QStringLiteral("Filter");
+    QString LBL_RECORDINGLOG = QStringLiteral("Log beside each recording");
+    QString LBL_NAMEBYTIME = QStringLiteral("Name by mid-time (WinJUPOS)");
 
     // Texts added after the first language files. Each starts as its English
     // text, which a language file without its key leaves in place, with no

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "recording/time_name.h"
 #include "recording/writer_test_support.h"
 #include "shell/interface_texts.h"
 #include "shell/language_file.h"
@@ -28,9 +30,12 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     CaptureOptions options;
     QString error;
     ASSERT_TRUE(ParseCaptureOptions(
-        {"--dir",      "/data",   "--name", "M42",    "--format", "AVI",     "--seconds",  "30",
-         "--exposure", "250",     "--gain", "40",     "--roi",    "640x480", "--bin",      "2",
-         "--colour",   "--delay", "15",     "--iris", "--darks",  "5",       "--language", "u"},
+        {"--dir",      "/data",   "--name",         "M42",     "--format",   "AVI",
+         "--seconds",  "30",      "--exposure",     "250",     "--gain",     "40",
+         "--roi",      "640x480", "--bin",          "2",       "--colour",   "--delay",
+         "15",         "--iris",  "--darks",        "5",       "--language", "u",
+         "--observer", "Ann Lee", "--telescope",    "C14",     "--object",   "Jupiter",
+         "--filter",   "R",       "--name-by-time", "--no-log"},
         options, error))
         << error.toStdString();
     EXPECT_EQ(options.directory, "/data");
@@ -49,6 +54,12 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_EQ(options.darks, 5);
     EXPECT_EQ(options.language, 'U');
     EXPECT_FALSE(options.solar);
+    EXPECT_EQ(options.description.observer, "Ann Lee");
+    EXPECT_EQ(options.description.telescope, "C14");
+    EXPECT_EQ(options.description.object, "Jupiter");
+    EXPECT_EQ(options.description.filter, "R");
+    EXPECT_TRUE(options.description.name_by_time);
+    EXPECT_FALSE(options.description.write_log);
 
     ASSERT_TRUE(
         ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser", "--frames", "5",
@@ -177,7 +188,78 @@ TEST_F(HeadlessCaptureTest, RecordsTheFramesAskedForIntoOneSerFile) {
     EXPECT_EQ(report.frames_acquired, 12);
     EXPECT_EQ(created, QStringList{folder.filePath("TEST_00000.ser")});
     EXPECT_EQ(report.files, created);
-    EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240);
+    EXPECT_EQ(QFileInfo(created.first()).size(), 178 + 12 * 320 * 240 + 12 * 8);
+    EXPECT_TRUE(QFileInfo::exists(created.first() + ".txt")) << "the recording's log";
+    // The switch leaves the log out.
+    CaptureOptions without_log = Options(MODE_SER, 2);
+    without_log.base_name = "NOLOG";
+    without_log.description.write_log = false;
+    ASSERT_EQ(Run(without_log).exit_code, EXIT_DONE);
+    EXPECT_EQ(QDir(folder.path()).entryList({"NOLOG*"}), QStringList{"NOLOG_00000.ser"});
+}
+
+// Every frame's exposure start follows the frames: in order, within the
+// recording's wall-clock span, one frame interval apart; the header's date
+// is the first of them.
+TEST_F(HeadlessCaptureTest, SerTrailerDatesEveryFrameWithinTheRecording) {
+    constexpr int64_t N = 20, W = 320, H = 240, EXPOSURE_MS = 30;
+    constexpr int64_t UNIX_EPOCH_TICKS = 621355968000000000;
+    CaptureOptions options = Options(MODE_SER, N);
+    options.exposure_ms = EXPOSURE_MS;
+    const int64_t before = UNIX_EPOCH_TICKS + QDateTime::currentMSecsSinceEpoch() * 10000;
+    const CaptureReport report = Run(options);
+    const int64_t after = UNIX_EPOCH_TICKS + (QDateTime::currentMSecsSinceEpoch() + 1) * 10000;
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    const std::vector<uint8_t> bytes = ReadFileBytes(report.files.first());
+    ASSERT_EQ(int64_t(bytes.size()), 178 + N * W * H + 8 * N);
+    std::vector<int64_t> starts;
+    for (int64_t i = 0; i < N; ++i) {
+        starts.push_back(Le64At(bytes, size_t(178 + N * W * H + 8 * i)));
+    }
+    EXPECT_EQ(Le64At(bytes, 170), starts.front());
+    EXPECT_GE(starts.front(), before);
+    EXPECT_LE(starts.back(), after);
+    std::vector<int64_t> intervals;
+    for (int64_t i = 1; i < N; ++i) {
+        intervals.push_back(starts[i] - starts[i - 1]);
+        // No exposure starts before the one before it ended.
+        EXPECT_GE(intervals.back(), EXPOSURE_MS * 10000) << "frame " << i;
+    }
+    // One frame interval apart: a busy machine may hold up a frame or two,
+    // but most follow the camera's own pace.
+    std::vector<int64_t> sorted = intervals;
+    std::sort(sorted.begin(), sorted.end());
+    const int64_t median = sorted[sorted.size() / 2];
+    const auto on_pace = std::count_if(intervals.begin(), intervals.end(), [&](int64_t interval) {
+        return interval > median / 2 && interval < median * 3 / 2;
+    });
+    EXPECT_GE(on_pace, int64_t(intervals.size()) * 3 / 4) << "median " << median / 10000 << " ms";
+}
+
+// Named by time, the file carries its recording's mid-time, as its log
+// states it, to the tenth of a minute, and the log follows it.
+TEST_F(HeadlessCaptureTest, ATimeBasedNameCarriesTheMidTime) {
+    CaptureOptions options = Options(MODE_SER, 5);
+    options.description.name_by_time = true;
+    options.description.observer = "Ann";
+    options.description.object = "Jupiter";
+    const CaptureReport report = Run(options);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    ASSERT_EQ(report.files.size(), 2) << "the file as created, then as named";
+    const QString named = report.files.last();
+    EXPECT_FALSE(QFileInfo::exists(report.files.first()));
+    QFile log(named + ".txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QString mid;
+    for (const QString &line : QString::fromUtf8(log.readAll()).split('\n')) {
+        if (line.startsWith("MidUTC=")) {
+            mid = line.mid(7);
+        }
+    }
+    QDateTime mid_time = QDateTime::fromString(mid, Qt::ISODateWithMs);
+    ASSERT_TRUE(mid_time.isValid()) << mid.toStdString();
+    EXPECT_EQ(QFileInfo(named).fileName(),
+              TimeBasedName(mid_time.toMSecsSinceEpoch() * 1000000, "Ann", "", "Jupiter") + ".ser");
 }
 
 // Mean sample value of each frame of a SER file of frames of `frame_bytes`.
@@ -230,6 +312,46 @@ TEST_F(HeadlessCaptureTest, PerFrameFormatsNameEveryFileWithIrisNumbers) {
     EXPECT_EQ(QFileInfo(created.first()).size(), 2880 + 7 * 2880);
 }
 
+// The value of a FITS header card, without quotes and blanks.
+QString FitsValue(const std::vector<uint8_t> &bytes, const char *keyword) {
+    for (size_t at = 0; at + 80 <= 2880; at += 80) {
+        const QString card = QString::fromLatin1(TextAt(bytes, at, 80));
+        if (card.left(8).trimmed() == keyword) {
+            return card.mid(10).section('/', 0, 0).remove('\'').trimmed();
+        }
+    }
+    return {};
+}
+
+// Each FIT file is dated by its own exposure's start, within the recording,
+// and says how long that exposure was and who took it with what.
+TEST_F(HeadlessCaptureTest, FitFilesCarryTheirExposureStartAndSettings) {
+    CaptureOptions options = Options(MODE_FIT, 3);
+    options.exposure_ms = 40;
+    options.description.observer = "Ann";
+    options.description.object = "Mars";
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+    const CaptureReport report = Run(options);
+    const QDateTime after = QDateTime::currentDateTimeUtc().addMSecs(1);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    ASSERT_EQ(report.files.size(), 3);
+    QDateTime previous = before;
+    for (const QString &file : report.files) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(file);
+        QDateTime start = QDateTime::fromString(FitsValue(bytes, "DATE-OBS"), Qt::ISODateWithMs);
+        start.setTimeSpec(Qt::UTC);
+        ASSERT_TRUE(start.isValid()) << FitsValue(bytes, "DATE-OBS").toStdString();
+        EXPECT_GT(start, previous) << file.toStdString();
+        EXPECT_LT(start, after);
+        previous = start;
+        EXPECT_EQ(FitsValue(bytes, "EXPTIME"), "0.040");
+        EXPECT_EQ(FitsValue(bytes, "OBSERVER"), "Ann");
+        EXPECT_EQ(FitsValue(bytes, "OBJECT"), "Mars");
+        EXPECT_EQ(FitsValue(bytes, "INSTRUME"), "Omtrix simulator");
+        EXPECT_EQ(FitsValue(bytes, "TELESCOP"), "");
+    }
+}
+
 // --roi is centred on the sensor at every binning: a 2x2 window sees the same
 // part of the planet as the 1x1 window, so its frames are as bright.
 TEST_F(HeadlessCaptureTest, ABinnedWindowSeesTheSameSkyAsTheUnbinnedOne) {
@@ -248,8 +370,8 @@ TEST_F(HeadlessCaptureTest, ABinnedWindowSeesTheSameSkyAsTheUnbinnedOne) {
         QFile ser(report.files.first());
         ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
         const int64_t frame_bytes = (640 >> (binning - 1)) * (480 >> (binning - 1));
-        ASSERT_EQ(ser.size(), 178 + 3 * frame_bytes);
-        ser.seek(178 + 2 * frame_bytes);  // the last frame: a full exposure
+        ASSERT_EQ(ser.size(), 178 + 3 * (frame_bytes + 8));  // frames and their times
+        ser.seek(178 + 2 * frame_bytes);                     // the last frame: a full exposure
         const QByteArray frame = ser.read(frame_bytes);
         int64_t sum = 0;
         for (char sample : frame)
@@ -304,15 +426,17 @@ TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
     ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
     const QByteArray header = ser.read(42);
     const int32_t count = uint8_t(header[38]) | uint8_t(header[39]) << 8;
-    EXPECT_EQ(ser.size(), 178 + int64_t(count) * 320 * 240);
+    EXPECT_EQ(ser.size(), 178 + int64_t(count) * (320 * 240 + 8));
 }
 
-// Samples of every frame of a SER file.
+// Samples of every frame of a SER file, without the frames' times after them.
 QByteArray SerSamples(const QString &file) {
     QFile ser(file);
     if (!ser.open(QIODevice::ReadOnly))
         return {};
-    return ser.readAll().mid(178);
+    const QByteArray bytes = ser.readAll();
+    const std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 42);
+    return bytes.mid(178, bytes.size() - 178 - 8 * qsizetype(Le32At(header, 38)));
 }
 
 TEST_F(HeadlessCaptureTest, SolarModeLeavesNoSampleAboveTheLimitButTheShade) {
@@ -405,7 +529,7 @@ TEST_F(HeadlessCaptureTest, TheFileIsFinishedWithItsLastFrame) {
         ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
         EXPECT_EQ(report.frames_written, frames);
         EXPECT_LT(report.elapsed_ms, uint32_t(frames * 1000 + 600)) << frames;
-        EXPECT_EQ(QFileInfo(report.files.first()).size(), 178 + frames * 320 * 240);
+        EXPECT_EQ(QFileInfo(report.files.first()).size(), 178 + frames * (320 * 240 + 8));
     }
 }
 
@@ -501,13 +625,22 @@ TEST_F(HeadlessCaptureTest, ASignalEndsTheRecordingWithItsFileFinished) {
         const std::vector<uint8_t> bytes = ReadFileBytes(files.first());
 
         if (c.format == std::string("ser")) {
-            // The header counts every frame in the file: (size - 178) / (w x h),
-            // with or without the trailer of one time stamp per frame.
+            // The header counts every frame in the file, and the trailer
+            // holds one time stamp for each.
             const int64_t count = static_cast<int32_t>(Le32At(bytes, 38));
             ASSERT_GT(count, 5);
             const int64_t frames_bytes = int64_t(bytes.size()) - 178;
-            EXPECT_TRUE(frames_bytes == count * W * H || frames_bytes == count * (W * H + 8))
+            EXPECT_EQ(frames_bytes, count * (W * H + 8))
                 << count << " frames claimed in " << bytes.size() << " bytes";
+            EXPECT_LT(Le64At(bytes, size_t(178 + count * W * H + 8 * (count - 2))),
+                      Le64At(bytes, bytes.size() - 8));
+            // Its log counts the same frames and says what ended it.
+            QFile log(files.first() + ".txt");
+            ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(log.readAll());
+            EXPECT_TRUE(text.contains(QString("\nFramesWritten=%1\n").arg(count)))
+                << text.toStdString();
+            EXPECT_TRUE(text.contains("\nEnded=stopped by a signal\n")) << text.toStdString();
             // Every frame up to the last is a whole picture of the planet, as
             // bright as the others. (Frame 0 is the recording start's own
             // concern: the exposure cut short there is mended elsewhere.)
@@ -640,7 +773,7 @@ TEST_F(HeadlessCaptureTest, DarksTakeTheHotPixelsOff) {
 
     const std::vector<uint8_t> with = ReadFileBytes(darks.files.first());
     const std::vector<uint8_t> without = ReadFileBytes(plain.files.first());
-    ASSERT_EQ(with.size(), 178u + 2 * W * H);
+    ASSERT_EQ(with.size(), 178u + 2 * (W * H + 8));
     ASSERT_EQ(without.size(), with.size());
     // Second frames. A hot pixel: a sample well above four neighbours that
     // agree with one another (the planet's limb and bands do not count).

@@ -271,6 +271,8 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     Store("CAPFILE", "MARS");
     Store("CAPDIR", captures.path());
     Store("EXPOCOUNT", "3");
+    Store("OBSERVER", "Ann Lee");  // typed once in the output-names window
+    Store("TELESCOPE", "C14");
     ASSERT_TRUE(Start());
     C<QSlider>("__width")->setValue(80);  // 320 x 240
     C<QSlider>("__height")->setValue(60);
@@ -288,7 +290,13 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked()) << "the button comes up by itself";
     const QString file = captures.filePath("MARS_00000.ser");
     ASSERT_TRUE(QFile::exists(file));
-    EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * 320 * 240);
+    EXPECT_EQ(QFileInfo(file).size(), 178 + 3 * (320 * 240 + 8));  // frames and their times
+    QFile ser(file);
+    ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+    const QByteArray header = ser.read(178);
+    EXPECT_EQ(header.mid(42, 7), "Ann Lee");
+    EXPECT_EQ(header.mid(122, 3), "C14");
+    EXPECT_TRUE(QFile::exists(file + ".txt")) << "the recording's log";
     EXPECT_EQ(C<QToolButton>("butCapture")->text(), "AVI") << "SER holds no colour frames";
 }
 

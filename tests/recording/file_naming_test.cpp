@@ -210,7 +210,8 @@ TEST(ConcurrentNamingTest, FourWritersInOneFolderKeepEveryFrame) {
     } cases[] = {
         {BMP, BMP_EXTENSION, BMP_HEADER_BYTES, W * 3 * H, BMP_HEADER_BYTES + W * 3 * H},
         {FIT, FIT_EXTENSION, FITS_BLOCK_BYTES, W * H, 2 * FITS_BLOCK_BYTES},
-        {SER, SER_EXTENSION, SER_HEADER_BYTES, W * H, SER_HEADER_BYTES + W * H},
+        {SER, SER_EXTENSION, SER_HEADER_BYTES, W * H,
+         SER_HEADER_BYTES + W * H + 8},  // and its time
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.extension);
@@ -239,7 +240,7 @@ TEST(ConcurrentNamingTest, FourWritersInOneFolderKeepEveryFrame) {
                                 case SER:
                                     return ser.WriteSerHeader(free, W, H, 8) ==
                                                SER_HEADER_WRITTEN &&
-                                           ser.AppendSerFrame(samples.data(), samples.size()) &&
+                                           ser.AppendSerFrame(samples.data(), samples.size(), 1) &&
                                            ser.FinishSerFile();
                             }
                             return false;

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "recording/fits_keywords.h"
 #include "recording/writer_test_support.h"
 
 namespace {
@@ -159,13 +160,77 @@ TEST_F(FitsWriterTest, PlanesBottomRowFirst) {
     }
 }
 
+RecordingDescription FullDescription() {
+    RecordingDescription description;
+    description.observer = QString::fromUtf8("Jörg O'Neil");
+    description.telescope = "C14 f/22";
+    description.object = "Jupiter";
+    description.filter = "IR685";
+    description.camera = "Omtrix simulator";
+    description.gain = 40;
+    description.binning = 2;
+    return description;
+}
+
+// The observation's cards as stackers read them: strings quoted from column
+// 11 in plain ASCII, numbers right-justified to column 30, missing fields left
+// out, the date to the millisecond in UTC.
+TEST(FitsKeywordsTest, CardsDescribeTheFrame) {
+    const int64_t start_ns = 1700000000LL * 1000000000 + 123456789;  // 2023-11-14 22:13:20.123
+    using Cards = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        const char *name;
+        RecordingDescription description;
+        int64_t start_ns;
+        Cards cards;  // keyword, columns 11 to the value's end
+    } cases[] = {
+        {"everything given",
+         FullDescription(),
+         start_ns,
+         {{"DATE-OBS", "'2023-11-14T22:13:20.123'"},
+          {"EXPTIME", "               0.030"},
+          {"GAIN", "                  40"},
+          {"XBINNING", "                   2"},
+          {"YBINNING", "                   2"},
+          {"INSTRUME", "'Omtrix simulator'"},
+          {"TELESCOP", "'C14 f/22'"},
+          {"OBSERVER", "'Jorg O''Neil'"},
+          {"OBJECT", "'Jupiter '"},
+          {"FILTER", "'IR685   '"},
+          {"ROWORDER", "'BOTTOM-UP'"},
+          {"SWCREATE", "'Omtrix "}}},
+        {"nothing typed, start unknown",
+         RecordingDescription{},
+         0,
+         {{"EXPTIME", "               0.030"},
+          {"GAIN", "                   0"},
+          {"XBINNING", "                   1"},
+          {"YBINNING", "                   1"},
+          {"ROWORDER", "'BOTTOM-UP'"},
+          {"SWCREATE", "'Omtrix "}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string cards = FitsObservationCards(c.description, c.start_ns, 30);
+        ASSERT_EQ(cards.size(), c.cards.size() * 80);
+        for (size_t i = 0; i < c.cards.size(); ++i) {
+            const std::string card = cards.substr(i * 80, 80);
+            EXPECT_EQ(Columns(card, 1, 10), (c.cards[i].first + "        ").substr(0, 8) + "= ");
+            EXPECT_EQ(card.substr(10, c.cards[i].second.size()), c.cards[i].second);
+        }
+    }
+    EXPECT_EQ(FitsStringValue(QString(100, 'x')).size(), 70u);  // the longest that fits a card
+}
+
 TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarning) {
     if (!ToolInstalled("fitsverify")) {
         GTEST_SKIP() << "fitsverify not installed";
     }
+    const std::string cards =
+        FitsObservationCards(FullDescription(), 1700000000LL * 1000000000, 30);
     for (const bool color : {false, true}) {
         const QString name = PathOf(color ? "verify_colour.fit" : "verify_mono.fit");
-        ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(641, 479), color));
+        ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(641, 479), color, cards));
         const ToolRun run = RunTool("fitsverify", {name});
         EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();
     }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <map>
 
 #include "avi/avi_test_reader.h"
 #include "camera/frame_conversion.h"
@@ -52,9 +54,11 @@ class RecorderTest : public ::testing::Test {
     void Queue(uint8_t value, int32_t w = 64, int32_t h = 48) {
         QueueTagged(value, capture.RecordingTag(), w, h);
     }
-    void QueueTagged(uint8_t value, uint32_t tag, int32_t w = 64, int32_t h = 48) {
+    void QueueTagged(uint8_t value, uint32_t tag, int32_t w = 64, int32_t h = 48,
+                     int64_t start_ns = 0) {
         PImageLst frame = NewFrame(w, h, "");
         frame->generation = tag;
+        frame->exposure_start_ns = start_ns;
         std::fill(frame->Data, frame->Data + w * h, value);
         frames.AppendFrame(frame);
     }
@@ -71,6 +75,101 @@ class RecorderTest : public ::testing::Test {
     FakeRecorderUi ui;
     TAVIExport recorder{frames, capture, driver, ui};
 };
+
+// Key=Value lines of a recording's log; empty when there is none.
+std::map<QString, QString> LogOf(const QString &file_name) {
+    QFile file(file_name);
+    std::map<QString, QString> fields;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
+            fields[line.section('=', 0, 0)] = line.section('=', 1);
+        }
+    }
+    return fields;
+}
+
+// Every recording leaves one log beside its first file that says how it
+// ended and counts the frames that file holds; the switch leaves none.
+TEST_F(RecorderTest, EachRecordingLeavesALogSayingHowItEnded) {
+    const int64_t t0 = 1700000000LL * 1000000000;  // 2023-11-14 22:13:20 UTC
+    const struct {
+        const char *name;
+        int32_t mode;
+        int32_t count;
+        int frames_queued;  // one notice each
+        bool stop;          // the observer stops after the notices
+        bool write_log;
+        const char *log;  // empty: no log
+        std::map<QString, QString> fields;
+    } cases[] = {
+        {"SERDONE",
+         MODE_SER,
+         2,
+         3,
+         false,
+         true,
+         "SERDONE_00000.ser.txt",
+         {{"Ended", "completed"},
+          {"FramesWritten", "2"},
+          {"FramesDropped", "0"},
+          {"Format", "SER"},
+          {"StartUTC", "2023-11-14T22:13:20.000Z"},
+          {"EndUTC", "2023-11-14T22:13:20.140Z"},
+          {"MidUTC", "2023-11-14T22:13:20.070Z"}}},
+        {"SERSTOP",
+         MODE_SER,
+         9,
+         2,
+         true,
+         true,
+         "SERSTOP_00000.ser.txt",
+         {{"Ended", "stopped by the observer"}, {"FramesWritten", "2"}}},
+        {"FITS",
+         MODE_FIT,
+         3,
+         4,
+         false,
+         true,
+         "FITS_00000.fit.txt",
+         {{"Ended", "completed"}, {"FramesWritten", "3"}, {"File", "FITS_00000.fit"}}},
+        {"NOLOG", MODE_AVI, 2, 3, false, false, "", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingRequest request = Request(c.mode, c.count);
+        request.base_name = c.name;
+        request.exposure_ms = 40;
+        request.description.write_log = c.write_log;
+        ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+        for (int i = 0; i < c.frames_queued; ++i) {
+            QueueTagged(uint8_t(i), capture.RecordingTag(), 64, 48, t0 + i * 100000000LL);
+            recorder.ProcessFrame(0);
+        }
+        if (c.stop) {
+            QueueTagged(9, capture.RecordingTag());  // delivered, never written
+            recorder.StopRecording();
+        }
+        EXPECT_FALSE(recorder.Recording());
+        frames.ClearFrameList();
+        EXPECT_EQ(Files(QString("%1*.txt").arg(c.name).toLatin1().constData()),
+                  *c.log ? QStringList{c.log} : QStringList{});
+        if (!*c.log) {
+            continue;
+        }
+        const auto log = LogOf(dir.filePath(c.log));
+        for (const auto &[key, value] : c.fields) {
+            EXPECT_EQ(log.count(key) ? log.at(key) : "(none)", value) << key.toStdString();
+        }
+        if (c.stop) {
+            EXPECT_EQ(log.at("FramesDelivered"), "3");
+            EXPECT_EQ(log.at("FramesDropped"), "1");
+        }
+        if (c.mode == MODE_SER) {  // the log counts what the file holds
+            const auto bytes = ReadFileBytes(dir.filePath(QString(c.log).chopped(4)));
+            EXPECT_EQ(QString::number(Le32At(bytes, 38)), log.at("FramesWritten"));
+        }
+    }
+}
 
 TEST_F(RecorderTest, StartNeedsADirectoryAndABaseName) {
     RecordingRequest request = Request(MODE_SER, 3);
@@ -323,13 +422,13 @@ TEST_F(RecorderTest, TheColourModeIsFrozenForTheRecording) {
         EXPECT_EQ(frame.size(), 64u * 3 * 48);
         EXPECT_EQ(frame.at(0), 50) << "grey, not the demosaic's colour";
     }
-    for (const QString &fit : Files("FIT_*")) {
+    for (const QString &fit : Files("FIT_*.fit")) {
         const auto bytes = ReadFileBytes(dir.filePath(fit));
         // The third card, value in column 30: 2 axes, a grey picture.
         ASSERT_EQ(TextAt(bytes, 80 * 2, 8), "NAXIS   ");
         EXPECT_EQ(bytes.at(80 * 2 + 29), '2') << fit.toStdString();
     }
-    EXPECT_EQ(Files("FIT_*").size(), 3);
+    EXPECT_EQ(Files("FIT_*.fit").size(), 3);
 }
 
 // A stop followed at once by a start of another kind, or a start that

@@ -55,14 +55,14 @@ TEST_F(SerWriterTest, HeaderFramesAndPatchedCount) {
     std::vector<std::vector<uint8_t>> frames;
     for (int i = 0; i < 3; ++i) {
         frames.push_back(FrameSamples(640, 480, i));
-        ASSERT_TRUE(writer.AppendSerFrame(frames.back().data(), frames.back().size()));
+        ASSERT_TRUE(writer.AppendSerFrame(frames.back().data(), frames.back().size(), 1));
     }
     EXPECT_EQ(writer.SerFrameCount(), 3);
     ASSERT_TRUE(writer.FinishSerFile());
     EXPECT_FALSE(writer.IsOpen());
 
     const std::vector<uint8_t> bytes = ReadFileBytes(name);
-    ASSERT_EQ(bytes.size(), 178u + 3u * 307200u);
+    ASSERT_EQ(bytes.size(), 178u + 3u * 307200u + 3u * 8u);
     EXPECT_EQ(TextAt(bytes, 0, 14), "LUCAM_RECORDER");
     const struct {
         size_t offset;
@@ -113,6 +113,72 @@ TEST_F(SerWriterTest, DatesAreCreationTimeInLocalAndUniversalTicks) {
     EXPECT_EQ(local_ticks - utc_ticks, int64_t{5 * 3600 + 30 * 60} * 10000000);
 }
 
+// Each frame's start follows the frames, in frame order; the header is dated
+// by the first. One frame of unknown start leaves the file without a trailer
+// rather than with a wrong time, and dated by its creation.
+TEST_F(SerWriterTest, TrailerHoldsEachFramesStartAndTheHeaderTheFirst) {
+    ScopedTimeZone zone("OMT-5:30");
+    const int64_t unix_epoch_ticks = 621355968000000000;
+    const int64_t noon_ns = 1700000000LL * 1000000000 + 123456700;  // 2023-11-14 22:13:20.1234567
+    const struct {
+        const char *name;
+        std::vector<int64_t> starts_ns;
+        bool trailer;
+    } cases[] = {
+        {"all known", {noon_ns, noon_ns + 40000000, noon_ns + 80000100}, true},
+        {"one unknown", {noon_ns, 0, noon_ns + 80000000}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = PathOf(QString(c.name) + ".ser");
+        SerWriter writer;
+        const int64_t before_ms = QDateTime::currentMSecsSinceEpoch();
+        ASSERT_EQ(writer.WriteSerHeader(name, 4, 2, 8), SER_HEADER_WRITTEN);
+        const std::vector<uint8_t> frame = FrameSamples(4, 2, 0);
+        for (int64_t start : c.starts_ns) {
+            ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size(), start));
+        }
+        ASSERT_TRUE(writer.FinishSerFile());
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        const size_t n = c.starts_ns.size();
+        ASSERT_EQ(bytes.size(), 178 + n * 8 + (c.trailer ? n * 8 : 0));
+        const int64_t utc_ticks = Le64At(bytes, 170);
+        EXPECT_EQ(Le64At(bytes, 162) - utc_ticks, int64_t{5 * 3600 + 30 * 60} * 10000000);
+        if (c.trailer) {
+            EXPECT_EQ(utc_ticks, unix_epoch_ticks + noon_ns / 100);
+            for (size_t i = 0; i < n; ++i) {
+                EXPECT_EQ(Le64At(bytes, 178 + n * 8 + i * 8),
+                          unix_epoch_ticks + c.starts_ns[i] / 100)
+                    << "frame " << i;
+            }
+        } else {
+            EXPECT_GE(utc_ticks, unix_epoch_ticks + before_ms * 10000);
+        }
+    }
+}
+
+// Given texts fill their 40 bytes (cut at a whole character, padded with
+// zeros); missing ones stay underscores.
+TEST_F(SerWriterTest, HeaderNamesObserverInstrumentAndTelescope) {
+    const QString name = PathOf("texts.ser");
+    SerWriter writer;
+    const QString long_name = QString(39, 'a') + QString::fromUtf8("\u00e9");  // é crosses byte 40
+    ASSERT_EQ(writer.WriteSerHeader(name, 4, 2, 8, {"Jörg", long_name, {}}), SER_HEADER_WRITTEN);
+    ASSERT_TRUE(writer.FinishSerFile());
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    const struct {
+        size_t offset;
+        std::string field;
+    } fields[] = {
+        {42, std::string("J\xc3\xb6rg") + std::string(35, '\0')},
+        {82, std::string(39, 'a') + std::string(1, '\0')},
+        {122, std::string(40, '_')},
+    };
+    for (const auto &f : fields) {
+        EXPECT_EQ(TextAt(bytes, f.offset, 40), f.field) << "offset " << f.offset;
+    }
+}
+
 TEST(SerDateTimesTest, KnownMoments) {
     const struct {
         QDateTime moment;
@@ -137,14 +203,14 @@ TEST_F(SerWriterTest, RefusesFramesOfAnotherSize) {
     ASSERT_EQ(writer.WriteSerHeader(name, 8, 4, 8), SER_HEADER_WRITTEN);
     const std::vector<uint8_t> good = FrameSamples(8, 4, 1);
     const std::vector<uint8_t> too_long = FrameSamples(8, 5, 1);
-    EXPECT_FALSE(writer.AppendSerFrame(too_long.data(), too_long.size()));
-    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size() - 1));
-    EXPECT_FALSE(writer.AppendSerFrame(nullptr, good.size()));
-    EXPECT_TRUE(writer.AppendSerFrame(good.data(), good.size()));
+    EXPECT_FALSE(writer.AppendSerFrame(too_long.data(), too_long.size(), 1));
+    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size() - 1, 1));
+    EXPECT_FALSE(writer.AppendSerFrame(nullptr, good.size(), 1));
+    EXPECT_TRUE(writer.AppendSerFrame(good.data(), good.size(), 1));
     EXPECT_EQ(writer.SerFrameCount(), 1);
     ASSERT_TRUE(writer.FinishSerFile());
-    EXPECT_EQ(ReadFileBytes(name).size(), 178u + 32u);
-    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size()));  // closed
+    EXPECT_EQ(ReadFileBytes(name).size(), 178u + 32u + 8u);
+    EXPECT_FALSE(writer.AppendSerFrame(good.data(), good.size(), 1));  // closed
 }
 
 }  // namespace
@@ -168,7 +234,7 @@ TEST_F(SerWriterTest, FfmpegReadsTheFramesTheRightWayUp) {
         std::fill_n(frame.begin() + row * W, W, uint8_t(row));
     }
     for (int i = 0; i < 7; ++i) {
-        ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size()));
+        ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size(), 1 + i));
     }
     ASSERT_TRUE(writer.FinishSerFile());
     auto probe = ProbeVideoStream(name);

@@ -29,41 +29,59 @@ Bitmap24 GreyBitmap(int32_t width, int32_t height) {
     return bitmap;
 }
 
-TEST_F(WriteFailureTest, FullDiskEndsSerFileAfterLastCompleteFrame) {
-    const QString name = PathOf("full.ser");
+// The file ends after its last complete frame and the time stamps of exactly
+// its frames. Where the disk leaves no room for them, the newest frame makes
+// room and the finish reports the loss.
+TEST_F(WriteFailureTest, FullDiskEndsSerFileAfterLastCompleteFrameAndItsTimes) {
     const int32_t width = 64;
     const int32_t height = 48;
     const size_t frame_bytes = size_t(width) * height;
-    std::vector<std::vector<uint8_t>> frames;
-    for (int i = 0; i < 4; ++i) {
-        frames.emplace_back(frame_bytes, uint8_t(i + 1));
-    }
-    SerWriter writer;
-    std::vector<bool> appended;
-    bool finished = false;
-    {
-        ScopedFileSizeLimit limit(178 + 2 * frame_bytes + frame_bytes / 2);
-        ASSERT_TRUE(limit.Active());
-        ASSERT_EQ(writer.WriteSerHeader(name, width, height, 8), SER_HEADER_WRITTEN);
-        for (const auto &frame : frames) {
-            appended.push_back(writer.AppendSerFrame(frame.data(), frame.size()));
+    const struct {
+        const char *name;
+        size_t limit_bytes;
+        std::vector<bool> appended;
+        int32_t frames_kept;
+        bool finished;
+    } cases[] = {
+        {"room for the times",
+         178 + 2 * frame_bytes + frame_bytes / 2,
+         {true, true, false, false},
+         2,
+         true},
+        {"no room for the times", 178 + 2 * frame_bytes + 4, {true, true, false, false}, 1, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = PathOf(QString("%1.ser").arg(c.limit_bytes));
+        SerWriter writer;
+        std::vector<bool> appended;
+        bool finished = false;
+        {
+            ScopedFileSizeLimit limit(c.limit_bytes);
+            ASSERT_TRUE(limit.Active());
+            ASSERT_EQ(writer.WriteSerHeader(name, width, height, 8), SER_HEADER_WRITTEN);
+            for (int i = 0; i < 4; ++i) {
+                const std::vector<uint8_t> frame(frame_bytes, uint8_t(i + 1));
+                appended.push_back(
+                    writer.AppendSerFrame(frame.data(), frame.size(), 1000 + 100 * i));
+            }
+            finished = writer.FinishSerFile();
         }
-        EXPECT_EQ(writer.SerFrameCount(), 2);
-        finished = writer.FinishSerFile();
-    }
-    EXPECT_EQ(appended, (std::vector<bool>{true, true, false, false}));
-    EXPECT_TRUE(finished);
+        EXPECT_EQ(appended, c.appended);
+        EXPECT_EQ(finished, c.finished);
+        EXPECT_EQ(writer.SerFrameCount(), c.frames_kept);
 
-    const std::vector<uint8_t> bytes = ReadFileBytes(name);
-    ASSERT_EQ(bytes.size(), 178 + 2 * frame_bytes);
-    EXPECT_EQ(Le32At(bytes, 38), 2u);
-    EXPECT_EQ(bytes[178 + frame_bytes - 1], 1);
-    EXPECT_EQ(bytes.back(), 2);
-    if (ToolInstalled("ffprobe")) {
-        auto probe = ProbeVideoStream(name);
-        EXPECT_EQ(probe["width"], "64");
-        EXPECT_EQ(probe["height"], "48");
-        EXPECT_EQ(probe["nb_read_frames"], "2") << probe["errors"];
+        const size_t kept = size_t(c.frames_kept);
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        ASSERT_EQ(bytes.size(), 178 + kept * (frame_bytes + 8));
+        EXPECT_EQ(Le32At(bytes, 38), kept);
+        EXPECT_EQ(bytes[178 + kept * frame_bytes - 1], kept);
+        EXPECT_EQ(Le64At(bytes, bytes.size() - 8), 621355968000000000 + 10 + int64_t(kept) - 1);
+        if (ToolInstalled("ffprobe")) {
+            auto probe = ProbeVideoStream(name);
+            EXPECT_EQ(probe["width"], "64");
+            EXPECT_EQ(probe["nb_read_frames"], std::to_string(kept)) << probe["errors"];
+        }
     }
 }
 
@@ -153,7 +171,7 @@ TEST_F(WriteFailureTest, MissingFolderFailsEveryWriter) {
         const QString base = CaptureBasePath(folder, "CAPTURE");
         SerWriter ser;
         EXPECT_EQ(ser.WriteSerHeader(base + "_00000.ser", 8, 8, 8), SER_HEADER_FAILED);
-        EXPECT_FALSE(ser.AppendSerFrame(bitmap.Bits(), 64));
+        EXPECT_FALSE(ser.AppendSerFrame(bitmap.Bits(), 64, 1));
         EXPECT_FALSE(ser.FinishSerFile());
         FitsWriter fits;
         EXPECT_FALSE(fits.SaveFitsImage(base + "_00000.fit", bitmap, true));
