@@ -1,9 +1,9 @@
 #include "recording/fits_keywords.h"
 
-#include <QDateTime>
 #include <algorithm>
 
 #include "recording/fits_writer.h"
+#include "recording/time_name.h"
 
 namespace {
 
@@ -42,8 +42,7 @@ void AppendString(std::string &cards, const char *keyword, const QString &text,
 }  // namespace
 
 std::string FitsDateObs(int64_t utc_ns) {
-    const QDateTime moment = QDateTime::fromMSecsSinceEpoch(utc_ns / 1000000, Qt::UTC);
-    return moment.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toStdString();
+    return UtcIsoText(utc_ns).toStdString();
 }
 
 std::string FitsStringValue(const QString &text) {

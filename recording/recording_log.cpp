@@ -1,6 +1,5 @@
 #include "recording/recording_log.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -12,8 +11,7 @@ namespace {
 constexpr int64_t NS_PER_MS = 1000000;
 
 QString UtcText(int64_t utc_ns) {
-    return QDateTime::fromMSecsSinceEpoch(utc_ns / NS_PER_MS, Qt::UTC)
-        .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+    return UtcIsoText(utc_ns) + QLatin1Char('Z');
 }
 
 const char *EndText(RecordingEnd end) {

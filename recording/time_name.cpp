@@ -48,6 +48,11 @@ QString TimeNameField(const QString &text) {
     return field;
 }
 
+QString UtcIsoText(int64_t utc_ns) {
+    return QDateTime::fromMSecsSinceEpoch(utc_ns / NS_PER_MS, Qt::UTC)
+        .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+}
+
 QString TimeBasedName(int64_t utc_ns, const QString &observer, const QString &filter,
                       const QString &object) {
     const int64_t ms = utc_ns / NS_PER_MS;

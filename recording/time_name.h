@@ -10,6 +10,10 @@
 QString TimeBasedName(int64_t utc_ns, const QString &observer, const QString &filter,
                       const QString &object);
 
+// A moment in UTC as ISO 8601 to the millisecond, without a zone letter:
+// "2026-12-09T14:11:07.425". Truncated, never rounded up into the next second.
+QString UtcIsoText(int64_t utc_ns);
+
 // A field as every file system and WinJUPOS take it: plain ASCII (accents
 // dropped), letters, digits, "+", "." and "_" kept, anything else (blanks,
 // the dash that separates the fields, / \ : * ? " < > |) becomes "_".
