@@ -10,6 +10,10 @@ namespace {
 
 constexpr int64_t NS_PER_MS = 1000000;
 
+int64_t LastExposureEndNs(const RecordingFacts &facts) {
+    return facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
+}
+
 QString UtcText(int64_t utc_ns) {
     return UtcIsoText(utc_ns) + QLatin1Char('Z');
 }
@@ -63,7 +67,7 @@ QString RecordingLogText(const RecordingFacts &facts) {
     add("Format", facts.format);
     add("File", QFileInfo(facts.first_file).fileName());
     if (facts.frames_written > 0) {
-        const int64_t end_ns = facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
+        const int64_t end_ns = LastExposureEndNs(facts);
         const int64_t duration_ns = end_ns - facts.first_start_ns;
         add("StartUTC", UtcText(facts.first_start_ns));
         add("MidUTC", UtcText(MidTimeNs(facts)));
@@ -98,7 +102,7 @@ QString RecordingLogText(const RecordingFacts &facts) {
 }
 
 int64_t MidTimeNs(const RecordingFacts &facts) {
-    const int64_t end_ns = facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
+    const int64_t end_ns = LastExposureEndNs(facts);
     return facts.first_start_ns + (end_ns - facts.first_start_ns) / 2;
 }
 
