@@ -199,22 +199,9 @@ TEST(SerDateTimesTest, KnownMoments) {
     }
 }
 
-// The colours a Bayer ColorID gives the stored picture's top-left 2 x 2
-// cell, row by row.
-std::string_view CellColours(uint32_t color_id) {
-    switch (color_id) {
-        case SER_BAYER_RGGB:
-            return "RGGB";
-        case SER_BAYER_GRBG:
-            return "GRBG";
-        case SER_BAYER_GBRG:
-            return "GBRG";
-        case SER_BAYER_BGGR:
-            return "BGGR";
-        default:
-            return "";
-    }
-}
+// The colours of the stored picture's top-left 2 x 2 cell, row by row, for
+// the Bayer ColorIDs 8 to 11.
+constexpr std::string_view BAYER_CELLS[] = {"RGGB", "GRBG", "GBRG", "BGGR"};
 
 // A colour camera's raw SER names its mosaic right wherever the window lies
 // on the sensor: frames of the simulated camera, at even and odd offsets, of
@@ -257,10 +244,11 @@ TEST_F(SerWriterTest, BayerColorIdNamesTheStoredMosaicOfEveryWindow) {
         ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size(), 1));
         ASSERT_TRUE(writer.FinishSerFile());
         const std::vector<uint8_t> bytes = ReadFileBytes(name);
-        const std::string_view cell = CellColours(Le32At(bytes, 18));
         const std::string where = "window " + std::to_string(w.x) + "," + std::to_string(w.y) +
                                   " " + std::to_string(width) + "x" + std::to_string(height);
-        ASSERT_EQ(cell.size(), 4u) << where;
+        const uint32_t color_id = Le32At(bytes, 18);
+        ASSERT_TRUE(color_id >= SER_BAYER_RGGB && color_id <= SER_BAYER_BGGR) << where;
+        const std::string_view cell = BAYER_CELLS[color_id - SER_BAYER_RGGB];
 
         // Mean of each stored site, [row parity][column parity].
         double sums[2][2] = {}, counts[2][2] = {};
