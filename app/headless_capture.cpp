@@ -95,7 +95,9 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"gain", "Gain in percent (0-100, default 10).", "G"},
         {"roi", "Sub-frame WxH in sensor pixels, centred (multiples of 4).", "WxH"},
         {"bin", "Binning 1 or 2.", "B"},
-        {"colour", "The camera is a colour camera (frames are colour mosaics)."},
+        {"colour",
+         "The camera is a colour camera (frames are colour mosaics; SER keeps the raw"
+         " mosaic, the other outputs get colour pictures)."},
         {"delay", "Pause after each frame in milliseconds.", "MS"},
         {"iris", "IRIS-compatible numbering (no leading zeros)."},
         {"solar", "Solar mode: samples above LIMIT become SHADE (each 0-255).", "LIMIT:SHADE"},
@@ -219,11 +221,6 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             return false;
         }
         options.camera = parser.value("camera");
-    }
-    if (options.colour && options.mode == MODE_SER) {
-        error =
-            QStringLiteral("SER files hold grey frames only: use avi, fit or bmp with --colour");
-        return false;
     }
     return ParseStampOptions(parser, options, error);
 }

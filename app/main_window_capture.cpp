@@ -129,11 +129,6 @@ void TForm1::ShowMemory(const QString &text) {
 
 void TForm1::ReleaseCaptureButton() {
     ShowCaptureButton(false);
-    // A colour tick during a SER recording left the kind alone; SER holds
-    // grey frames only, so the next recording is an AVI.
-    if (ColorCamera1->isChecked() && output_kind_ == MODE_SER) {
-        OutputKindClick(MODE_AVI);
-    }
 }
 
 void TForm1::ReportWriteFailure() {

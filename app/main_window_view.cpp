@@ -61,13 +61,7 @@ void TForm1::ColorCamera1Click() {
     for (QSlider *bar : {RED, GREEN, BLUE}) {
         bar->setEnabled(colour);
     }
-    // SER files hold grey frames only.
-    MenuItem2->setEnabled(!colour);
-    if (colour && output_kind_ == MODE_SER) {
-        OutputKindClick(MODE_AVI);
-    } else {
-        AcceptBaseName();
-    }
+    AcceptBaseName();
 }
 
 void TForm1::HorizontalFlip1Click() {

@@ -113,7 +113,10 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
         const QString name = namer.NextFileName(__NAME, SER_EXTENSION, [&](const QString &free) {
             const SerHeaderTexts texts{description_.observer, description_.camera,
                                        description_.telescope};
-            return ser_.WriteSerHeader(free, w, h, 8, texts) == SER_HEADER_WRITTEN;
+            // A colour camera's SER holds its raw mosaic: stackers demosaic
+            // it better than the live picture's demosaic, and keep every row.
+            const int32_t color_id = __color ? SerBayerColorId(h) : SER_MONO;
+            return ser_.WriteSerHeader(free, w, h, 8, texts, color_id) == SER_HEADER_WRITTEN;
         });
         if (name.isEmpty()) {
             return false;

@@ -54,6 +54,11 @@ SerDateTimes SerDateTimesOfUtcNs(int64_t utc_ns) {
     return {utc_ticks + offset_ticks, utc_ticks};
 }
 
+int32_t SerBayerColorId(int32_t frame_height) {
+    // Top row odd (B G), the row under it even (G R); or the other way round.
+    return frame_height % 2 == 0 ? SER_BAYER_BGGR : SER_BAYER_GRBG;
+}
+
 void WriteSerInt(uint8_t *&at, int32_t value) {
     qToLittleEndian(value, at);
     at += sizeof value;
@@ -66,7 +71,7 @@ SerWriter::~SerWriter() {
 }
 
 int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
-                                  int32_t depth, const SerHeaderTexts &texts) {
+                                  int32_t depth, const SerHeaderTexts &texts, int32_t color_id) {
     if (IsOpen()) {
         (void)FinishSerFile();
     }
@@ -85,7 +90,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
     std::memcpy(at, FILE_ID, sizeof FILE_ID - 1);
     at += sizeof FILE_ID - 1;
     WriteSerInt(at, 0);  // LuID
-    WriteSerInt(at, 0);  // ColorID: monochrome
+    WriteSerInt(at, color_id);
     WriteSerInt(at, 0);  // LittleEndian
     WriteSerInt(at, width);
     WriteSerInt(at, height);

@@ -16,6 +16,24 @@ inline constexpr int64_t SER_FRAME_COUNT_OFFSET = 38;
 inline constexpr int64_t SER_DATE_TIME_OFFSET = 162;
 inline constexpr int64_t SER_DATE_TIME_UTC_OFFSET = 170;
 
+// The header's ColorID: monochrome, or a Bayer mosaic named by the colours
+// of the top-left 2 x 2 cell of the stored picture, row by row.
+inline constexpr int32_t SER_MONO = 0;
+inline constexpr int32_t SER_BAYER_RGGB = 8;
+inline constexpr int32_t SER_BAYER_GRBG = 9;
+inline constexpr int32_t SER_BAYER_GBRG = 10;
+inline constexpr int32_t SER_BAYER_BGGR = 11;
+
+// The ColorID of a colour camera's raw mosaic of `frame_height` rows as a
+// SER file stores it. The camera delivers the mosaic in the frame's own
+// order, whatever the window's offset or binning: even frame rows G R G R,
+// odd rows B G B G, counted from frame row 0, the picture's bottom (the
+// simulator renders it so, the INDI source moves its window by a pixel to
+// line the camera's pattern up with it). SER stores the top row first, so
+// the file's first row is frame row height - 1, and the height's parity
+// decides the pattern.
+int32_t SerBayerColorId(int32_t frame_height);
+
 // A moment as SER dates store it: 100-ns ticks since 1 January 0001 00:00,
 // once in local time and once in UTC.
 struct SerDateTimes {
@@ -54,12 +72,14 @@ class SerWriter {
 
     // Creates the file, which must not exist yet, writes the header with a
     // frame count of 0, the current date (replaced by the first frame's start
-    // when the file is finished) and `texts`, and keeps the file open. A file
+    // when the file is finished), `texts` and `color_id`, and keeps the file
+    // open. A file
     // still open is finished first. Returns SER_HEADER_WRITTEN, or
     // SER_HEADER_FAILED when the file exists already or could not be created
     // or written (nothing of ours is left behind then).
     [[nodiscard]] int32_t WriteSerHeader(const QString &file_name, int32_t width, int32_t height,
-                                         int32_t depth, const SerHeaderTexts &texts = {});
+                                         int32_t depth, const SerHeaderTexts &texts = {},
+                                         int32_t color_id = SER_MONO);
 
     // Appends one frame of exactly width x height samples of the header's
     // depth, row 0 being the bottom of the picture (as frames are held in

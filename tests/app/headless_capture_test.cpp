@@ -14,7 +14,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <csignal>
+#include <iostream>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -84,7 +86,6 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--bin", "3"},
         base + QStringList{"--format", "ser", "--frames", "5", "--gain", "101"},
         base + QStringList{"--format", "ser", "--frames", "5", "--exposure", "-1"},
-        base + QStringList{"--format", "ser", "--frames", "5", "--colour"},
         base + QStringList{"--format", "ser", "--frames", "5", "extra"},
         base + QStringList{"--format", "ser", "--frames", "5", "--speed", "9"},
         base + QStringList{"--format", "ser", "--frames", "5", "--solar", "256:0"},
@@ -273,6 +274,95 @@ std::vector<double> SerFrameMeans(const QString &file_name, size_t frame_bytes) 
             static_cast<double>(frame_bytes));
     }
     return means;
+}
+
+// Mean red, green and blue over every frame FFmpeg decodes from `file`, as
+// a stacker would see it; empty when FFmpeg fails.
+std::vector<double> FfmpegColourMeans(const QString &file) {
+    const QString decoded = file + ".rgb";
+    const ToolRun run = RunTool("ffmpeg", {"-v", "error", "-y", "-i", file, "-pix_fmt", "rgb24",
+                                           "-f", "rawvideo", decoded});
+    const std::vector<uint8_t> pixels = ReadFileBytes(decoded);
+    QFile::remove(decoded);
+    if (run.exit_code != 0 || pixels.empty()) {
+        return {};
+    }
+    std::vector<double> means(3, 0.0);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        means[i % 3] += pixels[i];
+    }
+    for (double &mean : means) {
+        mean /= static_cast<double>(pixels.size() / 3);
+    }
+    return means;
+}
+
+// A colour camera's SER holds its raw mosaic, every row of it, and FFmpeg
+// demosaics it by the ColorID into the colours of the program's own AVI of
+// the same still scene. The planet is clearly redder than it is blue, so
+// every other ColorID gives other colours, as the last part shows.
+TEST_F(HeadlessCaptureTest, RawColourSerDecodesToTheColoursOfTheAvi) {
+    if (!ToolInstalled("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed: the raw colour SER is not checked";
+    }
+    CaptureOptions parsed;
+    QString error;
+    EXPECT_TRUE(ParseCaptureOptions(
+        {"--dir", "/data", "--name", "RAW", "--format", "ser", "--frames", "4", "--colour"}, parsed,
+        error))
+        << error.toStdString();
+    qputenv("OMTRIX_SIM_SENSOR", "colour");
+    qputenv("OMTRIX_SIM_SEEING", "off");
+    qputenv("OMTRIX_SIM_NOISE", "off");
+    constexpr int32_t N = 4, W = 240, H = 240;
+    QString files[2];
+    for (int32_t mode : {MODE_AVI, MODE_SER}) {
+        CaptureOptions options = Options(mode, N);
+        options.base_name = mode == MODE_SER ? "RAW" : "RGB";
+        options.colour = true;
+        options.exposure_ms = 100;
+        options.gain = 8;
+        options.roi_width = W;
+        options.roi_height = H;
+        const CaptureReport report = Run(options);
+        ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+        files[mode == MODE_SER] = report.files.first();
+    }
+    qunsetenv("OMTRIX_SIM_SENSOR");
+    qunsetenv("OMTRIX_SIM_SEEING");
+    qunsetenv("OMTRIX_SIM_NOISE");
+
+    const std::vector<uint8_t> ser = ReadFileBytes(files[1]);
+    ASSERT_EQ(ser.size(), size_t(178 + N * W * H + 8 * N)) << "one plane of every row";
+    EXPECT_EQ(Le32At(ser, 18), uint32_t(SER_BAYER_BGGR));
+    const std::vector<double> avi = FfmpegColourMeans(files[0]);
+    const std::vector<double> raw = FfmpegColourMeans(files[1]);
+    ASSERT_EQ(avi.size(), 3u);
+    ASSERT_EQ(raw.size(), 3u);
+    const char *channels[] = {"red", "green", "blue"};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(raw[c] / avi[c], 1.0, 0.05)
+            << channels[c] << ": SER " << raw[c] << ", AVI " << avi[c];
+    }
+    std::cout << "mean red, green, blue: AVI " << avi[0] << " " << avi[1] << " " << avi[2]
+              << ", SER by FFmpeg " << raw[0] << " " << raw[1] << " " << raw[2] << "\n";
+
+    for (uint8_t wrong_id : {SER_BAYER_RGGB, SER_BAYER_GRBG, SER_BAYER_GBRG}) {
+        std::vector<uint8_t> relabelled = ser;
+        relabelled[18] = wrong_id;
+        const QString name = folder.filePath(QString("WRONG%1.ser").arg(wrong_id));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char *>(relabelled.data()), qint64(relabelled.size()));
+        file.close();
+        const std::vector<double> wrong = FfmpegColourMeans(name);
+        ASSERT_EQ(wrong.size(), 3u);
+        double worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            worst = std::max(worst, std::abs(wrong[c] / avi[c] - 1.0));
+        }
+        EXPECT_GT(worst, 0.05) << "ColorID " << int(wrong_id) << " would pass as well";
+    }
 }
 
 // With a still, noiseless sky every frame of a recording is equally bright:
@@ -534,7 +624,8 @@ TEST_F(HeadlessCaptureTest, TheFileIsFinishedWithItsLastFrame) {
         const std::vector<uint8_t> bytes = ReadFileBytes(report.files.first());
         ASSERT_EQ(bytes.size(), size_t(178 + frames * (320 * 240 + 8)));
         const int64_t last_start_ms = (Le64At(bytes, bytes.size() - 8) - UNIX_EPOCH_TICKS) / 10000;
-        const int64_t closed_ms = QFileInfo(report.files.first()).lastModified().toMSecsSinceEpoch();
+        const int64_t closed_ms =
+            QFileInfo(report.files.first()).lastModified().toMSecsSinceEpoch();
         EXPECT_LT(closed_ms - last_start_ms, 1000 + 600) << frames;
     }
 }

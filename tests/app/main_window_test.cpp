@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether) {
     EXPECT_EQ(Cap()._rgain, 80u);
     EXPECT_EQ(Cap()._ggain, 40u);
     EXPECT_EQ(Cap()._bgain, 20u);
-    EXPECT_FALSE(C<QAction>("MenuItem2")->isEnabled()) << "no SER for a colour camera";
+    EXPECT_TRUE(C<QAction>("MenuItem2")->isEnabled()) << "SER keeps a colour camera's mosaic";
     C<QAction>("ColorCamera1")->trigger();
     EXPECT_EQ(C<QSlider>("RED")->value(), 50);
     EXPECT_EQ(C<QSlider>("BLUE")->value(), 50);
@@ -297,7 +297,16 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     EXPECT_EQ(header.mid(42, 7), "Ann Lee");
     EXPECT_EQ(header.mid(122, 3), "C14");
     EXPECT_TRUE(QFile::exists(file + ".txt")) << "the recording's log";
-    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "AVI") << "SER holds no colour frames";
+    EXPECT_EQ(header.at(18), 0) << "ColorID: grey";
+
+    // The next recording is a colour camera's: its raw mosaic, every row.
+    EXPECT_EQ(C<QToolButton>("butCapture")->text(), "SER");
+    C<QToolButton>("butCapture")->click();
+    EXPECT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
+    QFile raw(captures.filePath("MARS_00001.ser"));
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_EQ(raw.size(), 178 + 3 * (320 * 240 + 8));
+    EXPECT_EQ(raw.read(19).at(18), SER_BAYER_BGGR) << "ColorID of the mosaic turned top row first";
 }
 
 TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {

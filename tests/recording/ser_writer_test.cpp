@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
+#include "driver/simulator/scene_renderer.h"
 #include "recording/writer_test_support.h"
 
 namespace {
@@ -194,6 +196,87 @@ TEST(SerDateTimesTest, KnownMoments) {
         const SerDateTimes ticks = SerDateTimesOf(c.moment);
         EXPECT_EQ(ticks.utc_ticks, c.utc_ticks) << c.moment.toString().toStdString();
         EXPECT_EQ(ticks.local_ticks, c.utc_ticks - 2 * 3600 * 10000000LL);
+    }
+}
+
+// The colours of the stored picture's top-left 2 x 2 cell, row by row, for
+// the Bayer ColorIDs 8 to 11.
+constexpr std::string_view BAYER_CELLS[] = {"RGGB", "GRBG", "GBRG", "BGGR"};
+
+// A colour camera's raw SER names its mosaic right wherever the window lies
+// on the sensor: frames of the simulated camera, at even and odd offsets, of
+// even and odd heights, binned or not, are written and read back, and the
+// sites the file's ColorID calls red hold the red channel, which the camera
+// amplifies twice as much as green and four times as much as blue.
+TEST_F(SerWriterTest, BayerColorIdNamesTheStoredMosaicOfEveryWindow) {
+    using namespace simcam;
+    struct Window {
+        int32_t x, y, width, height, bin_shift;
+    };
+    constexpr int32_t LEFT = SceneModel::PLANET_COLUMN - 120;
+    constexpr int32_t BOTTOM = SENSOR_HEIGHT - 1 - SceneModel::PLANET_ROW - 120;
+    const Window windows[] = {
+        {LEFT, BOTTOM, 240, 240, 0},         {LEFT + 1, BOTTOM, 240, 240, 0},
+        {LEFT, BOTTOM + 1, 240, 240, 0},     {LEFT + 1, BOTTOM + 1, 240, 241, 0},
+        {LEFT, BOTTOM, 240, 241, 0},         {LEFT + 1, BOTTOM + 3, 240, 242, 1},
+        {LEFT + 3, BOTTOM + 1, 240, 244, 2},  // 61 rows
+    };
+    const SceneModel model;
+    SceneRenderer renderer(model);
+    for (const Window &w : windows) {
+        RenderRequest request;
+        request.window = {w.x, w.y, w.width, w.height, w.bin_shift};
+        request.exposure_ms = 40.0;
+        request.gains = {2.0f, 1.0f, 0.5f, 1.0f};
+        request.sensor = SensorKind::Colour;
+        request.seeing = SeeingKind::Off;
+        request.noise = false;
+        const int32_t width = request.window.FrameWidth();
+        const int32_t height = request.window.FrameHeight();
+        std::vector<uint8_t> frame(static_cast<size_t>(request.window.FrameBytes()));
+        renderer.Render(request, frame.data());
+
+        const QString name = PathOf("raw.ser");
+        QFile::remove(name);
+        SerWriter writer;
+        ASSERT_EQ(writer.WriteSerHeader(name, width, height, 8, {}, SerBayerColorId(height)),
+                  SER_HEADER_WRITTEN);
+        ASSERT_TRUE(writer.AppendSerFrame(frame.data(), frame.size(), 1));
+        ASSERT_TRUE(writer.FinishSerFile());
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        const std::string where = "window " + std::to_string(w.x) + "," + std::to_string(w.y) +
+                                  " " + std::to_string(width) + "x" + std::to_string(height);
+        const uint32_t color_id = Le32At(bytes, 18);
+        ASSERT_TRUE(color_id >= SER_BAYER_RGGB && color_id <= SER_BAYER_BGGR) << where;
+        const std::string_view cell = BAYER_CELLS[color_id - SER_BAYER_RGGB];
+
+        // Mean of each stored site, [row parity][column parity].
+        double sums[2][2] = {}, counts[2][2] = {};
+        for (int32_t row = 0; row < height; ++row) {
+            for (int32_t column = 0; column < width; ++column) {
+                sums[row % 2][column % 2] += bytes[178 + size_t(row) * width + column];
+                counts[row % 2][column % 2] += 1;
+            }
+        }
+        double red = 0, blue = 0, greens[2] = {};
+        int green_sites = 0;
+        for (int site = 0; site < 4; ++site) {
+            const double mean = sums[site / 2][site % 2] / counts[site / 2][site % 2];
+            switch (cell[site]) {
+                case 'R':
+                    red = mean;
+                    break;
+                case 'B':
+                    blue = mean;
+                    break;
+                default:
+                    greens[green_sites++] = mean;
+            }
+        }
+        for (double green : greens) {
+            EXPECT_GT(red, 1.5 * green) << where << " " << cell;
+            EXPECT_LT(blue, 0.75 * green) << where << " " << cell;
+        }
     }
 }
 
