@@ -18,6 +18,8 @@ packages=(
     libindi-dev indi-bin
     # Readers that the recording tests check our files with.
     fitsverify ffmpeg
+    # astropy, as measuring programs read FITS times with it.
+    python3-astropy
     # `make package`: dpkg-shlibdeps finds the run-time dependencies, `file`
     # tells CPack which files are programs and libraries.
     dpkg-dev file

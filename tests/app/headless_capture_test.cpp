@@ -442,6 +442,47 @@ TEST_F(HeadlessCaptureTest, FitFilesCarryTheirExposureStartAndSettings) {
     }
 }
 
+// A Python that has astropy, the system's first: observers' own Pythons often lack it.
+QString PythonWithAstropy() {
+    for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        if (RunTool(python, {"-c", "import astropy"}).exit_code == 0)
+            return python;
+    }
+    return {};
+}
+
+// astropy, as measuring programs use it, reads each file's DATE-OBS as a UTC
+// time inside the recording and its EXPTIME as the exposure in seconds.
+TEST_F(HeadlessCaptureTest, AstropyReadsTheFitTimesAndExposure) {
+    const QString python = PythonWithAstropy();
+    if (python.isEmpty())
+        GTEST_SKIP() << "astropy is not installed: the FIT times are not checked with it";
+    CaptureOptions options = Options(MODE_FIT, 2);
+    options.exposure_ms = 40;
+    const double before = QDateTime::currentMSecsSinceEpoch() / 1000.0 - 0.001;
+    const CaptureReport report = Run(options);
+    const double after = QDateTime::currentMSecsSinceEpoch() / 1000.0 + 0.001;
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    const QString script = QStringLiteral(
+        "import sys\n"
+        "from astropy.io import fits\n"
+        "from astropy.time import Time\n"
+        "for name in sys.argv[1:]:\n"
+        "    h = fits.getheader(name)\n"
+        "    print(Time(h['DATE-OBS'], format='isot', scale='utc').unix, h['EXPTIME'])\n");
+    const ToolRun run = RunTool(python, QStringList{"-c", script} + report.files);
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), report.files.size()) << run.output.toStdString();
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(' ');
+        ASSERT_EQ(fields.size(), 2) << line.toStdString();
+        EXPECT_GT(fields[0].toDouble(), before) << line.toStdString();
+        EXPECT_LT(fields[0].toDouble(), after) << line.toStdString();
+        EXPECT_DOUBLE_EQ(fields[1].toDouble(), 0.040);
+    }
+}
+
 // --roi is centred on the sensor at every binning: a 2x2 window sees the same
 // part of the planet as the 1x1 window, so its frames are as bright.
 TEST_F(HeadlessCaptureTest, ABinnedWindowSeesTheSameSkyAsTheUnbinnedOne) {
