@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -129,6 +130,15 @@ QString Allowed(const StateField &field) {
     return names.join(QLatin1Char('|'));
 }
 
+// Why `text` is no value of the field.
+QString Refusal(const StateField &field, const QString &text) {
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]+$"));
+    if (field.names || number.match(text).hasMatch()) {
+        return QStringLiteral("is not one of %1").arg(Allowed(field));
+    }
+    return QStringLiteral("is not a number");
+}
+
 }  // namespace
 
 void WriteCaptureState(SettingsStore &store, const CaptureState &state) {
@@ -147,11 +157,14 @@ CaptureState ReadStoredCaptureState(const SettingsStore &store, QStringList &pro
             state.*field.text = text;
             continue;
         }
-        if (const std::optional<int32_t> value = ValueOf(field, text)) {
+        // An empty number has always read as 0, held at the nearest end of its range.
+        if (!field.names && text.isEmpty()) {
+            Assign(field, state, std::clamp(0, field.minimum, field.maximum));
+        } else if (const std::optional<int32_t> value = ValueOf(field, text)) {
             Assign(field, state, *value);
         } else {
-            problems << QStringLiteral("the stored %1 \"%2\" is not one of %3: %4 is used")
-                            .arg(key, text, Allowed(field), Written(field, defaults));
+            problems << QStringLiteral("the stored %1 \"%2\" %3: %4 is used")
+                            .arg(key, text, Refusal(field, text), Written(field, defaults));
         }
     }
     return state;
@@ -211,8 +224,8 @@ std::optional<CaptureState> ReadProfile(const QString &file_name, QString &error
         }
         const std::optional<int32_t> value = ValueOf(field, *found);
         if (!value) {
-            error = QStringLiteral("The profile %1 is damaged: %2 \"%3\" is not one of %4")
-                        .arg(shown, key, *found, Allowed(field));
+            error = QStringLiteral("The profile %1 is damaged: %2 \"%3\" %4")
+                        .arg(shown, key, *found, Refusal(field, *found));
             return std::nullopt;
         }
         Assign(field, state, *value);

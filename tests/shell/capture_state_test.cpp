@@ -114,18 +114,28 @@ TEST(StoredCaptureState, OutOfRangeValuesFallBackToTheirDefaultsAndSaySo) {
         WriteCaptureState(store, Unusual());
         store.WriteSetting(QStringLiteral("EXPOLENGTH"), QStringLiteral("20000"));
         store.WriteSetting(QStringLiteral("OUTPUTTYPE"), QStringLiteral("ser"));
+        store.WriteSetting(QStringLiteral("GAIN"), QStringLiteral("abc"));
+        // Empty numbers have always read as 0, held at the range's nearest end.
+        store.WriteSetting(QStringLiteral("EXPOCOUNT"), QString());
+        store.WriteSetting(QStringLiteral("REDBALANCE"), QString());
     }
     QStringList problems;
     const CaptureState read = ReadStoredCaptureState(SettingsStore(file), problems);
     CaptureState expected = Unusual();
     expected.exposure_ms = CaptureState{}.exposure_ms;
     expected.output_kind = CaptureState{}.output_kind;
+    expected.gain = CaptureState{}.gain;
+    expected.count = 0;
+    expected.red = 1;
     EXPECT_TRUE(read == expected);
-    ASSERT_EQ(problems.size(), 2);
-    EXPECT_TRUE(problems[0].contains(QLatin1String("EXPOLENGTH \"20000\"")))
+    ASSERT_EQ(problems.size(), 3);
+    EXPECT_TRUE(problems[0].contains(
+        QLatin1String("EXPOLENGTH \"20000\" is not one of 0..19999: 100 is used")))
         << qPrintable(problems[0]);
-    EXPECT_TRUE(problems[1].contains(QLatin1String("OUTPUTTYPE \"ser\"")))
+    EXPECT_TRUE(problems[1].contains(QLatin1String("GAIN \"abc\" is not a number: 10 is used")))
         << qPrintable(problems[1]);
+    EXPECT_TRUE(problems[2].contains(QLatin1String("OUTPUTTYPE \"ser\" is not one of")))
+        << qPrintable(problems[2]);
 
     // A first start: nothing stored, nothing said.
     problems.clear();
