@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <algorithm>
 #include <array>
 
@@ -168,6 +169,17 @@ CaptureState ReadStoredCaptureState(const SettingsStore &store, QStringList &pro
         }
     }
     return state;
+}
+
+QString DefaultCaptureDirectory() {
+    QString pictures = qEnvironmentVariable("XDG_PICTURES_DIR");
+    if (pictures.isEmpty()) {
+        pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    }
+    if (pictures.isEmpty() || !QFileInfo(pictures).isDir()) {
+        pictures = QDir::homePath();
+    }
+    return QDir(pictures).filePath(QStringLiteral("Omtrix"));
 }
 
 QString ProfilesFolder(const QString &settings_file) {

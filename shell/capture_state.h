@@ -53,6 +53,13 @@ void WriteCaptureState(SettingsStore &store, const CaptureState &state);
 // its default too, and `problems` gets a line saying so.
 CaptureState ReadStoredCaptureState(const SettingsStore &store, QStringList &problems);
 
+// Where a first start records, before the observer has chosen a folder: the
+// desktop's pictures folder (XDG_PICTURES_DIR, else the one the desktop's
+// user-dirs name, when it exists), else the home folder, plus "Omtrix". The
+// folder is made when the first recording starts.
+QString DefaultCaptureDirectory();
+inline const QString DEFAULT_CAPTURE_NAME = QStringLiteral("Capture");
+
 // Profiles: named capture states, each a settings file "NAME.ini" in the
 // "profiles" folder beside the program's settings file.
 QString ProfilesFolder(const QString &settings_file);

@@ -534,7 +534,8 @@ TEST_F(HeadlessCaptureTest, TheFileIsFinishedWithItsLastFrame) {
         const std::vector<uint8_t> bytes = ReadFileBytes(report.files.first());
         ASSERT_EQ(bytes.size(), size_t(178 + frames * (320 * 240 + 8)));
         const int64_t last_start_ms = (Le64At(bytes, bytes.size() - 8) - UNIX_EPOCH_TICKS) / 10000;
-        const int64_t closed_ms = QFileInfo(report.files.first()).lastModified().toMSecsSinceEpoch();
+        const int64_t closed_ms =
+            QFileInfo(report.files.first()).lastModified().toMSecsSinceEpoch();
         EXPECT_LT(closed_ms - last_start_ms, 1000 + 600) << frames;
     }
 }
