@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -146,7 +147,6 @@ bool TForm1::FormCreate(TSplash &splash) {
 
     exit_routine_installed_ = true;
     butCapture->setEnabled(!filename.isEmpty() && !capture_directory_.isEmpty());
-    ShowCaptureDestination();
     if (!Cap->Connect()) {
         ShowError(texts_.NO_CAMERA_ERROR);
         ExitRoutine();
@@ -165,6 +165,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     show();
     QApplication::processEvents();
     PlaceAtDesignedPosition();  // again, now that the window frame's size is known
+    ShowCaptureDestination();   // once shown: the message hides only panels that show
     FPSTimer->start();
     return true;
 }
@@ -242,6 +243,13 @@ void TForm1::ConnectHandlers() {
     connect(Measure, &QPushButton::clicked, this, &TForm1::MeasureClick);
 
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
+    // The panels give way to a message while it shows (the status bar itself
+    // hides only panels that were visible when it came).
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        for (QLabel *panel : status_panels_) {
+            panel->setVisible(message.isEmpty());
+        }
+    });
     ConnectAidHandlers();
 }
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int DESTINATION_SHOWN_MS = 15000;
+constexpr int DESTINATION_SHOWN_MS = 10000;
 
 const char *ModeCaption(int32_t mode) {
     switch (mode) {
