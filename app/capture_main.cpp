@@ -51,7 +51,7 @@ int main(int argc, char *argv[]) {
                " [--darks N] [--language LETTER]"
                " [--camera simulator|indi[:HOST[:PORT]][/DEVICE]]"
                " [--observer NAME] [--telescope TEXT] [--object TEXT] [--filter TEXT]"
-               " [--name-by-time] [--no-log]\n";
+               " [--name-by-time] [--no-log] [--profile NAME]\n";
         return EXIT_BAD_ARGUMENTS;
     }
 

@@ -15,6 +15,7 @@
 #include "platform/tick_count.h"
 #include "preview/colour_balance.h"
 #include "preview/stamp_text.h"
+#include "shell/capture_state.h"
 
 namespace {
 
@@ -33,7 +34,60 @@ bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t 
 SubFrame CentredSubFrame(const CaptureOptions &options) {
     SubFrame frame;
     SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning);
+    if (options.roi_x >= 0) {  // a profile's window keeps its place
+        frame.sx = options.roi_x & ~1;
+        frame.sy = options.roi_y & ~1;
+        KeepOnSensor(frame);
+    }
     return frame;
+}
+
+// The settings of a profile that a recording without windows uses, as the
+// main window would apply them.
+bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) {
+    if (!IsProfileName(name)) {
+        error = QStringLiteral("--profile: \"%1\" cannot be a profile's name").arg(name);
+        return false;
+    }
+    const std::optional<CaptureState> read =
+        ReadProfile(ProfileFile(ProfilesFolder(SettingsStore().FileName()), name), error);
+    if (!read) {
+        return false;
+    }
+    const CaptureState &s = *read;
+    options.exposure_ms = s.exposure_ms;
+    options.gain = s.gain;
+    options.colour = s.colour;
+    options.red = s.red;
+    options.green = s.green;
+    options.blue = s.blue;
+    options.roi_width = s.sub_width;
+    options.roi_height = s.sub_height;
+    options.roi_x = s.sub_x;
+    options.roi_y = s.sub_y;
+    options.binning = std::min(s.binning_code, 2);  // 4x4 is not offered
+    options.fast_transfer = s.fast_transfer;
+    options.vblank = s.vblank;
+    if (s.output_kind != MODE_NONE) {
+        options.mode = s.colour && s.output_kind == MODE_SER ? MODE_AVI : s.output_kind;
+    }
+    options.seconds = s.seconds_mode;
+    options.count = s.count;
+    options.delay_ms = s.delay_ms;
+    options.darks = s.dark_frames;
+    // SER files hold the raw frames: the window records them without its stamp.
+    if (s.stamp_visible && options.mode != MODE_SER) {
+        options.stamp_choice = s.stamp_choice;
+        options.prefix = s.stamp_prefix;
+        options.prefix_given = !s.stamp_prefix.isEmpty();
+        options.hour_offset = s.stamp_hour_offset;
+    }
+    options.description.observer = s.observer;
+    options.description.telescope = s.telescope;
+    options.description.object = s.object;
+    options.description.filter = s.filter;
+    options.description.profile = name;
+    return true;
 }
 
 // A date/time choice by its number or its name as the overlay window lists it
@@ -71,6 +125,11 @@ bool ParseStampOptions(const QCommandLineParser &parser, CaptureOptions &options
             error = QStringLiteral("--hour-offset shifts the time of --stamp: give both");
             return false;
         }
+    }
+    if (options.mode == MODE_SER && !parser.isSet("stamp") && !parser.isSet("prefix")) {
+        // A profile's stamp, for other kinds: SER records without it, as in the window.
+        options.stamp_choice = -1;
+        options.prefix_given = false;
     }
     if ((options.stamp_choice >= 0 || options.prefix_given) && options.mode == MODE_SER) {
         error = QStringLiteral(
@@ -116,6 +175,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
          " language file beside the program.",
          "LETTER"},
         {"camera", "Camera: simulator or indi[:HOST[:PORT]][/DEVICE].", "CAMERA"},
+        {"profile", "Start from the capture profile NAME; the other options win over it.", "NAME"},
     });
     AddObservationOptions(parser);
     if (!parser.parse(QStringList{QStringLiteral("omtrix-capture")} + arguments)) {
@@ -124,6 +184,13 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     }
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
+        return false;
+    }
+    // The defaults, then the profile, then the command's own options.
+    options = CaptureOptions{};
+    const bool profile = parser.isSet("profile");
+    options.mode = MODE_NONE;
+    if (profile && !ApplyProfile(parser.value("profile"), options, error)) {
         return false;
     }
     ReadObservationOptions(parser, options.description);
@@ -136,24 +203,29 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     const QString format = parser.value("format").toLower();
     const std::pair<const char *, int32_t> kinds[] = {
         {"ser", MODE_SER}, {"avi", MODE_AVI}, {"fit", MODE_FIT}, {"bmp", MODE_BMP}};
-    options.mode = MODE_NONE;
-    for (auto [name, mode] : kinds) {
-        if (format == QLatin1String(name)) {
-            options.mode = mode;
+    if (parser.isSet("format") || !profile) {
+        options.mode = MODE_NONE;
+        for (auto [name, mode] : kinds) {
+            if (format == QLatin1String(name)) {
+                options.mode = mode;
+            }
         }
     }
     if (options.mode == MODE_NONE) {
         error = QStringLiteral("--format must be ser, avi, fit or bmp");
         return false;
     }
-    if (parser.isSet("frames") == parser.isSet("seconds")) {
+    const bool count_given = parser.isSet("frames") || parser.isSet("seconds");
+    if ((parser.isSet("frames") && parser.isSet("seconds")) || (!count_given && !profile)) {
         error = QStringLiteral("give either --frames N or --seconds S");
         return false;
     }
-    options.seconds = parser.isSet("seconds");
+    if (count_given) {
+        options.seconds = parser.isSet("seconds");
+    }
     // 0 of either records until a signal stops it, as the window's count 0 does.
-    if (!ReadInteger(parser.value(options.seconds ? "seconds" : "frames"), 0, 9999,
-                     options.count)) {
+    if (count_given && !ReadInteger(parser.value(options.seconds ? "seconds" : "frames"), 0, 9999,
+                                    options.count)) {
         error = options.seconds ? QStringLiteral("--seconds must be 0 to 9999")
                                 : QStringLiteral("--frames must be 0 to 9999");
         return false;
@@ -183,6 +255,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             error = QStringLiteral("--roi must be WxH, multiples of 4, at most 2048x1536");
             return false;
         }
+        options.roi_x = options.roi_y = -1;  // centred, as --roi says
     }
     if (parser.isSet("darks") &&
         !ReadInteger(parser.value("darks"), 1, MAX_DARK_COUNT, options.darks)) {
@@ -199,7 +272,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         }
         options.language = language->letter;
     }
-    options.colour = parser.isSet("colour");
+    options.colour = options.colour || parser.isSet("colour");
     options.iris = parser.isSet("iris");
     if (parser.isSet("solar")) {
         const QStringList levels = parser.value("solar").split(':');
@@ -268,7 +341,8 @@ HeadlessCapture::~HeadlessCapture() {
 void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFrame &frame) {
     capture_.binning_code = options.binning;
     capture_.__color = options.colour;
-    const ChannelGains gains = ComputeChannelGains(100, 100, 100, options.gain, options.colour);
+    const ChannelGains gains =
+        ComputeChannelGains(options.red, options.green, options.blue, options.gain, options.colour);
     capture_._rgain = static_cast<uint32_t>(gains.red);
     capture_._ggain = static_cast<uint32_t>(gains.green);
     capture_._bgain = static_cast<uint32_t>(gains.blue);
@@ -278,6 +352,10 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_.solar.limit = options.solar_limit;
     capture_.solar.shade = options.solar_shade;
     capture_.solar.on = options.solar;
+    capture_._USB = options.fast_transfer ? 1 : 0;
+    if (options.vblank >= 0) {
+        driver_.SetVBLANK(options.vblank);
+    }
 }
 
 // The stamp as the overlay window would set it: the choice (none: the prefix

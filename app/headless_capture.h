@@ -32,8 +32,16 @@ struct CaptureOptions {
     int32_t gain = 10;
     int32_t roi_width = FULL_WIDTH;  // sub-frame in sensor pixels, centred on the sensor
     int32_t roi_height = FULL_HEIGHT;
+    int32_t roi_x = -1;  // its corner, from a profile; -1: centred
+    int32_t roi_y = -1;
     int32_t binning = 1;
     bool colour = false;
+    // From a profile: the colour balance, transfer mode and vertical blanking.
+    int32_t red = 100;
+    int32_t green = 100;
+    int32_t blue = 100;
+    bool fast_transfer = false;
+    int32_t vblank = -1;  // -1: the driver's own
     int32_t delay_ms = 0;
     bool iris = false;
     // Solar mode: samples above the limit become the shade.
@@ -57,7 +65,10 @@ struct CaptureOptions {
 };
 
 // Reads the command line (without the program name). False with `error` set
-// when an option is missing, unknown or out of range.
+// when an option is missing, unknown or out of range, or when the profile
+// --profile names cannot be read whole. The profile's settings come first and
+// the command's own options win over them; with a profile, --format and
+// --frames or --seconds may be left out.
 bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error);
 
 // How a recording went.

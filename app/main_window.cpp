@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -142,6 +143,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     ReadStoredSettings();
     SetResolution();
     InitSettingsMirror();
+    FillProfilesMenu();
 
     exit_routine_installed_ = true;
     butCapture->setEnabled(!filename.isEmpty() && !capture_directory_.isEmpty());
@@ -163,6 +165,7 @@ bool TForm1::FormCreate(TSplash &splash) {
     show();
     QApplication::processEvents();
     PlaceAtDesignedPosition();  // again, now that the window frame's size is known
+    ShowCaptureDestination();   // once shown: the message hides only panels that show
     FPSTimer->start();
     return true;
 }
@@ -172,6 +175,10 @@ void TForm1::ConnectHandlers() {
     connect(SetCaptureLocation1, &QAction::triggered, this, &TForm1::SetCaptureLocation1Click);
     connect(SetCaptureFilename1, &QAction::triggered, this, &TForm1::SetCaptureFilename1Click);
     connect(IRIS, &QAction::triggered, this, &TForm1::IRISClick);
+    connect(Profiles1, &QMenu::aboutToShow, this, &TForm1::FillProfilesMenu);
+    connect(SaveProfileAs1, &QAction::triggered, this, &TForm1::SaveProfileAsClick);
+    connect(RenameProfile1, &QAction::triggered, this, &TForm1::RenameProfileClick);
+    connect(DeleteProfile1, &QAction::triggered, this, &TForm1::DeleteProfileClick);
     connect(HorizontalFlip1, &QAction::triggered, this, &TForm1::HorizontalFlip1Click);
     connect(ColorCamera1, &QAction::triggered, this, &TForm1::ColorCamera1Click);
     connect(N1x1Binning1, &QAction::triggered, this, [this] { BinningClick(1); });
@@ -215,6 +222,9 @@ void TForm1::ConnectHandlers() {
     connect(Count, &QPushButton::clicked, this, &TForm1::CountClick);
     connect(expos, &SevenSegmentCounter::ValueChanged, this,
             [this](int value) { mirror_.EXPOCOUNT = QString::number(value); });
+    // The delay is stored as it is at the end, like every other capture setting.
+    connect(delays, &SevenSegmentCounter::ValueChanged, this,
+            [this](int value) { mirror_.EXPODELAY = QString::number(value); });
     connect(VrCounter1, &SevenSegmentCounter::ValueChanged, this, &TForm1::VrCounter1Change);
     connect(Form3, &TForm3::Answered, this, &TForm1::DarkPromptAnswered);
 
@@ -233,6 +243,13 @@ void TForm1::ConnectHandlers() {
     connect(Measure, &QPushButton::clicked, this, &TForm1::MeasureClick);
 
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
+    // The panels give way to a message while it shows (the status bar itself
+    // hides only panels that were visible when it came).
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        for (QLabel *panel : status_panels_) {
+            panel->setVisible(message.isEmpty());
+        }
+    });
     ConnectAidHandlers();
 }
 
@@ -329,6 +346,7 @@ void TForm1::ExitRoutine() {
         Recorder->Close();
     }
     SettingsStore store;
+    WriteCaptureState(store, CurrentCaptureState());  // the next start begins where this one ends
     if (!SaveSettings(store, mirror_)) {
         qWarning("Omtrix: the settings could not be written");
     }

@@ -18,6 +18,7 @@
 #include "preview/text_overlay.h"
 #include "recording/recorder.h"
 #include "recording/recorder_ui.h"
+#include "shell/capture_state.h"
 #include "shell/interface_language.h"
 #include "shell/interface_texts.h"
 #include "shell/keypad.h"
@@ -26,6 +27,7 @@
 class QAction;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSlider;
@@ -111,6 +113,25 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void ApplyStoredCamera();
     void CameraChoice1Click();
     void CameraWindowAccepted();
+    // Every capture setting as the controls hold it, and the controls set
+    // from one (each through its own handler, so the camera follows).
+    CaptureState CurrentCaptureState() const;
+    void ApplyCaptureState(const CaptureState &state);
+
+    // main_window_profiles.cpp: named capture states.
+    QString ProfilesDirectory() const;
+    // The Profiles menu: its commands, then one item per profile, which loads it.
+    void FillProfilesMenu();
+    void SaveProfileAsClick();
+    void RenameProfileClick();
+    void DeleteProfileClick();
+    // Each false, with a notice shown, when it could not be done.
+    bool SaveProfile(const QString &name);
+    bool LoadProfile(const QString &name);
+    bool RenameProfile(const QString &name, const QString &new_name);
+    bool DeleteProfile(const QString &name);
+    // Asks for a profile among those stored; empty when the observer cancelled.
+    QString ChooseProfile(const QString &title);
 
     // main_window_exposure.cpp: exposure, gain and sensor timing.
     void expoChange();
@@ -130,6 +151,11 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void SetResolution();
     void UpdateRectangle();
     void ShowSubframeText();
+    // The sizes menu beside the counters: presets, the full sensor and a typed size.
+    QToolButton *BuildSubframeSizes();
+    // A size in sensor pixels, centred where the sub-frame is now.
+    void SetSubframeSize(int32_t width, int32_t height);
+    void SubframeTypedEntered();
 
     // main_window_view.cpp: picture controls.
     void _BLACKChange();
@@ -199,6 +225,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void SetCaptureLocation1Click();
     void SetCaptureFilename1Click();
     void AcceptBaseName();
+    // The folder and base name of the next recording, in the status bar.
+    void ShowCaptureDestination();
     // What the files of a recording started now say about it.
     RecordingDescription DescribeRecording() const;
     // RecorderUi
@@ -236,6 +264,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     bool dragging = false;
     QString filename;  // capture base name
     QString capture_directory_;
+    QString profile_name_;             // the profile loaded or saved last; empty when none
     bool seconds_mode_ = false;        // the count button counts seconds, not frames
     int32_t output_kind_ = MODE_NONE;  // the kind chosen for the next recording
     bool BWPVisible = false;
@@ -266,6 +295,11 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // Menus.
     QMenu *File1 = nullptr;
     QMenu *CaptureFiles1 = nullptr;
+    QMenu *Profiles1 = nullptr;
+    QAction *SaveProfileAs1 = nullptr;
+    QAction *RenameProfile1 = nullptr;
+    QAction *DeleteProfile1 = nullptr;
+    QAction *no_profiles_item_ = nullptr;  // shown in the list while there are none
     QMenu *CameraSetup1 = nullptr;
     QMenu *AddDateTime1 = nullptr;
     QMenu *ZOOM1 = nullptr;
@@ -318,6 +352,13 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QSlider *__height = nullptr;
     SevenSegmentCounter *HRES = nullptr;
     SevenSegmentCounter *VRES = nullptr;
+    QToolButton *subframe_sizes_ = nullptr;
+    QAction *subframe_full_ = nullptr;
+    QLabel *subframe_typed_label_ = nullptr;
+    QLineEdit *subframe_typed_ = nullptr;
+    // What the sub-frame keypads typed so far, in sensor pixels: the sliders
+    // round it to their steps, so the next digit must not start from theirs.
+    std::array<int32_t, 2> subframe_keyed_{};
     QSlider *vblank = nullptr;
     QLabel *Label9 = nullptr;
     QLabel *Label10 = nullptr;

@@ -1,10 +1,12 @@
 // Recording controls: output kind, count mode, start and stop, output
 // names; and what the recorder shows on this window.
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "app/main_window.h"
@@ -14,6 +16,8 @@
 #include "widgets/wait_until_hidden.h"
 
 namespace {
+
+constexpr int DESTINATION_SHOWN_MS = 10000;
 
 const char *ModeCaption(int32_t mode) {
     switch (mode) {
@@ -41,6 +45,11 @@ void TForm1::butCaptureClick() {
         Recorder->StopRecording();
         ShowCaptureButton(false);
         return;
+    }
+    // The first start's folder is made by its first recording; a chosen one
+    // that has gone (a drive not mounted) is not made again in its place.
+    if (capture_directory_ == DefaultCaptureDirectory()) {
+        QDir().mkpath(capture_directory_);
     }
     const FrameSize frame = BinnedFrameSize(sub_frame_.sw, sub_frame_.sheight, Cap->binning_code);
     RecordingRequest request;
@@ -117,6 +126,16 @@ void TForm1::AcceptBaseName() {
     mirror_.CAPFILE = filename;
     mirror_.CAPDIR = capture_directory_;
     butCapture->setEnabled(true);
+    ShowCaptureDestination();
+}
+
+// For a while over the panels, which come back by themselves: the observer
+// sees where the first click records without a panel given up for it.
+void TForm1::ShowCaptureDestination() {
+    statusBar()->showMessage(
+        texts_.STATUS_CAPTURETO + QLatin1Char(' ') +
+            QDir::toNativeSeparators(QDir(capture_directory_).filePath(filename)),
+        DESTINATION_SHOWN_MS);
 }
 
 void TForm1::ShowStatus(const QString &text) {

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -88,6 +89,14 @@ void TForm1::BuildMenus() {
     SetCaptureFilename1 = CaptureFiles1->addAction(tr("Set Capture Filename"));
     IRIS = CaptureFiles1->addAction(tr("IRIS compatible numbering"));
     IRIS->setCheckable(true);
+
+    // The profile items are made each time the menu opens; the commands stay.
+    Profiles1 = menuBar()->addMenu(texts_.M_PROFILES);
+    SaveProfileAs1 = new QAction(texts_.PRF_SAVEAS, this);
+    RenameProfile1 = new QAction(texts_.PRF_RENAME, this);
+    DeleteProfile1 = new QAction(texts_.PRF_DELETE, this);
+    no_profiles_item_ = new QAction(texts_.PRF_NONE, this);
+    no_profiles_item_->setEnabled(false);
 
     CameraSetup1 = menuBar()->addMenu(tr("Camera Setup"));
     QMenu *camera = CameraSetup1;
@@ -213,9 +222,13 @@ QGroupBox *TForm1::BuildResolutionGroup() {
     HRES->SetValue(FULL_WIDTH);
     VRES->SetValue(FULL_HEIGHT);
     auto *size_row = new QHBoxLayout;
+    size_row->setSpacing(2);
     size_row->addWidget(HRES);
+    size_row->addWidget(KeypadButton(Keypad::SubframeWidth, resolution));
     size_row->addWidget(new QLabel(QStringLiteral("X"), resolution));
     size_row->addWidget(VRES);
+    size_row->addWidget(KeypadButton(Keypad::SubframeHeight, resolution));
+    size_row->addWidget(BuildSubframeSizes());
     size_row->addStretch(1);
 
     // The sensor's vertical blanking: kept out of sight, as on the camera's
@@ -408,6 +421,12 @@ void TForm1::NameControls() {
     const std::pair<QObject *, const char *> names[] = {
         {File1, "File1"},
         {CaptureFiles1, "CaptureFiles1"},
+        {Profiles1, "Profiles1"},
+        {SaveProfileAs1, "SaveProfileAs1"},
+        {RenameProfile1, "RenameProfile1"},
+        {DeleteProfile1, "DeleteProfile1"},
+        {subframe_sizes_, "SubframeSizes"},
+        {subframe_typed_, "SubframeTyped"},
         {CameraSetup1, "CameraSetup1"},
         {AddDateTime1, "AddDateTime1"},
         {ZOOM1, "ZOOM1"},

@@ -1,6 +1,6 @@
-// The keypads: exposure, gain, delay, frame count and dark frames can be
-// typed with the pointer alone. A small button beside each setting opens its
-// keypad over the picture; one keypad is open at a time, and it closes again
+// The keypads: exposure, gain, delay, frame count, dark frames and the
+// sub-frame's size can be typed with the pointer alone. A small button beside
+// each setting opens its keypad over the picture; one keypad is open at a time, and it closes again
 // after ten seconds left alone or at a click on the picture.
 #include <QPainter>
 #include <QSlider>
@@ -22,9 +22,11 @@ constexpr int KEYPAD_TICK_MS = 1000;
 constexpr QSize OPENER_SIZE{22, 20};
 
 // Control names of the keypads and their buttons, in the order of `Keypad`.
-constexpr const char *KEYPAD_NAMES[KEYPAD_COUNT] = {"KEY1", "KEY4", "KEY2", "KEY3", "KEY5"};
+constexpr const char *KEYPAD_NAMES[KEYPAD_COUNT] = {"KEY1", "KEY4", "KEY2", "KEY3",
+                                                    "KEY5", "KEY6", "KEY7"};
 constexpr const char *OPENER_NAMES[KEYPAD_COUNT] = {
-    "AdvGlassButton4", "AdvGlassButton5", "AdvGlassButton6", "AdvGlassButton7", "AdvGlassButton8"};
+    "AdvGlassButton4", "AdvGlassButton5", "AdvGlassButton6", "AdvGlassButton7",
+    "AdvGlassButton8", "AdvGlassButton9", "AdvGlassButton10"};
 
 // Three rows of three dots over a fourth: a keypad in little.
 QIcon KeypadPicture() {
@@ -88,6 +90,7 @@ void TForm1::BuildKeypads() {
 }
 
 void TForm1::KeypadButtonClick(Keypad keypad) {
+    subframe_keyed_ = {sub_frame_.sw, sub_frame_.sheight};
     keypad_state_.Toggle(keypad);
     ShowOpenKeypad();
     if (keypad_state_.Open() == KeypadState::NONE) {
@@ -158,6 +161,10 @@ int32_t TForm1::KeypadSetting(Keypad keypad) const {
             return expos->Value();
         case Keypad::Darks:
             return VrCounter1->Value();
+        case Keypad::SubframeWidth:
+            return subframe_keyed_[0];
+        case Keypad::SubframeHeight:
+            return subframe_keyed_[1];
     }
     return 0;
 }
@@ -180,6 +187,11 @@ void TForm1::SetKeypadSetting(Keypad keypad, int32_t value) {
             break;
         case Keypad::Darks:
             VrCounter1->SetValue(value);
+            break;
+        case Keypad::SubframeWidth:
+        case Keypad::SubframeHeight:
+            subframe_keyed_[keypad == Keypad::SubframeWidth ? 0 : 1] = value;
+            SetSubframeSize(subframe_keyed_[0], subframe_keyed_[1]);
             break;
     }
 }

@@ -73,6 +73,14 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     ColorCamera1->setText(texts.M_COLOR);
     CameraSetup1->setTitle(texts.M_CAMERA);
     CaptureFiles1->setTitle(texts.M_CAPTURE);
+    Profiles1->setTitle(texts.M_PROFILES);
+    SaveProfileAs1->setText(texts.PRF_SAVEAS);
+    RenameProfile1->setText(texts.PRF_RENAME);
+    DeleteProfile1->setText(texts.PRF_DELETE);
+    no_profiles_item_->setText(texts.PRF_NONE);
+    subframe_sizes_->setToolTip(texts.SUB_PRESETS);
+    subframe_full_->setText(texts.SUB_FULL);
+    subframe_typed_label_->setText(texts.SUB_TYPED);
     ZOOM1->setTitle(texts.M_ZOOM);
     AddDateTime1->setTitle(texts.M_TIMESTAMP);
     Visible1->setText(texts.M_TIMESTAMP_VISIBLE);

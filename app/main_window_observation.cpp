@@ -16,5 +16,6 @@ RecordingDescription TForm1::DescribeRecording() const {
     description.window_height = sub_frame_.sheight;
     description.dark_count = Cap->DARKCOUNT;
     description.solar_limit = Cap->solar.on ? Cap->solar.limit.load() : -1;
+    description.profile = profile_name_;
     return description;
 }

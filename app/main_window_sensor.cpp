@@ -1,7 +1,13 @@
 // The sensor window: sub-frame, binning, and the gains handed to the camera
 // with them.
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QSlider>
+#include <QToolButton>
+#include <QWidgetAction>
 
 #include "app/main_window.h"
 #include "preview/colour_balance.h"
@@ -84,4 +90,67 @@ void TForm1::UpdateRectangle() {
     mirror_.GREENBALANCE = QString::number(GREEN->value());
     mirror_.BLUEBALANCE = QString::number(BLUE->value());
     mirror_.GAIN = QString::number(Gain->value());
+}
+
+QToolButton *TForm1::BuildSubframeSizes() {
+    subframe_sizes_ = new QToolButton(resolution);
+    subframe_sizes_->setText(QStringLiteral("\u2026"));
+    subframe_sizes_->setFixedSize(22, 20);
+    subframe_sizes_->setFocusPolicy(Qt::NoFocus);
+    subframe_sizes_->setPopupMode(QToolButton::InstantPopup);
+    subframe_sizes_->setToolTip(texts_.SUB_PRESETS);
+    auto *menu = new QMenu(subframe_sizes_);
+    for (const FrameSize preset : SUBFRAME_PRESETS) {
+        QAction *item =
+            menu->addAction(QStringLiteral("%1 \u00d7 %2").arg(preset.width).arg(preset.height));
+        connect(item, &QAction::triggered, this,
+                [this, preset] { SetSubframeSize(preset.width, preset.height); });
+    }
+    subframe_full_ = menu->addAction(texts_.SUB_FULL);
+    connect(subframe_full_, &QAction::triggered, this,
+            [this] { SetSubframeSize(FULL_WIDTH, FULL_HEIGHT); });
+    menu->addSeparator();
+    // A size typed in the menu itself, taken with Enter.
+    auto *typed = new QWidget(menu);
+    auto *row = new QHBoxLayout(typed);
+    row->setContentsMargins(6, 2, 6, 2);
+    subframe_typed_label_ = new QLabel(texts_.SUB_TYPED, typed);
+    subframe_typed_ = new QLineEdit(typed);
+    subframe_typed_->setPlaceholderText(QStringLiteral("640 \u00d7 480"));
+    subframe_typed_->setMaximumWidth(100);
+    row->addWidget(subframe_typed_label_);
+    row->addWidget(subframe_typed_);
+    auto *typed_item = new QWidgetAction(menu);
+    typed_item->setDefaultWidget(typed);
+    menu->addAction(typed_item);
+    connect(subframe_typed_, &QLineEdit::returnPressed, this, &TForm1::SubframeTypedEntered);
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        subframe_typed_->setText(
+            QStringLiteral("%1 \u00d7 %2").arg(sub_frame_.sw).arg(sub_frame_.sheight));
+        subframe_typed_->selectAll();
+    });
+    subframe_sizes_->setMenu(menu);
+    return subframe_sizes_;
+}
+
+void TForm1::SubframeTypedEntered() {
+    FrameSize size;
+    if (!ParseFrameSize(subframe_typed_->text().toStdString(), size)) {
+        subframe_typed_->selectAll();  // stays open for a better try
+        return;
+    }
+    subframe_sizes_->menu()->hide();
+    SetSubframeSize(size.width, size.height);
+}
+
+// The sliders take the size (their steps are 4 sensor pixels) and
+// SetResolution keeps the centre, holding the window on the sensor.
+void TForm1::SetSubframeSize(int32_t width, int32_t height) {
+    {
+        const QSignalBlocker quiet_width(__width);
+        const QSignalBlocker quiet_height(__height);
+        __width->setValue(SizeSliderPosition(width, __width->maximum()));
+        __height->setValue(SizeSliderPosition(height, __height->maximum()));
+    }
+    SetResolution();
 }

@@ -1,50 +1,148 @@
 // The stored settings: read once at start-up, mirrored during the run and
 // written by the exit routine.
 #include <QAction>
+#include <QButtonGroup>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
 
 #include "app/camera_window.h"
 #include "app/main_window.h"
+#include "app/observation_fields.h"
 #include "app/output_names_window.h"
+#include "preview/overlay_window.h"
+#include "preview/solar_window.h"
 #include "widgets/seven_segment_counter.h"
 
 void TForm1::ReadStoredSettings() {
     const SettingsStore store;
-    auto read = [&](const char *name, const QString &fallback) {
-        return store.ReadSetting(QString::fromLatin1(name), fallback);
-    };
-    // A stored number that is none falls back to the default, and says so:
+    // A stored value that is none falls back to the default, and says so:
     // the exit then stores the value in use.
-    auto number = [&](const char *name, const QString &fallback) {
-        const QString text = read(name, fallback);
-        const int32_t value = SettingInteger(text, -1);  // never negative when read
-        if (value < 0) {
-            const int32_t fallback_value = SettingInteger(fallback, 0);
-            qWarning("Omtrix: the stored %s \"%s\" is not a number: %d is used", name,
-                     qUtf8Printable(text), fallback_value);
-            return fallback_value;
-        }
-        return value;
-    };
-    expos->SetValue(number("EXPOCOUNT", DEFAULT_EXPOCOUNT));
-    delays->SetValue(number("EXPODELAY", DEFAULT_EXPODELAY));
-    mirror_.EXPODELAY = QString::number(delays->Value());
-
-    filename = read("CAPFILE", QString());
-    capture_directory_ = read("CAPDIR", QString());
+    QStringList problems;
+    const CaptureState state = ReadStoredCaptureState(store, problems);
+    for (const QString &problem : problems) {
+        qWarning("Omtrix: %s", qUtf8Printable(problem));
+    }
+    // A first start records at once, into a folder of the desktop's pictures.
+    filename = store.ReadSetting(QStringLiteral("CAPFILE"), QString());
+    capture_directory_ = store.ReadSetting(QStringLiteral("CAPDIR"), QString());
+    if (filename.isEmpty()) {
+        filename = DEFAULT_CAPTURE_NAME;
+    }
+    if (capture_directory_.isEmpty()) {
+        capture_directory_ = DefaultCaptureDirectory();
+    }
     Form5->SetBaseName(filename);
     Form5->Observation->ReadStored();
+    ApplyCaptureState(state);
+    mirror_.EXPODELAY = QString::number(delays->Value());
+}
 
-    ColorCamera1->setChecked(read("COLORMODE", DEFAULT_COLORMODE) == QLatin1String("T"));
+CaptureState TForm1::CurrentCaptureState() const {
+    CaptureState s;
+    s.exposure_ms = expo->value();
+    s.exposure_range_ms = _expot->maximum();
+    s.gain = Gain->value();
+    s.colour = ColorCamera1->isChecked();
+    s.red = RED->value();
+    s.green = GREEN->value();
+    s.blue = BLUE->value();
+    s.black_point = _BLACK->value();
+    s.white_point = _WHITE->value();
+    s.sub_x = sub_frame_.sx;
+    s.sub_y = sub_frame_.sy;
+    s.sub_width = sub_frame_.sw;
+    s.sub_height = sub_frame_.sheight;
+    s.binning_code = Cap->binning_code;
+    s.fast_transfer = C1->isChecked();
+    s.vblank = vblank->value();
+    s.output_kind = output_kind_;
+    s.seconds_mode = seconds_mode_;
+    s.count = expos->Value();
+    s.delay_ms = delays->Value();
+    s.dark_frames = VrCounter1->Value();
+    s.solar_limit = Cap->solar.limit;
+    s.solar_shade = Cap->solar.shade;
+    s.stamp_visible = Visible1->isChecked();
+    s.stamp_choice = ConfText->choices->checkedId();
+    s.stamp_prefix = ConfText->fixed->text();
+    s.stamp_hour_offset = ConfText->SpinEdit1->value();
+    const ObservationFields &observation = *Form5->Observation;
+    s.observer = observation.Observer->text().trimmed();
+    s.telescope = observation.Telescope->text().trimmed();
+    s.object = observation.Object->text().trimmed();
+    s.filter = observation.Filter->text().trimmed();
+    return s;
+}
+
+void TForm1::ApplyCaptureState(const CaptureState &s) {
+    _expot->setMaximum(s.exposure_range_ms);
+    _expot->setTickInterval(s.exposure_range_ms / 10);
+    expo->setValue(s.exposure_ms);
+    Gain->setValue(s.gain);
+    ColorCamera1->setChecked(s.colour);
     ColorCamera1Click();
+    for (auto [bar, value] : {std::pair{RED, s.red}, {GREEN, s.green}, {BLUE, s.blue}}) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(value);
+    }
+    {
+        // Black below white whatever order they arrive in: each handler pushes
+        // its slider back past the other.
+        const QSignalBlocker quiet_black(_BLACK);
+        const QSignalBlocker quiet_white(_WHITE);
+        _WHITE->setValue(std::max(s.white_point, s.black_point + 1));
+        _BLACK->setValue(std::min(s.black_point, _WHITE->value() - 1));
+        Preview->_BlackPoint = _BLACK->value();
+        Preview->_WhitePoint = _WHITE->value();
+    }
 
-    RED->setValue(number("REDBALANCE", DEFAULT_BALANCE));
-    GREEN->setValue(number("GREENBALANCE", DEFAULT_BALANCE));
-    BLUE->setValue(number("BLUEBALANCE", DEFAULT_BALANCE));
-    Gain->setValue(number("GAIN", DEFAULT_GAIN));
+    // The sliders give the size; SetResolution keeps the centre, so the
+    // corner is set first.
+    sub_frame_.sx = s.sub_x;
+    sub_frame_.sy = s.sub_y;
+    sub_frame_.sw = s.sub_width / 4 * 4;
+    sub_frame_.sheight = s.sub_height / 4 * 4;
+    KeepOnSensor(sub_frame_);
+    for (auto [bar, value] :
+         {std::pair{__width, sub_frame_.sw / 4}, std::pair{__height, sub_frame_.sheight / 4}}) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(value);
+    }
+    QAction *binning[] = {N1x1Binning1, N2x2Binning1, N4x4Binning1};
+    binning[s.binning_code - 1]->setChecked(true);
+    BinningClick(s.binning_code);  // SetResolution, UpdateRectangle: the gains follow too
+
+    C1->setChecked(s.fast_transfer);
+    C1Click();
+    vblank->setValue(s.vblank);
+    vblankChange();
+    // SER holds grey frames only: a colour state records AVI instead.
+    if (s.output_kind != MODE_NONE) {
+        OutputKindClick(s.colour && s.output_kind == MODE_SER ? MODE_AVI : s.output_kind);
+    }
+    if (seconds_mode_ != s.seconds_mode) {
+        CountClick();
+    }
+    expos->SetValue(s.count);
+    delays->SetValue(s.delay_ms);
+    VrCounter1->SetValue(s.dark_frames);
+    VrCounter1Change();
+    Form7->SetLevels(s.solar_limit, s.solar_shade);
+    Visible1->setChecked(s.stamp_visible);
+    Visible1Click();
+    ConfText->choices->button(s.stamp_choice)->click();
+    ConfText->fixed->setText(s.stamp_prefix);
+    ConfText->SpinEdit1->setValue(s.stamp_hour_offset);
+    ObservationFields &observation = *Form5->Observation;
+    observation.Observer->setText(s.observer);
+    observation.Telescope->setText(s.telescope);
+    observation.Object->setText(s.object);
+    observation.Filter->setText(s.filter);
 }
 
 void TForm1::InitSettingsMirror() {

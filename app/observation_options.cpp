@@ -16,10 +16,15 @@ void AddObservationOptions(QCommandLineParser &parser) {
 }
 
 void ReadObservationOptions(const QCommandLineParser &parser, RecordingDescription &description) {
-    description.observer = parser.value("observer").trimmed();
-    description.telescope = parser.value("telescope").trimmed();
-    description.object = parser.value("object").trimmed();
-    description.filter = parser.value("filter").trimmed();
+    // Each given field wins over the one a profile filled in.
+    for (auto [option, field] :
+         {std::pair{"observer", &description.observer},
+          std::pair{"telescope", &description.telescope}, std::pair{"object", &description.object},
+          std::pair{"filter", &description.filter}}) {
+        if (parser.isSet(QLatin1String(option))) {
+            *field = parser.value(QLatin1String(option)).trimmed();
+        }
+    }
     description.name_by_time = parser.isSet("name-by-time");
     description.write_log = !parser.isSet("no-log");
 }

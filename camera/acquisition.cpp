@@ -301,7 +301,8 @@ void TVideoCapture::SleepWhileRunning(uint32_t ms) {
 void TVideoCapture::Execute() {
     try {
         RaiseCurrentThreadPriority();
-        _USB = 0;
+        // _USB is left as the window set it (it starts at 0): a fast transfer
+        // restored at start-up is set before this thread runs.
         for (auto &interval : frame_intervals_) {
             interval = 0;
         }

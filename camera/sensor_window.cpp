@@ -57,6 +57,50 @@ FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_
     return BinnedFrameSize(frame.sw, frame.sheight, binning_code);
 }
 
+int32_t SizeSliderPosition(int32_t pixels, int32_t most_positions) {
+    return std::clamp((pixels + 2) / 4, 1, most_positions);
+}
+
+bool ParseFrameSize(std::string_view text, FrameSize &size) {
+    int32_t numbers[2] = {0, 0};
+    int32_t count = 0;
+    int32_t digits = 0;
+    bool separated = true;  // a number may start here
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (digits == 0 && !separated) {
+                return false;
+            }
+            if (digits == 0 && ++count > 2) {
+                return false;
+            }
+            if (++digits > 5) {
+                return false;
+            }
+            numbers[count - 1] = numbers[count - 1] * 10 + (c - '0');
+            separated = false;
+            continue;
+        }
+        digits = 0;
+        if (c == ' ' || c == '\t') {
+            separated = count > 0 || separated;
+        } else if ((c == 'x' || c == 'X' || c == '*') && count == 1) {
+            separated = true;
+        } else if (text.substr(i, 2) == "\xc3\x97" && count == 1) {  // the UTF-8 times sign
+            separated = true;
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    if (count != 2 || numbers[0] == 0 || numbers[1] == 0) {
+        return false;
+    }
+    size = {numbers[0], numbers[1]};
+    return true;
+}
+
 void KeepOnSensor(SubFrame &frame) {
     KeepInsideNearEdges(frame);
     KeepInsideFarEdges(frame);

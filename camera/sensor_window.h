@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "camera/acquisition.h"
 #include "camera/frame_list.h"
@@ -43,6 +45,19 @@ void DrawMini(SubFrame &frame, int32_t x, int32_t y);
 // size after binning, as the counters show it.
 FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_position,
                         int32_t binning_code);
+
+// The sizes offered besides the full sensor, in sensor pixels.
+inline constexpr std::array<FrameSize, 4> SUBFRAME_PRESETS = {
+    {{320, 240}, {640, 480}, {800, 600}, {1024, 768}}};
+
+// The size slider's position (units of 4 sensor pixels) nearest to `pixels`,
+// within 1..`most_positions`.
+int32_t SizeSliderPosition(int32_t pixels, int32_t most_positions);
+
+// A typed sub-frame size: two decimal numbers with "x", "X", "*", "\u00d7" or
+// blanks between them ("640x480", "640 \u00d7 480"), each 1..99999. False for
+// anything else.
+bool ParseFrameSize(std::string_view text, FrameSize &size);
 
 // Pushes the sub-frame back onto the sensor.
 void KeepOnSensor(SubFrame &frame);

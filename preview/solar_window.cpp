@@ -47,6 +47,11 @@ TForm7::TForm7(SolarMode &mode, QWidget *parent)
     }
 }
 
+void TForm7::SetLevels(int32_t limit, int32_t shade) {
+    Limit->setValue(limit);
+    Shade->setValue(shade);
+}
+
 void TForm7::LimitChange() {
     Label2->setText(QString::number(Limit->value()));
     mode_.limit = Limit->value();

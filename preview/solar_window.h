@@ -15,6 +15,8 @@ class TForm7 : public QWidget {
   public:
     // `mode`: the camera thread's solar settings, which this window sets.
     TForm7(SolarMode &mode, QWidget *parent);
+    // Moves the two sliders, as the observer would.
+    void SetLevels(int32_t limit, int32_t shade);
     // The captions of the interface language.
     void SetTexts(const InterfaceTexts &texts);
 

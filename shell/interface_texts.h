@@ -216,4 +216,22 @@ struct InterfaceTexts {
     QString CLR_AQUA = QStringLiteral("Aqua");
     QString CLR_WHITE = QStringLiteral("White");
     QString KEY_SPACE = QStringLiteral("SPACE");
+
+    // Profiles, sub-frame entry and where the files go.
+    QString M_PROFILES = QStringLiteral("Profiles");
+    QString PRF_SAVEAS = QStringLiteral("Save Profile As\u2026");
+    QString PRF_RENAME = QStringLiteral("Rename Profile\u2026");
+    QString PRF_DELETE = QStringLiteral("Delete Profile\u2026");
+    QString PRF_NAME = QStringLiteral("Profile name:");
+    QString PRF_NONE = QStringLiteral("(no profiles)");
+    QString PRF_BADNAME = QStringLiteral("A profile name must not be empty, start with a dot or hold / \\ : * ? \" < > |");
+    QString PRF_EXISTS = QStringLiteral("A profile of that name exists already.");
+    QString PRF_DELETEASK = QStringLiteral("Delete the profile \"%1\"?");
+    QString PRF_RECORDING = QStringLiteral("A profile cannot be loaded while recording.");
+    QString PRF_DAMAGED = QStringLiteral("The profile could not be loaded; no setting was changed.");
+    QString PRF_NOTSAVED = QStringLiteral("The profile could not be changed on disk.");
+    QString SUB_PRESETS = QStringLiteral("Sub-frame size");
+    QString SUB_FULL = QStringLiteral("Full sensor");
+    QString SUB_TYPED = QStringLiteral("Width \u00d7 height:");
+    QString STATUS_CAPTURETO = QStringLiteral("Files:");
 };

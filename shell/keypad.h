@@ -18,9 +18,10 @@ struct KeypadRule {
     PastMaximum past_maximum;
 };
 
-// The five keypads, in the order of their opening buttons on the window.
-enum class Keypad : int32_t { Exposure, Gain, Delay, Count, Darks };
-inline constexpr int32_t KEYPAD_COUNT = 5;
+// The keypads, in the order of their opening buttons on the window; the
+// sub-frame's width and height came later and open beside its counters.
+enum class Keypad : int32_t { Exposure, Gain, Delay, Count, Darks, SubframeWidth, SubframeHeight };
+inline constexpr int32_t KEYPAD_COUNT = 7;
 
 inline constexpr std::array<KeypadRule, KEYPAD_COUNT> KEYPAD_RULES = {{
     {19999, PastMaximum::Clamp},    // exposure in ms, the range of its edit box
@@ -28,6 +29,8 @@ inline constexpr std::array<KeypadRule, KEYPAD_COUNT> KEYPAD_RULES = {{
     {999999, PastMaximum::Refuse},  // delay in ms: what its six-digit counter shows
     {9999, PastMaximum::Refuse},    // frames or seconds: four digits
     {99, PastMaximum::Refuse},      // dark frames: two digits
+    {2048, PastMaximum::Refuse},    // sub-frame width in sensor pixels
+    {1536, PastMaximum::Refuse},    // sub-frame height
 }};
 
 inline const KeypadRule &RuleOf(Keypad keypad) {

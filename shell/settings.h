@@ -21,22 +21,11 @@ struct SettingsMirror {
     QString GAIN;
 };
 
-// Defaults of the stored values.
-inline const QString DEFAULT_EXPOCOUNT = QStringLiteral("1");
-inline const QString DEFAULT_EXPODELAY = QStringLiteral("0");
-inline const QString DEFAULT_COLORMODE = QStringLiteral("F");
-inline const QString DEFAULT_BALANCE = QStringLiteral("100");
-inline const QString DEFAULT_GAIN = QStringLiteral("10");
 // The camera the driver serves, as OMTRIX_CAMERA writes it (`simulator` or
 // `indi[:HOST[:PORT]][/DEVICE]`); stored by the camera window when it is closed with OK.
 inline const QString CAMERA_SETTING = QStringLiteral("CAMERA");
 // The on-screen keyboard's layout, stored by the keyboard itself at each change.
 inline const QString DEFAULT_KEYBOARD = QStringLiteral("AZERTY");
-
-// The integer a stored number holds: the empty text counts as 0 and leading
-// zeros are harmless; anything that is not a plain decimal number (letters,
-// a sign, a number too large) yields `fallback`, the value's default.
-int32_t SettingInteger(const QString &text, int32_t fallback);
 
 // Writes the ten mirrored values in their fixed order through one store.
 // False when the store could not be written.

@@ -23,6 +23,7 @@
 
 #include "recording/time_name.h"
 #include "recording/writer_test_support.h"
+#include "shell/capture_state.h"
 #include "shell/interface_texts.h"
 #include "shell/language_file.h"
 
@@ -647,6 +648,65 @@ TEST_F(HeadlessCaptureTest, TheCommandPrintsItsFilesAndExitsWithItsCode) {
     ASSERT_TRUE(command.waitForFinished(60000));
     EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
     EXPECT_TRUE(command.readAllStandardError().contains("--solar"));
+}
+
+// A profile saved by the window: its settings are the recording's, the
+// command's own options win over them, and a damaged one records nothing.
+TEST_F(HeadlessCaptureTest, AProfileGivesTheRecordingItsSettings) {
+    QTemporaryDir config;
+    const QString profiles = config.filePath("Zelvaro/profiles");
+    CaptureState saturn;
+    saturn.exposure_ms = 40;
+    saturn.gain = 55;
+    saturn.sub_x = 100;
+    saturn.sub_y = 200;
+    saturn.sub_width = 320;
+    saturn.sub_height = 240;
+    saturn.output_kind = MODE_FIT;
+    saturn.count = 3;
+    saturn.observer = "Ann Lee";
+    saturn.telescope = "C11";
+    saturn.object = "Saturn";
+    saturn.filter = "R";
+    QString error;
+    ASSERT_TRUE(WriteProfile(ProfileFile(profiles, "Saturn"), saturn, error));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    QProcess command;
+    command.setProcessEnvironment(environment);
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--profile", "Saturn", "--dir", folder.path(), "--name", "P", "--gain", "20"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    const QStringList files = QDir(folder.path()).entryList({"P_*.fit"});
+    ASSERT_EQ(files, (QStringList{"P_00000.fit", "P_00001.fit", "P_00002.fit"}));
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder.filePath(files.first()));
+    EXPECT_EQ(FitsValue(bytes, "EXPTIME"), "0.040");
+    EXPECT_EQ(FitsValue(bytes, "GAIN"), "20") << "the command's own option wins";
+    EXPECT_EQ(FitsValue(bytes, "NAXIS1"), "320");
+    EXPECT_EQ(FitsValue(bytes, "NAXIS2"), "240");
+    EXPECT_EQ(FitsValue(bytes, "OBSERVER"), "Ann Lee");
+    EXPECT_EQ(FitsValue(bytes, "TELESCOP"), "C11");
+    EXPECT_EQ(FitsValue(bytes, "OBJECT"), "Saturn");
+    EXPECT_EQ(FitsValue(bytes, "FILTER"), "R");
+    QFile log(folder.filePath("P_00000.fit.txt"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    for (const char *line : {"Profile=Saturn", "Window=320x240+100+200", "Exposure_ms=40"}) {
+        EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
+    }
+
+    // A damaged profile: a message naming it, no file.
+    QFile file(ProfileFile(profiles, "Saturn"));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("GAIN\n");
+    file.close();
+    command.start(QCoreApplication::applicationDirPath() + "/omtrix-capture",
+                  {"--profile", "Saturn", "--dir", folder.path(), "--name", "BAD"});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(command.readAllStandardError().contains("Saturn.ini is damaged"));
+    EXPECT_TRUE(QDir(folder.path()).entryList({"BAD*"}).isEmpty());
 }
 
 // --frames 1 and 2 at 1 s exposures: the file is finished as its last frame

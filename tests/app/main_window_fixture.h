@@ -44,12 +44,18 @@ class MainWindowTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(config.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+        // A first start records into the desktop's pictures folder: this one.
+        ASSERT_TRUE(QDir().mkpath(Pictures()));
+        qputenv("XDG_PICTURES_DIR", Pictures().toUtf8());
     }
     void TearDown() override {
         if (form)
             Close();
         qunsetenv("OMTRIX_SIM_FAULT");
+        qunsetenv("XDG_PICTURES_DIR");
     }
+
+    QString Pictures() const { return config.filePath("Pictures"); }
 
     QString SettingsFile() const { return config.filePath("Zelvaro/Omtrix.ini"); }
     void Store(const char *name, const QString &text) {
@@ -159,6 +165,17 @@ class MainWindowTest : public ::testing::Test {
         return control;
     }
     QString BaseName() { return form->Form5->BaseName(); }
+    // As an output-names window left empty would leave it.
+    void ForgetBaseName() { form->filename.clear(); }
+    CaptureState State() const { return form->CurrentCaptureState(); }
+    void ApplyState(const CaptureState &state) { form->ApplyCaptureState(state); }
+    bool SaveProfile(const QString &name) { return form->SaveProfile(name); }
+    bool LoadProfile(const QString &name) { return form->LoadProfile(name); }
+    bool RenameProfile(const QString &name, const QString &new_name) {
+        return form->RenameProfile(name, new_name);
+    }
+    bool DeleteProfile(const QString &name) { return form->DeleteProfile(name); }
+    QString ProfilesDirectory() const { return form->ProfilesDirectory(); }
     const Bitmap24 &WorkingBitmap() { return form->preview_input_.working_bitmap; }
     const PreviewInput &Input() { return form->preview_input_; }
     TConfText &ConfText() { return *form->ConfText; }

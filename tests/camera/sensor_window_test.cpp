@@ -112,3 +112,46 @@ TEST(SensorWindow, GrowingNearAnEdgeStaysOnTheSensor) {
     EXPECT_EQ(frame.sx, 0);
     EXPECT_EQ(frame.sy, 0);
 }
+
+TEST(SensorWindow, TypedSizesReadAsWidthAndHeight) {
+    const struct {
+        const char *text;
+        bool read;
+        int32_t width;
+        int32_t height;
+    } cases[] = {
+        {"640x480", true, 640, 480},     {" 800 X 600 ", true, 800, 600},
+        {"1024*768", true, 1024, 768},   {"320 \xc3\x97 240", true, 320, 240},
+        {"2048 1536", true, 2048, 1536}, {"640x", false, 0, 0},
+        {"x480", false, 0, 0},           {"640x480x2", false, 0, 0},
+        {"6 40x480", false, 0, 0},       {"0x480", false, 0, 0},
+        {"640,480", false, 0, 0},        {"-640x480", false, 0, 0},
+        {"123456x480", false, 0, 0},     {"", false, 0, 0},
+    };
+    for (const auto &c : cases) {
+        FrameSize size{-1, -1};
+        EXPECT_EQ(ParseFrameSize(c.text, size), c.read) << c.text;
+        if (c.read) {
+            EXPECT_EQ(size.width, c.width) << c.text;
+            EXPECT_EQ(size.height, c.height) << c.text;
+        }
+    }
+}
+
+// A size entered in pixels becomes the slider position that gives it, or
+// the nearest the sliders have; every preset is exact.
+TEST(SensorWindow, SizesBecomeTheNearestSliderPosition) {
+    for (const FrameSize preset : SUBFRAME_PRESETS) {
+        SubFrame frame;
+        const FrameSize shown = SetResolution(frame, SizeSliderPosition(preset.width, 512),
+                                              SizeSliderPosition(preset.height, 384), 1);
+        EXPECT_EQ(shown.width, preset.width);
+        EXPECT_EQ(shown.height, preset.height);
+        EXPECT_EQ(frame.sx, (FULL_WIDTH - preset.width) / 2) << "centred";
+        EXPECT_EQ(frame.sy, (FULL_HEIGHT - preset.height) / 2);
+    }
+    EXPECT_EQ(SizeSliderPosition(642, 512), 161) << "642 rounds to 644";
+    EXPECT_EQ(SizeSliderPosition(641, 512), 160);
+    EXPECT_EQ(SizeSliderPosition(1, 512), 1);
+    EXPECT_EQ(SizeSliderPosition(9000, 512), 512);
+}

@@ -264,16 +264,4 @@ TEST_F(SettingsTest, AHandEditedFileWithOtherKindsOfValuesFallsBack) {
     EXPECT_EQ(store.ReadSetting("CAPFILE", ""), "plain");
 }
 
-TEST(SettingInteger, ReadsPlainDecimalNumbersOnly) {
-    EXPECT_EQ(SettingInteger("250", 1), 250);
-    EXPECT_EQ(SettingInteger("007", 1), 7);
-    EXPECT_EQ(SettingInteger("", 100), 0) << "the empty text reads as 0";
-    EXPECT_EQ(SettingInteger("abc", 100), 100);
-    EXPECT_EQ(SettingInteger("-5", 10), 10);
-    EXPECT_EQ(SettingInteger("+5", 10), 10);
-    EXPECT_EQ(SettingInteger(" 5", 10), 10);
-    EXPECT_EQ(SettingInteger("12.5", 10), 10);
-    EXPECT_EQ(SettingInteger("99999999999", 10), 10);
-}
-
 }  // namespace
