@@ -1,4 +1,4 @@
-#include "preview/solar_clip.h"
+#include "pixels/solar_clip.h"
 
 #include <gtest/gtest.h>
 

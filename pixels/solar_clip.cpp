@@ -1,9 +1,9 @@
-#include "preview/solar_clip.h"
+#include "pixels/solar_clip.h"
 
 #include <algorithm>
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "preview/solar_clip.cpp"
+#define HWY_TARGET_INCLUDE "pixels/solar_clip.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 
