@@ -12,10 +12,10 @@
 #include "camera/dark_prompt_ui.h"
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
-#include "pixels/solar_clip.h"
 #include "platform/messages.h"
 #include "platform/program_semaphore.h"
 #include "platform/semaphore.h"
+#include "preview/solar_mode.h"
 #include "preview/stamp_text.h"
 
 // How long past the expected end of an exposure (its length plus read-out)

@@ -1,21 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 // Replaces every sample brighter than `limit` by `shade`, so that saturated
 // areas show as one chosen grey level. Samples equal to the limit stay.
 void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade);
-
-// Solar mode as the GUI thread sets it and the camera thread applies it to
-// every frame before the frame is queued for display and recording.
-struct SolarMode {
-    std::atomic<bool> on{false};
-    std::atomic<int32_t> limit{255};  // 0..255; with 255 nothing changes
-    std::atomic<int32_t> shade{255};  // 0..255
-
-    // Applies the clip to a frame's samples when solar mode is on. Each
-    // setting is read once, so a frame is clipped with one limit and shade.
-    void Apply(uint8_t *samples, size_t count) const;
-};
