@@ -10,13 +10,13 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/histogram.h"
 #include "bench_support.h"
 #include "camera/acquisition.h"
 #include "camera/dark_frames.h"
 #include "camera/frame_conversion.h"
-#include "preview/histogram.h"
-#include "preview/picture_conversion.h"
-#include "preview/solar_clip.h"
+#include "pixels/picture_conversion.h"
+#include "pixels/solar_clip.h"
 
 namespace {
 

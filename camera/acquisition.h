@@ -15,7 +15,7 @@
 #include "platform/messages.h"
 #include "platform/program_semaphore.h"
 #include "platform/semaphore.h"
-#include "preview/solar_clip.h"
+#include "preview/solar_mode.h"
 #include "preview/stamp_text.h"
 
 // How long past the expected end of an exposure (its length plus read-out)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "camera/dark_passes.h"
+#include "pixels/dark_passes.h"
 
 // What a set of darks was taken with: the camera settings in force (exposure,
 // channel gains, sensor window and binning) and the number of exposures. Darks

@@ -2,7 +2,7 @@
 
 #include "camera/driver_api.h"
 #include "camera/frame_list.h"
-#include "camera/grey_conversion.h"
+#include "pixels/grey_conversion.h"
 #include "platform/bitmap24.h"
 
 // Turns a frame into the 24-bit picture the preview and the recorder use:

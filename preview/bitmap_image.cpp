@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "preview/picture_conversion.h"
+#include "pixels/picture_conversion.h"
 
 void BitmapToImage(const Bitmap24 &bitmap, QImage &picture) {
     const int32_t w = bitmap.Width();

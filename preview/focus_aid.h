@@ -3,8 +3,8 @@
 #include <QImage>
 #include <cstdint>
 
+#include "analysis/focus_statistics.h"
 #include "camera/preview_input.h"
-#include "preview/focus_statistics.h"
 
 // What one focus update shows.
 struct FocusReading {

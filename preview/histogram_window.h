@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "preview/histogram.h"
+#include "analysis/histogram.h"
 #include "preview/preview_renderer.h"
 #include "shell/interface_texts.h"
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "preview/measurement.h"
+#include "analysis/measurement.h"
 #include "preview/preview_renderer.h"
 
 class QAbstractButton;

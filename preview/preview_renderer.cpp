@@ -1,7 +1,7 @@
 #include "preview/preview_renderer.h"
 
+#include "pixels/picture_conversion.h"
 #include "preview/bitmap_image.h"
-#include "preview/picture_conversion.h"
 
 void TPREVIEW::Init() {
     _SCALE = 100;

@@ -4,9 +4,9 @@
 #include <QLine>
 #include <cstdint>
 
+#include "analysis/measurement.h"
 #include "camera/preview_input.h"
 #include "preview/focus_aid.h"
-#include "preview/measurement.h"
 #include "preview/text_overlay.h"
 
 // The main window's picture: the image control inside its scroll box, which

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "preview/roddier_circle.h"
+#include "analysis/roddier_circle.h"
 
 class CircleShape;
 class QCheckBox;

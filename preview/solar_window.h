@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "preview/solar_clip.h"
+#include "preview/solar_mode.h"
 #include "shell/interface_texts.h"
 
 class QLabel;

@@ -9,8 +9,8 @@
 
 #include "driver/indi/frame_decode.h"
 #include "driver/indi/indi_controls.h"
-#include "driver/simulator/demosaic.h"
 #include "driver/simulator/exposure_thread.h"
+#include "pixels/demosaic.h"
 
 namespace indicam {
 

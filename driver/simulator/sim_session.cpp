@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "driver/simulator/demosaic.h"
+#include "pixels/demosaic.h"
 
 namespace simcam {
 

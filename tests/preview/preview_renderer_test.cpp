@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "camera/frame_conversion.h"
-#include "preview/picture_conversion.h"
+#include "pixels/picture_conversion.h"
 
 namespace {
 

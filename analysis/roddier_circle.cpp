@@ -1,4 +1,4 @@
-#include "preview/roddier_circle.h"
+#include "analysis/roddier_circle.h"
 
 #include <cmath>
 

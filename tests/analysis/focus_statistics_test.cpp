@@ -1,4 +1,4 @@
-#include "preview/focus_statistics.h"
+#include "analysis/focus_statistics.h"
 
 #include <gtest/gtest.h>
 

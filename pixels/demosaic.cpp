@@ -1,11 +1,11 @@
-#include "driver/simulator/demosaic.h"
+#include "pixels/demosaic.h"
 
 #include <cstddef>
 
 // Highway compiles the row loop once per instruction set and runs the best
 // one the processor has.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "driver/simulator/demosaic.cpp"
+#define HWY_TARGET_INCLUDE "pixels/demosaic.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 

@@ -1,9 +1,7 @@
-#include "preview/solar_clip.h"
-
-#include <algorithm>
+#include "pixels/solar_clip.h"
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "preview/solar_clip.cpp"
+#define HWY_TARGET_INCLUDE "pixels/solar_clip.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 
@@ -43,16 +41,4 @@ void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
     HWY_DYNAMIC_DISPATCH(omtrix::ClipSamples)(samples, count, limit, shade);
 }
 
-void SolarMode::Apply(uint8_t *samples, size_t count) const {
-    if (!on.load(std::memory_order_relaxed)) {
-        return;
-    }
-    const int32_t saturation_limit = std::clamp(limit.load(std::memory_order_relaxed), 0, 255);
-    if (saturation_limit == 255) {
-        return;  // no sample is brighter
-    }
-    // The shade is an 8-bit sample: only its low byte counts.
-    const auto saturation_shade = static_cast<uint8_t>(shade.load(std::memory_order_relaxed));
-    SolarClip(samples, count, static_cast<uint8_t>(saturation_limit), saturation_shade);
-}
 #endif  // HWY_ONCE

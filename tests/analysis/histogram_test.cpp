@@ -1,4 +1,4 @@
-#include "preview/histogram.h"
+#include "analysis/histogram.h"
 
 #include <gtest/gtest.h>
 

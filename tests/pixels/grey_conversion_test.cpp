@@ -1,4 +1,4 @@
-#include "camera/grey_conversion.h"
+#include "pixels/grey_conversion.h"
 
 #include <gtest/gtest.h>
 

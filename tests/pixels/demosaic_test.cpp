@@ -1,4 +1,4 @@
-#include "driver/simulator/demosaic.h"
+#include "pixels/demosaic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "camera/dark_passes.h"
+#include "pixels/dark_passes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "camera/dark_passes.h"
+#include "pixels/dark_passes.h"
 
 #include <algorithm>
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "camera/dark_passes.cpp"
+#define HWY_TARGET_INCLUDE "pixels/dark_passes.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 

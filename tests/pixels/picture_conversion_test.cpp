@@ -1,4 +1,4 @@
-#include "preview/picture_conversion.h"
+#include "pixels/picture_conversion.h"
 
 #include <gtest/gtest.h>
 

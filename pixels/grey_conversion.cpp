@@ -1,9 +1,9 @@
-#include "camera/grey_conversion.h"
+#include "pixels/grey_conversion.h"
 
 #include <cstddef>
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "camera/grey_conversion.cpp"
+#define HWY_TARGET_INCLUDE "pixels/grey_conversion.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 

@@ -1,4 +1,4 @@
-#include "preview/picture_conversion.h"
+#include "pixels/picture_conversion.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,7 +6,7 @@
 // Highway compiles this file once per instruction set (foreach_target
 // includes it again for each); only the HWY_ONCE part is compiled once.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "preview/picture_conversion.cpp"
+#define HWY_TARGET_INCLUDE "pixels/picture_conversion.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
 #include <hwy/highway.h>
 

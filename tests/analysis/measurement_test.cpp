@@ -1,4 +1,4 @@
-#include "preview/measurement.h"
+#include "analysis/measurement.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// Replaces every sample brighter than `limit` by `shade`, so that saturated
-// areas show as one chosen grey level. Samples equal to the limit stay.
-void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade);
-
 // Solar mode as the GUI thread sets it and the camera thread applies it to
 // every frame before the frame is queued for display and recording.
 struct SolarMode {
