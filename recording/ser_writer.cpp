@@ -22,6 +22,11 @@ void WriteSerInt64(uint8_t *&at, int64_t value) {
     at += sizeof value;
 }
 
+// UTC only: no time zone is looked at.
+int64_t SerUtcTicksOfNs(int64_t utc_ns) {
+    return TICKS_AT_UNIX_EPOCH + utc_ns / NS_PER_TICK;
+}
+
 void WriteSerText(uint8_t *&at, const QString &text) {
     if (text.isEmpty()) {
         std::memset(at, '_', TEXT_FIELD_BYTES);
@@ -48,7 +53,7 @@ SerDateTimes SerDateTimesOf(const QDateTime &moment) {
 }
 
 SerDateTimes SerDateTimesOfUtcNs(int64_t utc_ns) {
-    const int64_t utc_ticks = TICKS_AT_UNIX_EPOCH + utc_ns / NS_PER_TICK;
+    const int64_t utc_ticks = SerUtcTicksOfNs(utc_ns);
     const QDateTime moment = QDateTime::fromMSecsSinceEpoch(utc_ns / NS_PER_MILLISECOND, Qt::UTC);
     const int64_t offset_ticks = int64_t{moment.toLocalTime().offsetFromUtc()} * TICKS_PER_SECOND;
     return {utc_ticks + offset_ticks, utc_ticks};
@@ -71,7 +76,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
         (void)FinishSerFile();
     }
     frame_count_ = 0;
-    start_ticks_.clear();
+    starts_ns_.clear();
     starts_known_ = true;
     row_bytes_ = int64_t{width} * ((depth + 7) / 8);
     frame_bytes_ = row_bytes_ * height;
@@ -131,7 +136,9 @@ bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count, int64_t e
         frame_bytes_) {
         ++frame_count_;
         starts_known_ = starts_known_ && exposure_start_ns > 0;
-        start_ticks_.push_back(SerDateTimesOfUtcNs(exposure_start_ns).utc_ticks);
+        // The trailer's ticks are made when the file is finished: the local
+        // time the header needs would cost a look at the time zone per frame.
+        starts_ns_.push_back(exposure_start_ns);
         return true;
     }
     // Cut away whatever part of the frame reached the disk, so the file ends
@@ -166,7 +173,7 @@ bool SerWriter::WriteTimestampTrailer() {
         trailer.resize(static_cast<size_t>(frame_count_) * sizeof(int64_t));
         uint8_t *at = trailer.data();
         for (int32_t frame = 0; frame < frame_count_; ++frame) {
-            WriteSerInt64(at, start_ticks_[static_cast<size_t>(frame)]);
+            WriteSerInt64(at, SerUtcTicksOfNs(starts_ns_[static_cast<size_t>(frame)]));
         }
         const int64_t frames_end = SER_HEADER_BYTES + frame_count_ * frame_bytes_;
         if (SerFile.seek(frames_end) &&
@@ -177,7 +184,7 @@ bool SerWriter::WriteTimestampTrailer() {
         }
         all_frames_kept = false;
         --frame_count_;
-        start_ticks_.pop_back();
+        starts_ns_.pop_back();
         SerFile.resize(SER_HEADER_BYTES + frame_count_ * frame_bytes_);
         SerFile.unsetError();
     }
@@ -193,9 +200,7 @@ bool SerWriter::PatchHeader() {
     bool patched = SerFile.seek(SER_FRAME_COUNT_OFFSET) &&
                    SerFile.write(reinterpret_cast<const char *>(count.data()), 4) == 4;
     if (frame_count_ > 0 && starts_known_) {
-        const int64_t utc_ticks = start_ticks_.front();
-        const int64_t unix_ns = (utc_ticks - TICKS_AT_UNIX_EPOCH) * NS_PER_TICK;
-        const SerDateTimes first = SerDateTimesOfUtcNs(unix_ns);
+        const SerDateTimes first = SerDateTimesOfUtcNs(starts_ns_.front());
         std::array<uint8_t, 16> dates{};
         at = dates.data();
         WriteSerInt64(at, first.local_ticks);

@@ -91,7 +91,7 @@ class SerWriter {
     int64_t row_bytes_ = 0;
     // One frame with its rows turned over, reused for every frame.
     std::vector<uint8_t> top_row_first_;
-    // Each written frame's start in SER ticks (UTC), and whether all are known.
-    std::vector<int64_t> start_ticks_;
+    // Each written frame's exposure start (UtcNowNs), and whether all are known.
+    std::vector<int64_t> starts_ns_;
     bool starts_known_ = true;
 };
