@@ -1,6 +1,7 @@
 #include "camera/frame_list.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -136,6 +137,7 @@ void FrameList::RemoveOldestFrame() {
         }
         --count_;
     }
+    frame_removed_.notify_one();
     FreeFrame(oldest);  // outside the lock: freeing 6 MB must not hold up the camera
 }
 
@@ -147,6 +149,7 @@ void FrameList::ClearFrameList() {
         head_ = tail_ = nullptr;
         count_ = 0;
     }
+    frame_removed_.notify_one();
     while (frames) {
         PImageLst next = frames->Next;
         FreeFrame(frames);
@@ -167,4 +170,10 @@ PImageLst FrameList::Newest() const {
 size_t FrameList::Count() const {
     std::lock_guard lock(mutex_);
     return count_;
+}
+
+bool FrameList::WaitForRoom(size_t limit, uint32_t timeout_ms) {
+    std::unique_lock lock(mutex_);
+    return frame_removed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [&] { return count_ < limit; });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -61,8 +62,13 @@ class FrameList {
     PImageLst Newest() const;
     size_t Count() const;
 
+    // Acquisition thread: waits at most `timeout_ms` until fewer than `limit`
+    // frames are queued; true when they are.
+    bool WaitForRoom(size_t limit, uint32_t timeout_ms);
+
   private:
     mutable std::mutex mutex_;
+    std::condition_variable frame_removed_;
     PImageLst head_ = nullptr;  // oldest
     PImageLst tail_ = nullptr;  // newest
     size_t count_ = 0;

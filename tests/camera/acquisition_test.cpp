@@ -115,6 +115,28 @@ TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
+// A recording's frames wait for its writer only up to a limit: the camera
+// then waits for the writer and goes on as soon as a frame is taken, or the
+// recording ends.
+TEST_F(AcquisitionTest, ACameraAheadOfTheRecordingsWriterWaitsForIt) {
+    capture.length = 0;
+    capture.Resume();
+    capture.BeginRecording(0, 0);
+    const size_t limit = RecordingQueueFrames(size_t{FULL_WIDTH} * FULL_HEIGHT);
+    ASSERT_TRUE(WaitFor([&] { return frames.Count() >= limit; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(frames.Count(), limit);
+
+    const size_t delivered = poster.Count(MSG_FRAME_READY);
+    frames.RemoveOldestFrame();
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) == delivered + 1; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(frames.Count(), limit) << "one frame taken, one more exposed";
+
+    capture.EndRecording();
+    EXPECT_TRUE(WaitFor([&] { return frames.Count() > limit; }));
+}
+
 // The exposure under way when a recording starts is cut short; what it
 // delivers, and everything exposed before, carries an older tag.
 TEST_F(AcquisitionTest, OnlyFramesExposedAfterTheStartCarryTheRecordingsTag) {
