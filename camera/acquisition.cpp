@@ -289,13 +289,17 @@ bool TVideoCapture::RecordingGoesOn() const {
            requested_recording_.load(std::memory_order_acquire) == recording_in_force_;
 }
 
-// While a recording's queue is full: waits for the writer to take a frame,
-// in slices that let the end of the run or of the recording be seen. False
-// when either ended first.
+// While a recording's queue is full: waits for the writer to take a quarter
+// of it, so that the camera thread wakes once for many frames rather than for
+// each, in slices that let the end of the run or of the recording be seen.
+// False when either ended first.
 bool TVideoCapture::AwaitRoomForFrame() {
     const size_t limit = RecordingQueueFrames(static_cast<size_t>(frame_width_) *
                                               static_cast<size_t>(frame_height_));
-    while (!frames_.WaitForRoom(limit, RUN_FLAG_POLL_MS)) {
+    if (frames_.Count() < limit) {
+        return true;
+    }
+    while (!frames_.WaitForRoom(limit - limit / 4 + 1, RUN_FLAG_POLL_MS)) {
         if (!continue_ || !RecordingGoesOn()) {
             return false;
         }

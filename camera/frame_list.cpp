@@ -125,6 +125,7 @@ void FrameList::AppendFrame(PImageLst frame) {
 
 void FrameList::RemoveOldestFrame() {
     PImageLst oldest;
+    bool room_made;
     {
         std::lock_guard lock(mutex_);
         oldest = head_;
@@ -136,8 +137,11 @@ void FrameList::RemoveOldestFrame() {
             tail_ = nullptr;
         }
         --count_;
+        room_made = count_ < room_wanted_below_;
     }
-    frame_removed_.notify_one();
+    if (room_made) {
+        room_made_.notify_one();
+    }
     FreeFrame(oldest);  // outside the lock: freeing 6 MB must not hold up the camera
 }
 
@@ -149,7 +153,7 @@ void FrameList::ClearFrameList() {
         head_ = tail_ = nullptr;
         count_ = 0;
     }
-    frame_removed_.notify_one();
+    room_made_.notify_one();
     while (frames) {
         PImageLst next = frames->Next;
         FreeFrame(frames);
@@ -174,6 +178,9 @@ size_t FrameList::Count() const {
 
 bool FrameList::WaitForRoom(size_t limit, uint32_t timeout_ms) {
     std::unique_lock lock(mutex_);
-    return frame_removed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                                   [&] { return count_ < limit; });
+    room_wanted_below_ = limit;
+    const bool room = room_made_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                          [&] { return count_ < limit; });
+    room_wanted_below_ = 0;
+    return room;
 }

@@ -63,13 +63,15 @@ class FrameList {
     size_t Count() const;
 
     // Acquisition thread: waits at most `timeout_ms` until fewer than `limit`
-    // frames are queued; true when they are.
+    // frames are queued; true when they are. Removals wake the waiter only
+    // once they have made that room, not at every frame.
     bool WaitForRoom(size_t limit, uint32_t timeout_ms);
 
   private:
     mutable std::mutex mutex_;
-    std::condition_variable frame_removed_;
-    PImageLst head_ = nullptr;  // oldest
-    PImageLst tail_ = nullptr;  // newest
+    std::condition_variable room_made_;
+    size_t room_wanted_below_ = 0;  // the waiter's limit; 0: nobody waits
+    PImageLst head_ = nullptr;      // oldest
+    PImageLst tail_ = nullptr;      // newest
     size_t count_ = 0;
 };
