@@ -2,17 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 #include <vector>
+
+#include "platform/memory_block.h"
 
 namespace {
 
 // Freed frames, record and block together, kept for the next frames. A new
-// block costs a page fault per 4 KB the camera writes into (and a zero-fill of
-// all 6 MB where the allocator hands out recycled heap memory), which at small
-// frames and high rates was most of the program's work per frame: so freed
+// block is new memory from the system, zero already and backed in one call
+// for the frame it is made for; still, new memory costs far more than a
+// frame's copy, which at small frames and high rates made it most of the
+// program's work per frame: so freed
 // frames are kept, as many as a writer that fell behind a fast camera leaves
 // at once, and a kept block is handed out as it is, since the camera writes
 // every sample of the frame it is given. The record keeps its stamp text's
@@ -54,21 +55,20 @@ class SpareFrames {
     // A block whose first frame's bytes are zero; the rest is never read
     // before the camera writes it.
     static PImageLst Allocate(size_t used_bytes) {
-        auto *data = static_cast<uint8_t *>(std::malloc(FRAME_BLOCK_BYTES));
+        uint8_t *data = NewMemoryBlock(FRAME_BLOCK_BYTES, used_bytes);
         if (!data) {
             return nullptr;
         }
-        std::memset(data, 0, std::min(used_bytes, FRAME_BLOCK_BYTES));
         auto *frame = new (std::nothrow) ImageLst;
         if (!frame) {
-            std::free(data);
+            FreeMemoryBlock(data, FRAME_BLOCK_BYTES);
             return nullptr;
         }
         frame->Data = data;
         return frame;
     }
     static void Release(PImageLst frame) {
-        std::free(frame->Data);
+        FreeMemoryBlock(frame->Data, FRAME_BLOCK_BYTES);
         delete frame;
     }
 
