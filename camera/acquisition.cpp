@@ -292,14 +292,17 @@ bool TVideoCapture::RecordingGoesOn() const {
 // While a recording's queue is full: waits for the writer to take a quarter
 // of it, so that the camera thread wakes once for many frames rather than for
 // each, in slices that let the end of the run or of the recording be seen.
-// False when either ended first.
+// No more than half the spare frames, though: the blocks the writer frees
+// meanwhile are all kept for the camera, none given back to the system and
+// made anew. False when the run or the recording ended first.
 bool TVideoCapture::AwaitRoomForFrame() {
     const size_t limit = RecordingQueueFrames(static_cast<size_t>(frame_width_) *
                                               static_cast<size_t>(frame_height_));
     if (frames_.Count() < limit) {
         return true;
     }
-    while (!frames_.WaitForRoom(limit - limit / 4 + 1, RUN_FLAG_POLL_MS)) {
+    const size_t to_take = std::min(limit / 4, SPARE_FRAMES / 2);
+    while (!frames_.WaitForRoom(limit - to_take + 1, RUN_FLAG_POLL_MS)) {
         if (!continue_ || !RecordingGoesOn()) {
             return false;
         }

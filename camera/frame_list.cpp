@@ -21,8 +21,6 @@ namespace {
 // have gone round.
 class SpareFrames {
   public:
-    static constexpr size_t MAX_SPARE = 64;
-
     PImageLst Take(size_t used_bytes) {
         PImageLst frame = nullptr;
         {
@@ -38,7 +36,7 @@ class SpareFrames {
     void Give(PImageLst frame) {
         {
             std::lock_guard lock(mutex_);
-            if (spares_.size() < MAX_SPARE) {
+            if (spares_.size() < SPARE_FRAMES) {
                 spares_.push_back(frame);
                 return;
             }

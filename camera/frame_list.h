@@ -14,6 +14,8 @@ inline constexpr int32_t FULL_HEIGHT = 1536;
 // Every frame block has this one size whatever the frame's geometry, so the
 // allocator sees a single block size.
 inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
+// Freed frames kept for reuse by the next frames, at most.
+inline constexpr size_t SPARE_FRAMES = 64;
 
 // One acquired frame: 8-bit samples, row-major, the first row being the
 // bottom row of the picture (a colour camera's raw mosaic in the same layout).

@@ -116,8 +116,8 @@ TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
 }
 
 // A recording's frames wait for its writer only up to a limit: the camera
-// then waits until the writer has taken a quarter of them, or the recording
-// ends.
+// then waits until the writer has taken a quarter of them (a full frame's
+// queue is short), or the recording ends.
 TEST_F(AcquisitionTest, ACameraAheadOfTheRecordingsWriterWaitsForIt) {
     capture.length = 0;
     capture.Resume();
