@@ -20,6 +20,11 @@ double FrameRateFromIntervals(const std::array<int32_t, 5> &intervals_ms) {
     return 1000.0 / (sum / 5 + 1);
 }
 
+size_t RecordingQueueFrames(size_t frame_bytes) {
+    return std::max(RECORDING_QUEUE_MIN_FRAMES,
+                    RECORDING_QUEUE_BYTES / std::max<size_t>(frame_bytes, 1));
+}
+
 namespace {
 
 // The frame of the pass under way, until the list takes it: freed when the
@@ -284,6 +289,27 @@ bool TVideoCapture::RecordingGoesOn() const {
            requested_recording_.load(std::memory_order_acquire) == recording_in_force_;
 }
 
+// While a recording's queue is full: waits for the writer to take a quarter
+// of it, so that the camera thread wakes once for many frames rather than for
+// each, in slices that let the end of the run or of the recording be seen.
+// No more than half the spare frames, though: the blocks the writer frees
+// meanwhile are all kept for the camera, none given back to the system and
+// made anew. False when the run or the recording ended first.
+bool TVideoCapture::AwaitRoomForFrame() {
+    const size_t limit = RecordingQueueFrames(static_cast<size_t>(frame_width_) *
+                                              static_cast<size_t>(frame_height_));
+    if (frames_.Count() < limit) {
+        return true;
+    }
+    const size_t to_take = std::min(limit / 4, SPARE_FRAMES / 2);
+    while (!frames_.WaitForRoom(limit - to_take + 1, RUN_FLAG_POLL_MS)) {
+        if (!continue_ || !RecordingGoesOn()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TVideoCapture::SleepWhileRunning(uint32_t ms) {
     const uint32_t started = TickCount();
     while (continue_) {
@@ -340,6 +366,11 @@ void TVideoCapture::RunPasses() {
         const bool subtract_darks = dark_count > 0 && DarkPrepare(dark_count);
         if (!continue_) {
             return;
+        }
+        // A pass whose recording ended while it waited starts again, with the
+        // camera programmed for what follows.
+        if (recording && !AwaitRoomForFrame()) {
+            continue;
         }
         // The stamp says when the exposure was started.
         stamp_settings.Refresh(stamp_rule_, stamp_version_);

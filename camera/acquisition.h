@@ -30,6 +30,19 @@ inline constexpr uint32_t THREAD_STOP_WAIT_MS = 3000;
 // the GUI thread time for the focus aid's plot; never while recording.
 inline constexpr uint32_t FOCUS_PAUSE_MS = 250;
 
+// How much of a recording may wait in memory for the writer. A camera ahead
+// of the writer by this much waits before its next exposure until the writer
+// has taken some frames: an ever longer queue costs new memory for every
+// frame, which took the processor from the writer, slowed the recording
+// below what the disk takes, and ends in running out of memory. No frame is
+// lost by the wait: the exposure is only asked for later. Bytes, so that
+// small frames, which come fastest, get the most frames of slack (873 at
+// 320 x 240, 218 at 640 x 480); never fewer than RECORDING_QUEUE_MIN_FRAMES.
+inline constexpr size_t RECORDING_QUEUE_BYTES = size_t{64} << 20;
+inline constexpr size_t RECORDING_QUEUE_MIN_FRAMES = 16;
+// Frames of `frame_bytes` each that may wait for a recording's writer.
+size_t RecordingQueueFrames(size_t frame_bytes);
+
 // Why frames stopped arriving, for the status bar. The GUI thread reads it.
 enum class AcquisitionFault : int32_t {
     None,
@@ -147,6 +160,7 @@ class TVideoCapture {
     bool DarkPrepare(int32_t dark_count);
     bool AwaitObserver(DarkPromptStep step);
     bool RecordingGoesOn() const;
+    bool AwaitRoomForFrame();
     void SleepWhileRunning(uint32_t ms);
     void RecordFrameInterval();
     void Finish();

@@ -1,17 +1,19 @@
 #include "camera/frame_list.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
+#include <chrono>
 #include <new>
 #include <vector>
+
+#include "platform/memory_block.h"
 
 namespace {
 
 // Freed frames, record and block together, kept for the next frames. A new
-// block costs a page fault per 4 KB the camera writes into (and a zero-fill of
-// all 6 MB where the allocator hands out recycled heap memory), which at small
-// frames and high rates was most of the program's work per frame: so freed
+// block is new memory from the system, zero already and backed in one call
+// for the frame it is made for; still, new memory costs far more than a
+// frame's copy, which at small frames and high rates made it most of the
+// program's work per frame: so freed
 // frames are kept, as many as a writer that fell behind a fast camera leaves
 // at once, and a kept block is handed out as it is, since the camera writes
 // every sample of the frame it is given. The record keeps its stamp text's
@@ -19,8 +21,6 @@ namespace {
 // have gone round.
 class SpareFrames {
   public:
-    static constexpr size_t MAX_SPARE = 64;
-
     PImageLst Take(size_t used_bytes) {
         PImageLst frame = nullptr;
         {
@@ -36,7 +36,7 @@ class SpareFrames {
     void Give(PImageLst frame) {
         {
             std::lock_guard lock(mutex_);
-            if (spares_.size() < MAX_SPARE) {
+            if (spares_.size() < SPARE_FRAMES) {
                 spares_.push_back(frame);
                 return;
             }
@@ -53,21 +53,20 @@ class SpareFrames {
     // A block whose first frame's bytes are zero; the rest is never read
     // before the camera writes it.
     static PImageLst Allocate(size_t used_bytes) {
-        auto *data = static_cast<uint8_t *>(std::malloc(FRAME_BLOCK_BYTES));
+        uint8_t *data = NewMemoryBlock(FRAME_BLOCK_BYTES, used_bytes);
         if (!data) {
             return nullptr;
         }
-        std::memset(data, 0, std::min(used_bytes, FRAME_BLOCK_BYTES));
         auto *frame = new (std::nothrow) ImageLst;
         if (!frame) {
-            std::free(data);
+            FreeMemoryBlock(data, FRAME_BLOCK_BYTES);
             return nullptr;
         }
         frame->Data = data;
         return frame;
     }
     static void Release(PImageLst frame) {
-        std::free(frame->Data);
+        FreeMemoryBlock(frame->Data, FRAME_BLOCK_BYTES);
         delete frame;
     }
 
@@ -124,6 +123,7 @@ void FrameList::AppendFrame(PImageLst frame) {
 
 void FrameList::RemoveOldestFrame() {
     PImageLst oldest;
+    bool room_made;
     {
         std::lock_guard lock(mutex_);
         oldest = head_;
@@ -135,6 +135,10 @@ void FrameList::RemoveOldestFrame() {
             tail_ = nullptr;
         }
         --count_;
+        room_made = count_ < room_wanted_below_;
+    }
+    if (room_made) {
+        room_made_.notify_one();
     }
     FreeFrame(oldest);  // outside the lock: freeing 6 MB must not hold up the camera
 }
@@ -147,6 +151,7 @@ void FrameList::ClearFrameList() {
         head_ = tail_ = nullptr;
         count_ = 0;
     }
+    room_made_.notify_one();
     while (frames) {
         PImageLst next = frames->Next;
         FreeFrame(frames);
@@ -167,4 +172,13 @@ PImageLst FrameList::Newest() const {
 size_t FrameList::Count() const {
     std::lock_guard lock(mutex_);
     return count_;
+}
+
+bool FrameList::WaitForRoom(size_t limit, uint32_t timeout_ms) {
+    std::unique_lock lock(mutex_);
+    room_wanted_below_ = limit;
+    const bool room = room_made_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                          [&] { return count_ < limit; });
+    room_wanted_below_ = 0;
+    return room;
 }

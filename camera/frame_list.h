@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -13,6 +14,8 @@ inline constexpr int32_t FULL_HEIGHT = 1536;
 // Every frame block has this one size whatever the frame's geometry, so the
 // allocator sees a single block size.
 inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
+// Freed frames kept for reuse by the next frames, at most.
+inline constexpr size_t SPARE_FRAMES = 64;
 
 // One acquired frame: 8-bit samples, row-major, the first row being the
 // bottom row of the picture (a colour camera's raw mosaic in the same layout).
@@ -61,9 +64,16 @@ class FrameList {
     PImageLst Newest() const;
     size_t Count() const;
 
+    // Acquisition thread: waits at most `timeout_ms` until fewer than `limit`
+    // frames are queued; true when they are. Removals wake the waiter only
+    // once they have made that room, not at every frame.
+    bool WaitForRoom(size_t limit, uint32_t timeout_ms);
+
   private:
     mutable std::mutex mutex_;
-    PImageLst head_ = nullptr;  // oldest
-    PImageLst tail_ = nullptr;  // newest
+    std::condition_variable room_made_;
+    size_t room_wanted_below_ = 0;  // the waiter's limit; 0: nobody waits
+    PImageLst head_ = nullptr;      // oldest
+    PImageLst tail_ = nullptr;      // newest
     size_t count_ = 0;
 };

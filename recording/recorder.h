@@ -54,7 +54,8 @@ enum class StartResult {
 
 // Turns queued frames into files while a recording runs, one frame per
 // MSG_RECORD_FRAME notice, oldest first. Runs on the GUI thread only; the
-// acquisition thread keeps queueing meanwhile and is never held up.
+// acquisition thread keeps queueing meanwhile; only a queue of
+// RECORDING_QUEUE_BYTES makes it wait for the writer.
 //
 // The recorder owns the recording's output: what is open is asked of the
 // writers themselves, and every way a recording ends goes through Close,

@@ -3,9 +3,12 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include <sys/uio.h>
 
 // Results of WriteSerHeader.
 inline constexpr int32_t SER_HEADER_WRITTEN = -3;
@@ -60,7 +63,8 @@ void WriteSerInt(uint8_t *&at, int32_t value);
 // back, each frame top row first as SER readers expect, and once finished the
 // timestamp trailer of SER version 3 (each frame's exposure start in 100-ns
 // ticks since 0001-01-01 UTC, 8 bytes little-endian, in frame order). Used on
-// one thread (the recorder's). Every frame goes to the system in one write; a
+// one thread (the recorder's). Every frame goes to the system in one write
+// (two above 1024 rows), straight from the frame's own memory; a
 // frame that fails is cut away again and not counted, so the file always ends
 // after its last complete frame and, once finished, says how many it holds.
 class SerWriter {
@@ -102,6 +106,8 @@ class SerWriter {
     int32_t SerFrameCount() const { return frame_count_; }
 
   private:
+    // Writes a frame's rows at `offset`, top row (the frame's last) first.
+    bool WriteRowsTurnedOver(const uint8_t *data, int64_t offset);
     bool WriteTimestampTrailer();
     bool PatchHeader();
 
@@ -109,9 +115,10 @@ class SerWriter {
     int32_t frame_count_ = 0;
     int64_t frame_bytes_ = 0;
     int64_t row_bytes_ = 0;
-    // One frame with its rows turned over, reused for every frame.
-    std::vector<uint8_t> top_row_first_;
-    // Each written frame's start in SER ticks (UTC), and whether all are known.
-    std::vector<int64_t> start_ticks_;
+    // The rows of one system call, last frame row first: as many as Linux
+    // takes in one (IOV_MAX), all the rows of a frame up to 1024 rows.
+    std::array<iovec, 1024> row_slices_{};
+    // Each written frame's exposure start (UtcNowNs), and whether all are known.
+    std::vector<int64_t> starts_ns_;
     bool starts_known_ = true;
 };

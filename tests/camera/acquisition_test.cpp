@@ -115,6 +115,35 @@ TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
+// A recording's frames wait for its writer only up to a limit: the camera
+// then waits until the writer has taken a quarter of them (a full frame's
+// queue is short), or the recording ends.
+TEST_F(AcquisitionTest, ACameraAheadOfTheRecordingsWriterWaitsForIt) {
+    capture.length = 0;
+    capture.Resume();
+    capture.BeginRecording(0, 0);
+    const size_t limit = RecordingQueueFrames(size_t{FULL_WIDTH} * FULL_HEIGHT);
+    ASSERT_TRUE(WaitFor([&] { return frames.Count() >= limit; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(frames.Count(), limit);
+
+    const size_t delivered = poster.Count(MSG_FRAME_READY);
+    const size_t quarter = limit / 4;
+    for (size_t taken = 1; taken <= quarter; ++taken) {
+        frames.RemoveOldestFrame();
+        if (taken < quarter) {
+            std::this_thread::sleep_for(10ms);
+            EXPECT_EQ(poster.Count(MSG_FRAME_READY), delivered) << taken << " taken";
+        }
+    }
+    ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) == delivered + quarter; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(frames.Count(), limit) << "as many exposed as taken";
+
+    capture.EndRecording();
+    EXPECT_TRUE(WaitFor([&] { return frames.Count() > limit; }));
+}
+
 // The exposure under way when a recording starts is cut short; what it
 // delivers, and everything exposed before, carries an older tag.
 TEST_F(AcquisitionTest, OnlyFramesExposedAfterTheStartCarryTheRecordingsTag) {

@@ -51,35 +51,49 @@ class SerWriterTest : public ::testing::Test {
 };
 
 TEST_F(SerWriterTest, HeaderFramesAndPatchedCount) {
-    const QString name = PathOf("CAPTURE_00000.ser");
-    SerWriter writer;
-    ASSERT_EQ(writer.WriteSerHeader(name, 640, 480, 8), SER_HEADER_WRITTEN);
-    std::vector<std::vector<uint8_t>> frames;
-    for (int i = 0; i < 3; ++i) {
-        frames.push_back(FrameSamples(640, 480, i));
-        ASSERT_TRUE(writer.AppendSerFrame(frames.back().data(), frames.back().size(), 1));
-    }
-    EXPECT_EQ(writer.SerFrameCount(), 3);
-    ASSERT_TRUE(writer.FinishSerFile());
-    EXPECT_FALSE(writer.IsOpen());
-
-    const std::vector<uint8_t> bytes = ReadFileBytes(name);
-    ASSERT_EQ(bytes.size(), 178u + 3u * 307200u + 3u * 8u);
-    EXPECT_EQ(TextAt(bytes, 0, 14), "LUCAM_RECORDER");
+    // The full frame has more rows than the system takes in one call.
     const struct {
-        size_t offset;
-        uint32_t value;
-    } fields[] = {{14, 0}, {18, 0}, {22, 0}, {26, 640}, {30, 480}, {34, 8}, {38, 3}};
-    for (const auto &field : fields) {
-        EXPECT_EQ(Le32At(bytes, field.offset), field.value) << "offset " << field.offset;
-    }
-    EXPECT_EQ(TextAt(bytes, 42, 120), std::string(120, '_'));  // observer, instrument, telescope
-    // Frames come bottom row first and are stored top row first.
-    for (size_t i = 0; i < frames.size(); ++i) {
-        for (size_t row = 0; row < 480; ++row) {
-            const auto stored = bytes.begin() + 178 + i * 307200 + row * 640;
-            const auto given = frames[i].begin() + (479 - row) * 640;
-            ASSERT_TRUE(std::equal(given, given + 640, stored)) << "frame " << i << " row " << row;
+        int32_t width;
+        int32_t height;
+    } sizes[] = {{640, 480}, {2048, 1536}};
+    for (const auto &size : sizes) {
+        SCOPED_TRACE(size.width);
+        const QString name = PathOf(QString("CAPTURE_%1.ser").arg(size.width));
+        const size_t row_bytes = size_t(size.width);
+        const size_t frame_bytes = row_bytes * size.height;
+        SerWriter writer;
+        ASSERT_EQ(writer.WriteSerHeader(name, size.width, size.height, 8), SER_HEADER_WRITTEN);
+        std::vector<std::vector<uint8_t>> frames;
+        for (int i = 0; i < 3; ++i) {
+            frames.push_back(FrameSamples(size.width, size.height, i));
+            ASSERT_TRUE(writer.AppendSerFrame(frames.back().data(), frames.back().size(), 1));
+        }
+        EXPECT_EQ(writer.SerFrameCount(), 3);
+        ASSERT_TRUE(writer.FinishSerFile());
+        EXPECT_FALSE(writer.IsOpen());
+
+        const std::vector<uint8_t> bytes = ReadFileBytes(name);
+        ASSERT_EQ(bytes.size(), 178u + 3u * frame_bytes + 3u * 8u);
+        EXPECT_EQ(TextAt(bytes, 0, 14), "LUCAM_RECORDER");
+        const struct {
+            size_t offset;
+            uint32_t value;
+        } fields[] = {
+            {14, 0}, {18, 0}, {22, 0}, {26, uint32_t(size.width)}, {30, uint32_t(size.height)},
+            {34, 8}, {38, 3}};
+        for (const auto &field : fields) {
+            EXPECT_EQ(Le32At(bytes, field.offset), field.value) << "offset " << field.offset;
+        }
+        EXPECT_EQ(TextAt(bytes, 42, 120),
+                  std::string(120, '_'));  // observer, instrument, telescope
+        // Frames come bottom row first and are stored top row first.
+        for (size_t i = 0; i < frames.size(); ++i) {
+            for (size_t row = 0; row < size_t(size.height); ++row) {
+                const auto stored = bytes.begin() + 178 + i * frame_bytes + row * row_bytes;
+                const auto given = frames[i].begin() + (size.height - 1 - row) * row_bytes;
+                ASSERT_TRUE(std::equal(given, given + row_bytes, stored))
+                    << "frame " << i << " row " << row;
+            }
         }
     }
 }
