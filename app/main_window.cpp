@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
@@ -233,6 +234,8 @@ void TForm1::ConnectHandlers() {
     connect(Measure, &QPushButton::clicked, this, &TForm1::MeasureClick);
 
     connect(FPSTimer, &QTimer::timeout, this, &TForm1::FPSTimerTimer);
+    connect(folder_link_, &QLabel::linkActivated, this,
+            [](const QString &folder) { QDesktopServices::openUrl(QUrl(folder)); });
     ConnectAidHandlers();
 }
 
@@ -283,6 +286,10 @@ void TForm1::FPSTimerTimer() {
                                        QString::fromStdString(Cap->FailureText()));
             break;
         case AcquisitionFault::None:
+            if (Recorder->Recording()) {
+                break;  // the recording's figures show both rates
+            }
+            ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
             status_panels_[0]->setText(
                 texts_.STATUS_FRAMERATE +
                 QString::asprintf(" %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));

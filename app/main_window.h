@@ -203,10 +203,16 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     RecordingDescription DescribeRecording() const;
     // RecorderUi
     void ShowStatus(const QString &text) override;
-    void ShowMemory(const QString &text) override;
+    void ShowProgress(const RecordingProgress &progress) override;
     void ReleaseCaptureButton() override;
     void ReportWriteFailure() override;
-    void FileCreated(const QString &) override {}
+    void FileCreated(const QString &file_name) override;
+    // The capture disk's free space, coloured by the minutes it lasts
+    // (-1: not recording).
+    void ShowFreeDisk(int64_t free_bytes, double minutes_left);
+    // After a recording: its frames, file and folder, until the sub-frame
+    // text or the next recording takes the panel.
+    void ShowRecordingSummary();
 
     // main_window_darks.cpp: dark frames.
     void VrCounter1Change();
@@ -364,7 +370,12 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     CircleShape *rshape = nullptr;
     bool dragging_reference_ = false;
 
-    // Status bar panels: recording status or frame rate, sub-frame, free memory.
+    // Status bar panels: frame rate (while recording, camera and written),
+    // sub-frame (while recording, its figures; after it, its file), free
+    // space on the capture disk. Beside the file, its folder as a link.
     QLabel *status_panels_[3] = {};
+    QLabel *folder_link_ = nullptr;
+    RecordingProgress last_progress_;
+    QStringList recording_files_;  // the first and the last file of the recording
     QTimer *FPSTimer = nullptr;
 };

@@ -394,6 +394,12 @@ void TForm1::BuildForm() {
     for (int i = 0; i < 3; ++i) {
         status_panels_[i] = new QLabel(this);
         status_panels_[i]->setMinimumWidth(STATUS_PANEL_WIDTHS[i]);
+        if (i == 2) {
+            folder_link_ = new QLabel(this);
+            folder_link_->setTextFormat(Qt::RichText);
+            folder_link_->hide();
+            statusBar()->addWidget(folder_link_);
+        }
         statusBar()->addWidget(status_panels_[i], i == 2 ? 1 : 0);
     }
     FPSTimer = new QTimer(this);
@@ -484,6 +490,7 @@ void TForm1::NameControls() {
         {status_panels_[0], "StatusPanel0"},
         {status_panels_[1], "StatusPanel1"},
         {status_panels_[2], "StatusPanel2"},
+        {folder_link_, "FolderLink"},
     };
     for (auto [control, name] : names) {
         control->setObjectName(QLatin1String(name));

@@ -51,6 +51,9 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     RoddierForm->SetTexts(texts);
     ConfText->SetTexts(texts);
     Recorder->SetTexts(texts);
+    // The free space shows in the new language now, not at the next frame,
+    // which may be a long exposure away or never come.
+    ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
     CameraForm->SetTexts(texts);
     Form7->SetTexts(texts);
     ScopeCtrlTexts scope;

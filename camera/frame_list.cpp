@@ -168,3 +168,12 @@ size_t FrameList::Count() const {
     std::lock_guard lock(mutex_);
     return count_;
 }
+
+size_t FrameList::CountWhere(const std::function<bool(const ImageLst &)> &wanted) const {
+    std::lock_guard lock(mutex_);
+    size_t n = 0;
+    for (PImageLst frame = head_; frame; frame = frame->Next) {
+        n += wanted(*frame) ? 1 : 0;
+    }
+    return n;
+}

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -60,6 +61,8 @@ class FrameList {
     PImageLst Oldest() const;
     PImageLst Newest() const;
     size_t Count() const;
+    // GUI thread: how many queued frames `wanted` accepts.
+    size_t CountWhere(const std::function<bool(const ImageLst &)> &wanted) const;
 
   private:
     mutable std::mutex mutex_;

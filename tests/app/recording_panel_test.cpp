@@ -1,0 +1,154 @@
+// What the main window shows while it records and after.
+#include <QDesktopServices>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtEndian>
+
+#include "main_window_fixture.h"
+#include "recording/recording_progress.h"
+
+// Stands in for the desktop's file manager.
+class FolderOpener : public QObject {
+    Q_OBJECT
+  public:
+    QUrl opened;
+    Q_INVOKABLE void Open(const QUrl &url) { opened = url; }
+};
+
+class RecordingPanelTest : public MainWindowTest {
+  protected:
+    // A SER recording of 320 x 240 frames with no exposure and `pause_ms`
+    // between frames, `count` frames of them (0: until stopped).
+    void StartSmallSer(const char *count, int pause_ms) {
+        Store("CAPFILE", "JUPITER");
+        Store("EXPOCOUNT", count);
+        ASSERT_TRUE(Start());
+        C<QSlider>("__width")->setValue(80);  // 320 x 240
+        C<QSlider>("__height")->setValue(60);
+        C<QSpinBox>("expo")->setValue(0);
+        C<SevenSegmentCounter>("delays")->SetValue(pause_ms);
+        C<QAction>("MenuItem2")->trigger();  // SER
+        C<QToolButton>("butCapture")->click();
+        ASSERT_TRUE(Recorder().Recording());
+    }
+    // The figures the sub-frame panel shows while recording.
+    struct Shown {
+        int written = -1;
+        int elapsed_s = -1;
+        int dropped = -1;
+    };
+    Shown Figures() {
+        static const QRegularExpression figures(
+            "^Capturing\\.\\.\\. (\\d+) written +(\\d+):(\\d\\d):(\\d\\d) +dropped (\\d+) +[0-9.]+ "
+            "MB$");
+        const QRegularExpressionMatch match = figures.match(Status(1));
+        EXPECT_TRUE(match.hasMatch()) << Status(1).toStdString();
+        if (!match.hasMatch())
+            return {};
+        return {match.captured(1).toInt(),
+                match.captured(2).toInt() * 3600 + match.captured(3).toInt() * 60 +
+                    match.captured(4).toInt(),
+                match.captured(5).toInt()};
+    }
+};
+
+// Frames, time and drops as the recorder has them, never more than a
+// refresh (a quarter second) behind; afterwards the file, its frames and
+// its folder.
+TEST_F(RecordingPanelTest, TheStatusBarFollowsTheRecorder) {
+    QTemporaryDir captures;
+    Store("CAPDIR", captures.path());
+    StartSmallSer("0", 50);
+    QElapsedTimer clock;
+    clock.start();
+    int checks = 0;
+    std::vector<std::pair<qint64, int>> written;  // the recorder's count as time went
+    while (clock.elapsed() < 3000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        written.emplace_back(clock.elapsed(), Recorder().framecount);
+        if (clock.elapsed() < 1000 || Status(1).isEmpty())
+            continue;
+        const Shown shown = Figures();
+        // The count of a refresh at most 300 ms ago.
+        int oldest = Recorder().framecount;
+        for (auto [at, count] : written)
+            if (at >= clock.elapsed() - 300) {
+                oldest = count;
+                break;
+            }
+        EXPECT_LE(shown.written, Recorder().framecount);
+        EXPECT_GE(shown.written, oldest);
+        // Whole seconds, of a refresh up to a quarter second old.
+        EXPECT_LE(shown.elapsed_s, clock.elapsed() / 1000.0);
+        EXPECT_GE(shown.elapsed_s, clock.elapsed() / 1000.0 - 1.5);
+        EXPECT_EQ(shown.dropped, 0) << "the writer keeps up";
+        ++checks;
+    }
+    EXPECT_GT(checks, 10);
+    EXPECT_TRUE(Status(0).contains("written:"))
+        << "camera and written rate, not one over the other";
+    EXPECT_TRUE(Status(2).contains(" MB free")) << Status(2).toStdString();
+
+    C<QToolButton>("butCapture")->click();  // the observer's stop
+    ASSERT_FALSE(Recorder().Recording());
+    const int frames = Recorder().framecount;
+    EXPECT_GT(frames, 20);
+    EXPECT_EQ(Status(1), QStringLiteral("%1 frames written into JUPITER_00000.ser").arg(frames));
+    QFile ser(captures.filePath("JUPITER_00000.ser"));
+    ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+    const QByteArray header = ser.read(178);
+    EXPECT_EQ(qFromLittleEndian<int32_t>(header.constData() + 38), frames);
+    auto *link = C<QLabel>("FolderLink");
+    EXPECT_TRUE(link->isVisible());
+    EXPECT_TRUE(link->text().contains(QUrl::fromLocalFile(captures.path()).toString()))
+        << link->text().toStdString();
+    // The link opens the folder through the desktop.
+    FolderOpener opener;
+    QDesktopServices::setUrlHandler("file", &opener, "Open");
+    emit link->linkActivated(QUrl::fromLocalFile(captures.path()).toString());
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(opener.opened.toLocalFile(), captures.path());
+
+    // A new sub-frame takes the panel back.
+    C<QSlider>("__width")->setValue(100);
+    EXPECT_TRUE(Status(1).startsWith("Subframe:"));
+    EXPECT_FALSE(link->isVisible());
+}
+
+// The free space is the capture disk's, read while recording, and its
+// colour warns before the disk is full: a small disk filling fast is red.
+TEST_F(RecordingPanelTest, TheFreeSpaceFollowsTheCaptureDisk) {
+    QTemporaryDir mount_point;
+    const QString disk = mount_point.path();
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=12m", "tmpfs", disk}) != 0) {
+        GTEST_SKIP() << "mounting a tmpfs needs root; the thresholds are tested on their own";
+    }
+    Store("CAPDIR", disk);
+    StartSmallSer("100", 10);  // 7.7 MB at about 100 frames a second
+    bool red = false;
+    int checks = 0;
+    while (Recorder().Recording()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        static const QRegularExpression shown("^(\\d+) MB free(, (\\d+) min)?$");
+        const QRegularExpressionMatch match = shown.match(Status(2));
+        ASSERT_TRUE(match.hasMatch()) << Status(2).toStdString();
+        // Of a refresh up to a quarter second old: about 2 MB written since.
+        const double free_mb = FreeDiskBytes(disk) / 1e6;
+        EXPECT_GE(match.captured(1).toDouble(), free_mb - 0.5);
+        EXPECT_LE(match.captured(1).toDouble(), free_mb + 3);
+        if (!match.captured(3).isEmpty()) {
+            EXPECT_LT(match.captured(3).toInt(), 2);  // a few seconds of room
+            red |= C<QLabel>("StatusPanel2")->palette().color(QPalette::WindowText) == Qt::red;
+        }
+        ++checks;
+    }
+    EXPECT_GT(checks, 5);
+    EXPECT_TRUE(red);
+    EXPECT_LT(FreeDiskBytes(disk), 12 * 1024 * 1024 - 7'000'000);
+    // Done: the figure stays, in the ordinary colour.
+    EXPECT_NE(C<QLabel>("StatusPanel2")->palette().color(QPalette::WindowText), Qt::red);
+    Close();
+    QProcess::execute("umount", {disk});
+}
+
+#include "recording_panel_test.moc"
