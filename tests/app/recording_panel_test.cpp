@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtEndian>
+#include <set>
 
 #include "main_window_fixture.h"
 #include "recording/recording_progress.h"
@@ -149,6 +150,26 @@ TEST_F(RecordingPanelTest, TheFreeSpaceFollowsTheCaptureDisk) {
     EXPECT_NE(C<QLabel>("StatusPanel2")->palette().color(QPalette::WindowText), Qt::red);
     Close();
     QProcess::execute("umount", {disk});
+}
+
+// While the writer keeps up, the picture stays live: at least five
+// refreshes a second, and every frame still reaches the file.
+TEST_F(RecordingPanelTest, ThePictureStaysLiveWhileRecording) {
+    QTemporaryDir captures;
+    Store("CAPDIR", captures.path());
+    StartSmallSer("150", 10);
+    std::set<uint32_t> refreshes;
+    QElapsedTimer clock;
+    clock.start();
+    while (Recorder().Recording()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (Input().previewed_while_recording)
+            refreshes.insert(Input().last_recording_preview_tick);
+    }
+    const double seconds = clock.elapsed() / 1000.0;
+    EXPECT_GE(refreshes.size() / seconds, 5.0) << refreshes.size() << " in " << seconds << " s";
+    EXPECT_EQ(Recorder().framecount, 150);
+    EXPECT_TRUE(Status(1).startsWith("150 frames written into")) << Status(1).toStdString();
 }
 
 #include "recording_panel_test.moc"
