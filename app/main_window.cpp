@@ -218,6 +218,7 @@ void TForm1::ConnectHandlers() {
             [this](int value) { mirror_.EXPOCOUNT = QString::number(value); });
     connect(VrCounter1, &SevenSegmentCounter::ValueChanged, this, &TForm1::VrCounter1Change);
     connect(Form3, &TForm3::Answered, this, &TForm1::DarkPromptAnswered);
+    connect(Form3, &TForm3::Cancelled, this, &TForm1::DarkPromptCancelled);
 
     connect(_BLACK, &QSlider::valueChanged, this, &TForm1::_BLACKChange);
     connect(_WHITE, &QSlider::valueChanged, this, &TForm1::_WHITEChange);
@@ -255,6 +256,9 @@ bool TForm1::event(QEvent *event) {
             return true;
         case MSG_UNCOVER_CAMERA:
             ShowDarkPrompt(DarkPromptStep::UncoverCamera);
+            return true;
+        case MSG_DARK_PROGRESS:
+            ShowDarkProgress();
             return true;
         default:
             if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <array>
+#include <atomic>
 #include <memory>
 
 #include "camera/acquisition.h"
@@ -218,8 +219,13 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void VrCounter1Change();
     void ShowDarkPrompt(DarkPromptStep step);
     void DarkPromptAnswered();
+    // Cancel on the prompt: the recording ends, leaving no file.
+    void DarkPromptCancelled();
+    // "Taking dark frame k of n" on the prompt while the darks are taken.
+    void ShowDarkProgress();
     // DarkPromptUi
     void AskObserver(DarkPromptStep step) override;
+    void DarkFrameBegins(int32_t index, int32_t count) override;
 
     // Camera, frames and workers.
     DynamicLibrary driver_library_;
@@ -253,6 +259,10 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // Tool windows.
     TForm3 *Form3 = nullptr;                                         // the dark-frame prompt
     DarkPromptStep dark_prompt_step_ = DarkPromptStep::CoverCamera;  // what it asks now
+    // The dark exposure under way and how many there are; the camera thread
+    // writes them before posting MSG_DARK_PROGRESS.
+    std::atomic<int32_t> dark_frame_index_{0};
+    std::atomic<int32_t> dark_frame_count_{0};
     TForm5 *Form5 = nullptr;
     TAboutBox *AboutBox = nullptr;
     CameraWindow *CameraForm = nullptr;

@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <set>
 
+#include "app/dark_prompt_window.h"
 #include "main_window_fixture.h"
 #include "recording/recording_progress.h"
 
@@ -170,6 +171,54 @@ TEST_F(RecordingPanelTest, ThePictureStaysLiveWhileRecording) {
     EXPECT_GE(refreshes.size() / seconds, 5.0) << refreshes.size() << " in " << seconds << " s";
     EXPECT_EQ(Recorder().framecount, 150);
     EXPECT_TRUE(Status(1).startsWith("150 frames written into")) << Status(1).toStdString();
+}
+
+// The dark-frame prompt counts the darks as they are taken, and Cancel, at
+// the cover prompt or while they are taken, ends the recording with no file;
+// a camera that was covered is still to be uncovered.
+TEST_F(RecordingPanelTest, CancelAtTheDarkPromptEndsTheRecordingWithoutAFile) {
+    for (bool while_taking : {false, true}) {
+        SCOPED_TRACE(while_taking ? "while taking" : "at the cover prompt");
+        QTemporaryDir captures;
+        Store("CAPDIR", captures.path());
+        Store("CAPFILE", "MARS");
+        Store("EXPOCOUNT", "0");
+        ASSERT_TRUE(Start());
+        C<QSlider>("__width")->setValue(80);
+        C<QSlider>("__height")->setValue(60);
+        C<QSpinBox>("expo")->setValue(200);
+        C<QAction>("MenuItem2")->trigger();  // SER, whose file exists from the start
+        C<SevenSegmentCounter>("VrCounter1")->SetValue(5);
+        auto *prompt = W().findChild<TForm3 *>();
+        C<QToolButton>("butCapture")->click();
+        ASSERT_TRUE(RunUntil([&] { return prompt->isVisible(); }));
+        EXPECT_TRUE(prompt->Button1->isVisible());
+        EXPECT_TRUE(prompt->Button2->isVisible());
+        if (while_taking) {
+            prompt->Button1->click();
+            ASSERT_TRUE(RunUntil([&] {
+                return prompt->isVisible() && prompt->MSG->text() == "Taking dark frame 2 of 5";
+            })) << prompt->MSG->text().toStdString();
+            EXPECT_FALSE(prompt->Button1->isVisible()) << "only Cancel while the darks are taken";
+        }
+        prompt->Button2->click();
+        EXPECT_FALSE(Recorder().Recording());
+        EXPECT_FALSE(Cap().Capturing());
+        EXPECT_FALSE(C<QToolButton>("butCapture")->isChecked());
+        EXPECT_EQ(Status(0), InterfaceTexts{}.NOFRAMES_RECORDED);
+        if (while_taking) {
+            ASSERT_TRUE(RunUntil([&] {
+                return prompt->isVisible() &&
+                       prompt->MSG->text() == InterfaceTexts{}.MSG_UNCOVERCAMERA;
+            }));
+            EXPECT_FALSE(prompt->Button2->isVisible());
+            prompt->Button1->click();
+        }
+        Run(600);
+        EXPECT_FALSE(prompt->isVisible());
+        EXPECT_TRUE(QDir(captures.path()).isEmpty()) << "no file, no log";
+        Close();
+    }
 }
 
 #include "recording_panel_test.moc"
