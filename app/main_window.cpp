@@ -191,6 +191,8 @@ void TForm1::ConnectHandlers() {
                 [this, i] { LanguageClick(LANGUAGES[i]); });
     }
     connect(Visible1, &QAction::triggered, this, &TForm1::Visible1Click);
+    connect(Saturation1, &QAction::toggled, this,
+            [this](bool on) { Preview->show_saturation = on; });
     connect(Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
     connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 

@@ -309,6 +309,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QAction *N1001 = nullptr;
     QAction *N2001 = nullptr;
     QAction *N4001 = nullptr;
+    QAction *Saturation1 = nullptr;  // samples at 255 red on the picture
     QAction *ABOUT1 = nullptr;
     QMenu *expopup = nullptr;
     QMenu *VIDTYPE = nullptr;

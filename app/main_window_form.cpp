@@ -137,6 +137,9 @@ void TForm1::BuildMenus() {
     N1001 = add_zoom("100%");
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
+    ZOOM1->addSeparator();
+    Saturation1 = ZOOM1->addAction(texts_.MNU_SATURATION);
+    Saturation1->setCheckable(true);
 
     tools_menu_ = menuBar()->addMenu(texts_.M_TOOLS);
     QMenu *tools = tools_menu_;
@@ -435,6 +438,7 @@ void TForm1::NameControls() {
         {N1001, "N1001"},
         {N2001, "N2001"},
         {N4001, "N4001"},
+        {Saturation1, "Saturation1"},
         {Visible1, "Visible1"},
         {Configure1, "Configure1"},
         {ABOUT1, "ABOUT1"},

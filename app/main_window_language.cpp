@@ -77,6 +77,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     CameraSetup1->setTitle(texts.M_CAMERA);
     CaptureFiles1->setTitle(texts.M_CAPTURE);
     ZOOM1->setTitle(texts.M_ZOOM);
+    Saturation1->setText(texts.MNU_SATURATION);
     AddDateTime1->setTitle(texts.M_TIMESTAMP);
     Visible1->setText(texts.M_TIMESTAMP_VISIBLE);
     Configure1->setText(texts.M_TIMESTAMP_CONFIG);

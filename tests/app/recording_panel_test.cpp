@@ -7,7 +7,9 @@
 
 #include "app/dark_prompt_window.h"
 #include "main_window_fixture.h"
+#include "preview/histogram_window.h"
 #include "recording/recording_progress.h"
+#include "widgets/preview_image.h"
 
 // Stands in for the desktop's file manager.
 class FolderOpener : public QObject {
@@ -219,6 +221,58 @@ TEST_F(RecordingPanelTest, CancelAtTheDarkPromptEndsTheRecordingWithoutAFile) {
         EXPECT_TRUE(QDir(captures.path()).isEmpty()) << "no file, no log";
         Close();
     }
+}
+
+// A blown-out planet: the histogram gives the share at 255 in red, and the
+// picture's menu paints those samples red on the picture, never in a file.
+TEST_F(RecordingPanelTest, SaturationShowsOnThePictureAndTheHistogramOnly) {
+    QTemporaryDir captures;
+    Store("CAPDIR", captures.path());
+    Store("CAPFILE", "VENUS");
+    Store("EXPOCOUNT", "3");
+    ASSERT_TRUE(Start());
+    C<QSpinBox>("expo")->setValue(400);
+    C<QSlider>("Gain")->setValue(C<QSlider>("Gain")->maximum());
+    auto red_pixels = [&] {
+        const QImage *picture = C<PreviewImage>("Image1")->Picture();
+        int count = 0;
+        for (int y = 0; picture && y < picture->height(); y += 4)
+            for (int x = 0; x < picture->width(); x += 4)
+                count += picture->pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
+        return count;
+    };
+    C<QAction>("Histogram1")->trigger();
+    auto *mean = W().findChild<THistogramForm *>()->findChild<QLabel *>("Label1");
+    static const QRegularExpression full("255:&nbsp;([0-9.]+)%");
+    ASSERT_TRUE(RunUntil([&] {
+        const QRegularExpressionMatch match = full.match(mean->text());
+        return match.hasMatch() && match.captured(1).toDouble() > 0.5;
+    })) << mean->text().toStdString();
+    EXPECT_TRUE(mean->text().contains("color:#e00000"));
+    EXPECT_EQ(red_pixels(), 0) << "a grey camera shows no red of its own";
+
+    C<QAction>("Saturation1")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return red_pixels() > 50; }));
+    C<QAction>("BMP2")->trigger();
+    C<QToolButton>("butCapture")->click();
+    ASSERT_TRUE(RunUntil([&] { return !Recorder().Recording(); }));
+    const QStringList files = QDir(captures.path()).entryList({"*.bmp"});
+    ASSERT_EQ(files.size(), 3);
+    for (const QString &name : files) {
+        const QImage frame(captures.filePath(name));
+        ASSERT_FALSE(frame.isNull());
+        bool white = false;
+        for (int y = 0; y < frame.height(); y += 2)
+            for (int x = 0; x < frame.width(); x += 2) {
+                const QRgb pixel = frame.pixel(x, y);
+                ASSERT_EQ(qRed(pixel), qBlue(pixel)) << "grey, not painted";
+                white |= pixel == qRgb(255, 255, 255);
+            }
+        EXPECT_TRUE(white) << "the clipped samples are in the file as they are";
+    }
+    C<QAction>("Saturation1")->trigger();
+    Run(300);
+    ASSERT_TRUE(RunUntil([&] { return red_pixels() == 0; }));
 }
 
 #include "recording_panel_test.moc"
