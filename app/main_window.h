@@ -386,6 +386,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // space on the capture disk. Beside the file, its folder as a link.
     QLabel *status_panels_[3] = {};
     QLabel *folder_link_ = nullptr;
+    int subframe_panel_width_ = 0;  // given up while the panel names the file
     RecordingProgress last_progress_;
     QStringList recording_files_;  // the first and the last file of the recording
     QTimer *FPSTimer = nullptr;

@@ -20,6 +20,9 @@
 
 namespace {
 
+// The most room the folder of a finished recording takes in the status bar.
+constexpr int FOLDER_LINK_WIDTH = 200;
+
 const char *ModeCaption(int32_t mode) {
     switch (mode) {
         case MODE_SER:
@@ -180,11 +183,17 @@ void TForm1::ShowRecordingSummary() {
     }
     status_panels_[1]->setText(FormatText(texts_.REC_SUMMARY, {last_progress_.frames_written}) +
                                QLatin1Char(' ') + names.join(QStringLiteral(" \u2026 ")));
+    // The file's name and its folder share the sub-frame's room, the folder
+    // shortened in the middle when long; its tip gives it whole.
+    status_panels_[1]->setMinimumWidth(0);
     const QString folder = QFileInfo(recording_files_.first()).absolutePath();
-    folder_link_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                              .arg(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded),
-                                   QDir::toNativeSeparators(folder).toHtmlEscaped()));
-    folder_link_->setToolTip(texts_.REC_OPENFOLDER);
+    const QString shown = folder_link_->fontMetrics().elidedText(
+        QDir::toNativeSeparators(folder), Qt::ElideMiddle, FOLDER_LINK_WIDTH);
+    folder_link_->setText(
+        QStringLiteral("<a href=\"%1\">%2</a>")
+            .arg(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded), shown.toHtmlEscaped()));
+    folder_link_->setToolTip(texts_.REC_OPENFOLDER + QStringLiteral(": ") +
+                             QDir::toNativeSeparators(folder));
     folder_link_->show();
 }
 

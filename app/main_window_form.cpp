@@ -397,6 +397,7 @@ void TForm1::BuildForm() {
     for (int i = 0; i < 3; ++i) {
         status_panels_[i] = new QLabel(this);
         status_panels_[i]->setMinimumWidth(STATUS_PANEL_WIDTHS[i]);
+        subframe_panel_width_ = STATUS_PANEL_WIDTHS[1];
         if (i == 2) {
             folder_link_ = new QLabel(this);
             folder_link_->setTextFormat(Qt::RichText);

@@ -39,6 +39,7 @@ void TForm1::ShowSubframeText() {
         return;  // the panel holds the recording's figures
     }
     folder_link_->hide();
+    status_panels_[1]->setMinimumWidth(subframe_panel_width_);
     status_panels_[1]->setText(
         texts_.STATUS_SUBFRAME + QLatin1Char(' ') +
         QString::fromStdString(SubframeCorners(sub_frame_, Cap->binning_code)));
