@@ -135,3 +135,14 @@ ChannelScale ScaleChannel(const HistogramBins &bins) {
     scale.y_top = static_cast<int32_t>(lone_spike ? 2 * previous : peak + 5);
     return scale;
 }
+
+ClippedShares ClippedSharesOf(const HistogramBins &bins) {
+    int64_t count = 0;
+    for (int32_t bin : bins) {
+        count += bin;
+    }
+    if (count == 0) {
+        return {};
+    }
+    return {100.0 * bins[0] / count, 100.0 * bins[255] / count};
+}

@@ -31,3 +31,11 @@ struct ChannelScale {
 // record count when a lone spike (a black or saturated background) towers
 // ten times over it, so the rest stays readable; otherwise just above the peak.
 ChannelScale ScaleChannel(const HistogramBins &bins);
+
+// The share of a channel's samples at 0 and at 255, in percent; 0 for an
+// empty channel.
+struct ClippedShares {
+    double at_zero = 0;
+    double at_full = 0;
+};
+ClippedShares ClippedSharesOf(const HistogramBins &bins);

@@ -2,10 +2,12 @@
 // benchmarks. Prints each file it writes on stdout and progress on stderr;
 // with --darks it asks on stderr to cover and uncover the camera and takes
 // a line on stdin as the answer.
+#include <unistd.h>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 
 #include "app/headless_capture.h"
 #include "platform/stdin_lines.h"
@@ -58,14 +60,33 @@ int main(int argc, char *argv[]) {
     // A prompt is answered by a line on stdin; the end of stdin is no answer.
     StdinLines answers;
     QTimer answer_watch;
-    HeadlessCapture capture([&](const QString &status) { err << status << "\n"
-                                                             << Qt::flush; },
-                            [&](const QString &file) { out << file << "\n"
-                                                           << Qt::flush; },
-                            [&](const QString &prompt) {
-                                err << prompt << "\n" << Qt::flush;
-                                answer_watch.start(ANSWER_POLL_MS);
-                            });
+    // On a terminal the figures are one line, rewritten in place; any other
+    // message starts below it. Elsewhere (a log file) each is a line of its own.
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    bool figures_open = false;
+    auto message = [&](const QString &text) {
+        if (figures_open) {
+            err << "\n";
+            figures_open = false;
+        }
+        err << text << "\n" << Qt::flush;
+    };
+    auto figures = [&](const QString &line) {
+        if (!terminal) {
+            err << line << "\n" << Qt::flush;
+            return;
+        }
+        err << "\r" << line << "\x1b[K" << Qt::flush;
+        figures_open = true;
+    };
+    HeadlessCapture capture(
+        message, [&](const QString &file) { out << file << "\n"
+                                                << Qt::flush; },
+        [&](const QString &prompt) {
+            message(prompt);
+            answer_watch.start(ANSWER_POLL_MS);
+        },
+        figures);
     QObject::connect(&answer_watch, &QTimer::timeout, [&] {
         std::string line;
         switch (answers.Take(line)) {
@@ -94,6 +115,9 @@ int main(int argc, char *argv[]) {
     const CaptureReport report = capture.Run(CameraDriverPath(), options);
 
     int exit_code = report.exit_code;
+    if (figures_open) {
+        err << "\n";
+    }
     if (report.exit_code != EXIT_DONE) {
         err << "omtrix-capture: " << report.error << "\n";
     } else if (const int signal_number = CaughtStopSignal(); signal_number != 0) {

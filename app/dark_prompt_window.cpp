@@ -11,6 +11,8 @@ namespace {
 
 constexpr QSize CLIENT_SIZE{439, 130};
 constexpr int MARGIN = 10;
+constexpr QSize BUTTON_SIZE{100, 30};
+constexpr int BUTTON_GAP = 20;
 
 }  // namespace
 
@@ -34,12 +36,40 @@ TForm3::TForm3(QWidget *parent)
     Button1 = new QPushButton(tr("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
-    Button1->setGeometry((CLIENT_SIZE.width() - 100) / 2, CLIENT_SIZE.height() - 44, 100, 30);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    Button2 = new QPushButton(tr("Cancel"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        hide();
+        emit Cancelled();
+    });
+    PlaceButtons(OkOnly);
     hide();
 }
 
-void TForm3::Ask(const QString &text) {
+void TForm3::SetCancelText(const QString &text) {
+    if (!text.isEmpty()) {
+        Button2->setText(text);
+    }
+}
+
+void TForm3::PlaceButtons(Buttons buttons) {
+    Button1->setVisible(buttons != CancelOnly);
+    Button2->setVisible(buttons != OkOnly);
+    const int y = CLIENT_SIZE.height() - 44;
+    const int middle = (CLIENT_SIZE.width() - BUTTON_SIZE.width()) / 2;
+    if (buttons == OkAndCancel) {
+        const int offset = (BUTTON_SIZE.width() + BUTTON_GAP) / 2;
+        Button1->setGeometry(QRect(QPoint(middle - offset, y), BUTTON_SIZE));
+        Button2->setGeometry(QRect(QPoint(middle + offset, y), BUTTON_SIZE));
+    } else {
+        Button1->setGeometry(QRect(QPoint(middle, y), BUTTON_SIZE));
+        Button2->setGeometry(QRect(QPoint(middle, y), BUTTON_SIZE));
+    }
+}
+
+void TForm3::Ask(const QString &text, Buttons buttons) {
+    PlaceButtons(buttons);
     MSG->setText(text);
     // A text wider than the window (a long translation) wraps instead of
     // being cut.

@@ -69,7 +69,7 @@ bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) 
     options.fast_transfer = s.fast_transfer;
     options.vblank = s.vblank;
     if (s.output_kind != MODE_NONE) {
-        options.mode = s.colour && s.output_kind == MODE_SER ? MODE_AVI : s.output_kind;
+        options.mode = s.output_kind;
     }
     options.seconds = s.seconds_mode;
     options.count = s.count;
@@ -323,10 +323,12 @@ QString CaptureSummary(const CaptureReport &report) {
 
 HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
                                  std::function<void(const QString &)> file_created,
-                                 std::function<void(const QString &)> ask_observer)
+                                 std::function<void(const QString &)> ask_observer,
+                                 std::function<void(const QString &)> progress_line)
     : progress_(std::move(progress)),
       file_created_(std::move(file_created)),
-      ask_observer_(std::move(ask_observer)) {
+      ask_observer_(std::move(ask_observer)),
+      progress_line_(progress_line ? std::move(progress_line) : progress_) {
     capture_.SetDarkPromptUi(this);
     recorder_ =
         std::make_unique<TAVIExport>(frames_, capture_, driver_, static_cast<RecorderUi &>(*this));
@@ -636,6 +638,17 @@ void HeadlessCapture::ShowStatus(const QString &text) {
         last_progress_tick_ = now;
         progress_(text);
     }
+}
+
+void HeadlessCapture::ShowProgress(const RecordingProgress &progress) {
+    // Once a second, and the last figures as the recording ends.
+    const uint32_t now = TickCount();
+    if (recorder_->Recording() && figures_shown_ && now - last_figures_tick_ < 1000) {
+        return;
+    }
+    figures_shown_ = true;
+    last_figures_tick_ = now;
+    progress_line_(ProgressLine(progress, texts_));
 }
 
 void HeadlessCapture::ReleaseCaptureButton() {

@@ -116,10 +116,12 @@ class HeadlessCapture : public QObject,
   public:
     // `progress` receives status lines; `file_created` each file as it is
     // made; `ask_observer` each dark-frame prompt's text, whose answer comes
-    // back through DarkPromptAnswered or ObserverGone.
+    // back through DarkPromptAnswered or ObserverGone; `progress_line` the
+    // running recording's figures once a second (none: to `progress`).
     HeadlessCapture(std::function<void(const QString &)> progress,
                     std::function<void(const QString &)> file_created,
-                    std::function<void(const QString &)> ask_observer = {});
+                    std::function<void(const QString &)> ask_observer = {},
+                    std::function<void(const QString &)> progress_line = {});
     ~HeadlessCapture() override;
 
     // Loads the camera driver from `driver_path`, records, and returns how it went.
@@ -139,7 +141,7 @@ class HeadlessCapture : public QObject,
 
   private:
     void ShowStatus(const QString &text) override;
-    void ShowMemory(const QString &) override {}
+    void ShowProgress(const RecordingProgress &progress) override;
     void ReleaseCaptureButton() override;
     void ReportWriteFailure() override;
     void FileCreated(const QString &file_name) override;
@@ -161,6 +163,7 @@ class HeadlessCapture : public QObject,
     std::function<void(const QString &)> progress_;
     std::function<void(const QString &)> file_created_;
     std::function<void(const QString &)> ask_observer_;
+    std::function<void(const QString &)> progress_line_;
     InterfaceTexts texts_;
     DynamicLibrary library_;
     CameraDriver driver_;
@@ -184,4 +187,6 @@ class HeadlessCapture : public QObject,
     bool prompt_open_ = false;
     QEventLoop *waiting_ = nullptr;
     uint32_t last_progress_tick_ = 0;
+    uint32_t last_figures_tick_ = 0;
+    bool figures_shown_ = false;
 };

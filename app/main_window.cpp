@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
@@ -197,6 +198,8 @@ void TForm1::ConnectHandlers() {
                 [this, i] { LanguageClick(LANGUAGES[i]); });
     }
     connect(Visible1, &QAction::triggered, this, &TForm1::Visible1Click);
+    connect(Saturation1, &QAction::toggled, this,
+            [this](bool on) { Preview->show_saturation = on; });
     connect(Configure1, &QAction::triggered, this, &TForm1::Configure1Click);
     connect(ABOUT1, &QAction::triggered, this, &TForm1::ABOUT1Click);
 
@@ -227,6 +230,7 @@ void TForm1::ConnectHandlers() {
             [this](int value) { mirror_.EXPODELAY = QString::number(value); });
     connect(VrCounter1, &SevenSegmentCounter::ValueChanged, this, &TForm1::VrCounter1Change);
     connect(Form3, &TForm3::Answered, this, &TForm1::DarkPromptAnswered);
+    connect(Form3, &TForm3::Cancelled, this, &TForm1::DarkPromptCancelled);
 
     connect(_BLACK, &QSlider::valueChanged, this, &TForm1::_BLACKChange);
     connect(_WHITE, &QSlider::valueChanged, this, &TForm1::_WHITEChange);
@@ -250,6 +254,8 @@ void TForm1::ConnectHandlers() {
             panel->setVisible(message.isEmpty());
         }
     });
+    connect(folder_link_, &QLabel::linkActivated, this,
+            [](const QString &folder) { QDesktopServices::openUrl(QUrl(folder)); });
     ConnectAidHandlers();
 }
 
@@ -269,6 +275,9 @@ bool TForm1::event(QEvent *event) {
             return true;
         case MSG_UNCOVER_CAMERA:
             ShowDarkPrompt(DarkPromptStep::UncoverCamera);
+            return true;
+        case MSG_DARK_PROGRESS:
+            ShowDarkProgress();
             return true;
         default:
             if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
@@ -300,6 +309,10 @@ void TForm1::FPSTimerTimer() {
                                        QString::fromStdString(Cap->FailureText()));
             break;
         case AcquisitionFault::None:
+            if (Recorder->Recording()) {
+                break;  // the recording's figures show both rates
+            }
+            ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
             status_panels_[0]->setText(
                 texts_.STATUS_FRAMERATE +
                 QString::asprintf(" %2.1f", FrameRateFromIntervals(Cap->FrameIntervals())));

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <array>
+#include <atomic>
 #include <memory>
 
 #include "camera/acquisition.h"
@@ -231,17 +232,28 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     RecordingDescription DescribeRecording() const;
     // RecorderUi
     void ShowStatus(const QString &text) override;
-    void ShowMemory(const QString &text) override;
+    void ShowProgress(const RecordingProgress &progress) override;
     void ReleaseCaptureButton() override;
     void ReportWriteFailure() override;
-    void FileCreated(const QString &) override {}
+    void FileCreated(const QString &file_name) override;
+    // The capture disk's free space, coloured by the minutes it lasts
+    // (-1: not recording).
+    void ShowFreeDisk(int64_t free_bytes, double minutes_left);
+    // After a recording: its frames, file and folder, until the sub-frame
+    // text or the next recording takes the panel.
+    void ShowRecordingSummary();
 
     // main_window_darks.cpp: dark frames.
     void VrCounter1Change();
     void ShowDarkPrompt(DarkPromptStep step);
     void DarkPromptAnswered();
+    // Cancel on the prompt: the recording ends, leaving no file.
+    void DarkPromptCancelled();
+    // "Taking dark frame k of n" on the prompt while the darks are taken.
+    void ShowDarkProgress();
     // DarkPromptUi
     void AskObserver(DarkPromptStep step) override;
+    void DarkFrameBegins(int32_t index, int32_t count) override;
 
     // Camera, frames and workers.
     DynamicLibrary driver_library_;
@@ -276,6 +288,10 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // Tool windows.
     TForm3 *Form3 = nullptr;                                         // the dark-frame prompt
     DarkPromptStep dark_prompt_step_ = DarkPromptStep::CoverCamera;  // what it asks now
+    // The dark exposure under way and how many there are; the camera thread
+    // writes them before posting MSG_DARK_PROGRESS.
+    std::atomic<int32_t> dark_frame_index_{0};
+    std::atomic<int32_t> dark_frame_count_{0};
     TForm5 *Form5 = nullptr;
     TAboutBox *AboutBox = nullptr;
     CameraWindow *CameraForm = nullptr;
@@ -327,6 +343,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QAction *N1001 = nullptr;
     QAction *N2001 = nullptr;
     QAction *N4001 = nullptr;
+    QAction *Saturation1 = nullptr;  // samples at 255 red on the picture
     QAction *ABOUT1 = nullptr;
     QMenu *expopup = nullptr;
     QMenu *VIDTYPE = nullptr;
@@ -405,7 +422,13 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     CircleShape *rshape = nullptr;
     bool dragging_reference_ = false;
 
-    // Status bar panels: recording status or frame rate, sub-frame, free memory.
+    // Status bar panels: frame rate (while recording, camera and written),
+    // sub-frame (while recording, its figures; after it, its file), free
+    // space on the capture disk. Beside the file, its folder as a link.
     QLabel *status_panels_[3] = {};
+    QLabel *folder_link_ = nullptr;
+    int subframe_panel_width_ = 0;  // given up while the panel names the file
+    RecordingProgress last_progress_;
+    QStringList recording_files_;  // the first and the last file of the recording
     QTimer *FPSTimer = nullptr;
 };

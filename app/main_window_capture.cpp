@@ -1,23 +1,29 @@
 // Recording controls: output kind, count mode, start and stop, output
 // names; and what the recorder shows on this window.
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include "app/main_window.h"
 #include "app/output_names_window.h"
 #include "platform/tick_count.h"
+#include "shell/text_format.h"
 #include "widgets/seven_segment_counter.h"
 #include "widgets/wait_until_hidden.h"
 
 namespace {
 
 constexpr int DESTINATION_SHOWN_MS = 10000;
+// The most room the folder of a finished recording takes in the status bar.
+constexpr int FOLDER_LINK_WIDTH = 200;
 
 const char *ModeCaption(int32_t mode) {
     switch (mode) {
@@ -75,6 +81,8 @@ void TForm1::butCaptureClick() {
             ShowNotice(texts_.AVIERROR);
             return;
         case StartResult::Started:
+            recording_files_.clear();
+            folder_link_->hide();
             butCapture->setText(QString::fromLatin1(ModeCaption(Recorder->Mode())));
             ShowCaptureButton(true);
             return;
@@ -136,18 +144,79 @@ void TForm1::ShowCaptureDestination() {
         texts_.STATUS_CAPTURETO + QLatin1Char(' ') +
             QDir::toNativeSeparators(QDir(capture_directory_).filePath(filename)),
         DESTINATION_SHOWN_MS);
+    ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
 }
 
 void TForm1::ShowStatus(const QString &text) {
     status_panels_[0]->setText(text);
 }
 
-void TForm1::ShowMemory(const QString &text) {
-    status_panels_[2]->setText(text);
+void TForm1::ShowProgress(const RecordingProgress &progress) {
+    last_progress_ = progress;
+    if (!Recorder->Recording()) {
+        return;  // the figures of the end go into the summary
+    }
+    status_panels_[0]->setText(RatesText(progress, texts_));
+    status_panels_[1]->setText(
+        QStringList{FramesText(progress, texts_), ElapsedText(progress.elapsed_ms),
+                    DroppedText(progress, texts_), FileSizeText(progress.file_bytes)}
+            .join(QStringLiteral("   ")));
+    ShowFreeDisk(progress.free_bytes, progress.minutes_left);
+}
+
+void TForm1::ShowFreeDisk(int64_t free_bytes, double minutes_left) {
+    QLabel *panel = status_panels_[2];
+    panel->setText(FreeDiskText(free_bytes, minutes_left, texts_));
+    QPalette colours = panel->palette();
+    switch (DiskLevelOf(minutes_left)) {
+        case DiskLevel::Plenty:
+            colours = QPalette();
+            break;
+        case DiskLevel::Low:
+            colours.setColor(QPalette::WindowText, QColor(0xd0, 0x80, 0x00));
+            break;
+        case DiskLevel::Critical:
+            colours.setColor(QPalette::WindowText, Qt::red);
+            break;
+    }
+    panel->setPalette(colours);
+}
+
+void TForm1::FileCreated(const QString &file_name) {
+    if (recording_files_.size() == 2) {
+        recording_files_.removeLast();
+    }
+    recording_files_.append(file_name);
+}
+
+void TForm1::ShowRecordingSummary() {
+    ShowFreeDisk(last_progress_.free_bytes, -1);
+    if (recording_files_.isEmpty()) {
+        return;  // the status says that no file was kept
+    }
+    QStringList names;
+    for (const QString &file : recording_files_) {
+        names.append(QFileInfo(file).fileName());
+    }
+    status_panels_[1]->setText(FormatText(texts_.REC_SUMMARY, {last_progress_.frames_written}) +
+                               QLatin1Char(' ') + names.join(QStringLiteral(" \u2026 ")));
+    // The file's name and its folder share the sub-frame's room, the folder
+    // shortened in the middle when long; its tip gives it whole.
+    status_panels_[1]->setMinimumWidth(0);
+    const QString folder = QFileInfo(recording_files_.first()).absolutePath();
+    const QString shown = folder_link_->fontMetrics().elidedText(
+        QDir::toNativeSeparators(folder), Qt::ElideMiddle, FOLDER_LINK_WIDTH);
+    folder_link_->setText(
+        QStringLiteral("<a href=\"%1\">%2</a>")
+            .arg(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded), shown.toHtmlEscaped()));
+    folder_link_->setToolTip(texts_.REC_OPENFOLDER + QStringLiteral(": ") +
+                             QDir::toNativeSeparators(folder));
+    folder_link_->show();
 }
 
 void TForm1::ReleaseCaptureButton() {
     ShowCaptureButton(false);
+    ShowRecordingSummary();
 }
 
 void TForm1::ReportWriteFailure() {

@@ -3,6 +3,7 @@
 #include "app/dark_prompt_window.h"
 #include "app/main_window.h"
 #include "platform/tick_count.h"
+#include "shell/text_format.h"
 #include "widgets/seven_segment_counter.h"
 
 void TForm1::VrCounter1Change() {
@@ -19,8 +20,40 @@ void TForm1::ShowDarkPrompt(DarkPromptStep step) {
         return;  // asked just before the program began to end
     }
     dark_prompt_step_ = step;
-    Form3->Ask(step == DarkPromptStep::CoverCamera ? texts_.MSG_COVERCAMERA
-                                                   : texts_.MSG_UNCOVERCAMERA);
+    Form3->SetCancelText(texts_.B_CANCEL);
+    // Before the darks the observer may still give up the recording; after
+    // them the camera must be uncovered either way.
+    if (step == DarkPromptStep::CoverCamera) {
+        Form3->Ask(texts_.MSG_COVERCAMERA, TForm3::OkAndCancel);
+    } else {
+        Form3->Ask(texts_.MSG_UNCOVERCAMERA, TForm3::OkOnly);
+    }
+}
+
+void TForm1::DarkFrameBegins(int32_t index, int32_t count) {
+    // Called on the camera thread: shown on this window's thread.
+    dark_frame_count_ = count;
+    dark_frame_index_ = index;
+    poster_.Post(MSG_DARK_PROGRESS);
+}
+
+void TForm1::ShowDarkProgress() {
+    // A notice that comes after a cancel, or at the end, shows nothing.
+    if (exit_routine_done_ || !Recorder->Recording()) {
+        return;
+    }
+    Form3->Ask(
+        FormatText(texts_.MSG_DARKPROGRESS, {dark_frame_index_.load(), dark_frame_count_.load()}),
+        TForm3::CancelOnly);
+}
+
+void TForm1::DarkPromptCancelled() {
+    Recorder->StopRecording();  // no frame is written yet: no file is left
+    if (dark_prompt_step_ == DarkPromptStep::CoverCamera) {
+        // The camera thread waits on the cover prompt; with the recording
+        // ended it takes no darks and asks nothing more.
+        Cap->DarkPromptAnswered();
+    }
 }
 
 void TForm1::DarkPromptAnswered() {

@@ -146,6 +146,9 @@ void TForm1::BuildMenus() {
     N1001 = add_zoom("100%");
     N2001 = add_zoom("200%");
     N4001 = add_zoom("400%");
+    ZOOM1->addSeparator();
+    Saturation1 = ZOOM1->addAction(texts_.MNU_SATURATION);
+    Saturation1->setCheckable(true);
 
     tools_menu_ = menuBar()->addMenu(texts_.M_TOOLS);
     QMenu *tools = tools_menu_;
@@ -407,6 +410,13 @@ void TForm1::BuildForm() {
     for (int i = 0; i < 3; ++i) {
         status_panels_[i] = new QLabel(this);
         status_panels_[i]->setMinimumWidth(STATUS_PANEL_WIDTHS[i]);
+        subframe_panel_width_ = STATUS_PANEL_WIDTHS[1];
+        if (i == 2) {
+            folder_link_ = new QLabel(this);
+            folder_link_->setTextFormat(Qt::RichText);
+            folder_link_->hide();
+            statusBar()->addWidget(folder_link_);
+        }
         statusBar()->addWidget(status_panels_[i], i == 2 ? 1 : 0);
     }
     FPSTimer = new QTimer(this);
@@ -448,6 +458,7 @@ void TForm1::NameControls() {
         {N1001, "N1001"},
         {N2001, "N2001"},
         {N4001, "N4001"},
+        {Saturation1, "Saturation1"},
         {Visible1, "Visible1"},
         {Configure1, "Configure1"},
         {ABOUT1, "ABOUT1"},
@@ -503,6 +514,7 @@ void TForm1::NameControls() {
         {status_panels_[0], "StatusPanel0"},
         {status_panels_[1], "StatusPanel1"},
         {status_panels_[2], "StatusPanel2"},
+        {folder_link_, "FolderLink"},
     };
     for (auto [control, name] : names) {
         control->setObjectName(QLatin1String(name));

@@ -51,6 +51,9 @@ void TForm1::ApplyTexts(const InterfaceTexts &texts) {
     RoddierForm->SetTexts(texts);
     ConfText->SetTexts(texts);
     Recorder->SetTexts(texts);
+    // The free space shows in the new language now, not at the next frame,
+    // which may be a long exposure away or never come.
+    ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
     CameraForm->SetTexts(texts);
     Form7->SetTexts(texts);
     ScopeCtrlTexts scope;
@@ -82,6 +85,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     subframe_full_->setText(texts.SUB_FULL);
     subframe_typed_label_->setText(texts.SUB_TYPED);
     ZOOM1->setTitle(texts.M_ZOOM);
+    Saturation1->setText(texts.MNU_SATURATION);
     AddDateTime1->setTitle(texts.M_TIMESTAMP);
     Visible1->setText(texts.M_TIMESTAMP_VISIBLE);
     Configure1->setText(texts.M_TIMESTAMP_CONFIG);

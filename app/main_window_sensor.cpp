@@ -41,6 +41,11 @@ void TForm1::fullMouseUp(QPoint at) {
 }
 
 void TForm1::ShowSubframeText() {
+    if (Recorder && Recorder->Recording()) {
+        return;  // the panel holds the recording's figures
+    }
+    folder_link_->hide();
+    status_panels_[1]->setMinimumWidth(subframe_panel_width_);
     status_panels_[1]->setText(
         texts_.STATUS_SUBFRAME + QLatin1Char(' ') +
         QString::fromStdString(SubframeCorners(sub_frame_, Cap->binning_code)));

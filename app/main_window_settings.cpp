@@ -121,9 +121,8 @@ void TForm1::ApplyCaptureState(const CaptureState &s) {
     C1Click();
     vblank->setValue(s.vblank);
     vblankChange();
-    // SER holds grey frames only: a colour state records AVI instead.
     if (s.output_kind != MODE_NONE) {
-        OutputKindClick(s.colour && s.output_kind == MODE_SER ? MODE_AVI : s.output_kind);
+        OutputKindClick(s.output_kind);
     }
     if (seconds_mode_ != s.seconds_mode) {
         CountClick();

@@ -242,7 +242,7 @@ class NoMessages : public MessagePoster {
 
 class NoUi : public RecorderUi {
     void ShowStatus(const QString &) override {}
-    void ShowMemory(const QString &) override {}
+    void ShowProgress(const RecordingProgress &) override {}
     void ReleaseCaptureButton() override {}
     void ReportWriteFailure() override { failed = true; }
     void FileCreated(const QString &) override {}

@@ -243,9 +243,13 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
     if (!dark_prompt_ui_ || !AwaitObserver(DarkPromptStep::CoverCamera)) {
         return false;
     }
+    if (!RecordingGoesOn()) {
+        return false;  // the recording was cancelled at the prompt: nothing was covered
+    }
     const size_t samples = static_cast<size_t>(frame_width_) * frame_height_;
     int32_t taken = 0;
     while (taken < dark_count && continue_ && RecordingGoesOn()) {
+        dark_prompt_ui_->DarkFrameBegins(taken + 1, dark_count);
         driver_.ThreadedExposure(darks_.ExposureBuffer());
         const Exposure exposure = AwaitExposure(length_in_force_);
         if (exposure == Exposure::StillWithDriver) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The two things the observer is asked around a set of dark frames.
 enum class DarkPromptStep {
     CoverCamera,    // before the dark exposures
@@ -16,4 +18,7 @@ class DarkPromptUi {
     // TVideoCapture::DarkPromptAnswered; meanwhile the camera thread waits
     // (and stops waiting when the program ends).
     virtual void AskObserver(DarkPromptStep step) = 0;
+    // Called on the camera thread as dark exposure `index` of `count`
+    // (counted from 1) begins; nothing is waited for.
+    virtual void DarkFrameBegins(int32_t /*index*/, int32_t /*count*/) {}
 };

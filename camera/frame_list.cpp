@@ -182,3 +182,12 @@ bool FrameList::WaitForRoom(size_t limit, uint32_t timeout_ms) {
     room_wanted_below_ = 0;
     return room;
 }
+
+size_t FrameList::CountWhere(const std::function<bool(const ImageLst &)> &wanted) const {
+    std::lock_guard lock(mutex_);
+    size_t n = 0;
+    for (PImageLst frame = head_; frame; frame = frame->Next) {
+        n += wanted(*frame) ? 1 : 0;
+    }
+    return n;
+}

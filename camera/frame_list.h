@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -63,6 +64,8 @@ class FrameList {
     PImageLst Oldest() const;
     PImageLst Newest() const;
     size_t Count() const;
+    // GUI thread: how many queued frames `wanted` accepts.
+    size_t CountWhere(const std::function<bool(const ImageLst &)> &wanted) const;
 
     // Acquisition thread: waits at most `timeout_ms` until fewer than `limit`
     // frames are queued; true when they are. Removals wake the waiter only

@@ -20,17 +20,25 @@ void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
     analysis.H = frame.h;
 }
 
-bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) const {
+bool FrameReadyHandler::RecordingPreviewDue(uint32_t now_tick) {
+    const size_t queued = frames_.Count();
+    if (queued > LIVE_PREVIEW_QUEUE) {
+        preview_->writer_behind = true;
+    } else if (queued <= 1) {
+        preview_->writer_behind = false;
+    }
+    const uint32_t interval_ms =
+        preview_->writer_behind ? RECORDING_PREVIEW_INTERVAL_MS : LIVE_PREVIEW_INTERVAL_MS;
     return !preview_->previewed_while_recording ||
-           now_tick - preview_->last_recording_preview_tick > RECORDING_PREVIEW_INTERVAL_MS;
+           now_tick - preview_->last_recording_preview_tick >= interval_ms;
 }
 
 void FrameReadyHandler::OnFrameReady(bool analysis_wanted, uint32_t now_tick) {
     const bool recording = capture_.Capturing();
     // While recording, a frame that will not be shown is not converted
     // either: the GUI thread's time belongs to the writer then.
-    const bool render = preview_ && preview_->preview_busy == PREVIEW_IDLE &&
-                        (!recording || RecordingPreviewDue(now_tick));
+    const bool due = !recording || (preview_ && RecordingPreviewDue(now_tick));
+    const bool render = preview_ && preview_->preview_busy == PREVIEW_IDLE && due;
     if (render) {
         if (PImageLst newest = frames_.Newest()) {
             FillPreview(*newest, analysis_wanted);

@@ -23,7 +23,7 @@ class FrameReadyHandler {
 
   private:
     void FillPreview(const ImageLst &frame, bool analysis_wanted);
-    bool RecordingPreviewDue(uint32_t now_tick) const;
+    bool RecordingPreviewDue(uint32_t now_tick);
 
     FrameList &frames_;
     const TVideoCapture &capture_;

@@ -9,9 +9,14 @@
 
 inline constexpr int32_t PREVIEW_IDLE = -1;
 inline constexpr int32_t PREVIEW_PENDING = 1;
-// While recording, the preview is refreshed at most this often, leaving the
-// GUI thread to the writer.
+// While recording, the preview is refreshed at most every
+// LIVE_PREVIEW_INTERVAL_MS (10 pictures a second) as long as the writer keeps
+// up: at most LIVE_PREVIEW_QUEUE frames wait, the newest included. When more
+// wait, only every RECORDING_PREVIEW_INTERVAL_MS, leaving the GUI thread to
+// the writer until it has caught up (one frame, the newest, left).
 inline constexpr uint32_t RECORDING_PREVIEW_INTERVAL_MS = 2000;
+inline constexpr uint32_t LIVE_PREVIEW_INTERVAL_MS = 100;
+inline constexpr size_t LIVE_PREVIEW_QUEUE = 2;
 
 // Untouched copy of the newest frame's samples for the histogram and the
 // focus aid, with the frame's size.
@@ -28,6 +33,7 @@ struct PreviewInput {
     std::string stamp_text;               // the stamp of the frame in the working bitmap
     int32_t preview_busy = PREVIEW_IDLE;  // PREVIEW_PENDING: a new frame waits to be rendered
     bool previewed_while_recording = false;
+    bool writer_behind = false;  // the slow refresh is in force
     uint32_t last_recording_preview_tick = 0;
     AnalysisCopy analysis;
 };

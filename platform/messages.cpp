@@ -28,6 +28,7 @@ int ReceivedMessage(QEvent *event) {
         case MSG_RECORD_FRAME:
         case MSG_COVER_CAMERA:
         case MSG_UNCOVER_CAMERA:
+        case MSG_DARK_PROGRESS:
             return static_cast<int>(event->type());
         default:
             return 0;

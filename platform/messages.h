@@ -15,6 +15,8 @@ enum MainWindowMessage : int {
     // for dark frames.
     MSG_COVER_CAMERA = 0x1403,
     MSG_UNCOVER_CAMERA = 0x1404,
+    // Acquisition thread: a dark exposure begins.
+    MSG_DARK_PROGRESS = 0x1405,
 };
 
 // Where the workers' messages go. The main window and the headless capture

@@ -10,6 +10,16 @@
 
 namespace {
 
+// "0: 0.4%  255: 2.3%", a share under a tenth shown as such rather than as 0.
+QString ClippedText(const ClippedShares &shares) {
+    auto percent = [](double share) {
+        return share > 0 && share < 0.1 ? QStringLiteral("&lt;0.1%")
+                                        : QString::number(share, 'f', 1) + QLatin1Char('%');
+    };
+    return QStringLiteral("0:&nbsp;") + percent(shares.at_zero) +
+           QStringLiteral("&nbsp;&nbsp;255:&nbsp;") + percent(shares.at_full);
+}
+
 constexpr int NARROW_WIDTH = 175;
 constexpr int WIDE_WIDTH = 279;
 constexpr int GREY_HEIGHT = 203;
@@ -41,6 +51,7 @@ THistogramForm::THistogramForm(QWidget *parent)
     for (int i = 0; i < 3; ++i) {
         *rows[i].first = new LineChart(this);
         *rows[i].second = new QLabel(captions[i], this);
+        (*rows[i].second)->setTextFormat(Qt::RichText);  // the clipped shares in red
         (*rows[i].second)->setAlignment(Qt::AlignCenter);
         column->addWidget(*rows[i].first, 1);
         column->addWidget(*rows[i].second);
@@ -117,17 +128,19 @@ void THistogramForm::HUpdate(const uint8_t *samples, int32_t width, bool color, 
     ShowChannels(color);
     if (!color) {
         CountGrey(samples, width, rows, bins_[0]);
-        DrawChannel(bins_[0], H1, GREY_LINE, Label1, shown_means_[0]);
+        DrawChannel(bins_[0], H1, GREY_LINE, Label1, shown_means_[0], shown_shares_[0]);
         return;
     }
     CountBayer(samples, width, rows, bins_[0], bins_[1], bins_[2]);
-    DrawChannel(bins_[0], H1, RED_LINE, Label1, shown_means_[0]);
-    DrawChannel(bins_[1], H2, GREEN_LINE, Label2, shown_means_[1]);
-    DrawChannel(bins_[2], H3, BLUE_LINE, Label3, shown_means_[2]);
+    DrawChannel(bins_[0], H1, RED_LINE, Label1, shown_means_[0], shown_shares_[0]);
+    DrawChannel(bins_[1], H2, GREEN_LINE, Label2, shown_means_[1], shown_shares_[1]);
+    DrawChannel(bins_[2], H3, BLUE_LINE, Label3, shown_means_[2], shown_shares_[2]);
 }
 
 void THistogramForm::DrawChannel(HistogramBins &bins, LineChart *chart, QColor colour,
-                                 QLabel *label, int32_t &shown_mean) {
+                                 QLabel *label, int32_t &shown_mean, QString &shown_shares) {
+    // Of every sample, before "Object only" takes the background away.
+    const QString shares = ClippedText(ClippedSharesOf(bins));
     if (CheckBox2->isChecked()) {
         RemoveBackground(bins);
     }
@@ -138,9 +151,12 @@ void THistogramForm::DrawChannel(HistogramBins &bins, LineChart *chart, QColor c
         chart->DrawTo(i, bins[i]);
     }
     const ChannelScale scale = ScaleChannel(bins);
-    if (scale.mean != shown_mean) {
+    if (scale.mean != shown_mean || shares != shown_shares) {
         shown_mean = scale.mean;
-        label->setText(average_word_ + QLatin1Char(':') + QString::number(scale.mean));
+        shown_shares = shares;
+        label->setText(average_word_ + QLatin1Char(':') + QString::number(scale.mean) +
+                       QStringLiteral("&nbsp;&nbsp;<span style=\"color:#e00000\">") + shares +
+                       QStringLiteral("</span>"));
     }
     chart->SetAxes(-1, 258, 0, scale.y_top);
     chart->Show();

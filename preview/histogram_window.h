@@ -38,7 +38,7 @@ class THistogramForm : public QWidget, public HistogramView {
     // Shows one or three charts; the window's size follows.
     void ShowChannels(bool color);
     void DrawChannel(HistogramBins &bins, LineChart *chart, QColor colour, QLabel *label,
-                     int32_t &shown_mean);
+                     int32_t &shown_mean, QString &shown_shares);
 
     LineChart *H1 = nullptr;
     LineChart *H2 = nullptr;
@@ -50,7 +50,9 @@ class THistogramForm : public QWidget, public HistogramView {
     QCheckBox *CheckBox2 = nullptr;  // "Object only Histogram"
 
     HistogramBins bins_[3] = {};
-    int32_t shown_means_[3] = {-1, -1, -1};  // labels are rewritten only when their mean changes
+    // Labels are rewritten only when their mean or clipped shares change.
+    int32_t shown_means_[3] = {-1, -1, -1};
+    QString shown_shares_[3];
     QString average_word_ = InterfaceTexts().LBL_AVG;
     int color_shown_ = -1;                   // the layout in place: 0 grey, 1 colour
 };

@@ -2,6 +2,7 @@
 
 #include "pixels/picture_conversion.h"
 #include "preview/bitmap_image.h"
+#include "preview/saturation_mark.h"
 
 void TPREVIEW::Init() {
     _SCALE = 100;
@@ -21,6 +22,11 @@ void TPREVIEW::UpdateCaption() {
     const int32_t display_height = bitmap.Height() * _SCALE / 100;
     if (HFLIP) {
         BitmapFlip();
+    }
+    // Before the stamp, whose white would count as clipped, and before the
+    // stretch, which keeps pure red as it is.
+    if (show_saturation) {
+        MarkSaturated(bitmap);
     }
     // After the mirror, so the stamp reads left to right; before the
     // stretch, which changes its colours with the picture's.

@@ -64,6 +64,7 @@ class TPREVIEW {
     int32_t _WhitePoint = 255;  // 1..255
     PreviewView *__FORMIMAGE = nullptr;
     bool HFLIP = false;
+    bool show_saturation = false;  // samples at 255 painted red on the picture
     int32_t _SCALE = 100;                  // zoom in percent: 25, 50, 100, 200 or 400
     int32_t binning_shift = 0;             // of the frames shown: 0 1x1, 1 2x2, 2 4x4
     bool __color = false;                  // frames are colour mosaics

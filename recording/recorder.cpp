@@ -1,12 +1,13 @@
 #include "recording/recorder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdlib>
 
 #include "camera/frame_conversion.h"
-#include "platform/free_memory.h"
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
+#include "platform/utc_clock.h"
 #include "recording/bmp_writer.h"
 #include "recording/fits_keywords.h"
 #include "shell/text_format.h"
@@ -44,15 +45,8 @@ bool TAVIExport::Recording() const {
 }
 
 void TAVIExport::SetTexts(const InterfaceTexts &texts) {
-    _MSG_MEMORY = texts.MEMORYLEFT;
-    _MSG_FRAMESLEFT = texts.FRAMES_LEFT;
-    _MSG_CAPTURING = texts.CAPTURING;
-    _MSG_SECLEFT = texts.SECONDSLEFT;
     _MSG_NOFRAMES = texts.NOFRAMES_RECORDED;
-    // The free memory shows in the new language now, not at the next frame,
-    // which may be a long exposure away or never come.
-    memory_read_ = false;
-    ShowMemory();
+    texts_ = texts;
 }
 
 StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t now_tick) {
@@ -65,6 +59,8 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         ui_.ReportWriteFailure();
     }
     frames_lost = 0;
+    finished_bytes_ = 0;
+    capture_directory_ = request.capture_directory;
     _MODE = request.mode == MODE_NONE ? MODE_AVI : request.mode;
     __NAME = CaptureBasePath(request.capture_directory, request.base_name);
     __color = Cap.__color;
@@ -78,6 +74,9 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     }
     const int32_t n = std::abs(request.count);
     // No seconds, like no frames, means until the observer stops it.
+    frames_wanted_ = request.seconds_mode ? 0 : n;
+    timed_ = request.seconds_mode && n > 0;
+    frames_dropped_ = 0;
     if (!request.seconds_mode || n == 0) {
         count = n > 0 ? n : COUNT_NO_LIMIT;
     } else {
@@ -86,22 +85,32 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
         endtime = now_tick + duration_ms;
     }
     framecount = 0;
+    started_tick_ = rate_tick_ = now_tick;
+    rate_frames_ = 0;
+    rate_bytes_ = 0;
+    written_fps_ = bytes_per_second_ = 0;
     recording_tag_ = Cap.BeginRecording(std::abs(request.exposure_ms), std::abs(request.delay_ms));
     watch_timer_.start();
+    ShowProgress(now_tick, true);
     return StartResult::Started;
 }
 
 void TAVIExport::DarksTaken(uint32_t now_tick) {
-    if (Recording() && count == COUNT_TIMED) {
+    if (!Recording()) {
+        return;
+    }
+    // The time spent on the darks recorded nothing: the clock starts now.
+    started_tick_ = rate_tick_ = now_tick;
+    if (count == COUNT_TIMED) {
         endtime = now_tick + duration_ms;
     }
 }
 
 void TAVIExport::StopRecording() {
-    count = 0;
     if (Recording()) {
-        Close();
+        Close();  // while the count still says how many frames were wanted
     }
+    count = 0;
 }
 
 bool TAVIExport::CreateFile(int32_t w, int32_t h) {
@@ -135,6 +144,9 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
 }
 
 void TAVIExport::FollowOutput(const QString &file_name) {
+    if (!output_file_.isEmpty()) {
+        finished_bytes_ += QFileInfo(output_file_).size();  // an AVI's earlier part
+    }
     output_file_ = file_name;
     frames_in_output_ = 0;
     output_watch_.Watch(file_name);
@@ -162,6 +174,9 @@ bool TAVIExport::EndOutput() {
         complete = avi_.EndAviFile() && complete;
     }
     output_watch_.Stop();
+    if (!output_file_.isEmpty() && frames_in_output_ > 0) {
+        finished_bytes_ += QFileInfo(output_file_).size();
+    }
     if (!named) {
         frames_lost += frames_in_output_;
         complete = false;
@@ -181,17 +196,65 @@ bool TAVIExport::EndOutput() {
     return complete;
 }
 
-void TAVIExport::ShowMemory() {
-    // The panel follows every notice, but asking the system costs more than
-    // writing a small frame: the figure is refreshed four times a second.
-    const uint32_t now = TickCount();
-    if (!memory_read_ || now - memory_read_tick_ >= MEMORY_REFRESH_MS) {
-        memory_read_ = true;
-        memory_read_tick_ = now;
-        const double mib = static_cast<double>(FreePhysicalMemoryBytes()) / 1024 / 1024;
-        memory_text_ = FormatText(_MSG_MEMORY, {RoundHalfEven(mib)});
+int64_t TAVIExport::FileBytes() const {
+    return finished_bytes_ + (output_file_.isEmpty() ? 0 : QFileInfo(output_file_).size());
+}
+
+RecordingProgress TAVIExport::Progress(uint32_t now_tick) {
+    RecordingProgress progress;
+    progress.frames_written = framecount - frames_lost;
+    progress.frames_wanted = frames_wanted_;
+    const bool running = Recording();
+    if (timed_) {
+        progress.seconds_left =
+            running && Before(now_tick, endtime) ? RoundHalfEven((endtime - now_tick) / 1000.0) : 0;
     }
-    ui_.ShowMemory(memory_text_);
+    // An ended recording's time stopped at its end.
+    progress.elapsed_ms = (running ? now_tick : progress_tick_) - started_tick_;
+    progress.camera_fps = FrameRateFromIntervals(Cap.FrameIntervals());
+    progress.file_bytes = FileBytes();
+    // The queue has no limit: a frame is lost only when the recording ends
+    // before the writer reaches it.
+    progress.frames_dropped = frames_dropped_;
+    const uint32_t window_ms = now_tick - rate_tick_;
+    if (running && window_ms >= RATE_WINDOW_MS) {
+        written_fps_ = (framecount - rate_frames_) * 1000.0 / window_ms;
+        bytes_per_second_ = (progress.file_bytes - rate_bytes_) * 1000.0 / window_ms;
+        rate_tick_ = now_tick;
+        rate_frames_ = framecount;
+        rate_bytes_ = progress.file_bytes;
+    } else if (running && bytes_per_second_ == 0 && progress.elapsed_ms > 0) {
+        // The first second: the average since the start.
+        written_fps_ = framecount * 1000.0 / progress.elapsed_ms;
+    }
+    // An ended recording's rate is its average.
+    progress.written_fps = running                   ? written_fps_
+                           : progress.elapsed_ms > 0 ? framecount * 1000.0 / progress.elapsed_ms
+                                                     : 0;
+    progress.free_bytes = free_space(capture_directory_);
+    progress.minutes_left = running ? MinutesLeft(progress.free_bytes, bytes_per_second_) : -1;
+    return progress;
+}
+
+int64_t TAVIExport::QueuedFramesWanted(uint32_t now_tick) const {
+    // A timed recording wanted the frames whose exposure began before its end.
+    const int64_t end_ns =
+        count == COUNT_TIMED
+            ? UtcNowNs() - int64_t{static_cast<int32_t>(now_tick - endtime)} * 1000000
+            : INT64_MAX;
+    const uint32_t tag = recording_tag_;
+    const auto queued = static_cast<int64_t>(frames_.CountWhere([&](const ImageLst &frame) {
+        return frame.generation == tag && frame.exposure_start_ns < end_ns;
+    }));
+    return count > 0 ? std::min<int64_t>(queued, count) : queued;
+}
+
+void TAVIExport::ShowProgress(uint32_t now_tick, bool now) {
+    if (!now && now_tick - progress_tick_ < PROGRESS_REFRESH_MS) {
+        return;
+    }
+    progress_tick_ = now_tick;
+    ui_.ShowProgress(Progress(now_tick));
 }
 
 bool TAVIExport::TakesFrames(uint32_t now_tick) const {
@@ -201,7 +264,9 @@ bool TAVIExport::TakesFrames(uint32_t now_tick) const {
 
 void TAVIExport::ProcessFrame(uint32_t now_tick) {
     TakeNotice(now_tick);
-    ShowMemory();  // after every notice, whatever it did
+    if (Recording()) {
+        ShowProgress(now_tick, false);
+    }
 }
 
 void TAVIExport::Watch(uint32_t now_tick) {
@@ -221,7 +286,7 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
     }
     if (!TakesFrames(now_tick)) {
         log.EndedBy(RecordingEnd::Completed);
-        Close();
+        CloseAt(now_tick);
         count = 0;
         return;
     }
@@ -238,23 +303,16 @@ void TAVIExport::TakeNotice(uint32_t now_tick) {
     ++framecount;
     if (!OutputStillNamed(now_tick, false)) {
         // Its folder was removed: every frame written goes nowhere now.
-        Close(true);
+        CloseAt(now_tick, true);
         count = 0;
         return;
     }
-    if (count == COUNT_TIMED) {
-        const int32_t seconds_left = RoundHalfEven((endtime - now_tick) / 1000.0);
-        ui_.ShowStatus(FormatText(_MSG_SECLEFT, {seconds_left, framecount}));
-    } else if (count == COUNT_NO_LIMIT) {
-        ui_.ShowStatus(_MSG_CAPTURING);
-    } else {
+    if (count > 0) {
         --count;
-        if (count > 0) {
-            ui_.ShowStatus(FormatText(_MSG_FRAMESLEFT, {count}));
-        } else {
+        if (count == 0) {
             // The last frame is in: the file is finished now, not an exposure later.
             log.EndedBy(RecordingEnd::Completed);
-            Close();
+            CloseAt(now_tick);
         }
     }
 }
@@ -301,8 +359,10 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                         FitsObservationCards(description_, frame->exposure_start_ns, exposure_ms_));
                 });
             written = !name.isEmpty();
-            if (written)
+            if (written) {
                 ui_.FileCreated(name);
+                finished_bytes_ += QFileInfo(name).size();
+            }
             break;
         }
         case MODE_BMP: {
@@ -310,8 +370,10 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                 __NAME, BMP_EXTENSION,
                 [&](const QString &free) { return SaveBmpImage(free, RecordBitmap); });
             written = !name.isEmpty();
-            if (written)
+            if (written) {
                 ui_.FileCreated(name);
+                finished_bytes_ += QFileInfo(name).size();
+            }
             break;
         }
         default: {
@@ -337,10 +399,17 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
 }
 
 void TAVIExport::Close(bool write_failed) {
+    CloseAt(TickCount(), write_failed);
+}
+
+void TAVIExport::CloseAt(uint32_t now_tick, bool write_failed) {
     if (write_failed) {
         log.EndedBy(RecordingEnd::WriteFailed);
     }
+    frames_dropped_ = QueuedFramesWanted(now_tick);
     const bool complete = EndOutput();
+    progress_tick_ = now_tick;
+    ui_.ShowProgress(Progress(progress_tick_));
     ui_.ReleaseCaptureButton();
     ui_.ShowStatus(framecount == frames_lost ? _MSG_NOFRAMES : QString());
     if (write_failed || !complete) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 
 #include "camera/acquisition.h"
 #include "camera/driver_api.h"
@@ -16,6 +17,7 @@
 #include "recording/recorder_ui.h"
 #include "recording/recording_description.h"
 #include "recording/recording_log.h"
+#include "recording/recording_progress.h"
 #include "recording/ser_writer.h"
 #include "shell/interface_texts.h"
 
@@ -82,6 +84,8 @@ class TAVIExport {
 
     // One frame-ready notice while recording.
     void ProcessFrame(uint32_t now_tick);
+    // The running (or last) recording's figures as of `now_tick`.
+    RecordingProgress Progress(uint32_t now_tick);
     // Between notices too (a timer calls it twice a second while a recording
     // runs): ends a recording whose file has lost its name, as a write failure.
     void Watch(uint32_t now_tick);
@@ -114,6 +118,8 @@ class TAVIExport {
     // Passes the recorder's reports on and writes each recording's log when
     // it ends; told how a recording ended when something else ended it.
     RecordingLog log;
+    // Free bytes on the disk holding a folder (a test's stand-in may replace it).
+    std::function<int64_t(const QString &)> free_space = FreeDiskBytes;
 
   private:
     enum class SaveResult { Written, NothingToSave, Failed };
@@ -124,8 +130,16 @@ class TAVIExport {
     bool EndOutput();
     void TakeNotice(uint32_t now_tick);
     SaveResult SaveFrame();
-    void ShowMemory();
+    // Hands the figures on, at most every PROGRESS_REFRESH_MS unless `now`.
+    void ShowProgress(uint32_t now_tick, bool now);
+    // Bytes in the recording's files so far.
+    int64_t FileBytes() const;
+    // Frames delivered for the recording, still queued as it ends, that it
+    // would have written: within its count or its time.
+    int64_t QueuedFramesWanted(uint32_t now_tick) const;
     void EndAfterWriteFailure();
+    // Close as of a notice at `now_tick`.
+    void CloseAt(uint32_t now_tick, bool write_failed = false);
     // The SER or AVI file frames go to now, from its creation on.
     void FollowOutput(const QString &file_name);
     // Whether the open file still has a name; looked at no more often than
@@ -149,13 +163,8 @@ class TAVIExport {
     // FIT or BMP: nothing stays open between frames, but a recording runs.
     bool per_frame_files_ = false;
 
-    QString _MSG_MEMORY;
-    QString _MSG_FRAMESLEFT;
-    QString _MSG_CAPTURING;
-    QString _MSG_SECLEFT;
     QString _MSG_NOFRAMES;
-
-    static constexpr uint32_t MEMORY_REFRESH_MS = 250;
+    InterfaceTexts texts_;
     // The file that SER and AVI frames go to, how many it holds, and the
     // watch on its name.
     static constexpr uint32_t WATCH_INTERVAL_MS = 250;
@@ -165,9 +174,23 @@ class TAVIExport {
     uint32_t output_watched_tick_ = 0;
     QTimer watch_timer_;
 
-    bool memory_read_ = false;
-    uint32_t memory_read_tick_ = 0;
-    QString memory_text_;
+    // The figures: asking the disk and the file costs more than writing a
+    // small frame, so they are refreshed four times a second. Written rate
+    // and disk use are measured over at least RATE_WINDOW_MS.
+    static constexpr uint32_t PROGRESS_REFRESH_MS = 250;
+    static constexpr uint32_t RATE_WINDOW_MS = 1000;
+    QString capture_directory_;
+    int32_t frames_wanted_ = 0;
+    bool timed_ = false;
+    int64_t frames_dropped_ = 0;
+    uint32_t started_tick_ = 0;
+    uint32_t progress_tick_ = 0;
+    int64_t finished_bytes_ = 0;  // of the recording's files already closed
+    uint32_t rate_tick_ = 0;
+    int32_t rate_frames_ = 0;
+    int64_t rate_bytes_ = 0;
+    double written_fps_ = 0;
+    double bytes_per_second_ = 0;
 
     Bitmap24 RecordBitmap;
     SerWriter ser_;

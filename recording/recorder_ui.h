@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "recording/recording_progress.h"
+
 // What the recorder reaches outside itself: the capture button and two
 // status panels of the main window, or the headless capture command's
 // terminal. Called on the recorder's thread (the GUI thread).
@@ -10,8 +12,9 @@ class RecorderUi {
     virtual ~RecorderUi() = default;
     // The recording status panel (empty text clears it).
     virtual void ShowStatus(const QString &text) = 0;
-    // The free-memory panel.
-    virtual void ShowMemory(const QString &text) = 0;
+    // The running recording's figures, a few times a second, and once more
+    // as it ends.
+    virtual void ShowProgress(const RecordingProgress &progress) = 0;
     // The recording has ended: the capture button comes up.
     virtual void ReleaseCaptureButton() = 0;
     // A frame or a file could not be written; the recording has been ended.

@@ -63,7 +63,7 @@ class RecordingLog : public RecorderUi {
     const QString &LastLog() const { return last_log_; }
 
     void ShowStatus(const QString &text) override { ui_.ShowStatus(text); }
-    void ShowMemory(const QString &text) override { ui_.ShowMemory(text); }
+    void ShowProgress(const RecordingProgress &progress) override { ui_.ShowProgress(progress); }
     void ReleaseCaptureButton() override { ui_.ReleaseCaptureButton(); }
     void ReportWriteFailure() override { ui_.ReportWriteFailure(); }
     void FileCreated(const QString &file_name) override;

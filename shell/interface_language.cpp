@@ -122,7 +122,7 @@ const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     LOOKUP(LBL_NAMEBYTIME),
 }};
 
-const std::array<TextLookup, 108> ADDED_LOOKUPS = {{
+const std::array<TextLookup, 116> ADDED_LOOKUPS = {{
     // Main window.
     LOOKUP(GRP_CAPTURE),
     LOOKUP(BTN_BLACKWHITE),
@@ -241,6 +241,15 @@ const std::array<TextLookup, 108> ADDED_LOOKUPS = {{
     LOOKUP(SUB_FULL),
     LOOKUP(SUB_TYPED),
     LOOKUP(STATUS_CAPTURETO),
+    // Recording figures, dark-frame progress, exposure aids.
+    LOOKUP(REC_WRITTEN),
+    LOOKUP(REC_WRITTENRATE),
+    LOOKUP(REC_DROPPED),
+    LOOKUP(REC_MINUTES),
+    LOOKUP(REC_SUMMARY),
+    LOOKUP(REC_OPENFOLDER),
+    LOOKUP(MSG_DARKPROGRESS),
+    LOOKUP(MNU_SATURATION),
 }};
 
 #undef LOOKUP

@@ -58,7 +58,7 @@ struct InterfaceTexts {
     // seconds left and frames saved for SECONDSLEFT.
     QString SAVE_FRAME;
     QString FRAMES_LEFT = QStringLiteral("%d frames left");
-    QString MEMORYLEFT = QStringLiteral("%d MB");
+    QString MEMORYLEFT = QStringLiteral("%d MB free");
     QString CAPTURING = QStringLiteral("Capturing...");
     QString SECONDSLEFT = QStringLiteral("%d s left, %d frames");
     // A recording ended without a frame: its empty output was removed.
@@ -234,4 +234,13 @@ struct InterfaceTexts {
     QString SUB_FULL = QStringLiteral("Full sensor");
     QString SUB_TYPED = QStringLiteral("Width \u00d7 height:");
     QString STATUS_CAPTURETO = QStringLiteral("Files:");
+    // A recording's figures while it runs and its file when it has ended.
+    QString REC_WRITTEN = QStringLiteral("%d written");
+    QString REC_WRITTENRATE = QStringLiteral("written:");
+    QString REC_DROPPED = QStringLiteral("dropped %d");
+    QString REC_MINUTES = QStringLiteral("%d min");
+    QString REC_SUMMARY = QStringLiteral("%d frames written into");
+    QString REC_OPENFOLDER = QStringLiteral("Open the folder");
+    QString MSG_DARKPROGRESS = QStringLiteral("Taking dark frame %d of %d");
+    QString MNU_SATURATION = QStringLiteral("Show saturation in red");
 };

@@ -126,3 +126,25 @@ TEST(ChannelScale, MeanAndCountAxis) {
         EXPECT_EQ(scale.y_top, row.y_top) << row.name;
     }
 }
+
+namespace {
+
+TEST(HistogramClipping, SharesAtZeroAndFullAreOfEverySample) {
+    const struct {
+        HistogramBins bins;
+        double at_zero;
+        double at_full;
+    } cases[] = {
+        {Bins({}), 0, 0},  // an empty channel
+        {Bins({{0, 1}, {100, 2}, {255, 1}}), 25, 25},
+        {Bins({{255, 7}}), 0, 100},
+        {Bins({{1, 999}, {254, 1}}), 0, 0},  // nearly is not clipped
+    };
+    for (const auto &row : cases) {
+        const ClippedShares shares = ClippedSharesOf(row.bins);
+        EXPECT_DOUBLE_EQ(shares.at_zero, row.at_zero);
+        EXPECT_DOUBLE_EQ(shares.at_full, row.at_full);
+    }
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 
 #include "camera/frame_conversion.h"
 #include "pixels/picture_conversion.h"
+#include "preview/saturation_mark.h"
 
 namespace {
 
@@ -203,6 +204,39 @@ TEST_F(RendererTest, EveryFrameRedrawsTheLineWithItsProfileWhileTheWindowIsOpen)
     renderer.UpdateCaption();
     EXPECT_FALSE(view.line_shown);
     EXPECT_TRUE(measurement.profile.points.empty());
+}
+
+// A pixel with any channel at 255 turns pure red, nothing else changes, and
+// the padding after an odd row stays as it was.
+TEST(SaturationMark, OnlyPixelsWithAChannelAt255TurnRed) {
+    const struct {
+        uint8_t blue, green, red;
+        bool marked;
+    } cases[] = {
+        {255, 255, 255, true}, {254, 254, 254, false}, {10, 255, 40, true},
+        {255, 0, 0, true},     {0, 0, 0, false},       {200, 100, 254, false},
+    };
+    Bitmap24 bitmap(static_cast<int32_t>(std::size(cases)), 2);
+    std::fill(bitmap.Bits(), bitmap.Bits() + bitmap.ByteCount(), uint8_t{77});
+    for (int32_t x = 0; x < bitmap.Width(); ++x) {
+        uint8_t *pixel = bitmap.Row(1) + 3 * x;
+        pixel[0] = cases[x].blue;
+        pixel[1] = cases[x].green;
+        pixel[2] = cases[x].red;
+    }
+    MarkSaturated(bitmap);
+    for (int32_t x = 0; x < bitmap.Width(); ++x) {
+        const uint8_t *pixel = bitmap.Row(1) + 3 * x;
+        const auto &row = cases[x];
+        const std::array<uint8_t, 3> expected =
+            row.marked ? std::array<uint8_t, 3>{0, 0, 255}
+                       : std::array<uint8_t, 3>{row.blue, row.green, row.red};
+        EXPECT_EQ((std::array<uint8_t, 3>{pixel[0], pixel[1], pixel[2]}), expected) << x;
+    }
+    for (int32_t i = 3 * bitmap.Width(); i < bitmap.Stride(); ++i) {
+        EXPECT_EQ(bitmap.Row(1)[i], 77) << "padding";
+    }
+    EXPECT_EQ(bitmap.Row(0)[0], 77);
 }
 
 }  // namespace

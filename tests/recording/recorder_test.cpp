@@ -11,6 +11,7 @@
 
 #include "avi/avi_test_reader.h"
 #include "camera/frame_conversion.h"
+#include "platform/utc_clock.h"
 #include "preview/text_overlay.h"
 #include "support/fake_driver.h"
 #include "writer_test_support.h"
@@ -20,13 +21,16 @@ namespace {
 class FakeRecorderUi : public RecorderUi {
   public:
     void ShowStatus(const QString &text) override { status = text; }
-    void ShowMemory(const QString &text) override { memory = text; }
+    void ShowProgress(const RecordingProgress &shown) override {
+        progress = shown;
+        status = FramesText(shown, InterfaceTexts{});
+    }
     void ReleaseCaptureButton() override { ++releases; }
     void ReportWriteFailure() override { ++failures; }
     void FileCreated(const QString &name) override { files.push_back(name); }
 
     QString status;
-    QString memory;
+    RecordingProgress progress;
     int releases = 0;
     int failures = 0;
     std::vector<QString> files;
@@ -201,9 +205,9 @@ TEST_F(RecorderTest, CountThreeClosesTheFileWithItsThirdFrame) {
     ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
     for (uint8_t i = 1; i <= 2; ++i) {
         Queue(i);
-        recorder.ProcessFrame(0);
+        recorder.ProcessFrame(300 * i);
     }
-    EXPECT_EQ(ui.status, "1 frames left");
+    EXPECT_EQ(ui.status, "2 written, 1 frames left");
     EXPECT_EQ(ui.releases, 0);
     Queue(3);
     recorder.ProcessFrame(0);
@@ -226,14 +230,48 @@ TEST_F(RecorderTest, CountThreeClosesTheFileWithItsThirdFrame) {
     EXPECT_EQ(frames.Count(), 1u);
 }
 
-TEST_F(RecorderTest, FramesLeftAreShownWhileCounting) {
+// Frames, time, bytes and the disk while counting; the frames still queued
+// at the observer's stop, up to the count, are the dropped ones.
+TEST_F(RecorderTest, TheFiguresFollowTheRecording) {
+    recorder.free_space = [](const QString &) { return int64_t{6'000'000}; };
     ASSERT_EQ(recorder.StartRecording(Request(MODE_FIT, 5), 0), StartResult::Started);
     Queue(9);
-    recorder.ProcessFrame(0);
-    EXPECT_EQ(ui.status, "4 frames left");
-    EXPECT_FALSE(ui.memory.isEmpty());
+    recorder.ProcessFrame(300);
+    EXPECT_EQ(ui.status, "1 written, 4 frames left");
     EXPECT_EQ(Files("*.fit"), QStringList{"CAPTURE_00000.fit"});
     EXPECT_EQ(ui.files.size(), 1u);
+    EXPECT_EQ(ui.progress.elapsed_ms, 300u);
+    EXPECT_EQ(ui.progress.free_bytes, 6'000'000);
+    EXPECT_EQ(ui.progress.minutes_left, -1) << "no rate yet";
+    Queue(8);
+    recorder.ProcessFrame(1500);
+    const int64_t one_file = QFileInfo(dir.filePath("CAPTURE_00000.fit")).size();
+    EXPECT_EQ(ui.progress.frames_written, 2);
+    EXPECT_EQ(ui.progress.file_bytes, 2 * one_file);
+    EXPECT_DOUBLE_EQ(ui.progress.written_fps, 2 / 1.5);
+    EXPECT_DOUBLE_EQ(ui.progress.minutes_left, 6e6 / (2 * one_file / 1.5) / 60);
+    EXPECT_EQ(ui.progress.frames_dropped, 0);
+    for (uint8_t value : {7, 6, 5, 4}) {
+        Queue(value);
+    }
+    recorder.StopRecording();
+    EXPECT_EQ(ui.progress.frames_dropped, 3) << "three frames were still wanted";
+    EXPECT_EQ(ui.progress.frames_written, 2);
+}
+
+// A timed recording wanted the queued frames exposed before its end, not
+// those after.
+TEST_F(RecorderTest, ATimedEndDropsOnlyFramesFromItsTime) {
+    RecordingRequest request = Request(MODE_SER, 1);
+    request.seconds_mode = true;
+    ASSERT_EQ(recorder.StartRecording(request, 1000), StartResult::Started);
+    const int64_t now_ns = UtcNowNs();
+    QueueTagged(1, capture.RecordingTag(), 64, 48, now_ns - 1'000'000'000);  // 0.5 s before the end
+    QueueTagged(2, capture.RecordingTag(), 64, 48, now_ns);
+    recorder.ProcessFrame(2500);
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_EQ(ui.progress.frames_dropped, 1);
+    EXPECT_EQ(ui.progress.seconds_left, 0);
 }
 
 // 0 frames and 0 seconds alike record until the observer stops.
@@ -247,7 +285,7 @@ TEST_F(RecorderTest, CountZeroRunsUntilStopped) {
         for (int i = 0; i < 4; ++i) {
             Queue(uint8_t(i));
             recorder.ProcessFrame(5000 + 100000 * i);
-            EXPECT_EQ(ui.status, "Capturing...");
+            EXPECT_EQ(ui.status, QStringLiteral("Capturing... %1 written").arg(i == 0 ? 0 : i + 1));
         }
         Queue(5);
         recorder.StopRecording();

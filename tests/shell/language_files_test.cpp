@@ -38,8 +38,8 @@ TEST_P(ShippedLanguageFile, DefinesEveryKeyOnceAndEndsWithAnEndLine) {
         const qsizetype comment = line.indexOf('#');
         definitions += (comment < 0 ? line : line.first(comment)).contains('=') ? 1 : 0;
     }
-    EXPECT_EQ(definitions, 192);
-    EXPECT_EQ(table.Entries().size(), 192u);
+    EXPECT_EQ(definitions, 200);
+    EXPECT_EQ(table.Entries().size(), 200u);
 }
 
 TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
@@ -59,6 +59,10 @@ TEST_P(ShippedLanguageFile, KeepsWhatTheProgramReliesOn) {
     EXPECT_EQ(text("MEMORYLEFT").count(QStringLiteral("%d")), 1);
     EXPECT_EQ(text("SECONDSLEFT").count(QStringLiteral("%d")), 2);
     EXPECT_EQ(text("CAM_FOUND").count(QStringLiteral("%d")), 1);
+    for (const char *key : {"REC_WRITTEN", "REC_DROPPED", "REC_MINUTES", "REC_SUMMARY"}) {
+        EXPECT_EQ(text(key).count(QStringLiteral("%d")), 1) << key;
+    }
+    EXPECT_EQ(text("MSG_DARKPROGRESS").count(QStringLiteral("%d")), 2);
     // The dark-frame prompts name the prompt's own button.
     EXPECT_TRUE(text("MSG_COVERCAMERA").contains(QStringLiteral("OK")));
     EXPECT_TRUE(text("MSG_UNCOVERCAMERA").contains(QStringLiteral("OK")));
