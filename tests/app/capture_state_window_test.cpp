@@ -7,48 +7,13 @@
 #include <tuple>
 
 #include "main_window_fixture.h"
+#include "shell/capture_state_samples.h"
 #include "widgets/numeric_keypad.h"
 
 namespace {
 
-// Two states far from the defaults and from each other: a colour camera
-// recording AVI frames, and a grey one timing a SER recording.
-CaptureState ColourState() {
-    CaptureState s;
-    s.exposure_ms = 8;
-    s.exposure_range_ms = 500;
-    s.gain = 73;
-    s.colour = true;
-    s.red = 91;
-    s.green = 64;
-    s.blue = 12;
-    s.black_point = 17;
-    s.white_point = 230;
-    s.sub_x = 702;
-    s.sub_y = 528;
-    s.sub_width = 640;
-    s.sub_height = 480;
-    s.binning_code = 2;
-    s.fast_transfer = true;
-    s.vblank = 140;
-    s.output_kind = MODE_AVI;
-    s.seconds_mode = false;
-    s.count = 90;
-    s.delay_ms = 250;
-    s.dark_frames = 12;
-    s.solar_limit = 200;
-    s.solar_shade = 40;
-    s.stamp_visible = true;
-    s.stamp_choice = 4;
-    s.stamp_prefix = QStringLiteral("Jupiter; C14");
-    s.stamp_hour_offset = -5;
-    s.observer = QStringLiteral("Åsa Nilsson");
-    s.telescope = QStringLiteral("C14 2.5x");
-    s.object = QStringLiteral("Jupiter");
-    s.filter = QStringLiteral("IR685");
-    return s;
-}
-
+// Two states far from the defaults and from each other: the unusual colour
+// one, and a grey one timing a SER recording until stopped.
 CaptureState GreyState() {
     CaptureState s;
     s.exposure_ms = 1500;
@@ -135,7 +100,7 @@ TEST_F(CaptureStateWindowTest, AFirstStartRecordsIntoThePicturesFolder) {
 }
 
 TEST_F(CaptureStateWindowTest, EverySettingComesBackFromAProfileAndAfterARestart) {
-    const CaptureState states[] = {ColourState(), GreyState()};
+    const CaptureState states[] = {UnusualCaptureState(), GreyState()};
     for (int i = 0; i < 2; ++i) {
         const CaptureState &state = states[i];
         const CaptureState &other = states[1 - i];
@@ -169,7 +134,7 @@ TEST_F(CaptureStateWindowTest, EverySettingComesBackFromAProfileAndAfterARestart
 
 TEST_F(CaptureStateWindowTest, ADamagedProfileChangesNothing) {
     ASSERT_TRUE(Start());
-    ApplyState(ColourState());
+    ApplyState(UnusualCaptureState());
     ASSERT_TRUE(SaveProfile("Mars"));
     const QString file = ProfileFile(ProfilesDirectory(), "Mars");
     QFile profile(file);

@@ -6,44 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace {
+#include "shell/capture_state_samples.h"
 
-// A state with every value away from its default, texts included.
-CaptureState Unusual() {
-    CaptureState s;
-    s.exposure_ms = 8;
-    s.exposure_range_ms = 500;
-    s.gain = 73;
-    s.colour = true;
-    s.red = 91;
-    s.green = 64;
-    s.blue = 12;
-    s.black_point = 17;
-    s.white_point = 230;
-    s.sub_x = 702;
-    s.sub_y = 528;
-    s.sub_width = 640;
-    s.sub_height = 480;
-    s.binning_code = 2;
-    s.fast_transfer = true;
-    s.vblank = 140;
-    s.output_kind = 3;
-    s.seconds_mode = true;
-    s.count = 90;
-    s.delay_ms = 250;
-    s.dark_frames = 12;
-    s.solar_limit = 200;
-    s.solar_shade = 40;
-    s.stamp_visible = true;
-    s.stamp_choice = 4;
-    s.stamp_prefix = QStringLiteral("Jupiter; \"C14\" = f/20");
-    s.stamp_hour_offset = -5;
-    s.observer = QStringLiteral("Åsa Nilsson");
-    s.telescope = QStringLiteral("C14 2.5x");
-    s.object = QStringLiteral("Jupiter");
-    s.filter = QStringLiteral("IR685");
-    return s;
-}
+namespace {
 
 QByteArray Bytes(const QString &file_name) {
     QFile file(file_name);
@@ -64,7 +29,7 @@ TEST(CaptureProfile, GivesBackEveryValueWritten) {
     const QString file =
         ProfileFile(dir.filePath(QStringLiteral("profiles")), QStringLiteral("Jupiter IR"));
     QString error;
-    for (const CaptureState &state : {Unusual(), CaptureState{}}) {
+    for (const CaptureState &state : {UnusualCaptureState(), CaptureState{}}) {
         ASSERT_TRUE(WriteProfile(file, state, error)) << qPrintable(error);
         const std::optional<CaptureState> read = ReadProfile(file, error);
         ASSERT_TRUE(read.has_value()) << qPrintable(error);
@@ -95,7 +60,7 @@ TEST(CaptureProfile, DamagedFileIsRefusedAsAWhole) {
     const QString file = ProfileFile(dir.path(), QStringLiteral("p"));
     for (const auto &c : cases) {
         QString error;
-        ASSERT_TRUE(WriteProfile(file, Unusual(), error));
+        ASSERT_TRUE(WriteProfile(file, UnusualCaptureState(), error));
         Replace(file, c.from, c.to);
         EXPECT_FALSE(ReadProfile(file, error).has_value()) << c.to;
         EXPECT_TRUE(error.contains(QLatin1String(c.said))) << qPrintable(error);
@@ -111,7 +76,7 @@ TEST(StoredCaptureState, OutOfRangeValuesFallBackToTheirDefaultsAndSaySo) {
     const QString file = dir.filePath(QStringLiteral("Omtrix.ini"));
     {
         SettingsStore store(file);
-        WriteCaptureState(store, Unusual());
+        WriteCaptureState(store, UnusualCaptureState());
         store.WriteSetting(QStringLiteral("EXPOLENGTH"), QStringLiteral("20000"));
         store.WriteSetting(QStringLiteral("OUTPUTTYPE"), QStringLiteral("ser"));
         store.WriteSetting(QStringLiteral("GAIN"), QStringLiteral("abc"));
@@ -121,7 +86,7 @@ TEST(StoredCaptureState, OutOfRangeValuesFallBackToTheirDefaultsAndSaySo) {
     }
     QStringList problems;
     const CaptureState read = ReadStoredCaptureState(SettingsStore(file), problems);
-    CaptureState expected = Unusual();
+    CaptureState expected = UnusualCaptureState();
     expected.exposure_ms = CaptureState{}.exposure_ms;
     expected.output_kind = CaptureState{}.output_kind;
     expected.gain = CaptureState{}.gain;
