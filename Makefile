@@ -36,7 +36,7 @@ tsan:
 # Undefined behaviour is checked in the same run (built not to recover, so it
 # fails the test that meets it); its report comes with a stack.
 asan:
-	UBSAN_OPTIONS="print_stacktrace=1" \
+	UBSAN_OPTIONS="print_stacktrace=1" LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" \
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
