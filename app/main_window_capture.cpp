@@ -134,6 +134,7 @@ void TForm1::AcceptBaseName() {
     mirror_.CAPFILE = filename;
     mirror_.CAPDIR = capture_directory_;
     butCapture->setEnabled(true);
+    ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);  // the new folder's disk
     ShowCaptureDestination();
 }
 
@@ -144,7 +145,6 @@ void TForm1::ShowCaptureDestination() {
         texts_.STATUS_CAPTURETO + QLatin1Char(' ') +
             QDir::toNativeSeparators(QDir(capture_directory_).filePath(filename)),
         DESTINATION_SHOWN_MS);
-    ShowFreeDisk(FreeDiskBytes(capture_directory_), -1);
 }
 
 void TForm1::ShowStatus(const QString &text) {
