@@ -23,6 +23,11 @@ bool Resolve(const DynamicLibrary &library, const char *name, Function &entry,
     return entry != nullptr;
 }
 
+template <typename Function>
+void ResolveOptional(const DynamicLibrary &library, const char *name, Function &entry) {
+    entry = reinterpret_cast<Function>(library.Symbol(name));
+}
+
 }  // namespace
 
 void AbandonToDriver(const void *memory) {
@@ -56,6 +61,16 @@ bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDr
     ok &= Resolve(library, "SetVBLANK", driver.SetVBLANK, missing);
     ok &= Resolve(library, "CopyRight", driver.CopyRight, missing);
     ok &= Resolve(library, "GuideCommand", driver.GuideCommand, missing);
+    ResolveOptional(library, "SensorWidth", driver.SensorWidth);
+    ResolveOptional(library, "SensorHeight", driver.SensorHeight);
+    ResolveOptional(library, "SensorBitDepth", driver.SensorBitDepth);
+    ResolveOptional(library, "SensorBayerPattern", driver.SensorBayerPattern);
+    ResolveOptional(library, "SensorPixelSize", driver.SensorPixelSize);
+    ResolveOptional(library, "SensorName", driver.SensorName);
+    ResolveOptional(library, "ExposureRange", driver.ExposureRange);
+    ResolveOptional(library, "GainRange", driver.GainRange);
+    ResolveOptional(library, "SetSampleDepth", driver.SetSampleDepth);
+    ResolveOptional(library, "SetExpoTimeUs", driver.SetExpoTimeUs);
     for (const char *name : REQUIRED_UNCALLED_ENTRIES) {
         void *entry = nullptr;
         ok &= Resolve(library, name, entry, missing);

@@ -29,6 +29,20 @@ struct CameraDriver {
     void (*SetVBLANK)(int32_t lines) = nullptr;
     int32_t (*CopyRight)() = nullptr;
     void (*GuideCommand)(int32_t direction_bits, int32_t duration_ms) = nullptr;
+
+    // Optional: a camera that describes itself (camera/camera_sensor.h reads
+    // them), takes exposures in microseconds and delivers deep samples.
+    // Null when the library lacks them.
+    int32_t (*SensorWidth)() = nullptr;
+    int32_t (*SensorHeight)() = nullptr;
+    int32_t (*SensorBitDepth)() = nullptr;
+    int32_t (*SensorBayerPattern)() = nullptr;
+    int32_t (*SensorPixelSize)() = nullptr;
+    int32_t (*SensorName)(char *text, int32_t size) = nullptr;
+    void (*ExposureRange)(int32_t *shortest_us, int32_t *longest_us, int32_t *step_us) = nullptr;
+    void (*GainRange)(int32_t *lowest, int32_t *highest) = nullptr;
+    void (*SetSampleDepth)(int32_t bits) = nullptr;
+    void (*SetExpoTimeUs)(int32_t us) = nullptr;
 };
 
 // Memory handed to the driver for an exposure it never finished: the driver
@@ -41,7 +55,7 @@ void AbandonToDriver(const void *memory);
 QString CameraDriverPath();
 
 // Loads the driver library and looks up every entry by name, the called ones
-// and those that must merely exist. On any failure the library is released,
+// and those that must merely exist, and the optional ones where it has them. On any failure the library is released,
 // `missing` names what was not found, and the result is false. A library
 // loaded in full stays loaded until the process ends.
 bool LoadCameraDriver(DynamicLibrary &library, const std::string &path, CameraDriver &driver,

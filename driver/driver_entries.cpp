@@ -1,10 +1,12 @@
 // The entries of MELKOTAR.DLL. Plain C, looked up by name; each forwards to
 // the camera source the library serves. Nothing thrown leaves the library.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -166,6 +168,74 @@ DRIVER_ENTRY int32_t DRIVER_CALL CopyRight(void) {
 DRIVER_ENTRY void DRIVER_CALL GuideCommand(int32_t direction_bits, int32_t duration_ms) {
     Forward("GuideCommand",
             [=](CameraSource &source) { source.Guide(direction_bits, duration_ms); });
+}
+
+// The optional entries: the camera describes itself, and takes exposures in
+// microseconds and deep samples. A library without them is the 2048 x 1536
+// 8-bit camera. Each answers for the camera openUSB connected.
+namespace {
+SensorDescription CurrentDescription() {
+    SensorDescription description;
+    Forward("describe", [&](CameraSource &source) { description = source.Describe(); });
+    return description;
+}
+}  // namespace
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorWidth(void) {
+    return CurrentDescription().width;
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorHeight(void) {
+    return CurrentDescription().height;
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorBitDepth(void) {
+    return CurrentDescription().bit_depth;
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorBayerPattern(void) {
+    return CurrentDescription().bayer_pattern;
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorPixelSize(void) {
+    return CurrentDescription().pixel_size_nm;
+}
+
+DRIVER_ENTRY int32_t DRIVER_CALL SensorName(char *text, int32_t size) {
+    const std::string name = CurrentDescription().name;
+    if (text != nullptr && size > 0) {
+        const size_t copied = std::min(name.size(), static_cast<size_t>(size - 1));
+        std::memcpy(text, name.data(), copied);
+        text[copied] = '\0';
+    }
+    return static_cast<int32_t>(name.size());
+}
+
+DRIVER_ENTRY void DRIVER_CALL ExposureRange(int32_t *shortest_us, int32_t *longest_us,
+                                            int32_t *step_us) {
+    const SensorDescription description = CurrentDescription();
+    if (shortest_us != nullptr)
+        *shortest_us = description.shortest_exposure_us;
+    if (longest_us != nullptr)
+        *longest_us = description.longest_exposure_us;
+    if (step_us != nullptr)
+        *step_us = description.exposure_step_us;
+}
+
+DRIVER_ENTRY void DRIVER_CALL GainRange(int32_t *lowest, int32_t *highest) {
+    const SensorDescription description = CurrentDescription();
+    if (lowest != nullptr)
+        *lowest = description.lowest_gain;
+    if (highest != nullptr)
+        *highest = description.highest_gain;
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetSampleDepth(int32_t bits) {
+    Forward("SetSampleDepth", [=](CameraSource &source) { source.SetSampleDepth(bits); });
+}
+
+DRIVER_ENTRY void DRIVER_CALL SetExpoTimeUs(int32_t us) {
+    Forward("SetExpoTimeUs", [=](CameraSource &source) { source.SetExposureTimeUs(us); });
 }
 
 DRIVER_ENTRY void DRIVER_CALL closeUSB(void) {
