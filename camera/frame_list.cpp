@@ -81,9 +81,9 @@ SpareFrames &Spares() {
 
 }  // namespace
 
-PImageLst NewFrame(int32_t w, int32_t h, std::string_view text) {
-    PImageLst frame =
-        Spares().Take(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)));
+PImageLst NewFrame(int32_t w, int32_t h, std::string_view text, int32_t bit_depth) {
+    PImageLst frame = Spares().Take(static_cast<size_t>(std::max(w, 0)) *
+                                    static_cast<size_t>(std::max(h, 0)) * BytesPerSample(bit_depth));
     if (!frame) {
         return nullptr;
     }
@@ -94,6 +94,7 @@ PImageLst NewFrame(int32_t w, int32_t h, std::string_view text) {
     *frame = std::move(fresh);
     frame->w = w;
     frame->h = h;
+    frame->bit_depth = bit_depth;
     try {
         frame->TS.assign(text);
     } catch (const std::bad_alloc &) {

@@ -18,12 +18,16 @@ inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
 // Freed frames kept for reuse by the next frames, at most.
 inline constexpr size_t SPARE_FRAMES = 64;
 
-// One acquired frame: 8-bit samples, row-major, the first row being the
-// bottom row of the picture (a colour camera's raw mosaic in the same layout).
+// One acquired frame: samples row-major, the first row being the bottom row
+// of the picture (a colour camera's raw mosaic in the same layout).
 struct ImageLst {
-    uint8_t *Data = nullptr;   // FRAME_BLOCK_BYTES; w x h used, all written by the camera
-    int32_t w = 0;             // samples per row, after binning
-    int32_t h = 0;             // rows, after binning
+    uint8_t *Data = nullptr;  // FRAME_BLOCK_BYTES; w x h samples used, all written by the camera
+    int32_t w = 0;            // samples per row, after binning
+    int32_t h = 0;            // rows, after binning
+    // Significant bits of a sample. 8: one byte per sample. 9 ... 16: two
+    // bytes per sample (uint16_t, the machine's order), the value in the low
+    // bits, so a 12-bit sample runs 0 ... 4095.
+    int32_t bit_depth = 8;
     ImageLst *Next = nullptr;  // the next newer frame; null at the newest
     std::string TS;            // stamp text built before the exposure; may be empty
     uint32_t generation = 0;   // tag of the recording it was exposed for (TVideoCapture)
@@ -33,10 +37,15 @@ struct ImageLst {
 };
 using PImageLst = ImageLst *;
 
-// A frame record with a sample block (a new one's first w x h bytes zero, a
-// reused one's as its last frame left them) and a copy of `text`; null
+// Bytes of one sample of a frame `bit_depth` deep.
+inline size_t BytesPerSample(int32_t bit_depth) {
+    return bit_depth > 8 ? 2 : 1;
+}
+
+// A frame record with a sample block (a new one's first w x h samples zero,
+// a reused one's as its last frame left them) and a copy of `text`; null
 // when memory is exhausted. Until it is appended the caller owns it.
-PImageLst NewFrame(int32_t w, int32_t h, std::string_view text);
+PImageLst NewFrame(int32_t w, int32_t h, std::string_view text, int32_t bit_depth = 8);
 // Frees a frame that never reached the list (a few are kept for reuse).
 void FreeFrame(PImageLst frame);
 
