@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "app/observation_options.h"
@@ -27,6 +28,26 @@ bool ReadInteger(const QString &text, int32_t minimum, int32_t maximum, int32_t 
     }
     value = number;
     return true;
+}
+
+// Milliseconds with at most three decimals, as microseconds.
+bool ReadMilliseconds(const QString &text, int32_t maximum_ms, int32_t &us) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})(?:\\.(\\d{1,3}))?$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        return false;
+    }
+    const int32_t whole_ms = match.captured(1).toInt();
+    const int32_t fraction_us = match.captured(2).leftJustified(3, QLatin1Char('0')).toInt();
+    if (whole_ms > maximum_ms || (whole_ms == maximum_ms && fraction_us > 0)) {
+        return false;
+    }
+    us = whole_ms * 1000 + fraction_us;
+    return true;
+}
+
+int32_t ExposureUs(const CaptureOptions &options) {
+    return options.exposure_us >= 0 ? options.exposure_us : options.exposure_ms * 1000;
 }
 
 // The sub-frame as the main window would set it from its sliders (units of
@@ -150,7 +171,7 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"format", "Output: ser, avi, fit or bmp.", "KIND"},
         {"frames", "Record N frames.", "N"},
         {"seconds", "Record for S seconds.", "S"},
-        {"exposure", "Exposure in milliseconds (0-19999, default 100).", "MS"},
+        {"exposure", "Exposure in milliseconds (0-19999, default 100; 0.25 is 250 us).", "MS"},
         {"gain", "Gain in percent (0-100, default 10).", "G"},
         {"roi", "Sub-frame WxH in sensor pixels, centred (multiples of 4).", "WxH"},
         {"bin", "Binning 1 or 2.", "B"},
@@ -230,10 +251,14 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
                                 : QStringLiteral("--frames must be 0 to 9999");
         return false;
     }
-    if (parser.isSet("exposure") &&
-        !ReadInteger(parser.value("exposure"), 0, 19999, options.exposure_ms)) {
-        error = QStringLiteral("--exposure must be 0 to 19999 ms");
-        return false;
+    if (parser.isSet("exposure")) {
+        int32_t us = 0;
+        if (!ReadMilliseconds(parser.value("exposure"), 19999, us)) {
+            error = QStringLiteral("--exposure must be 0 to 19999 ms");
+            return false;
+        }
+        options.exposure_ms = (us + 500) / 1000;
+        options.exposure_us = us % 1000 == 0 ? -1 : us;
     }
     if (parser.isSet("gain") && !ReadInteger(parser.value("gain"), 0, 100, options.gain)) {
         error = QStringLiteral("--gain must be 0 to 100");
@@ -349,7 +374,7 @@ void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFram
     capture_._ggain = static_cast<uint32_t>(gains.green);
     capture_._bgain = static_cast<uint32_t>(gains.blue);
     RequestSubFrame(capture_, frame);
-    capture_.length = options.exposure_ms;
+    capture_.SetExposureUs(ExposureUs(options));
     capture_.delay = 0;
     capture_.solar.limit = options.solar_limit;
     capture_.solar.shade = options.solar_shade;
@@ -558,6 +583,7 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     request.base_name = options.base_name;
     request.mode = options.mode;
     request.exposure_ms = options.exposure_ms;
+    request.exposure_us = ExposureUs(options);
     request.delay_ms = options.delay_ms;
     request.count = options.count;
     request.seconds_mode = options.seconds;

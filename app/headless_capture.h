@@ -29,6 +29,9 @@ struct CaptureOptions {
     int32_t count = 0;  // frames, or seconds with `seconds`
     bool seconds = false;
     int32_t exposure_ms = 100;
+    // The exposure to the microsecond when --exposure has a fraction (then
+    // exposure_ms is its nearest whole ms); -1: exposure_ms.
+    int32_t exposure_us = -1;
     int32_t gain = 10;
     int32_t roi_width = FULL_WIDTH;  // sub-frame in sensor pixels, centred on the sensor
     int32_t roi_height = FULL_HEIGHT;

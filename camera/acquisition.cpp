@@ -176,8 +176,17 @@ void TVideoCapture::ProgramCamera() {
                      static_cast<int32_t>(width), static_cast<int32_t>(height));
     driver_.SetBinning(code);
     const int32_t exposure_ms = length;
-    driver_.SetExpoTime(exposure_ms);
+    const int32_t asked_us = length_us;
+    const int32_t exposure_us =
+        (asked_us + 500) / 1000 == exposure_ms ? asked_us : std::max(exposure_ms, 0) * 1000;
+    // Drivers that take microseconds get the exact exposure.
+    if (driver_.SetExpoTimeUs != nullptr) {
+        driver_.SetExpoTimeUs(exposure_us);
+    } else {
+        driver_.SetExpoTime(exposure_ms);
+    }
     length_in_force_ = exposure_ms;
+    length_us_in_force_ = exposure_us;
     rgain_in_force_ = _rgain;
     ggain_in_force_ = _ggain;
     bgain_in_force_ = _bgain;
@@ -228,6 +237,7 @@ TVideoCapture::Exposure TVideoCapture::AwaitExposure(int32_t exposure_ms) {
 // then are still of the old settings.
 bool TVideoCapture::DarkPrepare(int32_t dark_count) {
     const DarkKey key{.length = length_in_force_,
+                      .length_us = length_us_in_force_,
                       .rgain = rgain_in_force_,
                       .bgain = bgain_in_force_,
                       .ggain = ggain_in_force_,

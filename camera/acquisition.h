@@ -133,7 +133,15 @@ class TVideoCapture {
     std::atomic<uint32_t> _USB{0};         // 1 = fast transfer mode
     std::atomic<int32_t> binning_code{1};  // 1 = 1x1, 2 = 2x2, 3 = 4x4
     std::atomic<int32_t> length{100};      // requested exposure in ms
-    std::atomic<int32_t> delay{0};         // pause after each frame in ms
+    // The requested exposure to the microsecond. It holds while `length` is
+    // its nearest whole ms; a `length` set alone to another value wins.
+    std::atomic<int32_t> length_us{100000};
+    // GUI thread: sets both.
+    void SetExposureUs(int32_t us) {
+        length_us = us;
+        length = (us + 500) / 1000;
+    }
+    std::atomic<int32_t> delay{0};  // pause after each frame in ms
     // Dark exposures averaged and taken off every recorded frame; 0 = none.
     // Read once per frame; above MAX_DARK_COUNT counts as MAX_DARK_COUNT.
     std::atomic<int32_t> DARKCOUNT{0};
@@ -189,6 +197,7 @@ class TVideoCapture {
     int32_t frame_height_ = 0;
     uint32_t recording_in_force_ = 0;
     std::atomic<int32_t> length_in_force_{0};
+    int32_t length_us_in_force_ = 0;
     // The stamp rule as last read and the text built from it; this thread only.
     StampRule stamp_rule_;
     uint64_t stamp_version_ = 0;

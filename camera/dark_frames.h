@@ -10,7 +10,8 @@
 // channel gains, sensor window and binning) and the number of exposures. Darks
 // serve only frames taken with an equal key.
 struct DarkKey {
-    int32_t length = 0;  // exposure in ms
+    int32_t length = 0;     // exposure in ms
+    int32_t length_us = 0;  // the same to the microsecond
     uint32_t rgain = 0;
     uint32_t bgain = 0;
     uint32_t ggain = 0;

@@ -52,7 +52,7 @@ class CameraSource {
     virtual void SetExposureTimeUs(int32_t us) { SetExposureTime((us + 500) / 1000); }
     // 8 or 16: the bits of a sample in the buffers StartExposure fills. With
     // 16, two bytes per sample in the machine's order, the value in the low
-    // `bit_depth` bits.
+    // `bit_depth` bits. Connecting sets 8 again.
     virtual void SetSampleDepth(int32_t bits) { (void)bits; }
     // What the connected camera is; valid after Connect answered 1.
     virtual SensorDescription Describe() const { return {}; }

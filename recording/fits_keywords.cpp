@@ -1,5 +1,7 @@
 #include "recording/fits_keywords.h"
 
+#include <cmath>
+
 #include <algorithm>
 
 #include "recording/fits_writer.h"
@@ -68,13 +70,14 @@ std::string FitsStringValue(const QString &text) {
 }
 
 std::string FitsObservationCards(const RecordingDescription &description, int64_t exposure_start_ns,
-                                 int32_t exposure_ms) {
+                                 double exposure_ms) {
     std::string cards;
     if (exposure_start_ns > 0) {
         AppendCard(cards, "DATE-OBS", "'" + FitsDateObs(exposure_start_ns) + "'",
                    "exposure start, UTC", true);
     }
-    AppendCard(cards, "EXPTIME", QString::number(exposure_ms / 1000.0, 'f', 3).toStdString(),
+    const int decimals = exposure_ms == std::floor(exposure_ms) ? 3 : 6;
+    AppendCard(cards, "EXPTIME", QString::number(exposure_ms / 1000.0, 'f', decimals).toStdString(),
                "exposure [s]", false);
     AppendCard(cards, "GAIN", std::to_string(description.gain), "gain control [%]", false);
     const std::string binning = std::to_string(description.binning);

@@ -8,12 +8,13 @@
 
 // The cards that tell what a FITS frame shows and how it was taken, in the
 // keywords stackers and archives read: DATE-OBS (exposure start, UTC, to the
-// millisecond; left out when unknown), EXPTIME (s), GAIN, XBINNING/YBINNING,
+// millisecond; left out when unknown), EXPTIME (s, to the microsecond below
+// whole milliseconds), GAIN, XBINNING/YBINNING,
 // INSTRUME, TELESCOP, OBSERVER, OBJECT and FILTER where given, ROWORDER
 // (the first row stored is the picture's bottom) and SWCREATE. Each card is
 // 80 characters; the caller puts them before END.
 std::string FitsObservationCards(const RecordingDescription &description, int64_t exposure_start_ns,
-                                 int32_t exposure_ms);
+                                 double exposure_ms);
 
 // ISO 8601 UTC to the millisecond, as DATE-OBS holds it: 2024-01-31T23:59:59.125.
 std::string FitsDateObs(int64_t utc_ns);

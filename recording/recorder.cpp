@@ -67,8 +67,9 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     frame_width_ = request.frame_width;
     frame_height_ = request.frame_height;
     description_ = request.description;
-    exposure_ms_ = std::abs(request.exposure_ms);
-    log.Begin(description_, _MODE, exposure_ms_, frame_width_, frame_height_);
+    exposure_us_ =
+        request.exposure_us >= 0 ? request.exposure_us : std::abs(request.exposure_ms) * 1000;
+    log.Begin(description_, _MODE, exposure_us_, frame_width_, frame_height_);
     if (!CreateFile(request.frame_width, request.frame_height)) {
         return StartResult::OutputFailed;
     }
@@ -356,7 +357,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
                     return fits_.SaveFitsImage(
                         free, RecordBitmap, __color,
-                        FitsObservationCards(description_, frame->exposure_start_ns, exposure_ms_));
+                        FitsObservationCards(description_, frame->exposure_start_ns,
+                                             exposure_us_ / 1000.0));
                 });
             written = !name.isEmpty();
             if (written) {

@@ -40,6 +40,7 @@ struct RecordingRequest {
     QString base_name;
     int32_t mode = MODE_NONE;
     int32_t exposure_ms = 100;
+    int32_t exposure_us = -1;  // the same to the microsecond; -1: exposure_ms
     int32_t delay_ms = 0;
     int32_t count = 1;  // frames, or seconds in seconds mode; 0 = no limit in either
     bool seconds_mode = false;
@@ -159,7 +160,7 @@ class TAVIExport {
     int32_t frame_height_ = 0;
     bool __color = false;
     RecordingDescription description_;
-    int32_t exposure_ms_ = 0;
+    int32_t exposure_us_ = 0;
     // FIT or BMP: nothing stays open between frames, but a recording runs.
     bool per_frame_files_ = false;
 

@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr int64_t NS_PER_MS = 1000000;
+constexpr int64_t NS_PER_US = 1000;
 
 int64_t LastExposureEndNs(const RecordingFacts &facts) {
-    return facts.last_start_ns + int64_t{facts.exposure_ms} * NS_PER_MS;
+    return facts.last_start_ns + int64_t{facts.exposure_us} * NS_PER_US;
 }
 
 QString UtcText(int64_t utc_ns) {
@@ -86,7 +86,10 @@ QString RecordingLogText(const RecordingFacts &facts) {
         facts.frames_written > 1 && span_ns > 0
             ? QString::number((facts.frames_written - 1) * 1e9 / span_ns, 'f', 2)
             : QString());
-    add("Exposure_ms", QString::number(facts.exposure_ms));
+    // Whole milliseconds as ever, a fraction only where there is one.
+    add("Exposure_ms", facts.exposure_us % 1000 == 0
+                           ? QString::number(facts.exposure_us / 1000)
+                           : QString::number(facts.exposure_us / 1000.0, 'f', 3));
     add("Gain", QString::number(d.gain));
     add("Window", QStringLiteral("%1x%2+%3+%4")
                       .arg(d.window_width)
@@ -110,12 +113,12 @@ QString RecordingLogName(const QString &first_file) {
     return first_file + QStringLiteral(".txt");
 }
 
-void RecordingLog::Begin(const RecordingDescription &description, int32_t mode, int32_t exposure_ms,
+void RecordingLog::Begin(const RecordingDescription &description, int32_t mode, int32_t exposure_us,
                          int32_t frame_width, int32_t frame_height) {
     facts_ = RecordingFacts{};
     facts_.description = description;
     facts_.format = QString::fromLatin1(FormatName(mode));
-    facts_.exposure_ms = exposure_ms;
+    facts_.exposure_us = exposure_us;
     facts_.frame_width = frame_width;
     facts_.frame_height = frame_height;
     files_created_ = 0;

@@ -20,7 +20,7 @@ struct RecordingFacts {
     RecordingDescription description;
     QString format;  // SER, AVI, FIT or BMP
     QString first_file;
-    int32_t exposure_ms = 0;
+    int32_t exposure_us = 0;
     int32_t frame_width = 0;  // as stored, after binning
     int32_t frame_height = 0;
     int64_t first_start_ns = 0;  // exposure starts (UtcNowNs) of the first and last frame written
@@ -49,7 +49,7 @@ class RecordingLog : public RecorderUi {
     explicit RecordingLog(RecorderUi &ui) : ui_(ui) {}
 
     // A recording starts: what it was asked for.
-    void Begin(const RecordingDescription &description, int32_t mode, int32_t exposure_ms,
+    void Begin(const RecordingDescription &description, int32_t mode, int32_t exposure_us,
                int32_t frame_width, int32_t frame_height);
     // One frame went into the file.
     void FrameWritten(int64_t exposure_start_ns);

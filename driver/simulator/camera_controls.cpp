@@ -28,7 +28,12 @@ float AnalogueGainForCode(int32_t code) {
 }
 
 void CameraControls::SetExposureMs(int32_t ms) {
-    exposure_ms_.store(std::clamp(ms, 0, MAX_EXPOSURE_MS), std::memory_order_relaxed);
+    exposure_us_.store(int64_t{std::clamp(ms, 0, MAX_EXPOSURE_MS)} * 1000,
+                       std::memory_order_relaxed);
+}
+
+void CameraControls::SetExposureUs(int32_t us) {
+    exposure_us_.store(std::max(us, SHORTEST_EXPOSURE_US), std::memory_order_relaxed);
 }
 
 void CameraControls::SetGainCodes(int32_t red, int32_t green, int32_t blue, int32_t green2) {

@@ -18,6 +18,12 @@ struct ChannelGains {
 // Codes between or beyond the ranges take the nearest gain the register has.
 float AnalogueGainForCode(int32_t code);
 
+// The exposures the camera offers the program: 10 us to 19999 ms in steps of
+// 1 us. Asked in ms it also takes 0 and up to an hour, as it always has.
+inline constexpr int32_t SHORTEST_EXPOSURE_US = 10;
+inline constexpr int32_t LONGEST_OFFERED_EXPOSURE_US = 19999000;
+inline constexpr int32_t EXPOSURE_STEP_US = 1;
+
 // Exposure, gain, transfer mode, blanking and noise reduction as the program
 // last set them. Vertical blanking comes from the GUI thread during exposures,
 // the rest from the acquisition thread; every field is atomic.
@@ -27,19 +33,22 @@ class CameraControls {
     static constexpr int32_t DEFAULT_GAIN_CODE = 8;  // gain 1
 
     void SetExposureMs(int32_t ms);
+    // Below the shortest exposure counts as the shortest.
+    void SetExposureUs(int32_t us);
     void SetGainCodes(int32_t red, int32_t green, int32_t blue, int32_t green2);
     void SetFastTransfer(bool on) { fast_transfer_.store(on, std::memory_order_relaxed); }
     void SetVblankLines(int32_t lines);
     void SetNoiseReduction(bool on) { noise_reduction_.store(on, std::memory_order_relaxed); }
 
-    int32_t ExposureMs() const { return exposure_ms_.load(std::memory_order_relaxed); }
+    int64_t ExposureUs() const { return exposure_us_.load(std::memory_order_relaxed); }
+    int64_t ExposureMs() const { return ExposureUs() / 1000; }
     ChannelGains Gains() const;
     bool FastTransfer() const { return fast_transfer_.load(std::memory_order_relaxed); }
     int32_t VblankLines() const { return vblank_lines_.load(std::memory_order_relaxed); }
     bool NoiseReduction() const { return noise_reduction_.load(std::memory_order_relaxed); }
 
   private:
-    std::atomic<int32_t> exposure_ms_{DEFAULT_EXPOSURE_MS};
+    std::atomic<int64_t> exposure_us_{int64_t{DEFAULT_EXPOSURE_MS} * 1000};
     std::atomic<int32_t> gain_codes_[4] = {DEFAULT_GAIN_CODE, DEFAULT_GAIN_CODE, DEFAULT_GAIN_CODE,
                                            DEFAULT_GAIN_CODE};
     std::atomic<bool> fast_transfer_{false};

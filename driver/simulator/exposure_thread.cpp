@@ -21,9 +21,8 @@ void SignalFrameReady(void *semaphore) {
 #endif
 }
 
-ExposureThread::ExposureThread(SceneRenderer &renderer, const CameraControls &controls,
-                               const GuideDrift &drift)
-    : renderer_(renderer), controls_(controls), drift_(drift), worker_([this] { Run(); }) {}
+ExposureThread::ExposureThread(const CameraControls &controls, const GuideDrift &drift)
+    : controls_(controls), drift_(drift), worker_([this] { Run(); }) {}
 
 ExposureThread::~ExposureThread() {
     {
@@ -80,7 +79,7 @@ bool ExposureThread::Expose(QueuedJob &queued) {
             return false;
         }
         if (job.buffer != nullptr) {
-            std::fill_n(job.buffer, job.render.window.FrameBytes(), uint8_t{0});
+            std::fill_n(job.buffer, job.FrameBytes(), uint8_t{0});
         }
         SignalFrameReady(job.semaphore);
         return true;
@@ -101,7 +100,7 @@ bool ExposureThread::Expose(QueuedJob &queued) {
     const GuideDrift::Offset drift = drift_.OffsetAt(start + (light_end - start) / 2);
     job.render.drift_right = drift.right;
     job.render.drift_down = drift.down;
-    renderer_.Render(job.render, job.buffer);
+    job.renderer->Render(job.render, job.buffer);
 
     // A cancelled exposure skips the rest of its read-out as well.
     if (exposure_end == WaitEnd::Deadline &&
@@ -113,11 +112,15 @@ bool ExposureThread::Expose(QueuedJob &queued) {
 }
 
 void ExposureThread::ExposeInstantly(const ExposureJob &job) {
-    const size_t bytes = static_cast<size_t>(job.render.window.FrameBytes());
-    if (instant_picture_.size() != bytes || !(instant_window_ == job.render.window)) {
+    const size_t bytes = job.FrameBytes();
+    const bool same_picture = instant_job_.renderer == job.renderer &&
+                              instant_job_.render.window == job.render.window &&
+                              instant_job_.render.bit_depth == job.render.bit_depth &&
+                              instant_job_.render.wide_samples == job.render.wide_samples;
+    if (!same_picture) {
         instant_picture_.resize(bytes);
-        instant_window_ = job.render.window;
-        renderer_.Render(job.render, instant_picture_.data());
+        instant_job_ = job;
+        job.renderer->Render(job.render, instant_picture_.data());
     }
     if (job.buffer != nullptr) {
         std::copy_n(instant_picture_.data(), bytes, job.buffer);

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -21,6 +22,9 @@ void SignalFrameReady(void *semaphore);
 
 // One exposure as the program started it.
 struct ExposureJob {
+    // What renders the frame: the scene of the sensor connected when the
+    // exposure started.
+    std::shared_ptr<SceneRenderer> renderer;
     uint8_t *buffer = nullptr;
     // The platform semaphore to release once the buffer is full (a sem_t *
     // on POSIX, a semaphore HANDLE on Windows); may be null.
@@ -34,6 +38,10 @@ struct ExposureJob {
     // No exposure or read-out time: the frame is a copy of the last picture
     // rendered for the same request.
     bool instant = false;
+
+    size_t FrameBytes() const {
+        return static_cast<size_t>(render.window.FrameBytes()) * (render.wide_samples ? 2 : 1);
+    }
 };
 
 // The camera's worker: exposes, reads out (renders the frame into the
@@ -42,8 +50,7 @@ struct ExposureJob {
 // thread, Cancel from any thread.
 class ExposureThread {
   public:
-    ExposureThread(SceneRenderer &renderer, const CameraControls &controls,
-                   const GuideDrift &drift);
+    ExposureThread(const CameraControls &controls, const GuideDrift &drift);
     // Stops the worker. A job still running is abandoned: its buffer gets no
     // more writes and its semaphore is not released, since the caller may be
     // gone too (the library is being unloaded).
@@ -75,7 +82,6 @@ class ExposureThread {
     // the thread stops first.
     WaitEnd WaitUntil(std::optional<Clock::time_point> deadline, uint64_t cancel_generation);
 
-    SceneRenderer &renderer_;
     const CameraControls &controls_;
     const GuideDrift &drift_;
 
@@ -84,10 +90,10 @@ class ExposureThread {
     std::deque<QueuedJob> jobs_;
     uint64_t cancel_generation_ = 0;
     bool stopping_ = false;
-    // The instant camera's picture and the window it was rendered for; this
+    // The instant camera's picture and the job it was rendered for; this
     // thread only.
     std::vector<uint8_t> instant_picture_;
-    FrameWindow instant_window_;
+    ExposureJob instant_job_;
     std::thread worker_;  // last, so it starts after everything it uses
 };
 

@@ -17,12 +17,13 @@ constexpr int64_t FRAME_OVERHEAD_NS = 200000;
 
 }  // namespace
 
-FrameWindow ClampWindow(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bin_shift) {
+FrameWindow ClampWindow(int32_t x, int32_t y, int32_t width, int32_t height, int32_t bin_shift,
+                        SensorSize sensor) {
     FrameWindow window;
-    window.width = std::clamp(width, 0, SENSOR_WIDTH);
-    window.height = std::clamp(height, 0, SENSOR_HEIGHT);
-    window.x = std::clamp(x, 0, SENSOR_WIDTH - window.width);
-    window.y = std::clamp(y, 0, SENSOR_HEIGHT - window.height);
+    window.width = std::clamp(width, 0, sensor.width);
+    window.height = std::clamp(height, 0, sensor.height);
+    window.x = std::clamp(x, 0, sensor.width - window.width);
+    window.y = std::clamp(y, 0, sensor.height - window.height);
     window.bin_shift = std::clamp(bin_shift, 0, 2);
     return window;
 }
@@ -40,9 +41,21 @@ std::chrono::microseconds ReadoutTime(const FrameWindow &window, bool fast_trans
     return std::chrono::microseconds((rows * row_ns + FRAME_OVERHEAD_NS) / 1000);
 }
 
+void FrameGeometry::SetSensor(SensorSize sensor) {
+    std::lock_guard lock(mutex_);
+    sensor_ = sensor;
+    if (!frame_asked_) {
+        asked_ = {0, 0, sensor.width, sensor.height, 0};
+    }
+    window_ =
+        ClampWindow(asked_.x, asked_.y, asked_.width, asked_.height, window_.bin_shift, sensor_);
+}
+
 void FrameGeometry::SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
     std::lock_guard lock(mutex_);
-    window_ = ClampWindow(x, y, width, height, window_.bin_shift);
+    frame_asked_ = true;
+    asked_ = {x, y, width, height, 0};
+    window_ = ClampWindow(x, y, width, height, window_.bin_shift, sensor_);
 }
 
 void FrameGeometry::SetBinning(int32_t code) {

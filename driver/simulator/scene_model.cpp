@@ -150,14 +150,20 @@ void BlurPlane(const float *source, float *target, int32_t size, float sigma) {
 
 }  // namespace
 
-SceneModel::SceneModel() {
+SceneModel::SceneModel(SensorSize sensor) : sensor_(sensor) {
+    // The patch takes at most half the sensor's shorter side.
+    const int32_t shorter = std::min(sensor.width, sensor.height);
+    planet_scale_ = std::min(1.0f, static_cast<float>(shorter) / (2.0f * PATCH_SIZE));
+    patch_size_ = std::max(2, static_cast<int32_t>(std::lround(PATCH_SIZE * planet_scale_)) & ~1);
+    patch_top_ = sensor.height / 2 - patch_size_ / 2;
+    patch_left_ = sensor.width / 2 - patch_size_ / 2;
     BuildPlanet();
     BuildMoons();
     BuildSensor();
 }
 
 void SceneModel::BuildPlanet() {
-    constexpr int32_t SIZE = PATCH_SIZE;
+    const int32_t SIZE = patch_size_;
     const size_t plane = static_cast<size_t>(SIZE) * SIZE;
     // The sharp planet, 2 x 2 samples per pixel so the limb is smooth.
     std::vector<float> sharp(3 * plane);
@@ -166,7 +172,8 @@ void SceneModel::BuildPlanet() {
             Rgb sum = {0.0f, 0.0f, 0.0f};
             for (float dv : {0.25f, 0.75f}) {
                 for (float du : {0.25f, 0.75f}) {
-                    const Rgb r = PlanetReflectance(column + du - SIZE / 2, row + dv - SIZE / 2);
+                    const Rgb r = PlanetReflectance((column + du - SIZE / 2) / planet_scale_,
+                                                    (row + dv - SIZE / 2) / planet_scale_);
                     sum.red += r.red;
                     sum.green += r.green;
                     sum.blue += r.blue;
@@ -195,8 +202,20 @@ void SceneModel::BuildPlanet() {
 }
 
 void SceneModel::BuildMoons() {
+    // The moons' distances shrink with the planet, and further where the
+    // sensor is too narrow to show them all.
+    int32_t farthest = 0;
     for (const MoonPlace &place : MOON_PLACES) {
-        moons_.push_back({PLANET_ROW + place.down, PLANET_COLUMN + place.right, place.flux});
+        farthest = std::max(farthest, std::abs(place.right));
+    }
+    const float spacing =
+        std::min(planet_scale_, 0.95f * static_cast<float>(sensor_.width / 2) / farthest);
+    for (const MoonPlace &place : MOON_PLACES) {
+        const auto scaled = [&](int32_t offset) {
+            return static_cast<int32_t>(std::lround(offset * spacing));
+        };
+        moons_.push_back({sensor_.height / 2 + scaled(place.down),
+                          sensor_.width / 2 + scaled(place.right), place.flux});
     }
     for (int32_t level = 0; level < BLUR_LEVELS; ++level) {
         const std::vector<float> kernel = GaussianKernel(BLUR_SIGMA[level]);
@@ -211,11 +230,13 @@ void SceneModel::BuildMoons() {
 }
 
 void SceneModel::BuildSensor() {
+    const int32_t width = sensor_.width;
+    const int32_t height = sensor_.height;
     FastRandom random(SENSOR_SEED);
-    dark_.resize(static_cast<size_t>(SENSOR_WIDTH) * SENSOR_HEIGHT);
-    for (int32_t row = 0; row < SENSOR_HEIGHT; ++row) {
-        float *out = dark_.data() + static_cast<size_t>(row) * SENSOR_WIDTH;
-        for (int32_t column = 0; column < SENSOR_WIDTH; ++column) {
+    dark_.resize(static_cast<size_t>(width) * height);
+    for (int32_t row = 0; row < height; ++row) {
+        float *out = dark_.data() + static_cast<size_t>(row) * width;
+        for (int32_t column = 0; column < width; ++column) {
             // Unit spread from two uniform numbers (triangular): cheap for 3 M pixels.
             const float spread = 2.449f * (random.Uniform() + random.Uniform() - 1.0f);
             float rate = DARK_RATE * (1.0f + 0.3f * spread);
@@ -230,19 +251,19 @@ void SceneModel::BuildSensor() {
     }
     // The glow fades to nothing within a few reaches of the corner.
     const int32_t glow_extent = static_cast<int32_t>(8.0f * AMP_GLOW_REACH);
-    for (int32_t row = SENSOR_HEIGHT - glow_extent; row < SENSOR_HEIGHT; ++row) {
-        float *out = dark_.data() + static_cast<size_t>(row) * SENSOR_WIDTH;
-        for (int32_t column = SENSOR_WIDTH - glow_extent; column < SENSOR_WIDTH; ++column) {
-            const float from_corner = std::hypot(static_cast<float>(SENSOR_HEIGHT - 1 - row),
-                                                 static_cast<float>(SENSOR_WIDTH - 1 - column));
+    for (int32_t row = std::max(0, height - glow_extent); row < height; ++row) {
+        float *out = dark_.data() + static_cast<size_t>(row) * width;
+        for (int32_t column = std::max(0, width - glow_extent); column < width; ++column) {
+            const float from_corner = std::hypot(static_cast<float>(height - 1 - row),
+                                                 static_cast<float>(width - 1 - column));
             out[column] += AMP_GLOW_RATE * std::exp(-from_corner / AMP_GLOW_REACH);
         }
     }
-    column_bias_.resize(SENSOR_WIDTH);
+    column_bias_.resize(width);
     for (float &bias : column_bias_) {
         bias = SceneModel::BIAS_DN + COLUMN_BIAS_SPREAD_DN * random.Normal();
     }
-    noise_.resize(NOISE_TABLE_SIZE + SENSOR_WIDTH);
+    noise_.resize(NOISE_TABLE_SIZE + width);
     for (float &value : noise_) {
         value = random.Normal();
     }

@@ -32,42 +32,55 @@ struct PointSpread {
 // frame, computed once so that a frame only has to shift, scale and add noise:
 // the banded, limb-darkened planet at each blur level, the moons and their
 // blur, the sensor's dark current with hot pixels, its column offsets, and a
-// table of normally distributed noise. Rates are DN per ms at gain 1.
+// table of normally distributed noise. Rates are DN per ms at gain 1 of an
+// 8-bit sample. The planet sits at the sensor's centre; on a sensor too small
+// for it, it and its moons' distances shrink to fit.
 class SceneModel {
   public:
-    // The planet lives in a square patch of this side around its centre.
+    // The planet's patch and centre on the default sensor.
     static constexpr int32_t PATCH_SIZE = 400;
     static constexpr int32_t PLANET_ROW = SENSOR_HEIGHT / 2;
     static constexpr int32_t PLANET_COLUMN = SENSOR_WIDTH / 2;
-    static constexpr int32_t PATCH_TOP = PLANET_ROW - PATCH_SIZE / 2;
-    static constexpr int32_t PATCH_LEFT = PLANET_COLUMN - PATCH_SIZE / 2;
     static constexpr int32_t NOISE_TABLE_SIZE = 1 << 20;
     // Mean offset of the sensor's columns, DN.
     static constexpr float BIAS_DN = 8.0f;
 
-    SceneModel();
+    explicit SceneModel(SensorSize sensor = {});
 
+    SensorSize Sensor() const { return sensor_; }
+    // The planet lives in a square patch of this side, its top-left corner
+    // at (PatchTop(), PatchLeft()) in scene coordinates.
+    int32_t PatchSize() const { return patch_size_; }
+    int32_t PatchTop() const { return patch_top_; }
+    int32_t PatchLeft() const { return patch_left_; }
     const float *PlanetRow(int32_t level, Channel channel, int32_t patch_row) const {
         return planet_.data() +
-               ((static_cast<size_t>(level) * CHANNEL_COUNT + channel) * PATCH_SIZE + patch_row) *
-                   PATCH_SIZE;
+               ((static_cast<size_t>(level) * CHANNEL_COUNT + channel) * patch_size_ + patch_row) *
+                   patch_size_;
     }
     const std::vector<Moon> &Moons() const { return moons_; }
     const PointSpread &MoonSpread(int32_t level) const { return moon_spread_[level]; }
     // Dark current of the sensor row that shows scene row `scene_row`.
     const float *DarkRow(int32_t scene_row) const {
-        return dark_.data() + static_cast<size_t>(scene_row) * SENSOR_WIDTH;
+        return dark_.data() + static_cast<size_t>(scene_row) * sensor_.width;
     }
     // Offset of each sensor column in DN, the same at every gain.
     const float *ColumnBias() const { return column_bias_.data(); }
-    // NOISE_TABLE_SIZE + SENSOR_WIDTH standard normal values; a row of noise
-    // starts anywhere below NOISE_TABLE_SIZE.
+    // NOISE_TABLE_SIZE + the sensor's width standard normal values; a row of
+    // noise starts anywhere below NOISE_TABLE_SIZE.
     const float *NormalNoise() const { return noise_.data(); }
 
   private:
     void BuildPlanet();
     void BuildMoons();
     void BuildSensor();
+
+    SensorSize sensor_;
+    // The planet's size against its size on the default sensor, at most 1.
+    float planet_scale_ = 1.0f;
+    int32_t patch_size_ = PATCH_SIZE;
+    int32_t patch_top_ = 0;
+    int32_t patch_left_ = 0;
 
     std::vector<float> planet_;  // [level][channel][row][column]
     std::vector<Moon> moons_;

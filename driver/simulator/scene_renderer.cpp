@@ -60,10 +60,13 @@ float GainAt(const RenderRequest &request, int32_t row_parity, int32_t column_pa
     return column_parity == 0 ? request.gains.blue : request.gains.green2;
 }
 
-// Rounds and saturates to 8 bits. Written as min and max: the compiler keeps
-// std::clamp as branches, and the per-pixel loops would not vectorise.
-inline uint8_t ToSample(float dn) {
-    return static_cast<uint8_t>(static_cast<int32_t>(std::min(std::max(dn + 0.5f, 0.0f), 255.0f)));
+// Rounds and saturates to 0 ... maximum, then drops the low bits. Written as
+// min and max: the compiler keeps std::clamp as branches, and the per-pixel
+// loops would not vectorise.
+template <typename Sample>
+inline Sample ToSample(float dn, float maximum, int32_t drop_bits) {
+    return static_cast<Sample>(static_cast<int32_t>(std::min(std::max(dn + 0.5f, 0.0f), maximum)) >>
+                               drop_bits);
 }
 
 int32_t RoundShift(float px) {
@@ -75,14 +78,14 @@ int32_t RoundShift(float px) {
 SceneRenderer::SceneRenderer(const SceneModel &model)
     : model_(model),
       random_(0x5EE1A6),
-      sensor_row_(SENSOR_WIDTH),
-      binned_row_(SENSOR_WIDTH),
-      odd_cell_(SENSOR_WIDTH) {
+      sensor_row_(model.Sensor().width),
+      binned_row_(model.Sensor().width),
+      odd_cell_(model.Sensor().width) {
     for (ColumnFactors &factors : factors_) {
-        factors.scale.resize(SENSOR_WIDTH);
-        factors.shot.resize(SENSOR_WIDTH);
-        factors.read.resize(SENSOR_WIDTH);
-        factors.bias.resize(SENSOR_WIDTH);
+        factors.scale.resize(model.Sensor().width);
+        factors.shot.resize(model.Sensor().width);
+        factors.read.resize(model.Sensor().width);
+        factors.bias.resize(model.Sensor().width);
     }
 }
 
@@ -98,11 +101,14 @@ void SceneRenderer::Render(const RenderRequest &request, uint8_t *frame) {
     shift_down_ = RoundShift(motion_down_ + request.drift_down);
     PrepareColumns(request);
 
+    const int32_t bit_depth = std::clamp(request.bit_depth, 8, 16);
+    const float maximum = static_cast<float>((1 << bit_depth) - 1);
+    const int32_t drop_bits = request.wide_samples ? 0 : bit_depth - 8;
     const int32_t bin = 1 << window.bin_shift;
     for (int32_t i = 0; i < frame_height; ++i) {
         const int32_t parity = i & 1;
         for (int32_t r = 0; r < bin; ++r) {
-            const int32_t scene_row = SENSOR_HEIGHT - 1 - (window.y + i * bin + r);
+            const int32_t scene_row = model_.Sensor().height - 1 - (window.y + i * bin + r);
             AccumulateSensorRow(request, scene_row, parity, r == 0);
         }
         if (bin > 1) {
@@ -116,8 +122,15 @@ void SceneRenderer::Render(const RenderRequest &request, uint8_t *frame) {
                 out[j] = sum;
             }
         }
-        WriteRow(bin > 1 ? binned_row_.data() : sensor_row_.data(), factors_[parity], frame_width,
-                 request.noise, frame + static_cast<size_t>(i) * frame_width);
+        const float *signal = bin > 1 ? binned_row_.data() : sensor_row_.data();
+        const size_t row_start = static_cast<size_t>(i) * frame_width;
+        if (request.wide_samples) {
+            WriteRow(signal, factors_[parity], frame_width, request.noise, maximum, drop_bits,
+                     reinterpret_cast<uint16_t *>(frame) + row_start);
+        } else {
+            WriteRow(signal, factors_[parity], frame_width, request.noise, maximum, drop_bits,
+                     frame + row_start);
+        }
     }
 }
 
@@ -138,6 +151,9 @@ void SceneRenderer::PrepareColumns(const RenderRequest &request) {
     const FrameWindow &window = request.window;
     const int32_t bin = 1 << window.bin_shift;
     const float cells = static_cast<float>(bin * bin);
+    // DN of this depth per DN of an 8-bit sample: 1 at 8 bits, 4095 / 255 at 12.
+    const float depth_scale =
+        static_cast<float>((1 << std::clamp(request.bit_depth, 8, 16)) - 1) / 255.0f;
     const int32_t frame_width = window.FrameWidth();
     for (int32_t k = 0; k < frame_width * bin; ++k) {
         odd_cell_[k] = static_cast<float>((k >> window.bin_shift) & 1);
@@ -148,15 +164,17 @@ void SceneRenderer::PrepareColumns(const RenderRequest &request) {
         for (int32_t j = 0; j < frame_width; ++j) {
             const float gain = GainAt(request, parity, j & 1);
             const float read_dn = READ_NOISE_ELECTRONS * DN_PER_ELECTRON * gain;
-            factors.scale[j] = static_cast<float>(request.exposure_ms) * gain / cells;
-            factors.shot[j] = DN_PER_ELECTRON * gain / cells;
-            factors.read[j] = (read_dn * read_dn + ADC_NOISE_DN * ADC_NOISE_DN) / cells;
+            factors.scale[j] = static_cast<float>(request.exposure_ms) * gain / cells * depth_scale;
+            factors.shot[j] = DN_PER_ELECTRON * gain / cells * depth_scale;
+            factors.read[j] = (read_dn * read_dn + ADC_NOISE_DN * ADC_NOISE_DN) / cells *
+                              (depth_scale * depth_scale);
             float bias = 0.0f;
             for (int32_t c = 0; c < bin; ++c) {
                 bias += column_bias[j * bin + c];
             }
             // Noise reduction takes the column pattern out, leaving the mean offset.
-            factors.bias[j] = request.noise_reduction ? SceneModel::BIAS_DN : bias / bin;
+            factors.bias[j] =
+                (request.noise_reduction ? SceneModel::BIAS_DN : bias / bin) * depth_scale;
         }
     }
 }
@@ -178,12 +196,13 @@ void SceneRenderer::AccumulateSensorRow(const RenderRequest &request, int32_t sc
     if (request.covered) {
         return;
     }
-    const int32_t patch_row = scene_row - shift_down_ - SceneModel::PATCH_TOP;
-    if (patch_row >= 0 && patch_row < SceneModel::PATCH_SIZE) {
+    const int32_t patch_size = model_.PatchSize();
+    const int32_t patch_row = scene_row - shift_down_ - model_.PatchTop();
+    if (patch_row >= 0 && patch_row < patch_size) {
         // Sensor column k sees patch column k + offset.
-        const int32_t offset = x - shift_right_ - SceneModel::PATCH_LEFT;
+        const int32_t offset = x - shift_right_ - model_.PatchLeft();
         const int32_t from = std::max(0, -offset);
-        const int32_t to = std::min(span, SceneModel::PATCH_SIZE - offset);
+        const int32_t to = std::min(span, patch_size - offset);
         const Channel even = ChannelAt(request.sensor, parity, 0);
         const Channel odd = ChannelAt(request.sensor, parity, 1);
         const float *__restrict a = model_.PlanetRow(level_, even, patch_row);
@@ -220,15 +239,16 @@ void SceneRenderer::AccumulateSensorRow(const RenderRequest &request, int32_t sc
     }
 }
 
+template <typename Sample>
 void SceneRenderer::WriteRow(const float *signal, const ColumnFactors &factors, int32_t frame_width,
-                             bool noise, uint8_t *out) {
+                             bool noise, float maximum, int32_t drop_bits, Sample *out) {
     const float *__restrict in = signal;
     const float *__restrict scale = factors.scale.data();
     const float *__restrict bias = factors.bias.data();
-    uint8_t *__restrict target = out;
+    Sample *__restrict target = out;
     if (!noise) {
         for (int32_t j = 0; j < frame_width; ++j) {
-            target[j] = ToSample(in[j] * scale[j] + bias[j]);
+            target[j] = ToSample<Sample>(in[j] * scale[j] + bias[j], maximum, drop_bits);
         }
         return;
     }
@@ -239,7 +259,7 @@ void SceneRenderer::WriteRow(const float *signal, const ColumnFactors &factors, 
     for (int32_t j = 0; j < frame_width; ++j) {
         const float dn = in[j] * scale[j];
         const float sigma = std::sqrt(dn * shot[j] + read[j]);
-        target[j] = ToSample(dn + bias[j] + sigma * normal[j]);
+        target[j] = ToSample<Sample>(dn + bias[j] + sigma * normal[j], maximum, drop_bits);
     }
 }
 

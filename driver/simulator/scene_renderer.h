@@ -17,6 +17,12 @@ struct RenderRequest {
     double exposure_ms = 0.0;
     ChannelGains gains;
     SensorKind sensor = SensorKind::Mono;
+    // Significant bits of a sample, 8 ... 16; deeper samples span more DN for
+    // the same light, noise and dark current in proportion.
+    int32_t bit_depth = 8;
+    // Two bytes per sample (machine order, the value in the low bit_depth
+    // bits) rather than one; one byte of a deeper sample is its top 8 bits.
+    bool wide_samples = false;
     SeeingKind seeing = SeeingKind::Average;
     bool noise = true;
     bool noise_reduction = false;
@@ -30,14 +36,15 @@ struct RenderRequest {
 // Turns the scene model into frames: per frame it picks the seeing (image
 // motion and blur level), then per row takes the dark current, adds the
 // shifted planet and moons, bins, scales by exposure and gain, adds shot and
-// read noise and clamps to 8 bits. Used by one thread at a time.
+// read noise and clamps to the sample depth. Used by one thread at a time.
 class SceneRenderer {
   public:
     explicit SceneRenderer(const SceneModel &model);
 
-    // Writes window.FrameWidth() x window.FrameHeight() samples, row-major.
+    // Writes window.FrameWidth() x window.FrameHeight() samples, row-major,
+    // of one or two bytes (wide_samples). The window lies on the model's sensor.
     // Frame row i shows sensor rows window.y + i·bin … upward from the
-    // sensor's bottom edge, that is scene row SENSOR_HEIGHT - 1 - (window.y + i)
+    // sensor's bottom edge, that is scene row height - 1 - (window.y + i)
     // unbinned, so the first row is the window's bottom.
     // A colour sensor delivers a mosaic with even frame rows G R G R ... and
     // odd rows B G B G ..., binned or not.
@@ -56,9 +63,11 @@ class SceneRenderer {
     void PrepareColumns(const RenderRequest &request);
     void AccumulateSensorRow(const RenderRequest &request, int32_t scene_row, int32_t parity,
                              bool first);
-    // Scales one row of summed rates to DN, adds offset and noise, clamps.
+    // Scales one row of summed rates to DN, adds offset and noise, clamps to
+    // `maximum` and keeps the bits above `drop_bits`.
+    template <typename Sample>
     void WriteRow(const float *signal, const ColumnFactors &factors, int32_t frame_width,
-                  bool noise, uint8_t *out);
+                  bool noise, float maximum, int32_t drop_bits, Sample *out);
 
     const SceneModel &model_;
     FastRandom random_;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "driver/camera_source.h"
@@ -15,9 +16,10 @@
 
 namespace simcam {
 
-// The simulated camera: a 2048 x 1536 8-bit sensor, mono or colour, looking
-// at a planet with moons through moving air. Connecting reads the driver's
-// settings from the environment.
+// The simulated camera: a sensor of 2048 x 1536 8-bit samples unless the
+// settings say otherwise, mono or colour, looking at a planet with moons
+// through moving air. Connecting reads the driver's settings from the
+// environment.
 class SimSession final : public CameraSource {
   public:
     SimSession();
@@ -30,6 +32,9 @@ class SimSession final : public CameraSource {
     void SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
     void SetBinning(int32_t code) override { geometry_.SetBinning(code); }
     void SetExposureTime(int32_t ms) override { controls_.SetExposureMs(ms); }
+    void SetExposureTimeUs(int32_t us) override { controls_.SetExposureUs(us); }
+    void SetSampleDepth(int32_t bits) override;
+    SensorDescription Describe() const override;
     void SetGain(int32_t red, int32_t green, int32_t blue, int32_t green2) override;
     void SetFastTransfer(bool on) override { controls_.SetFastTransfer(on); }
     void StartExposure(uint8_t *buffer) override;
@@ -39,14 +44,22 @@ class SimSession final : public CameraSource {
     void Demosaic(const uint8_t *mosaic, uint8_t *bgr, int32_t width, int32_t height) override;
 
   private:
-    SceneModel model_;
-    SceneRenderer renderer_;
+    // The sky on one sensor and what renders it; made anew when the sensor's
+    // size changes, while exposures still running keep theirs.
+    struct Scene {
+        explicit Scene(SensorSize sensor) : model(sensor), renderer(model) {}
+        SceneModel model;
+        SceneRenderer renderer;
+    };
+
     CameraControls controls_;
     FrameGeometry geometry_;
     GuideDrift drift_;
     std::atomic<void *> semaphore_{nullptr};
+    std::atomic<bool> wide_samples_{false};
 
-    std::mutex session_mutex_;
+    mutable std::mutex session_mutex_;
+    std::shared_ptr<Scene> scene_;
     SimSettings settings_;
     bool connected_ = false;
     int64_t exposures_started_ = 0;

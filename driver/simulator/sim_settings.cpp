@@ -37,6 +37,40 @@ int32_t ParseHang(std::string_view value) {
     return frames > INT32_MAX ? -2 : static_cast<int32_t>(frames);
 }
 
+// Digits only, at most five of them; -1 for anything else.
+int32_t ParseSide(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5) {
+        return -1;
+    }
+    int32_t side = 0;
+    for (char digit : digits) {
+        if (digit < '0' || digit > '9') {
+            return -1;
+        }
+        side = side * 10 + (digit - '0');
+    }
+    return side;
+}
+
+// "WxH" with even sides within the sizes the camera can have; false otherwise.
+bool ParseSize(std::string_view value, int32_t &width, int32_t &height) {
+    const size_t cross = value.find('x');
+    if (cross == std::string_view::npos) {
+        return false;
+    }
+    const int32_t w = ParseSide(value.substr(0, cross));
+    const int32_t h = ParseSide(value.substr(cross + 1));
+    const auto fits = [](int32_t side, int32_t largest) {
+        return side >= SMALLEST_SENSOR_SIDE && side <= largest && side % 2 == 0;
+    };
+    if (!fits(w, LARGEST_SENSOR_WIDTH) || !fits(h, LARGEST_SENSOR_HEIGHT)) {
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
 }  // namespace
 
 SimSettings ReadSimSettings(const EnvironmentLookup &lookup) {
@@ -47,6 +81,19 @@ SimSettings ReadSimSettings(const EnvironmentLookup &lookup) {
             settings.sensor = SensorKind::Colour;
         } else if (value != "mono") {
             ReportUnknown("OMTRIX_SIM_SENSOR", value);
+        }
+    }
+    if (const char *text = lookup("OMTRIX_SIM_SIZE")) {
+        if (!ParseSize(text, settings.width, settings.height)) {
+            ReportUnknown("OMTRIX_SIM_SIZE", text);
+        }
+    }
+    if (const char *text = lookup("OMTRIX_SIM_BITS")) {
+        const std::string_view value = text;
+        if (value == "8" || value == "10" || value == "12" || value == "16") {
+            settings.bit_depth = ParseSide(value);
+        } else {
+            ReportUnknown("OMTRIX_SIM_BITS", value);
         }
     }
     if (const char *text = lookup("OMTRIX_SIM_FAULT")) {

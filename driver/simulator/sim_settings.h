@@ -7,6 +7,12 @@
 namespace simcam {
 
 enum class SensorKind { Mono, Colour };
+
+// The sensor sizes OMTRIX_SIM_SIZE takes: even sides from the smallest to the
+// largest, 2048 x 1536 unless set.
+inline constexpr int32_t SMALLEST_SENSOR_SIDE = 64;
+inline constexpr int32_t LARGEST_SENSOR_WIDTH = 4096;
+inline constexpr int32_t LARGEST_SENSOR_HEIGHT = 3072;
 enum class SeeingKind { Off, Good, Average, Poor };
 
 // The driver's own settings: which sensor it simulates, the sky, and faults
@@ -14,6 +20,9 @@ enum class SeeingKind { Off, Good, Average, Poor };
 // variables are listed in driver/README.md.
 struct SimSettings {
     SensorKind sensor = SensorKind::Mono;
+    int32_t width = 2048;
+    int32_t height = 1536;
+    int32_t bit_depth = 8;  // significant bits of a sample: 8, 10, 12 or 16
     bool camera_present = true;
     // Exposures the camera completes before it stops answering; -1 never.
     int32_t frames_before_hang = -1;

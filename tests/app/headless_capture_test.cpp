@@ -110,6 +110,37 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
     }
 }
 
+struct ExposureCase {
+    const char *text;
+    bool accepted;
+    int32_t exposure_ms;  // the nearest whole ms
+    int32_t exposure_us;  // -1: whole ms
+};
+
+TEST(ParseCaptureOptions, ReadsTheExposureToTheMicrosecond) {
+    const ExposureCase cases[] = {
+        {"0.25", true, 0, 250},  {"0.001", true, 0, 1},      {"1.5", true, 2, 1500},
+        {"250", true, 250, -1},  {"100.000", true, 100, -1}, {"19999", true, 19999, -1},
+        {"0.0005", false, 0, 0}, {"19999.5", false, 0, 0},   {"20000", false, 0, 0},
+        {".5", false, 0, 0},     {"1.", false, 0, 0},        {"1,5", false, 0, 0},
+        {"-0.25", false, 0, 0},  {"0x10", false, 0, 0},
+    };
+    for (const ExposureCase &c : cases) {
+        CaptureOptions options;
+        QString error;
+        const bool accepted = ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format",
+                                                   "ser", "--frames", "5", "--exposure", c.text},
+                                                  options, error);
+        ASSERT_EQ(accepted, c.accepted) << c.text;
+        if (accepted) {
+            EXPECT_EQ(options.exposure_ms, c.exposure_ms) << c.text;
+            EXPECT_EQ(options.exposure_us, c.exposure_us) << c.text;
+        } else {
+            EXPECT_EQ(error, "--exposure must be 0 to 19999 ms") << c.text;
+        }
+    }
+}
+
 TEST(ParseCaptureOptions, ReadsTheStampByNumberOrName) {
     const QStringList base{"--dir", "/data", "--name", "M42", "--format", "bmp", "--frames", "2"};
     struct Row {
@@ -441,6 +472,20 @@ TEST_F(HeadlessCaptureTest, FitFilesCarryTheirExposureStartAndSettings) {
         EXPECT_EQ(FitsValue(bytes, "INSTRUME"), "Omtrix simulator");
         EXPECT_EQ(FitsValue(bytes, "TELESCOP"), "");
     }
+}
+
+// A quarter of a millisecond is recorded as such, not as 0 ms.
+TEST_F(HeadlessCaptureTest, FitFilesKeepASubMillisecondExposure) {
+    CaptureOptions options = Options(MODE_FIT, 1);
+    options.exposure_ms = 0;
+    options.exposure_us = 250;
+    const CaptureReport report = Run(options);
+    ASSERT_EQ(report.exit_code, EXIT_DONE) << report.error.toStdString();
+    ASSERT_EQ(report.files.size(), 1);
+    EXPECT_EQ(FitsValue(ReadFileBytes(report.files[0]), "EXPTIME"), "0.000250");
+    QFile log(report.files[0] + ".txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(log.readAll()).contains("Exposure_ms=0.250"));
 }
 
 // A Python that has astropy, the system's first: observers' own Pythons often lack it.

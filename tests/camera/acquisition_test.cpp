@@ -115,6 +115,43 @@ TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
     EXPECT_EQ(fake_driver::state().last_frame[2], 320);
 }
 
+struct MicrosecondCase {
+    const char *what;
+    bool driver_takes_us;
+    int32_t set_us;
+    int32_t then_length_ms;  // -1: not set afterwards
+    int32_t expected_us;     // -1: SetExpoTimeUs not called
+    int32_t expected_ms;     // -1: SetExpoTime not called
+};
+
+TEST_F(AcquisitionTest, ExposureReachesTheDriverInMicrosecondsWhenItTakesThem) {
+    const MicrosecondCase cases[] = {
+        {"sub-millisecond", true, 250, -1, 250, -1},
+        {"longest", true, 19999000, -1, 19999000, -1},
+        {"whole ms set later win", true, 250, 7, 7000, -1},
+        {"nearest ms for a driver without", false, 250, -1, -1, 0},
+        {"rounded up for a driver without", false, 1500, -1, -1, 2},
+    };
+    for (const MicrosecondCase &c : cases) {
+        fake_driver::Reset();
+        driver.SetExpoTimeUs = c.driver_takes_us ? fake_driver::SetExpoTimeUs : nullptr;
+        FrameList case_frames;
+        RecordingPoster case_poster;
+        TVideoCapture camera{driver, case_frames, case_poster, SILENCE_MARGIN_MS};
+        camera.SetExposureUs(c.set_us);
+        if (c.then_length_ms >= 0) {
+            camera.length = c.then_length_ms;
+        }
+        camera.delay = 2;
+        camera.Resume();
+        ASSERT_TRUE(WaitFor([&] { return case_poster.Count(MSG_FRAME_READY) >= 1; })) << c.what;
+        camera.Stop();
+        ASSERT_TRUE(camera.WaitUntilStopped(3000));
+        EXPECT_EQ(fake_driver::state().last_expo_us, c.expected_us) << c.what;
+        EXPECT_EQ(fake_driver::state().last_expo_ms, c.expected_ms) << c.what;
+    }
+}
+
 // A recording's frames wait for its writer only up to a limit: the camera
 // then waits until the writer has taken a quarter of them (a full frame's
 // queue is short), or the recording ends.

@@ -9,11 +9,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "camera/camera_sensor.h"
 #include "camera/driver_api.h"
 #include "driver/simulator/frame_geometry.h"
 #include "driver/simulator/guide_drift.h"
@@ -24,8 +27,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Environment = std::vector<std::pair<const char *, const char *>>;
 
-constexpr const char *SIM_VARIABLES[] = {"OMTRIX_SIM_SENSOR", "OMTRIX_SIM_FAULT",
-                                         "OMTRIX_SIM_SEEING", "OMTRIX_SIM_NOISE", "OMTRIX_SIM_CAP"};
+constexpr const char *SIM_VARIABLES[] = {
+    "OMTRIX_SIM_SENSOR", "OMTRIX_SIM_FAULT", "OMTRIX_SIM_SEEING", "OMTRIX_SIM_NOISE",
+    "OMTRIX_SIM_CAP",    "OMTRIX_SIM_SIZE",  "OMTRIX_SIM_BITS"};
 // Steady air and no noise: the same settings always give the same frame.
 const Environment STEADY = {{"OMTRIX_SIM_SEEING", "off"}, {"OMTRIX_SIM_NOISE", "off"}};
 // The program's frame buffers.
@@ -320,6 +324,118 @@ TEST_F(DriverEntriesTest, CoveredCameraSeesNoPlanet) {
     EXPECT_GT(open, 100);
     EXPECT_LT(covered, 30);
     EXPECT_GT(disc_level(), 100);
+}
+
+struct DescriptionCase {
+    Environment environment;
+    int32_t width, height, bit_depth;
+    BayerPattern pattern;
+};
+
+TEST_F(DriverEntriesTest, OptionalEntriesDescribeTheSimulatedCamera) {
+    const DescriptionCase cases[] = {
+        {{}, 2048, 1536, 8, BayerPattern::None},
+        {{{"OMTRIX_SIM_SIZE", "1304x976"},
+          {"OMTRIX_SIM_BITS", "12"},
+          {"OMTRIX_SIM_SENSOR", "colour"}},
+         1304,
+         976,
+         12,
+         BayerPattern::BGGR},
+        {{{"OMTRIX_SIM_SIZE", "4096x3072"}, {"OMTRIX_SIM_BITS", "16"}},
+         4096,
+         3072,
+         16,
+         BayerPattern::None},
+        {{{"OMTRIX_SIM_SIZE", "1305x976"}, {"OMTRIX_SIM_BITS", "14"}},
+         2048,
+         1536,
+         8,
+         BayerPattern::None},
+    };
+    for (const DescriptionCase &c : cases) {
+        ASSERT_NO_FATAL_FAILURE(Connect(c.environment));
+        std::string complaint;
+        const CameraSensor sensor = DescribeCamera(driver_, complaint);
+        const std::string context = std::to_string(c.width) + "x" + std::to_string(c.height);
+        EXPECT_TRUE(sensor.described) << context;
+        EXPECT_EQ(complaint, "") << context;
+        EXPECT_EQ(sensor.width, c.width) << context;
+        EXPECT_EQ(sensor.height, c.height) << context;
+        EXPECT_EQ(sensor.bit_depth, c.bit_depth) << context;
+        EXPECT_EQ(sensor.pattern, c.pattern) << context;
+        EXPECT_EQ(sensor.pixel_size_nm, 3750) << context;
+        EXPECT_NE(sensor.name.find(c.pattern == BayerPattern::None ? "mono" : "colour"),
+                  std::string::npos)
+            << sensor.name;
+        EXPECT_EQ(sensor.shortest_exposure_us, 10) << context;
+        EXPECT_EQ(sensor.longest_exposure_us, 19999000) << context;
+        EXPECT_EQ(sensor.exposure_step_us, 1) << context;
+        EXPECT_EQ(sensor.lowest_gain, 1) << context;
+        EXPECT_EQ(sensor.highest_gain, 0x67) << context;
+        library_.Close();
+    }
+}
+
+TEST_F(DriverEntriesTest, SixteenBitSamplesFillTheDescribedSensor) {
+    ASSERT_NO_FATAL_FAILURE(Connect({{"OMTRIX_SIM_SIZE", "1304x976"}, {"OMTRIX_SIM_BITS", "12"}}));
+    constexpr size_t SAMPLES = 1304 * 976;
+    constexpr uint8_t UNTOUCHED = 0xA5;
+    // The program's full frame, cut to the smaller sensor.
+    Program(0, 0, WIDTH, HEIGHT, 1, 300);
+    for (int32_t depth : {16, 8}) {
+        driver_.SetSampleDepth(depth);
+        std::vector<uint8_t> buffer(BUFFER_BYTES, UNTOUCHED);
+        ASSERT_TRUE(Expose(buffer.data()));
+        const size_t bytes = SAMPLES * depth / 8;
+        EXPECT_TRUE(std::all_of(buffer.begin() + bytes, buffer.end(),
+                                [](uint8_t b) { return b == UNTOUCHED; }))
+            << depth << "-bit samples written past the frame";
+        uint32_t brightest = 0;
+        for (size_t i = 0; i < SAMPLES; ++i) {
+            uint16_t sample = buffer[i];
+            if (depth == 16) {
+                std::memcpy(&sample, buffer.data() + 2 * i, 2);
+            }
+            brightest = std::max<uint32_t>(brightest, sample);
+        }
+        // A 300 ms exposure saturates the disc: at 4095 in 16-bit words, at
+        // 255 in its top 8 bits.
+        EXPECT_EQ(brightest, depth == 16 ? 4095u : 255u);
+    }
+    // Connecting again starts with 8-bit samples, whatever was asked before.
+    driver_.SetSampleDepth(16);
+    ASSERT_EQ(driver_.openUSB(0), 1);
+    std::vector<uint8_t> buffer(BUFFER_BYTES, UNTOUCHED);
+    ASSERT_TRUE(Expose(buffer.data()));
+    EXPECT_TRUE(std::all_of(buffer.begin() + SAMPLES, buffer.end(),
+                            [](uint8_t b) { return b == UNTOUCHED; }));
+}
+
+TEST_F(DriverEntriesTest, MicrosecondExposuresSetTheBrightness) {
+    // 16-bit samples, fine enough to show a quarter of a millisecond's light.
+    Environment environment = STEADY;
+    environment.push_back({"OMTRIX_SIM_BITS", "16"});
+    ASSERT_NO_FATAL_FAILURE(Connect(environment));
+    driver_.SetSampleDepth(16);
+    constexpr int32_t SIDE = 400;
+    Program((WIDTH - SIDE) / 2, (HEIGHT - SIDE) / 2, SIDE, SIDE, 1, 20);
+    // The light summed over the frame, less the offset of 8 DN (at 8 bits) per sample.
+    const auto light = [](const std::vector<uint8_t> &frame) {
+        std::vector<uint16_t> samples(frame.size() / 2);
+        std::memcpy(samples.data(), frame.data(), frame.size());
+        return std::accumulate(samples.begin(), samples.end(), 0.0) - 8.0 * 257 * samples.size();
+    };
+    const std::vector<uint8_t> whole_ms = Frame(2 * SIDE * SIDE);
+    driver_.SetExpoTimeUs(20000);
+    EXPECT_EQ(Frame(2 * SIDE * SIDE), whole_ms);
+    driver_.SetExpoTimeUs(20500);
+    EXPECT_NEAR(light(Frame(2 * SIDE * SIDE)) / light(whole_ms), 1.025, 0.005);
+    driver_.SetExpoTimeUs(250);
+    const double quarter_ms = light(Frame(2 * SIDE * SIDE));
+    driver_.SetExpoTimeUs(500);
+    EXPECT_NEAR(light(Frame(2 * SIDE * SIDE)) / quarter_ms, 2.0, 0.05);
+    EXPECT_NEAR(light(whole_ms) / quarter_ms, 80.0, 2.0);
 }
 
 TEST_F(DriverEntriesTest, ReadOutTakesLongerForLargerWindowsAndInStandardMode) {

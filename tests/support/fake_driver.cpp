@@ -59,6 +59,10 @@ State &state() {
     return g_state;
 }
 
+void SetExpoTimeUs(int32_t us) {
+    g_state.last_expo_us = us;
+}
+
 CameraDriver Driver() {
     CameraDriver d;
     d._staticCall = [] {};
@@ -121,6 +125,7 @@ void Reset() {
     g_state.exposures_started = 0;
     g_state.cancels = 0;
     g_state.last_expo_ms = -1;
+    g_state.last_expo_us = -1;
     g_state.last_binning = 0;
     g_state.last_usb = -1;
     g_state.cancel_requested = false;

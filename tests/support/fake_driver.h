@@ -30,6 +30,7 @@ struct State {
     std::atomic<int32_t> exposures_started{0};
     std::atomic<int32_t> cancels{0};
     std::atomic<int32_t> last_expo_ms{-1};
+    std::atomic<int32_t> last_expo_us{-1};
     std::atomic<int32_t> last_binning{0};
     std::atomic<int32_t> last_frame[4]{};
     std::atomic<int32_t> last_gain[4]{};
@@ -45,6 +46,9 @@ struct State {
 State &state();
 // The driver's entry table pointing at the fake.
 CameraDriver Driver();
+// An optional entry, not in Driver()'s table: a test that wants a driver
+// taking microseconds adds it. Records into last_expo_us.
+void SetExpoTimeUs(int32_t us);
 // Resets the state and joins the exposure threads of the previous test.
 void Reset();
 

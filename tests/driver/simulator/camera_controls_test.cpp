@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace simcam {
 namespace {
 
@@ -39,6 +41,16 @@ TEST(CameraControls, KeepsExposureAndBlankingInTheCameraRange) {
     CameraControls controls;
     controls.SetExposureMs(-20);
     EXPECT_EQ(controls.ExposureMs(), 0);
+    EXPECT_EQ(controls.ExposureUs(), 0);
+    // In microseconds the camera's shortest exposure is the least.
+    const std::pair<int32_t, int64_t> microseconds[] = {
+        {250, 250}, {10, 10}, {3, 10}, {-5, 10}, {19999000, 19999000}};
+    for (const auto &[asked, kept] : microseconds) {
+        controls.SetExposureUs(asked);
+        EXPECT_EQ(controls.ExposureUs(), kept) << asked << " us";
+    }
+    controls.SetExposureMs(3600 * 1000);
+    EXPECT_EQ(controls.ExposureUs(), int64_t{3600} * 1000 * 1000);
     controls.SetVblankLines(900);
     EXPECT_EQ(controls.VblankLines(), 500);
     controls.SetVblankLines(-1);

@@ -52,6 +52,70 @@ TEST(ClampWindow, NeverYieldsMoreSamplesThanRequestedOrOffTheSensor) {
     }
 }
 
+struct SensorChangeCase {
+    const char *what;
+    bool frame_asked;
+    int32_t x, y, width, height;
+    SensorSize sensor;
+    FrameWindow expected;
+};
+
+TEST(FrameGeometry, FitsTheAskedWindowOntoTheConnectedSensor) {
+    const SensorChangeCase cases[] = {
+        {"nothing asked: the whole smaller sensor",
+         false,
+         0,
+         0,
+         0,
+         0,
+         {1304, 976},
+         {0, 0, 1304, 976, 1}},
+        {"nothing asked: the whole larger sensor",
+         false,
+         0,
+         0,
+         0,
+         0,
+         {4096, 3072},
+         {0, 0, 4096, 3072, 1}},
+        {"the default full frame cut to the sensor",
+         true,
+         0,
+         0,
+         2048,
+         1536,
+         {1304, 976},
+         {0, 0, 1304, 976, 1}},
+        {"a window moved back onto the sensor",
+         true,
+         1200,
+         900,
+         320,
+         240,
+         {1304, 976},
+         {984, 736, 320, 240, 1}},
+        {"a window that fits stays", true, 100, 50, 320, 240, {640, 480}, {100, 50, 320, 240, 1}},
+        {"the asked window, not the cut one, on a larger sensor",
+         true,
+         0,
+         0,
+         4096,
+         3072,
+         {4096, 3072},
+         {0, 0, 4096, 3072, 1}},
+    };
+    for (const SensorChangeCase &c : cases) {
+        FrameGeometry geometry;
+        geometry.SetBinning(2);
+        if (c.frame_asked) {
+            geometry.SetFrame(c.x, c.y, c.width, c.height);
+        }
+        geometry.SetSensor({64, 64});
+        geometry.SetSensor(c.sensor);
+        EXPECT_EQ(geometry.Window(), c.expected) << c.what;
+    }
+}
+
 TEST(ReadoutTime, FollowsWindowTransferModeAndBlanking) {
     const FrameWindow full;
     const FrameWindow small = ClampWindow(864, 648, 320, 240, 0);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "driver/speed_check.h"
@@ -186,6 +187,101 @@ TEST_F(SceneRendererTest, DarkFrameFromTheCoveredCameraRemovesHotPixels) {
     request = Steady(PLANET_WINDOW, 100, 13);
     request.covered = true;
     EXPECT_LT(Percentile(Render(request), 0.9), covered_planet / 4);
+}
+
+TEST_F(SceneRendererTest, DeepSamplesSpanTheDepthAndNarrowToTheirTopBits) {
+    for (int32_t bits : {8, 10, 12, 16}) {
+        const uint32_t maximum = (1u << bits) - 1;
+        const auto render_wide = [&](double exposure_ms, int32_t gain_code) {
+            RenderRequest request = Steady(PLANET_WINDOW, exposure_ms, gain_code);
+            request.bit_depth = bits;
+            request.wide_samples = true;
+            std::vector<uint16_t> frame(request.window.FrameBytes());
+            renderer_.Render(request, reinterpret_cast<uint8_t *>(frame.data()));
+            return frame;
+        };
+        // At the start values the disc is bright, short of saturation.
+        std::vector<uint16_t> frame = render_wide(100, 13);
+        std::vector<uint16_t> sorted = frame;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() * 999 / 1000, sorted.end());
+        const uint16_t peak = sorted[sorted.size() * 999 / 1000];
+        EXPECT_GT(peak, 0.65 * maximum) << bits << " bits";
+        EXPECT_LT(peak, 0.9 * maximum) << bits << " bits";
+
+        // One byte of a deep sample is its top 8 bits.
+        RenderRequest narrow = Steady(PLANET_WINDOW, 100, 13);
+        narrow.bit_depth = bits;
+        const std::vector<uint8_t> narrowed = Render(narrow);
+        size_t mismatches = 0;
+        for (size_t i = 0; i < frame.size(); ++i) {
+            mismatches += narrowed[i] != frame[i] >> (bits - 8);
+        }
+        EXPECT_EQ(mismatches, 0u) << bits << " bits";
+
+        // Saturated samples sit exactly at the depth's maximum, never above.
+        frame = render_wide(1000, 0x67);
+        EXPECT_EQ(*std::max_element(frame.begin(), frame.end()), maximum) << bits << " bits";
+        EXPECT_GT(std::count(frame.begin(), frame.end(), maximum), 40000) << bits << " bits";
+    }
+}
+
+struct SensorSizeCase {
+    SensorSize sensor;
+    // The disc's height through its centre, in pixels.
+    int32_t shortest_disc, longest_disc;
+};
+
+TEST(SceneModelSizes, PlanetSitsWholeAtTheCentreOfEverySensor) {
+    // Small sensors show the planet over about 40 % of their height; larger
+    // ones as on the default sensor, 2 x 154 pixels pole to pole.
+    const SensorSizeCase cases[] = {
+        {{64, 64}, 20, 30},
+        {{320, 240}, 80, 105},
+        {{1304, 976}, 295, 320},
+        {{4096, 3072}, 295, 320},
+    };
+    for (const SensorSizeCase &c : cases) {
+        const SceneModel model(c.sensor);
+        SceneRenderer renderer(model);
+        RenderRequest request;
+        request.window = ClampWindow(0, 0, c.sensor.width, c.sensor.height, 0, c.sensor);
+        request.exposure_ms = 100;
+        request.gains = {1.625f, 1.625f, 1.625f, 1.625f};
+        request.seeing = SeeingKind::Off;
+        request.noise = false;
+        std::vector<uint8_t> frame(request.window.FrameBytes());
+        renderer.Render(request, frame.data());
+        const auto at = [&](int32_t row, int32_t column) {
+            return frame[static_cast<size_t>(row) * c.sensor.width + column];
+        };
+        const std::string size =
+            std::to_string(c.sensor.width) + "x" + std::to_string(c.sensor.height);
+        // The disc's rows through the centre column: three bright in a row
+        // begin and end it, so that a hot pixel does not.
+        const auto bright = [&](int32_t row) {
+            return row >= 0 && row < c.sensor.height && at(row, c.sensor.width / 2) > 30;
+        };
+        int32_t bottom = 0;
+        while (bottom < c.sensor.height &&
+               !(bright(bottom) && bright(bottom + 1) && bright(bottom + 2))) {
+            ++bottom;
+        }
+        int32_t top = c.sensor.height - 1;
+        while (top > 0 && !(bright(top) && bright(top - 1) && bright(top - 2))) {
+            --top;
+        }
+        const int32_t disc = top - bottom + 1;
+        EXPECT_GE(disc, c.shortest_disc) << size;
+        EXPECT_LE(disc, c.longest_disc) << size;
+        // Centred: as much sky above the disc as below it.
+        EXPECT_NEAR(bottom, c.sensor.height - 1 - top, 2) << size;
+        // Nothing bright on the top and bottom rows but a hot pixel or two.
+        int32_t bright_edge = 0;
+        for (int32_t column = 0; column < c.sensor.width; ++column) {
+            bright_edge += (at(0, column) > 30) + (at(c.sensor.height - 1, column) > 30);
+        }
+        EXPECT_LE(bright_edge, 2 + c.sensor.width / 100) << size;
+    }
 }
 
 TEST_F(SceneRendererTest, FullFrameRendersFasterThanItsFastReadOut) {

@@ -39,6 +39,31 @@ TEST(ReadSimSettings, ReadsEveryVariableAndKeepsDefaultsForUnknownValues) {
         {{{"OMTRIX_SIM_CAP", "/tmp/cap"}}, with([](auto &s) { s.cap_file = "/tmp/cap"; })},
         {{{"OMTRIX_SIM_TIMING", "instant"}}, with([](auto &s) { s.instant = true; })},
         {{{"OMTRIX_SIM_TIMING", "fast"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "1304x976"}}, with([](auto &s) {
+             s.width = 1304;
+             s.height = 976;
+         })},
+        {{{"OMTRIX_SIM_SIZE", "64x64"}}, with([](auto &s) { s.width = s.height = 64; })},
+        {{{"OMTRIX_SIM_SIZE", "4096x3072"}}, with([](auto &s) {
+             s.width = 4096;
+             s.height = 3072;
+         })},
+        // Odd, too small, too large or not a size at all: the default.
+        {{{"OMTRIX_SIM_SIZE", "1305x976"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "1304x977"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "62x64"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "4098x3072"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "4096x3074"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "1304x"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "x976"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "1304x976x2"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "-1304x976"}}, defaults},
+        {{{"OMTRIX_SIM_SIZE", "99999999999x976"}}, defaults},
+        {{{"OMTRIX_SIM_BITS", "10"}}, with([](auto &s) { s.bit_depth = 10; })},
+        {{{"OMTRIX_SIM_BITS", "12"}}, with([](auto &s) { s.bit_depth = 12; })},
+        {{{"OMTRIX_SIM_BITS", "16"}}, with([](auto &s) { s.bit_depth = 16; })},
+        {{{"OMTRIX_SIM_BITS", "14"}}, defaults},
+        {{{"OMTRIX_SIM_BITS", "012"}}, defaults},
     };
     for (const SettingsCase &c : cases) {
         const SimSettings read = ReadSimSettings([&](const char *name) -> const char * {
@@ -55,6 +80,9 @@ TEST(ReadSimSettings, ReadsEveryVariableAndKeepsDefaultsForUnknownValues) {
         EXPECT_EQ(read.noise, c.expected.noise) << context;
         EXPECT_EQ(read.cap_file, c.expected.cap_file) << context;
         EXPECT_EQ(read.instant, c.expected.instant) << context;
+        EXPECT_EQ(read.width, c.expected.width) << context;
+        EXPECT_EQ(read.height, c.expected.height) << context;
+        EXPECT_EQ(read.bit_depth, c.expected.bit_depth) << context;
     }
 }
 
