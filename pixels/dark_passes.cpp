@@ -101,6 +101,72 @@ void Subtract(uint8_t *samples, const uint8_t *dark, size_t count) {
     }
 }
 
+// Deep samples: 32-bit sums of 16-bit exposures.
+void AccumulateDeep(const uint16_t *exposure, uint32_t *sum, size_t count, bool first) {
+    const hn::ScalableTag<uint32_t> d32;
+    const hn::Rebind<uint16_t, decltype(d32)> d16;
+    const size_t n = hn::Lanes(d32);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        const auto zero = hn::Zero(d32);
+        for (; k + n <= count; k += n) {
+            const auto before = first ? zero : hn::LoadU(d32, sum + k);
+            hn::StoreU(hn::Add(before, hn::PromoteTo(d32, hn::LoadU(d16, exposure + k))), d32,
+                       sum + k);
+        }
+    }
+    for (; k < count; ++k) {
+        sum[k] = (first ? 0 : sum[k]) + exposure[k];
+    }
+}
+
+// A sum of at most 99 exposures of 65535 is below 2^23, exact as a float, and
+// so is the divisor. The division rounds to nearest, by less than 2^-9 below
+// 65536, while a quotient that is not whole lies at least 1 / 99 below the
+// next integer: truncating the rounded quotient is integer division.
+void AverageDeepSum(const uint32_t *sum, uint16_t *dark, size_t count, int32_t exposures) {
+    const int32_t divisor = std::clamp(exposures, 1, MAX_DARK_COUNT);
+    const hn::ScalableTag<float> df;
+    const hn::RebindToSigned<decltype(df)> d32;
+    const hn::Rebind<uint16_t, decltype(d32)> d16;
+    const size_t n = hn::Lanes(df);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        const auto by = hn::Set(df, static_cast<float>(divisor));
+        for (; k + n <= count; k += n) {
+            const auto total =
+                hn::BitCast(d32, hn::LoadU(hn::RebindToUnsigned<decltype(d32)>(), sum + k));
+            const auto quotient = hn::ConvertTo(d32, hn::Div(hn::ConvertTo(df, total), by));
+            hn::StoreU(hn::DemoteTo(d16, quotient), d16, dark + k);
+        }
+    }
+    for (; k < count; ++k) {
+        dark[k] = static_cast<uint16_t>(std::min<uint32_t>(sum[k] / divisor, 65535));
+    }
+}
+
+void SubtractDeep(uint16_t *samples, const uint16_t *dark, size_t count, uint16_t maximum) {
+    const hn::ScalableTag<uint16_t> d;
+    const size_t n = hn::Lanes(d);
+    const auto saturated = hn::Set(d, maximum);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            const auto s = hn::LoadU(d, samples + k);
+            const auto corrected = hn::SaturatedSub(s, hn::LoadU(d, dark + k));
+            // s >= maximum as min(s, maximum) == maximum: one comparison.
+            const auto kept = hn::Eq(hn::Min(s, saturated), saturated);
+            hn::StoreU(hn::IfThenElse(kept, s, corrected), d, samples + k);
+        }
+    }
+    for (; k < count; ++k) {
+        const uint16_t s = samples[k];
+        const uint16_t d = dark[k];
+        const uint16_t corrected = d < s ? static_cast<uint16_t>(s - d) : 0;
+        samples[k] = s >= maximum ? s : corrected;
+    }
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace omtrix
 HWY_AFTER_NAMESPACE();
@@ -110,6 +176,9 @@ namespace omtrix {
 HWY_EXPORT(Accumulate);
 HWY_EXPORT(AverageSum);
 HWY_EXPORT(Subtract);
+HWY_EXPORT(AccumulateDeep);
+HWY_EXPORT(AverageDeepSum);
+HWY_EXPORT(SubtractDeep);
 }  // namespace omtrix
 
 void StartDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
@@ -126,5 +195,21 @@ void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t ex
 
 void SubtractDark(uint8_t *samples, const uint8_t *dark, size_t count) {
     HWY_DYNAMIC_DISPATCH(omtrix::Subtract)(samples, dark, count);
+}
+
+void StartDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AccumulateDeep)(exposure, sum, count, true);
+}
+
+void AddToDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AccumulateDeep)(exposure, sum, count, false);
+}
+
+void AverageDeepDarkSum(const uint32_t *sum, uint16_t *dark, size_t count, int32_t exposures) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AverageDeepSum)(sum, dark, count, exposures);
+}
+
+void SubtractDeepDark(uint16_t *samples, const uint16_t *dark, size_t count, uint16_t maximum) {
+    HWY_DYNAMIC_DISPATCH(omtrix::SubtractDeep)(samples, dark, count, maximum);
 }
 #endif  // HWY_ONCE
