@@ -24,10 +24,12 @@ struct ViewScale {
     int32_t black = 0;
     int32_t span = 1;
     int32_t multiplier = 0;
+    int32_t maximum = 255;  // the depth's
 };
 
-inline ViewScale MakeViewScale(const DeepPoints &points) {
+inline ViewScale MakeViewScale(const DeepPoints &points, int32_t bit_depth) {
     ViewScale scale;
+    scale.maximum = (1 << (NarrowingShift(bit_depth) + 8)) - 1;
     scale.black = points.black;
     scale.span = points.white - points.black;
     scale.multiplier = static_cast<int32_t>((int64_t{255} << 16) / scale.span);
@@ -40,7 +42,7 @@ inline uint8_t ViewValue(const ViewScale &scale, uint16_t sample) {
     if (255 * x - q * scale.span >= scale.span) {
         ++q;
     }
-    return static_cast<uint8_t>(q);
+    return static_cast<uint8_t>(sample >= scale.maximum ? 255 : std::min(q, 254));
 }
 
 }  // namespace omtrix
@@ -73,8 +75,9 @@ void Narrow(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_dep
     }
 }
 
-void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints &points) {
-    const ViewScale scale = MakeViewScale(points);
+void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints &points,
+          int32_t bit_depth) {
+    const ViewScale scale = MakeViewScale(points, bit_depth);
     const hn::ScalableTag<int32_t> d32;
     const hn::Rebind<uint16_t, decltype(d32)> d16;
     const hn::Rebind<uint8_t, decltype(d32)> d8;
@@ -86,6 +89,9 @@ void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints
         const auto below_span = hn::Set(d32, scale.span - 1);
         const auto multiplier = hn::Set(d32, scale.multiplier);
         const auto zero = hn::Zero(d32);
+        const auto below_maximum = hn::Set(d32, scale.maximum - 1);
+        const auto brightest_unsaturated = hn::Set(d32, 254);
+        const auto saturated = hn::Set(d32, 255);
         for (; k + n <= count; k += n) {
             const auto v = hn::PromoteTo(d32, hn::LoadU(d16, samples + k));
             const auto x = hn::Min(hn::Max(hn::Sub(v, black), zero), span);
@@ -93,7 +99,9 @@ void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints
             const auto remainder = hn::Sub(hn::Sub(hn::ShiftLeft<8>(x), x), hn::Mul(q, span));
             // The mask's lanes are all ones: subtracting it adds one.
             const auto carry = hn::VecFromMask(d32, hn::Gt(remainder, below_span));
-            hn::StoreU(hn::DemoteTo(d8, hn::Sub(q, carry)), d8, view + k);
+            const auto shown = hn::IfThenElse(hn::Gt(v, below_maximum), saturated,
+                                              hn::Min(hn::Sub(q, carry), brightest_unsaturated));
+            hn::StoreU(hn::DemoteTo(d8, shown), d8, view + k);
         }
     }
     for (; k < count; ++k) {
@@ -147,6 +155,6 @@ DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit
 void DeepView(const uint16_t *samples, uint8_t *view, size_t count, int32_t bit_depth,
               int32_t black_point, int32_t white_point) {
     HWY_DYNAMIC_DISPATCH(omtrix::View)
-    (samples, view, count, ScaleViewPoints(black_point, white_point, bit_depth));
+    (samples, view, count, ScaleViewPoints(black_point, white_point, bit_depth), bit_depth);
 }
 #endif  // HWY_ONCE

@@ -25,7 +25,10 @@ struct DeepPoints {
 DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit_depth);
 
 // The 8-bit view of deep samples, the points applied in the same pass:
-// floor(255 (v - black) / (white - black)) with v held to black ... white.
-// With the points at 0 and 255 this is NarrowSamples.
+// floor(255 (v - black) / (white - black)) with v held to black ... white,
+// at most 254; 255 only for a sample at the depth's maximum (or above it), so
+// that 255 in the view means saturated, as in an 8-bit frame, wherever the
+// white point is. With the points at 0 and 255 this is NarrowSamples but for
+// the samples just below the maximum, which become 254.
 void DeepView(const uint16_t *samples, uint8_t *view, size_t count, int32_t bit_depth,
               int32_t black_point, int32_t white_point);
