@@ -241,7 +241,8 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
                       .offsetx = offsetx,
                       .offsety = offsety,
                       .binning_code = binning_in_force_,
-                      .count = dark_count};
+                      .count = dark_count,
+                      .bit_depth = FrameBitDepth()};
     if (darks_.ValidFor(key)) {
         return true;
     }
@@ -265,7 +266,7 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
         // An exposure that ended with the program or the recording is not
         // counted either.
         if (exposure == Exposure::Delivered && continue_ && RecordingGoesOn()) {
-            darks_.Accumulate(samples, taken == 0);
+            darks_.Accumulate(samples, taken == 0, key.bit_depth);
             ++taken;
         }
     }
@@ -411,9 +412,11 @@ void TVideoCapture::RunPasses() {
         }
         if (subtract_darks) {
             darks_.SubtractFrom(frame.get()->Data,
-                                static_cast<size_t>(frame_width_) * frame_height_);
+                                static_cast<size_t>(frame_width_) * frame_height_,
+                                frame.get()->bit_depth);
         }
-        solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h);
+        solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h,
+                    frame.get()->bit_depth);
         frames_.AppendFrame(frame.Release());
         poster_.Post(MSG_FRAME_READY);
         // A recording never waits for a window: the focus aid then shows the
