@@ -15,34 +15,52 @@ inline int32_t NarrowingShift(int32_t bit_depth) {
     return std::clamp(bit_depth, 8, 16) - 8;
 }
 
-// floor(255 x / span) for x in 0 ... span, span below 2^16, without a
-// division: q = (x m) >> 16 with m = floor(255 x 2^16 / span) falls short of
-// the quotient by less than x / 2^16 < 1, so it is the quotient or one less,
-// and one comparison of the remainder with the span decides. Every product
-// stays below 2^24.
+// floor(255 x / span) for x in 0 ... span in 16-bit arithmetic. The span is
+// m steps of s = 2^k (k = depth - 8, m = white - black point, 1 ... 255), and
+// floor(255 x / (s m)) = floor(t / m) with t = floor(255 x / s) = (255 x) >> k,
+// at most 255 m. Then q = (t r) >> 16 with r = 2^16 / m (less 1 for m = 1)
+// falls short of t / m by less than t / 2^16 < 1: it is the quotient or one
+// less, and one comparison of the remainder with m decides.
 struct ViewScale {
-    int32_t black = 0;
-    int32_t span = 1;
-    int32_t multiplier = 0;
-    int32_t maximum = 255;  // the depth's
+    uint16_t black = 0;
+    uint16_t span = 1;
+    uint16_t steps = 1;  // m
+    uint16_t reciprocal = 65535;
+    int shift = 0;           // k
+    uint16_t maximum = 255;  // the depth's
+    bool all_white = false;  // a white point of 0
 };
 
 inline ViewScale MakeViewScale(const DeepPoints &points, int32_t bit_depth) {
     ViewScale scale;
-    scale.maximum = (1 << (NarrowingShift(bit_depth) + 8)) - 1;
-    scale.black = points.black;
-    scale.span = points.white - points.black;
-    scale.multiplier = static_cast<int32_t>((int64_t{255} << 16) / scale.span);
+    scale.shift = NarrowingShift(bit_depth);
+    scale.maximum = static_cast<uint16_t>((1 << (scale.shift + 8)) - 1);
+    scale.all_white = points.black < 0;
+    if (scale.all_white) {
+        return scale;
+    }
+    scale.black = static_cast<uint16_t>(points.black);
+    scale.span = static_cast<uint16_t>(points.white - points.black);
+    scale.steps = static_cast<uint16_t>(scale.span >> scale.shift);
+    scale.reciprocal = static_cast<uint16_t>(std::min(65536 / scale.steps, 65535));
     return scale;
 }
 
 inline uint8_t ViewValue(const ViewScale &scale, uint16_t sample) {
-    const int32_t x = std::clamp(int32_t{sample} - scale.black, 0, scale.span);
-    int32_t q = (x * scale.multiplier) >> 16;
-    if (255 * x - q * scale.span >= scale.span) {
+    if (sample >= scale.maximum) {
+        return 255;
+    }
+    if (scale.all_white) {
+        return 254;
+    }
+    const uint32_t x =
+        std::min<uint32_t>(sample > scale.black ? sample - scale.black : 0, scale.span);
+    const uint32_t t = (255 * x) >> scale.shift;
+    uint32_t q = (t * scale.reciprocal) >> 16;
+    if (t - q * scale.steps >= scale.steps) {
         ++q;
     }
-    return static_cast<uint8_t>(sample >= scale.maximum ? 255 : std::min(q, 254));
+    return static_cast<uint8_t>(std::min<uint32_t>(q, 254));
 }
 
 }  // namespace omtrix
@@ -60,12 +78,11 @@ void Narrow(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_dep
     const hn::Rebind<uint8_t, decltype(d16)> d8;
     const size_t n = hn::Lanes(d16);
     size_t k = 0;
-    if (HWY_TARGET != HWY_SCALAR) {
-        const auto white = hn::Set(d16, 255);
+    // Shifted by at least 1, a sample is below 2^15, and the signed demotion
+    // gives stray high bits 255.
+    if (HWY_TARGET != HWY_SCALAR && shift > 0) {
         for (; k + n <= count; k += n) {
-            // Stray high bits give 255; the demotion is from signed lanes.
-            const auto narrowed =
-                hn::Min(hn::ShiftRightSame(hn::LoadU(d16, samples + k), shift), white);
+            const auto narrowed = hn::ShiftRightSame(hn::LoadU(d16, samples + k), shift);
             hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, narrowed)), d8, out + k);
         }
     }
@@ -78,30 +95,39 @@ void Narrow(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_dep
 void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints &points,
           int32_t bit_depth) {
     const ViewScale scale = MakeViewScale(points, bit_depth);
-    const hn::ScalableTag<int32_t> d32;
-    const hn::Rebind<uint16_t, decltype(d32)> d16;
-    const hn::Rebind<uint8_t, decltype(d32)> d8;
-    const size_t n = hn::Lanes(d32);
+    const hn::ScalableTag<uint16_t> d16;
+    const hn::RebindToSigned<decltype(d16)> di16;
+    const hn::Rebind<uint8_t, decltype(d16)> d8;
+    const size_t n = hn::Lanes(d16);
     size_t k = 0;
-    if (HWY_TARGET != HWY_SCALAR) {
-        const auto black = hn::Set(d32, scale.black);
-        const auto span = hn::Set(d32, scale.span);
-        const auto below_span = hn::Set(d32, scale.span - 1);
-        const auto multiplier = hn::Set(d32, scale.multiplier);
-        const auto zero = hn::Zero(d32);
-        const auto below_maximum = hn::Set(d32, scale.maximum - 1);
-        const auto brightest_unsaturated = hn::Set(d32, 254);
-        const auto saturated = hn::Set(d32, 255);
+    if (HWY_TARGET != HWY_SCALAR && !scale.all_white) {
+        const auto black = hn::Set(d16, scale.black);
+        const auto span = hn::Set(d16, scale.span);
+        const auto steps = hn::Set(d16, scale.steps);
+        const auto below_steps = hn::Set(di16, static_cast<int16_t>(scale.steps - 1));
+        const auto reciprocal = hn::Set(d16, scale.reciprocal);
+        const auto maximum = hn::Set(d16, scale.maximum);
+        const auto white = hn::Set(d16, 255);
+        const auto brightest_unsaturated = hn::Set(d16, 254);
+        const int shift = scale.shift;
+        const auto step_less_one = hn::Set(d16, static_cast<uint16_t>((1 << shift) - 1));
         for (; k + n <= count; k += n) {
-            const auto v = hn::PromoteTo(d32, hn::LoadU(d16, samples + k));
-            const auto x = hn::Min(hn::Max(hn::Sub(v, black), zero), span);
-            const auto q = hn::ShiftRight<16>(hn::Mul(x, multiplier));
-            const auto remainder = hn::Sub(hn::Sub(hn::ShiftLeft<8>(x), x), hn::Mul(q, span));
+            const auto v = hn::LoadU(d16, samples + k);
+            const auto x = hn::Min(hn::SaturatedSub(v, black), span);
+            // (255 x) >> k = (x << (8 - k)) - ceil(x / 2^k), every term
+            // within 16 bits as x is at most 255 x 2^k.
+            const auto t = hn::Sub(hn::ShiftLeftSame(x, 8 - shift),
+                                   hn::ShiftRightSame(hn::Add(x, step_less_one), shift));
+            const auto q = hn::MulHigh(t, reciprocal);
+            // Below 2 m, so a signed comparison serves.
+            const auto remainder = hn::BitCast(di16, hn::Sub(t, hn::Mul(q, steps)));
             // The mask's lanes are all ones: subtracting it adds one.
-            const auto carry = hn::VecFromMask(d32, hn::Gt(remainder, below_span));
-            const auto shown = hn::IfThenElse(hn::Gt(v, below_maximum), saturated,
-                                              hn::Min(hn::Sub(q, carry), brightest_unsaturated));
-            hn::StoreU(hn::DemoteTo(d8, shown), d8, view + k);
+            const auto carry =
+                hn::BitCast(d16, hn::VecFromMask(di16, hn::Gt(remainder, below_steps)));
+            const auto saturated = hn::Eq(hn::Min(v, maximum), maximum);
+            const auto shown =
+                hn::IfThenElse(saturated, white, hn::Min(hn::Sub(q, carry), brightest_unsaturated));
+            hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, shown)), d8, view + k);
         }
     }
     for (; k < count; ++k) {
