@@ -106,8 +106,7 @@ void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints
         const auto steps = hn::Set(d16, scale.steps);
         const auto below_steps = hn::Set(di16, static_cast<int16_t>(scale.steps - 1));
         const auto reciprocal = hn::Set(d16, scale.reciprocal);
-        const auto maximum = hn::Set(d16, scale.maximum);
-        const auto white = hn::Set(d16, 255);
+        const auto below_maximum = hn::Set(d16, static_cast<uint16_t>(scale.maximum - 1));
         const auto brightest_unsaturated = hn::Set(d16, 254);
         const int shift = scale.shift;
         const auto step_less_one = hn::Set(d16, static_cast<uint16_t>((1 << shift) - 1));
@@ -124,9 +123,11 @@ void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints
             // The mask's lanes are all ones: subtracting it adds one.
             const auto carry =
                 hn::BitCast(d16, hn::VecFromMask(di16, hn::Gt(remainder, below_steps)));
-            const auto saturated = hn::Eq(hn::Min(v, maximum), maximum);
-            const auto shown =
-                hn::IfThenElse(saturated, white, hn::Min(hn::Sub(q, carry), brightest_unsaturated));
+            // 254 at most, 255 where the sample reaches the maximum: there
+            // it is above the white point, so the quotient is 255.
+            const auto limit =
+                hn::SaturatedAdd(brightest_unsaturated, hn::SaturatedSub(v, below_maximum));
+            const auto shown = hn::Min(hn::Sub(q, carry), limit);
             hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, shown)), d8, view + k);
         }
     }
