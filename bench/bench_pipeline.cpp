@@ -46,6 +46,20 @@ std::optional<Goal> GoalFor(int64_t target) {
     return Goal{2.0, 3.0};
 }
 
+// Ends an instruction set's row: the memcpy's time and the verdict.
+void EndRow(double copy_seconds, const std::optional<Goal> &goal, bool with_demosaic, bool met) {
+    std::printf("   %.2f ms   ", copy_seconds * 1e3);
+    if (!goal) {
+        std::printf("plain C++ fallback, no goal\n");
+        return;
+    }
+    std::printf("goal <= %.1f", goal->conversion);
+    if (with_demosaic) {
+        std::printf(", demosaic <= %.1f", goal->demosaic);
+    }
+    std::printf(": %s\n", met ? "ok" : "SLOWER THAN GOAL (marked !)");
+}
+
 double CopyTime(std::vector<uint8_t> &target, const std::vector<uint8_t> &source) {
     return BestOf(ROUNDS, [&] {
         std::memcpy(target.data(), source.data(), target.size());
@@ -112,13 +126,7 @@ bool ConversionRatios(const CameraDriver &driver) {
             met &= ok;
             std::printf(" %*.2f%s", is_demosaic ? 8 : 7, ratios[i], ok ? " " : "!");
         }
-        std::printf("   %.2f ms   ", copy24 * 1e3);
-        if (goal) {
-            std::printf("goal <= %.1f, demosaic <= %.1f: %s\n", goal->conversion, goal->demosaic,
-                        met ? "ok" : "SLOWER THAN GOAL (marked !)");
-        } else {
-            std::printf("plain C++ fallback, no goal\n");
-        }
+        EndRow(copy24, goal, true, met);
         all_met &= met;
     }
     hwy::SetSupportedTargetsForTest(0);
@@ -187,13 +195,7 @@ bool DeepRatios() {
             met &= ok;
             std::printf(" %7.2f%s", ratio, ok ? " " : "!");
         }
-        std::printf("   %.2f ms   ", copy8 * 1e3);
-        if (goal) {
-            std::printf("goal <= %.1f: %s\n", goal->conversion,
-                        met ? "ok" : "SLOWER THAN GOAL (marked !)");
-        } else {
-            std::printf("plain C++ fallback, no goal\n");
-        }
+        EndRow(copy8, goal, false, met);
         all_met &= met;
     }
     hwy::SetSupportedTargetsForTest(0);

@@ -32,27 +32,29 @@ namespace omtrix {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-// Sixteen-bit lanes, and the bytes that widen into them.
-using D16 = hn::ScalableTag<uint16_t>;
-using D8 = hn::Rebind<uint8_t, D16>;
-
-// The first exposure starts the sum; each later one is added to it.
-void Accumulate(const uint8_t *exposure, uint16_t *sum, size_t count, bool first) {
-    const D16 d16;
-    const D8 d8;
-    const size_t n = hn::Lanes(d16);
+// The first exposure starts the sum; each later one is added to it. The
+// sum's lanes are twice as wide as the samples that widen into them.
+template <typename Sample, typename Sum>
+void AccumulateSamples(const Sample *exposure, Sum *sum, size_t count, bool first) {
+    const hn::ScalableTag<Sum> d_sum;
+    const hn::Rebind<Sample, decltype(d_sum)> d_sample;
+    const size_t n = hn::Lanes(d_sum);
     size_t k = 0;
     if (HWY_TARGET != HWY_SCALAR) {
-        const auto zero = hn::Zero(d16);
+        const auto zero = hn::Zero(d_sum);
         for (; k + n <= count; k += n) {
-            const auto before = first ? zero : hn::LoadU(d16, sum + k);
-            hn::StoreU(hn::Add(before, hn::PromoteTo(d16, hn::LoadU(d8, exposure + k))), d16,
-                       sum + k);
+            const auto before = first ? zero : hn::LoadU(d_sum, sum + k);
+            hn::StoreU(hn::Add(before, hn::PromoteTo(d_sum, hn::LoadU(d_sample, exposure + k))),
+                       d_sum, sum + k);
         }
     }
     for (; k < count; ++k) {
-        sum[k] = static_cast<uint16_t>((first ? 0 : sum[k]) + exposure[k]);
+        sum[k] = static_cast<Sum>((first ? 0 : sum[k]) + exposure[k]);
     }
+}
+
+void Accumulate(const uint8_t *exposure, uint16_t *sum, size_t count, bool first) {
+    AccumulateSamples(exposure, sum, count, first);
 }
 
 void AverageSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures) {
@@ -101,23 +103,8 @@ void Subtract(uint8_t *samples, const uint8_t *dark, size_t count) {
     }
 }
 
-// Deep samples: 32-bit sums of 16-bit exposures.
 void AccumulateDeep(const uint16_t *exposure, uint32_t *sum, size_t count, bool first) {
-    const hn::ScalableTag<uint32_t> d32;
-    const hn::Rebind<uint16_t, decltype(d32)> d16;
-    const size_t n = hn::Lanes(d32);
-    size_t k = 0;
-    if (HWY_TARGET != HWY_SCALAR) {
-        const auto zero = hn::Zero(d32);
-        for (; k + n <= count; k += n) {
-            const auto before = first ? zero : hn::LoadU(d32, sum + k);
-            hn::StoreU(hn::Add(before, hn::PromoteTo(d32, hn::LoadU(d16, exposure + k))), d32,
-                       sum + k);
-        }
-    }
-    for (; k < count; ++k) {
-        sum[k] = (first ? 0 : sum[k]) + exposure[k];
-    }
+    AccumulateSamples(exposure, sum, count, first);
 }
 
 // A sum of at most 99 exposures of 65535 is below 2^23, exact as a float, and
