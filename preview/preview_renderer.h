@@ -28,8 +28,9 @@ class HistogramView {
   public:
     virtual ~HistogramView() = default;
     virtual bool Visible() const = 0;
-    // `samples`: the untouched frame, `width` samples a row, `rows` rows to
-    // count; `color`: the samples are a colour mosaic.
+    // `samples`: the untouched frame (a deep frame's 8-bit view), `width`
+    // samples a row, `rows` rows to count; `color`: the samples are a colour
+    // mosaic.
     virtual void HUpdate(const uint8_t *samples, int32_t width, bool color, int32_t rows) = 0;
 };
 
