@@ -1,7 +1,8 @@
 // Speed of the per-frame passes. Times each on a full 2048 x 1536 frame,
 // once per instruction set, against a memcpy of the same output bytes
 // measured in the same run, and the histogram's counting against a memcpy of
-// the frame it counts. The live view as a whole is timed by bench_live_view.
+// the frame it counts; the passes over a deep frame likewise. The live view as a whole is timed by
+// bench_live_view.
 #include <hwy/targets.h>
 #include <QCoreApplication>
 #include <QImage>
@@ -15,6 +16,8 @@
 #include "camera/acquisition.h"
 #include "camera/dark_frames.h"
 #include "camera/frame_conversion.h"
+#include "pixels/dark_passes.h"
+#include "pixels/deep_conversion.h"
 #include "pixels/picture_conversion.h"
 #include "pixels/solar_clip.h"
 
@@ -41,6 +44,20 @@ std::optional<Goal> GoalFor(int64_t target) {
         return std::nullopt;
     }
     return Goal{2.0, 3.0};
+}
+
+// Ends an instruction set's row: the memcpy's time and the verdict.
+void EndRow(double copy_seconds, const std::optional<Goal> &goal, bool with_demosaic, bool met) {
+    std::printf("   %.2f ms   ", copy_seconds * 1e3);
+    if (!goal) {
+        std::printf("plain C++ fallback, no goal\n");
+        return;
+    }
+    std::printf("goal <= %.1f", goal->conversion);
+    if (with_demosaic) {
+        std::printf(", demosaic <= %.1f", goal->demosaic);
+    }
+    std::printf(": %s\n", met ? "ok" : "SLOWER THAN GOAL (marked !)");
 }
 
 double CopyTime(std::vector<uint8_t> &target, const std::vector<uint8_t> &source) {
@@ -109,13 +126,76 @@ bool ConversionRatios(const CameraDriver &driver) {
             met &= ok;
             std::printf(" %*.2f%s", is_demosaic ? 8 : 7, ratios[i], ok ? " " : "!");
         }
-        std::printf("   %.2f ms   ", copy24 * 1e3);
-        if (goal) {
-            std::printf("goal <= %.1f, demosaic <= %.1f: %s\n", goal->conversion, goal->demosaic,
-                        met ? "ok" : "SLOWER THAN GOAL (marked !)");
-        } else {
-            std::printf("plain C++ fallback, no goal\n");
+        EndRow(copy24, goal, true, met);
+        all_met &= met;
+    }
+    hwy::SetSupportedTargetsForTest(0);
+    return all_met;
+}
+
+// The passes over a deep (12-bit) frame, with the 8-bit goals: its 8-bit
+// view with the points applied and its narrowing to 8 bits against a memcpy
+// of the 8-bit frame they write; the view and the grey conversion after it,
+// a deep mono frame's way to the preview, against a memcpy of the 24-bit
+// picture; the solar clip and the dark subtraction, in place, against a
+// memcpy of the deep frame.
+bool DeepRatios() {
+    constexpr int32_t DEPTH = 12;
+    const size_t count = size_t(W) * H;
+    std::vector<uint16_t> frame(count), dark(count);
+    for (size_t i = 0; i < count; ++i) {
+        frame[i] = uint16_t((i * 2654435761u >> 20) & 4095);
+        dark[i] = uint16_t(i * 40503u >> 7 & 255);
+    }
+    std::vector<uint8_t> source8(count, 77), target8(count);
+    std::vector<uint8_t> source16(count * 2, 77), target16(count * 2);
+    Bitmap24 bitmap(W, H);
+    std::vector<uint8_t> source24(bitmap.ByteCount(), 77), target24(bitmap.ByteCount());
+    std::printf(
+        "\nPasses over a %d x %d frame %d bits deep, as multiples of a memcpy of their\n"
+        "output (8-bit frame %.1f MB, 24-bit picture %.1f MB; in place: the deep frame %.1f "
+        "MB):\n\n",
+        W, H, DEPTH, count / 1e6, source24.size() / 1e6, count * 2 / 1e6);
+    std::printf("  %-8s %8s %8s %8s %8s %8s   %s\n", "set", "view", "narrow", "picture", "solar",
+                "dark", "memcpy 8-bit");
+    bool all_met = true;
+    for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        const double copy8 = CopyTime(target8, source8);
+        const double view = BestOf(ROUNDS, [&] {
+            DeepView(frame.data(), target8.data(), count, DEPTH, 3, 40);
+            asm volatile("" ::: "memory");
+        });
+        const double narrow = BestOf(ROUNDS, [&] {
+            NarrowSamples(frame.data(), target8.data(), count, DEPTH);
+            asm volatile("" ::: "memory");
+        });
+        const double copy24 = CopyTime(target24, source24);
+        const double picture = BestOf(ROUNDS, [&] {
+            DeepView(frame.data(), target8.data(), count, DEPTH, 3, 40);
+            GreyToBitmap(target8.data(), W, H, bitmap);
+        });
+        const double copy16 = CopyTime(target16, source16);
+        std::vector<uint16_t> clipped = frame;
+        const double solar = BestOf(ROUNDS, [&] {
+            SolarClip(clipped.data(), count, uint16_t(3215), uint16_t(2055));
+            asm volatile("" ::: "memory");
+        });
+        const double dark_subtraction = BestOf(ROUNDS, [&] {
+            SubtractDeepDark(clipped.data(), dark.data(), count, 4095);
+            asm volatile("" ::: "memory");
+        });
+        const std::optional<Goal> goal = GoalFor(target);
+        const double ratios[] = {view / copy8, narrow / copy8, picture / copy24, solar / copy16,
+                                 dark_subtraction / copy16};
+        bool met = true;
+        std::printf("  %-8s", hwy::TargetName(target));
+        for (const double ratio : ratios) {
+            const bool ok = !goal || ratio <= goal->conversion;
+            met &= ok;
+            std::printf(" %7.2f%s", ratio, ok ? " " : "!");
         }
+        EndRow(copy8, goal, false, met);
         all_met &= met;
     }
     hwy::SetSupportedTargetsForTest(0);
@@ -172,6 +252,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     const bool conversions = ConversionRatios(driver);
+    const bool deep = DeepRatios();
     const bool histogram = HistogramRatios();
-    return conversions && histogram ? 0 : 1;
+    return conversions && deep && histogram ? 0 : 1;
 }

@@ -118,6 +118,11 @@ void TVideoCapture::CancelForNewSettings() {
     driver_.CancelExposure();
 }
 
+int32_t TVideoCapture::FrameBitDepth() const {
+    // A driver that cannot be asked for deep samples delivers bytes.
+    return driver_.SetSampleDepth != nullptr ? std::clamp(sensor_bit_depth_, 8, 16) : 8;
+}
+
 std::string TVideoCapture::FailureText() const {
     std::lock_guard lock(failure_mutex_);
     return failure_text_;
@@ -246,7 +251,8 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
                       .offsetx = offsetx,
                       .offsety = offsety,
                       .binning_code = binning_in_force_,
-                      .count = dark_count};
+                      .count = dark_count,
+                      .bit_depth = FrameBitDepth()};
     if (darks_.ValidFor(key)) {
         return true;
     }
@@ -270,7 +276,7 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
         // An exposure that ended with the program or the recording is not
         // counted either.
         if (exposure == Exposure::Delivered && continue_ && RecordingGoesOn()) {
-            darks_.Accumulate(samples, taken == 0);
+            darks_.Accumulate(samples, taken == 0, key.bit_depth);
             ++taken;
         }
     }
@@ -310,7 +316,8 @@ bool TVideoCapture::RecordingGoesOn() const {
 // meanwhile are all kept for the camera, none given back to the system and
 // made anew. False when the run or the recording ended first.
 bool TVideoCapture::AwaitRoomForFrame() {
-    const size_t limit = RecordingQueueFrames(static_cast<size_t>(frame_width_) *
+    const size_t limit = RecordingQueueFrames(BytesPerSample(FrameBitDepth()) *
+                                              static_cast<size_t>(frame_width_) *
                                               static_cast<size_t>(frame_height_));
     if (frames_.Count() < limit) {
         return true;
@@ -350,6 +357,9 @@ void TVideoCapture::Execute() {
         previous_pass_start_ = 0;
         sem.Drain();
         driver_.ExposureSemaphore(sem.Handle());
+        if (FrameBitDepth() > 8) {
+            driver_.SetSampleDepth(16);
+        }
         RunPasses();
     } catch (const std::exception &error) {
         {
@@ -389,7 +399,7 @@ void TVideoCapture::RunPasses() {
         // The stamp says when the exposure was started.
         stamp_settings.Refresh(stamp_rule_, stamp_version_);
         BuildStampText(stamp_rule_, LocalWallClockNow(), stamp_text_);
-        PassFrame frame(NewFrame(frame_width_, frame_height_, stamp_text_));
+        PassFrame frame(NewFrame(frame_width_, frame_height_, stamp_text_, FrameBitDepth()));
         if (!frame.get()) {
             fault_ = AcquisitionFault::OutOfMemory;
             return;
@@ -412,9 +422,11 @@ void TVideoCapture::RunPasses() {
         }
         if (subtract_darks) {
             darks_.SubtractFrom(frame.get()->Data,
-                                static_cast<size_t>(frame_width_) * frame_height_);
+                                static_cast<size_t>(frame_width_) * frame_height_,
+                                frame.get()->bit_depth);
         }
-        solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h);
+        solar.Apply(frame.get()->Data, static_cast<size_t>(frame.get()->w) * frame.get()->h,
+                    frame.get()->bit_depth);
         frames_.AppendFrame(frame.Release());
         poster_.Post(MSG_FRAME_READY);
         // A recording never waits for a window: the focus aid then shows the

@@ -8,35 +8,71 @@
 namespace {
 
 constexpr size_t SENSOR_SAMPLES = size_t{FULL_WIDTH} * FULL_HEIGHT;
+// Room for a full sensor of two-byte samples.
+constexpr size_t DARK_BYTES = SENSOR_SAMPLES * 2;
+
+uint16_t *DeepSamples(uint8_t *bytes) {
+    return reinterpret_cast<uint16_t *>(bytes);
+}
 
 }  // namespace
 
 DarkFrames::DarkFrames()
-    : dark_(std::make_unique<uint8_t[]>(SENSOR_SAMPLES)),
+    : dark_(std::make_unique<uint8_t[]>(DARK_BYTES)),
       sum_(std::make_unique<uint16_t[]>(SENSOR_SAMPLES)) {}
 
-void DarkFrames::Accumulate(size_t samples, bool first) {
+void DarkFrames::Accumulate(size_t samples, bool first, int32_t bit_depth) {
     samples = std::min(samples, SENSOR_SAMPLES);
     if (first) {
         valid_ = false;
-        StartDarkSum(dark_.get(), sum_.get(), samples);
+    }
+    if (bit_depth <= 8) {
+        if (first) {
+            StartDarkSum(dark_.get(), sum_.get(), samples);
+        } else {
+            AddToDarkSum(dark_.get(), sum_.get(), samples);
+        }
+        return;
+    }
+    if (!deep_sum_) {
+        deep_sum_ = std::make_unique<uint32_t[]>(SENSOR_SAMPLES);
+    }
+    if (first) {
+        StartDeepDarkSum(DeepSamples(dark_.get()), deep_sum_.get(), samples);
     } else {
-        AddToDarkSum(dark_.get(), sum_.get(), samples);
+        AddToDeepDarkSum(DeepSamples(dark_.get()), deep_sum_.get(), samples);
     }
 }
 
 void DarkFrames::Finish(const DarkKey &key, size_t samples) {
-    AverageDarkSum(sum_.get(), dark_.get(), std::min(samples, SENSOR_SAMPLES), key.count);
+    samples = std::min(samples, SENSOR_SAMPLES);
+    if (key.bit_depth <= 8) {
+        AverageDarkSum(sum_.get(), dark_.get(), samples, key.count);
+    } else if (deep_sum_) {
+        AverageDeepDarkSum(deep_sum_.get(), DeepSamples(dark_.get()), samples, key.count);
+    } else {
+        return;  // no deep exposure was summed: there is nothing to average
+    }
     key_ = key;
     valid_ = true;
 }
 
-void DarkFrames::SubtractFrom(uint8_t *frame, size_t samples) const {
-    SubtractDark(frame, dark_.get(), std::min(samples, SENSOR_SAMPLES));
+void DarkFrames::SubtractFrom(uint8_t *frame, size_t samples, int32_t bit_depth) const {
+    samples = std::min(samples, SENSOR_SAMPLES);
+    // Bytes taken off two-byte samples, or the reverse, would garble the frame.
+    if (bit_depth != key_.bit_depth) {
+        return;
+    }
+    if (bit_depth <= 8) {
+        SubtractDark(frame, dark_.get(), samples);
+        return;
+    }
+    const auto maximum = static_cast<uint16_t>((1 << std::min(bit_depth, 16)) - 1);
+    SubtractDeepDark(DeepSamples(frame), DeepSamples(dark_.get()), samples, maximum);
 }
 
 void DarkFrames::AbandonExposureBuffer() {
     valid_ = false;
     AbandonToDriver(dark_.release());
-    dark_ = std::make_unique<uint8_t[]>(SENSOR_SAMPLES);
+    dark_ = std::make_unique<uint8_t[]>(DARK_BYTES);
 }

@@ -23,6 +23,8 @@ struct DarkKey {
     // the frame size happens to stay the same.
     int32_t binning_code = 1;
     int32_t count = 0;  // dark exposures averaged
+    // Darks serve frames of their own depth only: 8, or a deep camera's 9 ... 16.
+    int32_t bit_depth = 8;
 
     bool operator==(const DarkKey &) const = default;
 };
@@ -30,8 +32,10 @@ struct DarkKey {
 // The averaged dark frame, the sum it is built in, and the key of the darks
 // it holds. The dark exposures are taken into the dark frame's own buffer
 // and summed from there, so building a set replaces the darks held before.
-// Both buffers are sized for the full sensor and live as long as the object.
-// One thread only (the camera thread).
+// The dark frame's buffer holds a full sensor of two-byte samples, so that a
+// deep camera's darks (kept at its full depth) fit as well; the sum of deep
+// exposures, in 32 bits, is made when the first deep set is taken. The
+// buffers live as long as the object. One thread only (the camera thread).
 class DarkFrames {
   public:
     DarkFrames();
@@ -40,15 +44,17 @@ class DarkFrames {
     bool ValidFor(const DarkKey &key) const { return valid_ && key_ == key; }
     // Where the next dark exposure of a set goes.
     uint8_t *ExposureBuffer() { return dark_.get(); }
-    // Adds the exposure in ExposureBuffer() to the sum, over its first
-    // `samples` samples; the first exposure of a set starts the sum and
-    // makes the darks held before invalid.
-    void Accumulate(size_t samples, bool first);
-    // Ends a set of key.count exposures: their average becomes the dark
-    // frame, valid for `key`.
+    // Adds the exposure in ExposureBuffer(), `bit_depth` deep, to the sum,
+    // over its first `samples` samples; the first exposure of a set starts
+    // the sum and makes the darks held before invalid.
+    void Accumulate(size_t samples, bool first, int32_t bit_depth = 8);
+    // Ends a set of key.count exposures of key.bit_depth: their average
+    // becomes the dark frame, valid for `key`.
     void Finish(const DarkKey &key, size_t samples);
-    // Subtracts the dark frame from the first `samples` samples of a frame.
-    void SubtractFrom(uint8_t *frame, size_t samples) const;
+    // Subtracts the dark frame from the first `samples` samples of a frame
+    // `bit_depth` deep; a frame of another depth than the darks' is left
+    // as it is. A saturated sample (the depth's maximum) stays.
+    void SubtractFrom(uint8_t *frame, size_t samples, int32_t bit_depth = 8) const;
     // Gives up the exposure buffer for good: a camera that never finished a
     // dark exposure may still write into it. The darks are invalid after.
     void AbandonExposureBuffer();
@@ -56,6 +62,7 @@ class DarkFrames {
   private:
     std::unique_ptr<uint8_t[]> dark_;
     std::unique_ptr<uint16_t[]> sum_;
+    std::unique_ptr<uint32_t[]> deep_sum_;  // made for the first deep set
     DarkKey key_;
     bool valid_ = false;
 };

@@ -2,26 +2,63 @@
 
 #include <cstring>
 
-void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
-                   Bitmap24 &bitmap) {
+#include "pixels/deep_conversion.h"
+
+namespace {
+
+size_t SampleCount(const ImageLst &frame) {
+    return static_cast<size_t>(frame.w > 0 ? frame.w : 0) * (frame.h > 0 ? frame.h : 0);
+}
+
+const uint16_t *DeepSamples(const ImageLst &frame) {
+    return reinterpret_cast<const uint16_t *>(frame.Data);
+}
+
+}  // namespace
+
+void SamplesToBitmap(const CameraDriver &driver, const uint8_t *samples, int32_t w, int32_t h,
+                     bool colour, Bitmap24 &bitmap) {
     if (!colour) {
-        GreyToBitmap(frame.Data, frame.w, frame.h, bitmap);
+        GreyToBitmap(samples, w, h, bitmap);
         return;
     }
-    const int32_t height = frame.h > 0 ? frame.h - 1 : 0;
-    bitmap.SetSize(frame.w, height);
-    const size_t row_bytes = static_cast<size_t>(frame.w) * 3;
+    const int32_t height = h > 0 ? h - 1 : 0;
+    bitmap.SetSize(w, height);
+    const size_t row_bytes = static_cast<size_t>(w) * 3;
     if (static_cast<size_t>(bitmap.Stride()) == row_bytes) {
         // The usual case (widths are multiples of 4): the driver writes the
         // bitmap's memory directly.
-        driver.debayerImage(frame.Data, bitmap.Bits(), frame.w, height);
+        driver.debayerImage(samples, bitmap.Bits(), w, height);
         return;
     }
     // The driver writes rows back to back: it fills the start of the
     // bitmap's memory, and the rows then move up to their padded places,
     // last row first, so that none is overwritten before it has moved.
-    driver.debayerImage(frame.Data, bitmap.Bits(), frame.w, height);
+    driver.debayerImage(samples, bitmap.Bits(), w, height);
     for (int32_t r = height - 1; r > 0; --r) {
         std::memmove(bitmap.Row(r), bitmap.Bits() + row_bytes * r, row_bytes);
     }
+}
+
+void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
+                   Bitmap24 &bitmap) {
+    const uint8_t *samples = frame.Data;
+    if (frame.bit_depth > 8) {
+        thread_local std::vector<uint8_t> narrowed;
+        narrowed.resize(SampleCount(frame));
+        NarrowSamples(DeepSamples(frame), narrowed.data(), narrowed.size(), frame.bit_depth);
+        samples = narrowed.data();
+    }
+    SamplesToBitmap(driver, samples, frame.w, frame.h, colour, bitmap);
+}
+
+const uint8_t *FrameView(const ImageLst &frame, std::vector<uint8_t> &view, int32_t black_point,
+                         int32_t white_point) {
+    if (frame.bit_depth <= 8) {
+        return frame.Data;
+    }
+    view.resize(SampleCount(frame));
+    DeepView(DeepSamples(frame), view.data(), view.size(), frame.bit_depth, black_point,
+             white_point);
+    return view.data();
 }

@@ -11,10 +11,15 @@ FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &cap
 
 void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted) {
     AnalysisCopy &analysis = preview_->analysis;
+    // A deep frame is seen through its 8-bit view from here on, the points
+    // applied over its depth in the same pass.
+    const uint8_t *samples =
+        FrameView(frame, preview_->deep_view, preview_->black_point, preview_->white_point);
+    preview_->bitmap_stretched = frame.bit_depth > 8;
     if (analysis_wanted) {
-        std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
+        std::memcpy(analysis.samples.get(), samples, static_cast<size_t>(frame.w) * frame.h);
     }
-    FrameToBitmap(driver_, frame, capture_.__color, preview_->working_bitmap);
+    SamplesToBitmap(driver_, samples, frame.w, frame.h, capture_.__color, preview_->working_bitmap);
     preview_->stamp_text = frame.TS;
     analysis.W = frame.w;
     analysis.H = frame.h;

@@ -18,7 +18,8 @@ class FrameReadyHandler {
                       MessagePoster &poster, PreviewInput *preview);
 
     // One MSG_FRAME_READY notice. `analysis_wanted`: the histogram or the
-    // focus window is visible and needs the untouched samples.
+    // focus window is visible and needs the untouched samples (a deep
+    // frame's: its 8-bit view).
     void OnFrameReady(bool analysis_wanted, uint32_t now_tick);
 
   private:

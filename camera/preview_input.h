@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "camera/frame_list.h"
 #include "platform/bitmap24.h"
@@ -19,7 +20,7 @@ inline constexpr uint32_t LIVE_PREVIEW_INTERVAL_MS = 100;
 inline constexpr size_t LIVE_PREVIEW_QUEUE = 2;
 
 // Untouched copy of the newest frame's samples for the histogram and the
-// focus aid, with the frame's size.
+// focus aid, with the frame's size; of a deep frame, its 8-bit view.
 struct AnalysisCopy {
     std::unique_ptr<uint8_t[]> samples{new uint8_t[size_t(FULL_WIDTH) * FULL_HEIGHT * 3]()};
     int32_t W = 0;
@@ -36,4 +37,11 @@ struct PreviewInput {
     bool writer_behind = false;  // the slow refresh is in force
     uint32_t last_recording_preview_tick = 0;
     AnalysisCopy analysis;
+    // The display's black and white points (0 ... 254, 1 ... 255), the
+    // renderer's. A deep frame gets them in its 8-bit view, made when the
+    // frame arrives: the working bitmap is then stretched already.
+    int32_t black_point = 0;
+    int32_t white_point = 255;
+    bool bitmap_stretched = false;
+    std::vector<uint8_t> deep_view;  // grown at the first deep frame
 };

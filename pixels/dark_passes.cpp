@@ -32,27 +32,29 @@ namespace omtrix {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-// Sixteen-bit lanes, and the bytes that widen into them.
-using D16 = hn::ScalableTag<uint16_t>;
-using D8 = hn::Rebind<uint8_t, D16>;
-
-// The first exposure starts the sum; each later one is added to it.
-void Accumulate(const uint8_t *exposure, uint16_t *sum, size_t count, bool first) {
-    const D16 d16;
-    const D8 d8;
-    const size_t n = hn::Lanes(d16);
+// The first exposure starts the sum; each later one is added to it. The
+// sum's lanes are twice as wide as the samples that widen into them.
+template <typename Sample, typename Sum>
+void AccumulateSamples(const Sample *exposure, Sum *sum, size_t count, bool first) {
+    const hn::ScalableTag<Sum> d_sum;
+    const hn::Rebind<Sample, decltype(d_sum)> d_sample;
+    const size_t n = hn::Lanes(d_sum);
     size_t k = 0;
     if (HWY_TARGET != HWY_SCALAR) {
-        const auto zero = hn::Zero(d16);
+        const auto zero = hn::Zero(d_sum);
         for (; k + n <= count; k += n) {
-            const auto before = first ? zero : hn::LoadU(d16, sum + k);
-            hn::StoreU(hn::Add(before, hn::PromoteTo(d16, hn::LoadU(d8, exposure + k))), d16,
-                       sum + k);
+            const auto before = first ? zero : hn::LoadU(d_sum, sum + k);
+            hn::StoreU(hn::Add(before, hn::PromoteTo(d_sum, hn::LoadU(d_sample, exposure + k))),
+                       d_sum, sum + k);
         }
     }
     for (; k < count; ++k) {
-        sum[k] = static_cast<uint16_t>((first ? 0 : sum[k]) + exposure[k]);
+        sum[k] = static_cast<Sum>((first ? 0 : sum[k]) + exposure[k]);
     }
+}
+
+void Accumulate(const uint8_t *exposure, uint16_t *sum, size_t count, bool first) {
+    AccumulateSamples(exposure, sum, count, first);
 }
 
 void AverageSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t exposures) {
@@ -101,6 +103,57 @@ void Subtract(uint8_t *samples, const uint8_t *dark, size_t count) {
     }
 }
 
+void AccumulateDeep(const uint16_t *exposure, uint32_t *sum, size_t count, bool first) {
+    AccumulateSamples(exposure, sum, count, first);
+}
+
+// A sum of at most 99 exposures of 65535 is below 2^23, exact as a float, and
+// so is the divisor. The division rounds to nearest, by less than 2^-9 below
+// 65536, while a quotient that is not whole lies at least 1 / 99 below the
+// next integer: truncating the rounded quotient is integer division.
+void AverageDeepSum(const uint32_t *sum, uint16_t *dark, size_t count, int32_t exposures) {
+    const int32_t divisor = std::clamp(exposures, 1, MAX_DARK_COUNT);
+    const hn::ScalableTag<float> df;
+    const hn::RebindToSigned<decltype(df)> d32;
+    const hn::Rebind<uint16_t, decltype(d32)> d16;
+    const size_t n = hn::Lanes(df);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        const auto by = hn::Set(df, static_cast<float>(divisor));
+        for (; k + n <= count; k += n) {
+            const auto total =
+                hn::BitCast(d32, hn::LoadU(hn::RebindToUnsigned<decltype(d32)>(), sum + k));
+            const auto quotient = hn::ConvertTo(d32, hn::Div(hn::ConvertTo(df, total), by));
+            hn::StoreU(hn::DemoteTo(d16, quotient), d16, dark + k);
+        }
+    }
+    for (; k < count; ++k) {
+        dark[k] = static_cast<uint16_t>(std::min<uint32_t>(sum[k] / divisor, 65535));
+    }
+}
+
+void SubtractDeep(uint16_t *samples, const uint16_t *dark, size_t count, uint16_t maximum) {
+    const hn::ScalableTag<uint16_t> d;
+    const size_t n = hn::Lanes(d);
+    const auto saturated = hn::Set(d, maximum);
+    size_t k = 0;
+    if (HWY_TARGET != HWY_SCALAR) {
+        for (; k + n <= count; k += n) {
+            const auto s = hn::LoadU(d, samples + k);
+            const auto corrected = hn::SaturatedSub(s, hn::LoadU(d, dark + k));
+            // s >= maximum as min(s, maximum) == maximum: one comparison.
+            const auto kept = hn::Eq(hn::Min(s, saturated), saturated);
+            hn::StoreU(hn::IfThenElse(kept, s, corrected), d, samples + k);
+        }
+    }
+    for (; k < count; ++k) {
+        const uint16_t s = samples[k];
+        const uint16_t d = dark[k];
+        const uint16_t corrected = d < s ? static_cast<uint16_t>(s - d) : 0;
+        samples[k] = s >= maximum ? s : corrected;
+    }
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace omtrix
 HWY_AFTER_NAMESPACE();
@@ -110,6 +163,9 @@ namespace omtrix {
 HWY_EXPORT(Accumulate);
 HWY_EXPORT(AverageSum);
 HWY_EXPORT(Subtract);
+HWY_EXPORT(AccumulateDeep);
+HWY_EXPORT(AverageDeepSum);
+HWY_EXPORT(SubtractDeep);
 }  // namespace omtrix
 
 void StartDarkSum(const uint8_t *exposure, uint16_t *sum, size_t count) {
@@ -126,5 +182,21 @@ void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t ex
 
 void SubtractDark(uint8_t *samples, const uint8_t *dark, size_t count) {
     HWY_DYNAMIC_DISPATCH(omtrix::Subtract)(samples, dark, count);
+}
+
+void StartDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AccumulateDeep)(exposure, sum, count, true);
+}
+
+void AddToDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AccumulateDeep)(exposure, sum, count, false);
+}
+
+void AverageDeepDarkSum(const uint32_t *sum, uint16_t *dark, size_t count, int32_t exposures) {
+    HWY_DYNAMIC_DISPATCH(omtrix::AverageDeepSum)(sum, dark, count, exposures);
+}
+
+void SubtractDeepDark(uint16_t *samples, const uint16_t *dark, size_t count, uint16_t maximum) {
+    HWY_DYNAMIC_DISPATCH(omtrix::SubtractDeep)(samples, dark, count, maximum);
 }
 #endif  // HWY_ONCE

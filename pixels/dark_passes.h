@@ -20,3 +20,11 @@ void AverageDarkSum(const uint16_t *sum, uint8_t *dark, size_t count, int32_t ex
 // A saturated sample (255) stays white; any other sample loses the dark
 // value, stopping at 0.
 void SubtractDark(uint8_t *samples, const uint8_t *dark, size_t count);
+
+// The same at a deep camera's depth (9 ... 16 bits in 16-bit words): the sum
+// in 32 bits, the average truncating, and a sample at or above `maximum`
+// (the depth's, 2^bit_depth - 1) stays as it is.
+void StartDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count);
+void AddToDeepDarkSum(const uint16_t *exposure, uint32_t *sum, size_t count);
+void AverageDeepDarkSum(const uint32_t *sum, uint16_t *dark, size_t count, int32_t exposures);
+void SubtractDeepDark(uint16_t *samples, const uint16_t *dark, size_t count, uint16_t maximum);

@@ -3,7 +3,32 @@
 #include <cstddef>
 #include <cstdint>
 
-// Deep samples (9 ... 16 significant bits in 16-bit words) to 8 bits: the
-// top 8 of the `bit_depth` bits, so a 12-bit 4095 becomes 255 and 16 becomes
-// 1. What an 8-bit file of a deep camera holds. `count` samples.
+// Passes from deep samples (9 ... 16 significant bits in 16-bit words) to
+// bytes. Plain C++ on Highway, run on the best instruction set the processor
+// has.
+
+// The top 8 of the `bit_depth` bits, so a 12-bit 4095 becomes 255 and 16
+// becomes 1: what an 8-bit file of a deep camera holds. A sample above the
+// depth's maximum becomes 255. `count` samples.
 void NarrowSamples(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_depth);
+
+// The black and white points (0 ... 255, as for 8-bit frames) over a depth:
+// point p stands for the deep sample p x 2^(bit_depth - 8), so that the
+// points keep their meaning (a point of 255 is 255 of the narrowed sample)
+// and a white point of 1 reaches down to 16 of 4095 (12 bits) or 256 of
+// 65535 (16 bits). Equal points are moved apart as for 8-bit frames, and a
+// white point below the black point wins (everything from it up is white).
+struct DeepPoints {
+    int32_t black = 0;  // deep samples up to here become 0
+    int32_t white = 1;  // from here up 255; always above `black`
+};
+DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit_depth);
+
+// The 8-bit view of deep samples, the points applied in the same pass:
+// floor(255 (v - black) / (white - black)) with v held to black ... white,
+// at most 254; 255 only for a sample at the depth's maximum (or above it), so
+// that 255 in the view means saturated, as in an 8-bit frame, wherever the
+// white point is. With the points at 0 and 255 this is NarrowSamples but for
+// the samples just below the maximum, which become 254.
+void DeepView(const uint16_t *samples, uint8_t *view, size_t count, int32_t bit_depth,
+              int32_t black_point, int32_t white_point);

@@ -10,8 +10,9 @@ namespace omtrix {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-void ClipSamples(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
-    const hn::ScalableTag<uint8_t> d;
+template <typename Sample>
+void Clip(Sample *samples, size_t count, Sample limit, Sample shade) {
+    const hn::ScalableTag<Sample> d;
     const size_t n = hn::Lanes(d);
     const auto brightest_kept = hn::Set(d, limit);
     const auto replacement = hn::Set(d, shade);
@@ -28,6 +29,14 @@ void ClipSamples(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
     }
 }
 
+void ClipSamples(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
+    Clip(samples, count, limit, shade);
+}
+
+void ClipDeepSamples(uint16_t *samples, size_t count, uint16_t limit, uint16_t shade) {
+    Clip(samples, count, limit, shade);
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace omtrix
 HWY_AFTER_NAMESPACE();
@@ -35,10 +44,15 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace omtrix {
 HWY_EXPORT(ClipSamples);
+HWY_EXPORT(ClipDeepSamples);
 }  // namespace omtrix
 
 void SolarClip(uint8_t *samples, size_t count, uint8_t limit, uint8_t shade) {
     HWY_DYNAMIC_DISPATCH(omtrix::ClipSamples)(samples, count, limit, shade);
+}
+
+void SolarClip(uint16_t *samples, size_t count, uint16_t limit, uint16_t shade) {
+    HWY_DYNAMIC_DISPATCH(omtrix::ClipDeepSamples)(samples, count, limit, shade);
 }
 
 #endif  // HWY_ONCE

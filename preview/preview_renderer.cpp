@@ -33,7 +33,9 @@ void TPREVIEW::UpdateCaption() {
     if (overlay) {
         DrawStamp(bitmap, input_.stamp_text, *overlay);
     }
-    if (_BlackPoint != 0 || _WhitePoint != 255) {
+    // A deep frame's view has the points in it already, and its stamp stays
+    // as drawn.
+    if (!input_.bitmap_stretched && (_BlackPoint != 0 || _WhitePoint != 255)) {
         ApplyStretch(_BlackPoint, _WhitePoint, bitmap.Bits(), bitmap.ByteCount());
     }
     BitmapToImage(bitmap, picture_);

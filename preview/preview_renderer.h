@@ -28,8 +28,9 @@ class HistogramView {
   public:
     virtual ~HistogramView() = default;
     virtual bool Visible() const = 0;
-    // `samples`: the untouched frame, `width` samples a row, `rows` rows to
-    // count; `color`: the samples are a colour mosaic.
+    // `samples`: the untouched frame (a deep frame's 8-bit view), `width`
+    // samples a row, `rows` rows to count; `color`: the samples are a colour
+    // mosaic.
     virtual void HUpdate(const uint8_t *samples, int32_t width, bool color, int32_t rows) = 0;
 };
 
@@ -49,7 +50,8 @@ class MeasurementView {
 // thread only, driven by MSG_RENDER_PREVIEW.
 class TPREVIEW {
   public:
-    explicit TPREVIEW(PreviewInput &input) : input_(input) {}
+    explicit TPREVIEW(PreviewInput &input)
+        : _BlackPoint(input.black_point), _WhitePoint(input.white_point), input_(input) {}
 
     void Init();
     // Renders the pending frame, if any, and returns the renderer to idle.
@@ -60,11 +62,12 @@ class TPREVIEW {
     // its length, or removes it when the measurement window is closed.
     void LineUpdate();
 
-    int32_t _BlackPoint = 0;    // 0..254
-    int32_t _WhitePoint = 255;  // 1..255
+    // 0..254 and 1..255; held in the input, where a deep frame's view is made.
+    int32_t &_BlackPoint;
+    int32_t &_WhitePoint;
     PreviewView *__FORMIMAGE = nullptr;
     bool HFLIP = false;
-    bool show_saturation = false;  // samples at 255 painted red on the picture
+    bool show_saturation = false;          // samples at 255 painted red on the picture
     int32_t _SCALE = 100;                  // zoom in percent: 25, 50, 100, 200 or 400
     int32_t binning_shift = 0;             // of the frames shown: 0 1x1, 1 2x2, 2 4x4
     bool __color = false;                  // frames are colour mosaics

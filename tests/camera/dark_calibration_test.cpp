@@ -19,6 +19,9 @@ using namespace std::chrono_literals;
 
 constexpr uint8_t DARK_VALUE = 12;
 constexpr uint8_t SKY_VALUE = 40;
+// The same for a 12-bit camera: values no byte holds.
+constexpr uint16_t DEEP_DARK_VALUE = 300;
+constexpr uint16_t DEEP_SKY_VALUE = 1000;
 
 // The observer: covering the camera turns the fake's frames dark, uncovering
 // turns them back. Answers at once unless told to keep silent.
@@ -26,8 +29,9 @@ class Observer : public DarkPromptUi {
   public:
     explicit Observer(TVideoCapture &capture) : capture_(capture) {}
     void AskObserver(DarkPromptStep step) override {
-        fake_driver::state().fill_value =
-            step == DarkPromptStep::CoverCamera ? DARK_VALUE : SKY_VALUE;
+        const bool covered = step == DarkPromptStep::CoverCamera;
+        fake_driver::state().fill_value = covered ? DARK_VALUE : SKY_VALUE;
+        fake_driver::state().deep_fill = covered ? DEEP_DARK_VALUE : DEEP_SKY_VALUE;
         std::lock_guard lock(mutex_);
         asked_.push_back(step);
         if (on_ask) {
@@ -156,6 +160,44 @@ TEST_F(DarkCalibrationTest, ACountChangedDuringTheDarksAppliesFromTheNextFrame) 
     };
     const std::vector<int> recorded = Record(3);
     EXPECT_EQ(recorded, (std::vector<int>{SKY_VALUE - DARK_VALUE, SKY_VALUE, SKY_VALUE}));
+}
+
+// A 12-bit camera's darks are taken, averaged and subtracted at its depth.
+TEST(DeepDarkCalibration, DarksOfADeepCameraLeaveEveryFrameAtFullDepth) {
+    fake_driver::Reset();
+    fake_driver::state().deep_fill = DEEP_SKY_VALUE;
+    const CameraDriver driver = fake_driver::DeepDriver(12);
+    FrameList frames;
+    RecordingPoster poster;
+    TVideoCapture capture(driver, frames, poster);
+    Observer observer(capture);
+    capture.SetDarkPromptUi(&observer);
+    capture.SetSensorBitDepth(12);
+    capture.UpdateInfo(64, 48, 0, 0);
+    capture.delay = 2;
+    capture.DARKCOUNT = 3;
+    capture.Resume();
+    const uint32_t tag = capture.BeginRecording(capture.length, 0);
+    std::vector<uint16_t> recorded;
+    EXPECT_TRUE(WaitFor([&] {
+        for (size_t queued = frames.Count(); queued > 0; --queued) {
+            const PImageLst frame = frames.Oldest();
+            if (frame->generation == tag && recorded.size() < 3) {
+                EXPECT_EQ(frame->bit_depth, 12);
+                const auto *samples = reinterpret_cast<const uint16_t *>(frame->Data);
+                recorded.push_back(samples[0]);
+                EXPECT_EQ(samples[64 * 48 - 1], samples[0]) << "the whole frame alike";
+            }
+            frames.RemoveOldestFrame();
+        }
+        return recorded.size() >= 3;
+    }));
+    capture.EndRecording();
+    capture.Stop();
+    EXPECT_TRUE(capture.WaitUntilStopped(3000));
+    fake_driver::Reset();
+    EXPECT_EQ(recorded, std::vector<uint16_t>(3, DEEP_SKY_VALUE - DEEP_DARK_VALUE));
+    EXPECT_EQ(observer.Asked().size(), 2u);
 }
 
 TEST_F(DarkCalibrationTest, TheProgramsEndReleasesAWaitingPrompt) {

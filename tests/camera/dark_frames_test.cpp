@@ -37,4 +37,36 @@ TEST(DarkFrames, AverageOfASetIsSubtractedAndOneExposureIsItsOwnAverage) {
     EXPECT_EQ(frame[5], 255);
 }
 
+// A 12-bit set at full depth: 1000, 1001 and 1003 average to 1001; the
+// depth's maximum stays; darks serve no frame of another depth.
+TEST(DarkFrames, DeepDarksAreAveragedAndSubtractedAtFullDepth) {
+    const size_t samples = 1000;
+    DarkFrames darks;
+    const DarkKey key{.length = 100, .width = 40, .height = 25, .count = 3, .bit_depth = 12};
+    auto *exposure = reinterpret_cast<uint16_t *>(darks.ExposureBuffer());
+    for (const uint16_t value : {1000, 1001, 1003}) {
+        std::fill_n(exposure, samples, value);
+        darks.Accumulate(samples, value == 1000, key.bit_depth);
+    }
+    darks.Finish(key, samples);
+    EXPECT_TRUE(darks.ValidFor(key));
+    DarkKey eight_bit = key;
+    eight_bit.bit_depth = 8;
+    EXPECT_FALSE(darks.ValidFor(eight_bit));
+
+    std::vector<uint16_t> frame(samples, 3000);
+    frame[5] = 4095;
+    frame[6] = 900;
+    darks.SubtractFrom(reinterpret_cast<uint8_t *>(frame.data()), samples, 12);
+    EXPECT_EQ(frame[0], 1999);
+    EXPECT_EQ(frame[999], 1999);
+    EXPECT_EQ(frame[5], 4095);
+    EXPECT_EQ(frame[6], 0);
+
+    std::vector<uint16_t> other(samples, 3000);
+    darks.SubtractFrom(reinterpret_cast<uint8_t *>(other.data()), samples, 16);
+    darks.SubtractFrom(reinterpret_cast<uint8_t *>(other.data()), samples, 8);
+    EXPECT_EQ(other, std::vector<uint16_t>(samples, 3000));
+}
+
 }  // namespace

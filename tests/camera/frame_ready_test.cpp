@@ -109,6 +109,69 @@ TEST(FrameToBitmap, DemosaicedRowsLandInTheirPaddedPlaces) {
     }
 }
 
+// A faint 12-bit frame: samples 0 ... 15, a few just under and at the
+// depth's maximum.
+PImageLst DeepFrame() {
+    PImageLst frame = NewFrame(4, 5, "", 12);
+    auto *samples = reinterpret_cast<uint16_t *>(frame->Data);
+    for (int32_t i = 0; i < 16; ++i)
+        samples[i] = uint16_t(i);
+    samples[16] = 4079;
+    samples[17] = 4080;
+    samples[18] = 4094;
+    samples[19] = 4095;
+    return frame;
+}
+
+// The view a deep frame is shown from, with the points over its depth: what
+// the picture and the analysis copy hold, the renderer's stretch not applied
+// again. With the white point at 1 (16 of 4095) the faint samples fill the
+// range; with 0 ... 255 the view is the top 8 bits, 255 kept for saturation.
+TEST_F(FrameReadyTest, ADeepFrameIsShownThroughItsViewWithThePointsOverItsDepth) {
+    const struct {
+        int32_t black_point, white_point;
+        uint8_t expected[20];
+    } rows[] = {
+        {0, 1, {0,   15,  31,  47,  63,  79,  95,  111, 127, 143,
+                159, 175, 191, 207, 223, 239, 254, 254, 254, 255}},
+        {0, 255, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 254, 254, 254, 255}},
+    };
+    for (const auto &row : rows) {
+        preview.preview_busy = PREVIEW_IDLE;
+        preview.black_point = row.black_point;
+        preview.white_point = row.white_point;
+        frames.AppendFrame(DeepFrame());
+        handler.OnFrameReady(true, 1000);
+        EXPECT_TRUE(preview.bitmap_stretched);
+        ASSERT_EQ(preview.working_bitmap.Width(), 4);
+        ASSERT_EQ(preview.working_bitmap.Height(), 5);
+        for (int32_t i = 0; i < 20; ++i) {
+            EXPECT_EQ(preview.analysis.samples[i], row.expected[i]) << "sample " << i;
+            EXPECT_EQ(preview.working_bitmap.Row(i / 4)[3 * (i % 4)], row.expected[i])
+                << "pixel " << i;
+        }
+    }
+    // An 8-bit frame after it is stretched by the renderer again.
+    preview.preview_busy = PREVIEW_IDLE;
+    Queue(4, 2);
+    handler.OnFrameReady(false, 2000);
+    EXPECT_FALSE(preview.bitmap_stretched);
+}
+
+// What a recording's 24-bit picture of a deep frame holds: its top 8 bits.
+TEST(FrameToBitmap, ADeepFrameIsNarrowedToItsTopEightBits) {
+    CameraDriver driver = fake_driver::Driver();
+    PImageLst frame = DeepFrame();
+    Bitmap24 bitmap;
+    FrameToBitmap(driver, *frame, false, bitmap);
+    FreeFrame(frame);
+    ASSERT_EQ(bitmap.Height(), 5);
+    EXPECT_EQ(bitmap.Row(0)[3 * 3], 0);
+    EXPECT_EQ(bitmap.Row(4)[3 * 0], 254);  // 4079
+    EXPECT_EQ(bitmap.Row(4)[3 * 1], 255);  // 4080
+    EXPECT_EQ(bitmap.Row(4)[3 * 3], 255);  // 4095
+}
+
 TEST_F(FrameReadyTest, RecordingHandsEveryFrameToTheRecorderAndThrottlesThePreview) {
     capture.BeginRecording(0, 0);
     Queue(4, 2);

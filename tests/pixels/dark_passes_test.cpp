@@ -71,4 +71,68 @@ TEST(DarkSum, StartsAndAddsEverySampleOnEverySet) {
     });
 }
 
+TEST(SubtractDeepDark, SaturatedStaysAtTheDepthsMaximumAndNothingGoesBelowBlackOnEverySet) {
+    OnEveryInstructionSet([] {
+        const struct {
+            uint16_t sample, dark, maximum, expected;
+        } rows[] = {
+            {4095, 0, 4095, 4095},    {4095, 300, 4095, 4095},  {65535, 9, 65535, 65535},
+            {4100, 300, 4095, 4100},  // above the depth: left as the camera gave it
+            {10, 12, 4095, 0},        {300, 300, 4095, 0},      {0, 4000, 4095, 0},
+            {4094, 1, 4095, 4093},    {1023, 23, 1023, 1023},   {1022, 22, 1023, 1000},
+            {65534, 65534, 65535, 0}, {40000, 1, 65535, 39999},
+        };
+        for (const auto &row : rows) {
+            // Long enough for the vector body and a tail.
+            std::vector<uint16_t> samples(71, row.sample), dark(71, row.dark);
+            samples.back() = 77;
+            SubtractDeepDark(samples.data(), dark.data(), samples.size() - 1, row.maximum);
+            for (size_t k = 0; k + 1 < samples.size(); ++k) {
+                ASSERT_EQ(samples[k], row.expected) << row.sample << " - " << row.dark << " @" << k;
+            }
+            EXPECT_EQ(samples.back(), 77) << "only the samples asked for change";
+        }
+    });
+}
+
+// For every count of exposures: every multiple of it and its neighbours up
+// to the largest sum of 16-bit exposures, against integer division.
+TEST(AverageDeepDarkSum, EqualsIntegerDivisionForEveryCountOnEverySet) {
+    OnEveryInstructionSet([] {
+        for (int32_t exposures = 1; exposures <= MAX_DARK_COUNT; ++exposures) {
+            std::vector<uint32_t> sum;
+            for (uint32_t q = 0; q <= 65535; q += q < 300 || q > 65200 ? 1 : 97) {
+                for (int32_t offset : {-1, 0, 1, exposures - 1}) {
+                    const int64_t s = int64_t(q) * exposures + offset;
+                    if (s >= 0 && s <= int64_t(65535) * exposures)
+                        sum.push_back(uint32_t(s));
+                }
+            }
+            std::vector<uint16_t> dark(sum.size() + 1, 0xBEEF);
+            AverageDeepDarkSum(sum.data(), dark.data(), sum.size(), exposures);
+            for (size_t k = 0; k < sum.size(); ++k) {
+                ASSERT_EQ(dark[k], sum[k] / uint32_t(exposures)) << sum[k] << " / " << exposures;
+            }
+            ASSERT_EQ(dark.back(), 0xBEEF) << "only the samples asked for change";
+        }
+    });
+}
+
+TEST(DeepDarkSum, StartsAndAddsEverySampleOnEverySet) {
+    OnEveryInstructionSet([] {
+        for (size_t count : {size_t(1), size_t(31), size_t(1000)}) {
+            std::vector<uint16_t> exposure(count + 1, 0xEEEE);
+            for (size_t k = 0; k < count; ++k)
+                exposure[k] = uint16_t(k * 40503u + 65000u);
+            std::vector<uint32_t> sum(count + 1, 7);
+            StartDeepDarkSum(exposure.data(), sum.data(), count);
+            for (int more = 0; more < MAX_DARK_COUNT - 1; ++more)
+                AddToDeepDarkSum(exposure.data(), sum.data(), count);
+            for (size_t k = 0; k < count; ++k)
+                ASSERT_EQ(sum[k], uint32_t(MAX_DARK_COUNT) * exposure[k]) << "count " << count;
+            EXPECT_EQ(sum[count], 7u) << "only the samples asked for change";
+        }
+    });
+}
+
 }  // namespace

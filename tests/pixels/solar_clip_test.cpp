@@ -38,4 +38,27 @@ TEST(SolarClip, SamplesAboveTheLimitBecomeTheShadeOnEverySet) {
     });
 }
 
+TEST(SolarClip, DeepSamplesAboveTheLimitBecomeTheShadeOnEverySet) {
+    struct Row {
+        uint16_t limit, shade;
+    };
+    std::vector<uint16_t> all(65536 + 13);
+    for (size_t k = 0; k < all.size(); ++k)
+        all[k] = uint16_t(k);
+    OnEveryInstructionSet([&] {
+        for (const Row row : {Row{4095, 4095}, Row{3000, 2048}, Row{0, 0}, Row{65535, 7},
+                              Row{65534, 65535}, Row{255, 4095}}) {
+            for (size_t count : {all.size() - 1, size_t(1), size_t(33)}) {
+                std::vector<uint16_t> samples = all;
+                SolarClip(samples.data(), count, row.limit, row.shade);
+                for (size_t k = 0; k < samples.size(); ++k) {
+                    const uint16_t expected = all[k] > row.limit && k < count ? row.shade : all[k];
+                    ASSERT_EQ(samples[k], expected)
+                        << "limit " << row.limit << " count " << count << " sample " << k;
+                }
+            }
+        }
+    });
+}
+
 }  // namespace

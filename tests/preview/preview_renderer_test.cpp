@@ -119,6 +119,18 @@ TEST_F(RendererTest, FlipsAndStretchesBeforeDrawing) {
     EXPECT_EQ(view.shown->pixel(639, 0), qRgb(0, 0, 0));
 }
 
+TEST_F(RendererTest, ADeepFramesViewIsNotStretchedAgain) {
+    PendingRamp();
+    input.bitmap_stretched = true;
+    renderer._BlackPoint = 100;
+    renderer._WhitePoint = 101;
+    renderer.UpdateCaption();
+    EXPECT_EQ(view.shown->pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(view.shown->pixel(320, 0), qRgb(127, 127, 127));
+    EXPECT_EQ(input.black_point, 100) << "the points reach the input the view is made from";
+    EXPECT_EQ(input.white_point, 101);
+}
+
 // The stamp goes on after the mirror (its box stays at the left) and before
 // the stretch (its grey 90 is stretched with the picture).
 TEST_F(RendererTest, StampsAfterTheMirrorAndBeforeTheStretch) {

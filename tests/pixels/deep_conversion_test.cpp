@@ -1,0 +1,102 @@
+#include "pixels/deep_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "support/instruction_sets.h"
+
+namespace {
+
+// Every 16-bit value once and a ragged tail, so the vector loop and its
+// remainder both run; one more sample beyond the count must stay untouched.
+std::vector<uint16_t> AllSamples() {
+    std::vector<uint16_t> samples(65536 + 13);
+    for (size_t k = 0; k < samples.size(); ++k)
+        samples[k] = uint16_t(k * 40503u);  // every value, scattered
+    return samples;
+}
+
+constexpr uint8_t UNTOUCHED = 0xA5;
+
+TEST(NarrowSamples, TopEightBitsOfTheDepthOnEverySet) {
+    const std::vector<uint16_t> samples = AllSamples();
+    OnEveryInstructionSet([&] {
+        for (int32_t depth : {9, 10, 12, 14, 16}) {
+            for (size_t count : {samples.size() - 1, size_t(1), size_t(37)}) {
+                std::vector<uint8_t> out(count + 1, UNTOUCHED);
+                NarrowSamples(samples.data(), out.data(), count, depth);
+                for (size_t k = 0; k < count; ++k) {
+                    const uint32_t top = samples[k] >> (depth - 8);
+                    ASSERT_EQ(out[k], top > 255 ? 255 : top)
+                        << "depth " << depth << " sample " << samples[k];
+                }
+                ASSERT_EQ(out[count], UNTOUCHED) << "only the samples asked for change";
+            }
+        }
+    });
+}
+
+TEST(ScaleViewPoints, PointsStandForTheirNarrowedValueAtTheDepth) {
+    const struct {
+        int32_t black_point, white_point, depth, black, white;
+    } rows[] = {
+        {0, 255, 12, 0, 4080},      {0, 255, 16, 0, 65280},     {20, 200, 10, 80, 800},
+        {0, 1, 16, 0, 256},         {0, 1, 12, 0, 16},           // a faint picture's reach
+        {0, 0, 16, 0, 256},         {255, 255, 12, 4064, 4080},  // equal points move apart
+        {200, 100, 12, 1584, 1600},  // white below black wins from the white point up
+        {5, 0, 16, -1, 0},           // a white point of 0: all white
+    };
+    for (const auto &row : rows) {
+        const DeepPoints points = ScaleViewPoints(row.black_point, row.white_point, row.depth);
+        EXPECT_EQ(points.black, row.black) << row.black_point << "/" << row.white_point;
+        EXPECT_EQ(points.white, row.white) << row.black_point << "/" << row.white_point;
+    }
+}
+
+// floor(255 (v - black) / (white - black)) with v held to black ... white,
+// by plain integer division, for every sample value; 255 only at the
+// depth's maximum and above.
+TEST(DeepView, StretchesEverySampleOverTheDepthOnEverySet) {
+    const std::vector<uint16_t> samples = AllSamples();
+    const size_t count = samples.size() - 1;
+    const struct {
+        int32_t black_point, white_point;
+    } points[] = {{0, 255}, {0, 1}, {20, 200}, {254, 255}, {0, 0}, {200, 100}, {9, 0}, {1, 254}};
+    OnEveryInstructionSet([&] {
+        for (int32_t depth : {9, 12, 16}) {
+            for (const auto &p : points) {
+                const DeepPoints deep = ScaleViewPoints(p.black_point, p.white_point, depth);
+                std::vector<uint8_t> view(count + 1, UNTOUCHED);
+                DeepView(samples.data(), view.data(), count, depth, p.black_point, p.white_point);
+                for (size_t k = 0; k < count; ++k) {
+                    const int64_t v = std::clamp<int64_t>(samples[k], deep.black, deep.white);
+                    const int64_t stretched = 255 * (v - deep.black) / (deep.white - deep.black);
+                    const int64_t expected =
+                        samples[k] >= (1 << depth) - 1 ? 255 : std::min<int64_t>(stretched, 254);
+                    ASSERT_EQ(view[k], expected)
+                        << "depth " << depth << " points " << p.black_point << "/" << p.white_point
+                        << " sample " << samples[k];
+                }
+                ASSERT_EQ(view[count], UNTOUCHED) << "only the samples asked for change";
+            }
+        }
+    });
+}
+
+TEST(DeepView, WithTheFullRangeIsTheNarrowedSampleBelowSaturation) {
+    const std::vector<uint16_t> samples = AllSamples();
+    for (int32_t depth : {9, 12, 16}) {
+        std::vector<uint8_t> view(samples.size()), narrowed(samples.size());
+        DeepView(samples.data(), view.data(), samples.size(), depth, 0, 255);
+        NarrowSamples(samples.data(), narrowed.data(), samples.size(), depth);
+        for (size_t k = 0; k < samples.size(); ++k) {
+            const bool saturated = samples[k] >= (1 << depth) - 1;
+            ASSERT_EQ(view[k], saturated ? 255 : std::min<uint8_t>(narrowed[k], 254))
+                << "depth " << depth << " sample " << samples[k];
+        }
+    }
+}
+
+}  // namespace
