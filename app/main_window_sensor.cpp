@@ -57,8 +57,9 @@ void TForm1::DrawMini(int32_t x, int32_t y) {
 }
 
 void TForm1::DrawMini2() {
+    const int32_t scale = MiniatureScale(sub_frame_.sensor);
     QRect outline = full->Subframe();
-    outline.moveTo(sub_frame_.sx / MINI_SCALE, sub_frame_.sy / MINI_SCALE);
+    outline.moveTo(sub_frame_.sx / scale, sub_frame_.sy / scale);
     full->SetSubframe(outline);
 }
 
@@ -70,8 +71,9 @@ void TForm1::SetResolution() {
     }
     HRES->SetValue(shown.width);
     VRES->SetValue(shown.height);
+    const int32_t scale = MiniatureScale(sub_frame_.sensor);
     full->SetSubframe(QRect(full->Subframe().topLeft(),
-                            QSize(sub_frame_.sw / MINI_SCALE, sub_frame_.sheight / MINI_SCALE)));
+                            QSize(sub_frame_.sw / scale, sub_frame_.sheight / scale)));
     DrawMini2();
     UpdateRectangle();
     ShowSubframeText();
