@@ -12,7 +12,10 @@ FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &cap
 void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted) {
     AnalysisCopy &analysis = preview_->analysis;
     if (analysis_wanted) {
-        std::memcpy(analysis.samples.get(), frame.Data, static_cast<size_t>(frame.w) * frame.h);
+        const size_t bytes =
+            static_cast<size_t>(frame.w) * frame.h * BytesPerSample(frame.bit_depth);
+        analysis.Reserve(bytes);
+        std::memcpy(analysis.samples.get(), frame.Data, bytes);
     }
     FrameToBitmap(driver_, frame, capture_.__color, preview_->working_bitmap);
     preview_->stamp_text = frame.TS;
