@@ -29,7 +29,8 @@ struct DarkKey {
 // The averaged dark frame, the sum it is built in, and the key of the darks
 // it holds. The dark exposures are taken into the dark frame's own buffer
 // and summed from there, so building a set replaces the darks held before.
-// Both buffers are sized for the full sensor and live as long as the object.
+// Both buffers are sized for the default camera's full sensor, grow for a
+// larger one (Reserve) and live as long as the object.
 // One thread only (the camera thread).
 class DarkFrames {
   public:
@@ -37,6 +38,10 @@ class DarkFrames {
 
     // Whether the dark frame holds darks taken with `key`.
     bool ValidFor(const DarkKey &key) const { return valid_ && key_ == key; }
+    // Room for frames of `samples` samples before a set is taken: a larger
+    // sensor's frame would otherwise be exposed past the buffer's end. A
+    // growth drops the darks held.
+    void Reserve(size_t samples);
     // Where the next dark exposure of a set goes.
     uint8_t *ExposureBuffer() { return dark_.get(); }
     // Adds the exposure in ExposureBuffer() to the sum, over its first
@@ -55,6 +60,7 @@ class DarkFrames {
   private:
     std::unique_ptr<uint8_t[]> dark_;
     std::unique_ptr<uint16_t[]> sum_;
+    size_t capacity_;  // samples of either buffer
     DarkKey key_;
     bool valid_ = false;
 };
