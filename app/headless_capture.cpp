@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/observation_options.h"
 #include "camera/dark_frames.h"
@@ -50,17 +51,10 @@ int32_t ExposureUs(const CaptureOptions &options) {
     return options.exposure_us >= 0 ? options.exposure_us : options.exposure_ms * 1000;
 }
 
-// The sub-frame as the main window would set it from its sliders (units of
-// 4 sensor pixels) and binning: centred on the sensor.
-SubFrame CentredSubFrame(const CaptureOptions &options) {
-    SubFrame frame;
-    SetResolution(frame, options.roi_width / 4, options.roi_height / 4, options.binning);
-    if (options.roi_x >= 0) {  // a profile's window keeps its place
-        frame.sx = options.roi_x & ~1;
-        frame.sy = options.roi_y & ~1;
-        KeepOnSensor(frame);
-    }
-    return frame;
+QString RoiRule(int32_t width, int32_t height) {
+    return QStringLiteral("--roi must be WxH, multiples of 4, at most %1x%2")
+        .arg(width)
+        .arg(height);
 }
 
 // The settings of a profile that a recording without windows uses, as the
@@ -86,6 +80,7 @@ bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) 
     options.roi_height = s.sub_height;
     options.roi_x = s.sub_x;
     options.roi_y = s.sub_y;
+    options.roi_given = false;
     options.binning = std::min(s.binning_code, 2);  // 4x4 is not offered
     options.fast_transfer = s.fast_transfer;
     options.vblank = s.vblank;
@@ -274,13 +269,16 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     }
     if (parser.isSet("roi")) {
         const QStringList size = parser.value("roi").toLower().split('x');
-        if (size.size() != 2 || !ReadInteger(size[0], 4, FULL_WIDTH, options.roi_width) ||
-            !ReadInteger(size[1], 4, FULL_HEIGHT, options.roi_height) ||
+        // The camera's own sensor is known once it is connected; here, the
+        // largest sensor any camera may have.
+        if (size.size() != 2 || !ReadInteger(size[0], 4, LARGEST_SENSOR_WIDTH, options.roi_width) ||
+            !ReadInteger(size[1], 4, LARGEST_SENSOR_HEIGHT, options.roi_height) ||
             options.roi_width % 4 != 0 || options.roi_height % 4 != 0) {
-            error = QStringLiteral("--roi must be WxH, multiples of 4, at most 2048x1536");
+            error = RoiRule(LARGEST_SENSOR_WIDTH, LARGEST_SENSOR_HEIGHT);
             return false;
         }
         options.roi_x = options.roi_y = -1;  // centred, as --roi says
+        options.roi_given = true;
     }
     if (parser.isSet("darks") &&
         !ReadInteger(parser.value("darks"), 1, MAX_DARK_COUNT, options.darks)) {
@@ -363,6 +361,55 @@ HeadlessCapture::HeadlessCapture(std::function<void(const QString &)> progress,
 HeadlessCapture::~HeadlessCapture() {
     capture_.Stop();
     capture_.WaitUntilStopped(THREAD_STOP_WAIT_MS);
+}
+
+bool RecordingSubFrame(const CaptureOptions &options, const SensorSize &sensor, SubFrame &frame,
+                       QString &error) {
+    if (options.roi_given &&
+        (options.roi_width > sensor.width || options.roi_height > sensor.height)) {
+        error = RoiRule(sensor.width, sensor.height);
+        return false;
+    }
+    frame = SubFrame{};
+    frame.sensor = sensor;
+    frame.sw = sensor.width;
+    frame.sheight = sensor.height;
+    // As the main window sets it from its sliders (units of 4 sensor pixels)
+    // and binning: centred on the sensor.
+    const FrameSize most = SliderMaxima(sensor);
+    const int32_t width_position =
+        options.roi_width > 0 ? std::min(options.roi_width / 4, most.width) : most.width;
+    const int32_t height_position =
+        options.roi_height > 0 ? std::min(options.roi_height / 4, most.height) : most.height;
+    SetResolution(frame, width_position, height_position, options.binning);
+    if (options.roi_x >= 0) {  // a profile's window keeps its place
+        frame.sx = options.roi_x & ~1;
+        frame.sy = options.roi_y & ~1;
+        KeepOnSensor(frame);
+    }
+    return true;
+}
+
+// The camera as it describes itself: the frame blocks, the sub-frame and
+// the colour follow it.
+bool HeadlessCapture::FollowCamera(SubFrame &frame) {
+    std::string complaint;
+    const CameraSensor camera = DescribeCamera(driver_, complaint);
+    if (!complaint.empty()) {
+        progress_(texts_.CAMERA_DESCRIPTION + QLatin1Char(' ') + QString::fromStdString(complaint));
+    }
+    SetFrameBlockBytes(FrameBlockBytes(camera.width, camera.height, camera.bit_depth));
+    options_.colour = options_.colour || CameraStatesColour(camera);
+    if (options_.solar && options_.colour) {
+        report_.exit_code = EXIT_BAD_ARGUMENTS;
+        report_.error = QStringLiteral("--solar works on grey frames only: this camera is colour");
+        return false;
+    }
+    if (!RecordingSubFrame(options_, {camera.width, camera.height}, frame, report_.error)) {
+        report_.exit_code = EXIT_BAD_ARGUMENTS;
+        return false;
+    }
+    return true;
 }
 
 void HeadlessCapture::ProgramCamera(const CaptureOptions &options, const SubFrame &frame) {
@@ -523,9 +570,10 @@ void HeadlessCapture::RequestStop(RecordingEnd how) {
     Wake();
 }
 
-CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &options) {
+CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOptions &requested) {
     report_ = CaptureReport{};
-    options_ = options;
+    options_ = requested;
+    const CaptureOptions &options = options_;  // as the camera has it, once connected
     if (const LanguageChoice *language = LanguageOfLetter(QLatin1Char(options.language))) {
         // The window's own loading, but the observer's stored language stays.
         InterfaceLanguage texts(*this);
@@ -557,7 +605,10 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
         report_.error = texts_.NO_CAMERA_ERROR;
         return report_;
     }
-    const SubFrame frame = CentredSubFrame(options);
+    SubFrame frame;
+    if (!FollowCamera(frame)) {
+        return report_;
+    }
     ProgramCamera(options, frame);
     SetUpStamp(options);
     capture_.Resume();

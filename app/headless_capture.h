@@ -33,10 +33,14 @@ struct CaptureOptions {
     // exposure_ms is its nearest whole ms); -1: exposure_ms.
     int32_t exposure_us = -1;
     int32_t gain = 10;
-    int32_t roi_width = FULL_WIDTH;  // sub-frame in sensor pixels, centred on the sensor
-    int32_t roi_height = FULL_HEIGHT;
+    // The sub-frame in sensor pixels, centred on the sensor; 0: the whole
+    // sensor. A profile's window larger than the camera's sensor is cut to
+    // it; --roi's (`roi_given`) is refused.
+    int32_t roi_width = 0;
+    int32_t roi_height = 0;
     int32_t roi_x = -1;  // its corner, from a profile; -1: centred
     int32_t roi_y = -1;
+    bool roi_given = false;
     int32_t binning = 1;
     bool colour = false;
     // From a profile: the colour balance, transfer mode and vertical blanking.
@@ -73,6 +77,11 @@ struct CaptureOptions {
 // the command's own options win over them; with a profile, --format and
 // --frames or --seconds may be left out.
 bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, QString &error);
+
+// The sub-frame a recording reads on `sensor` (see CaptureOptions). False
+// with `error` when --roi asked for more than the sensor.
+bool RecordingSubFrame(const CaptureOptions &options, const SensorSize &sensor, SubFrame &frame,
+                       QString &error);
 
 // How a recording went.
 struct CaptureReport {
@@ -128,7 +137,7 @@ class HeadlessCapture : public QObject,
     ~HeadlessCapture() override;
 
     // Loads the camera driver from `driver_path`, records, and returns how it went.
-    CaptureReport Run(const QString &driver_path, const CaptureOptions &options);
+    CaptureReport Run(const QString &driver_path, const CaptureOptions &requested);
     // Ends the recording as the observer's stop does, its file finished; one
     // asked for before the recording starts ends Run without any. Called on
     // the thread that runs Run, while it waits. `how` is what its log says.
@@ -152,6 +161,7 @@ class HeadlessCapture : public QObject,
     void ApplyTexts(const InterfaceTexts &texts) override;
     void ShowLanguageProblem(const QString &message) override;
     void ShowDarkPrompt(const QString &text);
+    bool FollowCamera(SubFrame &frame);
     void ProgramCamera(const CaptureOptions &options, const SubFrame &frame);
     void SetUpStamp(const CaptureOptions &options);
     bool WaitForFirstFrame(const CaptureOptions &options);

@@ -135,6 +135,12 @@ bool TForm1::FormCreate(TSplash &splash) {
     GAINChange();
     full->SetSubframe(full->rect());
     splash.ShowStatus(texts_.CAMERA_CONNECTING, Qt::red);
+    // Connected before the stored settings are applied: they are fitted to
+    // the sensor the camera describes.
+    const bool connected = Cap->Connect();
+    if (connected) {
+        FollowCamera();
+    }
 
     DrawMini(0, 0);
     UpdateRectangle();
@@ -148,7 +154,7 @@ bool TForm1::FormCreate(TSplash &splash) {
 
     exit_routine_installed_ = true;
     butCapture->setEnabled(!filename.isEmpty() && !capture_directory_.isEmpty());
-    if (!Cap->Connect()) {
+    if (!connected) {
         ShowError(texts_.NO_CAMERA_ERROR);
         ExitRoutine();
         return false;

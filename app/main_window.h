@@ -157,6 +157,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // A size in sensor pixels, centred where the sub-frame is now.
     void SetSubframeSize(int32_t width, int32_t height);
     void SubframeTypedEntered();
+    // After the camera connected: its description taken, its sensor given to
+    // the sub-frame, the sliders, the presets and the colour tick.
+    void FollowCamera();
 
     // main_window_view.cpp: picture controls.
     void _BLACKChange();
@@ -273,6 +276,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     InterfaceTexts texts_;
     SettingsMirror mirror_;
     SubFrame sub_frame_;
+    CameraSensor camera_;  // the connected camera as it described itself
     bool dragging = false;
     QString filename;  // capture base name
     QString capture_directory_;
@@ -371,6 +375,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     SevenSegmentCounter *VRES = nullptr;
     QToolButton *subframe_sizes_ = nullptr;
     QAction *subframe_full_ = nullptr;
+    std::array<QAction *, SUBFRAME_PRESETS.size()> subframe_presets_{};
     QLabel *subframe_typed_label_ = nullptr;
     QLineEdit *subframe_typed_ = nullptr;
     // What the sub-frame keypads typed so far, in sensor pixels: the sliders

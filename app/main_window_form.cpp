@@ -30,7 +30,7 @@ namespace {
 
 constexpr int LEFT_COLUMN_WIDTH = 212;
 constexpr int STATUS_PANEL_WIDTHS[3] = {200, 400, 50};
-constexpr QSize MINIATURE_SIZE{113, 85};
+constexpr QSize MINIATURE_SIZE{MINIATURE_WIDTH, MINIATURE_HEIGHT};
 
 QSlider *TrackBar(Qt::Orientation orientation, int minimum, int maximum, int position,
                   QWidget *parent) {
@@ -103,6 +103,7 @@ void TForm1::BuildMenus() {
     HorizontalFlip1 = camera->addAction(tr("Horizontal Flip"));
     HorizontalFlip1->setCheckable(true);
     HorizontalFlip1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    camera->setToolTipsVisible(true);  // why the colour tick may be out of reach
     ColorCamera1 = camera->addAction(tr("Color Camera"));
     ColorCamera1->setCheckable(true);
     ColorCamera1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -222,8 +223,8 @@ QGroupBox *TForm1::BuildResolutionGroup() {
 
     HRES = Counter(4, resolution);
     VRES = Counter(4, resolution);
-    HRES->SetValue(FULL_WIDTH);
-    VRES->SetValue(FULL_HEIGHT);
+    HRES->SetValue(sub_frame_.sw);
+    VRES->SetValue(sub_frame_.sheight);
     auto *size_row = new QHBoxLayout;
     size_row->setSpacing(2);
     size_row->addWidget(HRES);

@@ -57,8 +57,9 @@ void TForm1::DrawMini(int32_t x, int32_t y) {
 }
 
 void TForm1::DrawMini2() {
+    const int32_t scale = MiniatureScale(sub_frame_.sensor);
     QRect outline = full->Subframe();
-    outline.moveTo(sub_frame_.sx / MINI_SCALE, sub_frame_.sy / MINI_SCALE);
+    outline.moveTo(sub_frame_.sx / scale, sub_frame_.sy / scale);
     full->SetSubframe(outline);
 }
 
@@ -70,8 +71,9 @@ void TForm1::SetResolution() {
     }
     HRES->SetValue(shown.width);
     VRES->SetValue(shown.height);
+    const int32_t scale = MiniatureScale(sub_frame_.sensor);
     full->SetSubframe(QRect(full->Subframe().topLeft(),
-                            QSize(sub_frame_.sw / MINI_SCALE, sub_frame_.sheight / MINI_SCALE)));
+                            QSize(sub_frame_.sw / scale, sub_frame_.sheight / scale)));
     DrawMini2();
     UpdateRectangle();
     ShowSubframeText();
@@ -105,15 +107,16 @@ QToolButton *TForm1::BuildSubframeSizes() {
     subframe_sizes_->setPopupMode(QToolButton::InstantPopup);
     subframe_sizes_->setToolTip(texts_.SUB_PRESETS);
     auto *menu = new QMenu(subframe_sizes_);
-    for (const FrameSize preset : SUBFRAME_PRESETS) {
-        QAction *item =
+    for (size_t i = 0; i < SUBFRAME_PRESETS.size(); ++i) {
+        const FrameSize preset = SUBFRAME_PRESETS[i];
+        subframe_presets_[i] =
             menu->addAction(QStringLiteral("%1 \u00d7 %2").arg(preset.width).arg(preset.height));
-        connect(item, &QAction::triggered, this,
+        connect(subframe_presets_[i], &QAction::triggered, this,
                 [this, preset] { SetSubframeSize(preset.width, preset.height); });
     }
     subframe_full_ = menu->addAction(texts_.SUB_FULL);
     connect(subframe_full_, &QAction::triggered, this,
-            [this] { SetSubframeSize(FULL_WIDTH, FULL_HEIGHT); });
+            [this] { SetSubframeSize(sub_frame_.sensor.width, sub_frame_.sensor.height); });
     menu->addSeparator();
     // A size typed in the menu itself, taken with Enter.
     auto *typed = new QWidget(menu);
@@ -158,4 +161,36 @@ void TForm1::SetSubframeSize(int32_t width, int32_t height) {
         __height->setValue(SizeSliderPosition(height, __height->maximum()));
     }
     SetResolution();
+}
+
+void TForm1::FollowCamera() {
+    std::string complaint;
+    camera_ = DescribeCamera(driver_, complaint);
+    if (!complaint.empty()) {
+        const QString text =
+            texts_.CAMERA_DESCRIPTION + QLatin1Char(' ') + QString::fromStdString(complaint);
+        qWarning("Omtrix: %s", qUtf8Printable(text));
+        ShowNotice(text);
+    }
+    SetFrameBlockBytes(FrameBlockBytes(camera_.width, camera_.height, camera_.bit_depth));
+    sub_frame_.sensor = {camera_.width, camera_.height};
+    KeepOnSensor(sub_frame_);
+    const FrameSize most = SliderMaxima(sub_frame_.sensor);
+    {
+        const QSignalBlocker quiet_width(__width);
+        const QSignalBlocker quiet_height(__height);
+        __width->setMaximum(most.width);
+        __height->setMaximum(most.height);
+        __width->setValue(sub_frame_.sw / 4);
+        __height->setValue(sub_frame_.sheight / 4);
+    }
+    keypad_state_.SetMaximum(Keypad::SubframeWidth, camera_.width);
+    keypad_state_.SetMaximum(Keypad::SubframeHeight, camera_.height);
+    for (size_t i = 0; i < SUBFRAME_PRESETS.size(); ++i) {
+        subframe_presets_[i]->setVisible(PresetFits(SUBFRAME_PRESETS[i], sub_frame_.sensor));
+    }
+    // A camera that reports a colour pattern is colour whatever was stored
+    // (ApplyCaptureState follows it): its tick is out of the observer's reach.
+    ColorCamera1->setEnabled(!CameraStatesColour(camera_));
+    ColorCamera1->setToolTip(CameraStatesColour(camera_) ? texts_.TIP_CAMERACOLOR : QString());
 }

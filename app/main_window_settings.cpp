@@ -84,7 +84,7 @@ void TForm1::ApplyCaptureState(const CaptureState &s) {
     _expot->setTickInterval(s.exposure_range_ms / 10);
     expo->setValue(s.exposure_ms);
     Gain->setValue(s.gain);
-    ColorCamera1->setChecked(s.colour);
+    ColorCamera1->setChecked(CameraStatesColour(camera_) || s.colour);
     ColorCamera1Click();
     for (auto [bar, value] : {std::pair{RED, s.red}, {GREEN, s.green}, {BLUE, s.blue}}) {
         const QSignalBlocker quiet(bar);

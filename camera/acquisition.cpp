@@ -263,6 +263,7 @@ bool TVideoCapture::DarkPrepare(int32_t dark_count) {
         return false;  // the recording was cancelled at the prompt: nothing was covered
     }
     const size_t samples = static_cast<size_t>(frame_width_) * frame_height_;
+    darks_.Reserve(samples);
     int32_t taken = 0;
     while (taken < dark_count && continue_ && RecordingGoesOn()) {
         dark_prompt_ui_->DarkFrameBegins(taken + 1, dark_count);

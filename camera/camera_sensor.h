@@ -36,6 +36,15 @@ struct CameraSensor {
     int32_t MaximumSample() const { return (1 << bit_depth) - 1; }
 };
 
+// Whether the camera settles its colour itself: it describes itself with a
+// colour pattern. Otherwise the observer's colour tick says it, as for a
+// camera without the optional entries (and a described mono sensor, which
+// the window's tests and a camera that leaves its pattern unsaid present
+// alike).
+inline bool CameraStatesColour(const CameraSensor &sensor) {
+    return sensor.described && sensor.pattern != BayerPattern::None;
+}
+
 // Asks the driver's optional entries, after the camera connected. Answers
 // out of reason (a size of 0 or beyond the largest sensor, a depth outside
 // 8 ... 16, an exposure range upside down) keep the default of that item,

@@ -7,22 +7,37 @@
 
 namespace {
 
-constexpr size_t SENSOR_SAMPLES = size_t{FULL_WIDTH} * FULL_HEIGHT;
-// Room for a full sensor of two-byte samples.
-constexpr size_t DARK_BYTES = SENSOR_SAMPLES * 2;
+constexpr size_t DEFAULT_SENSOR_SAMPLES = size_t{FULL_WIDTH} * FULL_HEIGHT;
 
 uint16_t *DeepSamples(uint8_t *bytes) {
     return reinterpret_cast<uint16_t *>(bytes);
 }
 
+// Room for `samples` two-byte samples.
+std::unique_ptr<uint8_t[]> DarkBuffer(size_t samples) {
+    return std::make_unique<uint8_t[]>(samples * 2);
+}
+
 }  // namespace
 
 DarkFrames::DarkFrames()
-    : dark_(std::make_unique<uint8_t[]>(DARK_BYTES)),
-      sum_(std::make_unique<uint16_t[]>(SENSOR_SAMPLES)) {}
+    : dark_(DarkBuffer(DEFAULT_SENSOR_SAMPLES)),
+      sum_(std::make_unique<uint16_t[]>(DEFAULT_SENSOR_SAMPLES)),
+      capacity_(DEFAULT_SENSOR_SAMPLES) {}
+
+void DarkFrames::Reserve(size_t samples) {
+    if (samples <= capacity_) {
+        return;
+    }
+    valid_ = false;
+    dark_ = DarkBuffer(samples);
+    sum_ = std::make_unique<uint16_t[]>(samples);
+    deep_sum_.reset();
+    capacity_ = samples;
+}
 
 void DarkFrames::Accumulate(size_t samples, bool first, int32_t bit_depth) {
-    samples = std::min(samples, SENSOR_SAMPLES);
+    samples = std::min(samples, capacity_);
     if (first) {
         valid_ = false;
     }
@@ -35,7 +50,7 @@ void DarkFrames::Accumulate(size_t samples, bool first, int32_t bit_depth) {
         return;
     }
     if (!deep_sum_) {
-        deep_sum_ = std::make_unique<uint32_t[]>(SENSOR_SAMPLES);
+        deep_sum_ = std::make_unique<uint32_t[]>(capacity_);
     }
     if (first) {
         StartDeepDarkSum(DeepSamples(dark_.get()), deep_sum_.get(), samples);
@@ -45,7 +60,7 @@ void DarkFrames::Accumulate(size_t samples, bool first, int32_t bit_depth) {
 }
 
 void DarkFrames::Finish(const DarkKey &key, size_t samples) {
-    samples = std::min(samples, SENSOR_SAMPLES);
+    samples = std::min(samples, capacity_);
     if (key.bit_depth <= 8) {
         AverageDarkSum(sum_.get(), dark_.get(), samples, key.count);
     } else if (deep_sum_) {
@@ -58,7 +73,7 @@ void DarkFrames::Finish(const DarkKey &key, size_t samples) {
 }
 
 void DarkFrames::SubtractFrom(uint8_t *frame, size_t samples, int32_t bit_depth) const {
-    samples = std::min(samples, SENSOR_SAMPLES);
+    samples = std::min(samples, capacity_);
     // Bytes taken off two-byte samples, or the reverse, would garble the frame.
     if (bit_depth != key_.bit_depth) {
         return;
@@ -74,5 +89,5 @@ void DarkFrames::SubtractFrom(uint8_t *frame, size_t samples, int32_t bit_depth)
 void DarkFrames::AbandonExposureBuffer() {
     valid_ = false;
     AbandonToDriver(dark_.release());
-    dark_ = std::make_unique<uint8_t[]>(DARK_BYTES);
+    dark_ = DarkBuffer(capacity_);
 }

@@ -32,16 +32,21 @@ struct DarkKey {
 // The averaged dark frame, the sum it is built in, and the key of the darks
 // it holds. The dark exposures are taken into the dark frame's own buffer
 // and summed from there, so building a set replaces the darks held before.
-// The dark frame's buffer holds a full sensor of two-byte samples, so that a
-// deep camera's darks (kept at its full depth) fit as well; the sum of deep
-// exposures, in 32 bits, is made when the first deep set is taken. The
-// buffers live as long as the object. One thread only (the camera thread).
+// The dark frame's buffer holds two-byte samples, so that a deep camera's
+// darks (kept at its full depth) fit as well; the sum of deep exposures, in
+// 32 bits, is made when the first deep set is taken. The buffers are sized
+// for the default camera's full sensor, grow for a larger one (Reserve) and
+// live as long as the object. One thread only (the camera thread).
 class DarkFrames {
   public:
     DarkFrames();
 
     // Whether the dark frame holds darks taken with `key`.
     bool ValidFor(const DarkKey &key) const { return valid_ && key_ == key; }
+    // Room for frames of `samples` samples before a set is taken: a larger
+    // sensor's frame would otherwise be exposed past the buffer's end. A
+    // growth drops the darks held.
+    void Reserve(size_t samples);
     // Where the next dark exposure of a set goes.
     uint8_t *ExposureBuffer() { return dark_.get(); }
     // Adds the exposure in ExposureBuffer(), `bit_depth` deep, to the sum,
@@ -63,6 +68,7 @@ class DarkFrames {
     std::unique_ptr<uint8_t[]> dark_;
     std::unique_ptr<uint16_t[]> sum_;
     std::unique_ptr<uint32_t[]> deep_sum_;  // made for the first deep set
+    size_t capacity_;                       // samples each buffer holds
     DarkKey key_;
     bool valid_ = false;
 };

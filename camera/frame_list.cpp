@@ -23,20 +23,29 @@ class SpareFrames {
   public:
     PImageLst Take(size_t used_bytes) {
         PImageLst frame = nullptr;
+        size_t block_bytes = 0;
+        std::vector<PImageLst> too_small;
         {
             std::lock_guard lock(mutex_);
-            if (!spares_.empty()) {
+            if (used_bytes > block_bytes_) {
+                // Larger than the connection said; its samples must not run
+                // past the block, so the blocks grow to it.
+                block_bytes_ = used_bytes;
+                too_small.swap(spares_);
+            } else if (!spares_.empty()) {
                 frame = spares_.back();
                 spares_.pop_back();
             }
+            block_bytes = block_bytes_;
         }
-        return frame ? frame : Allocate(used_bytes);
+        ReleaseAll(too_small);
+        return frame ? frame : Allocate(block_bytes, used_bytes);
     }
 
     void Give(PImageLst frame) {
         {
             std::lock_guard lock(mutex_);
-            if (spares_.size() < SPARE_FRAMES) {
+            if (spares_.size() < SPARE_FRAMES && frame->block_bytes == block_bytes_) {
                 spares_.push_back(frame);
                 return;
             }
@@ -44,34 +53,56 @@ class SpareFrames {
         Release(frame);
     }
 
-    ~SpareFrames() {
-        for (PImageLst frame : spares_)
-            Release(frame);
+    void SetBlockBytes(size_t bytes) {
+        std::vector<PImageLst> other_size;
+        {
+            std::lock_guard lock(mutex_);
+            if (bytes == block_bytes_) {
+                return;
+            }
+            block_bytes_ = bytes;
+            other_size.swap(spares_);
+        }
+        ReleaseAll(other_size);
     }
+
+    size_t BlockBytes() {
+        std::lock_guard lock(mutex_);
+        return block_bytes_;
+    }
+
+    ~SpareFrames() { ReleaseAll(spares_); }
 
   private:
     // A block whose first frame's bytes are zero; the rest is never read
     // before the camera writes it.
-    static PImageLst Allocate(size_t used_bytes) {
-        uint8_t *data = NewMemoryBlock(FRAME_BLOCK_BYTES, used_bytes);
+    static PImageLst Allocate(size_t block_bytes, size_t used_bytes) {
+        uint8_t *data = NewMemoryBlock(block_bytes, used_bytes);
         if (!data) {
             return nullptr;
         }
         auto *frame = new (std::nothrow) ImageLst;
         if (!frame) {
-            FreeMemoryBlock(data, FRAME_BLOCK_BYTES);
+            FreeMemoryBlock(data, block_bytes);
             return nullptr;
         }
         frame->Data = data;
+        frame->block_bytes = block_bytes;
         return frame;
     }
     static void Release(PImageLst frame) {
-        FreeMemoryBlock(frame->Data, FRAME_BLOCK_BYTES);
+        FreeMemoryBlock(frame->Data, frame->block_bytes);
         delete frame;
+    }
+    static void ReleaseAll(std::vector<PImageLst> &frames) {
+        for (PImageLst frame : frames)
+            Release(frame);
+        frames.clear();
     }
 
     std::mutex mutex_;
     std::vector<PImageLst> spares_;
+    size_t block_bytes_ = FRAME_BLOCK_BYTES;
 };
 
 SpareFrames &Spares() {
@@ -80,6 +111,21 @@ SpareFrames &Spares() {
 }
 
 }  // namespace
+
+size_t FrameBlockBytes(int32_t sensor_width, int32_t sensor_height, int32_t bit_depth) {
+    const size_t sensor_bytes = static_cast<size_t>(std::max(sensor_width, 0)) *
+                                static_cast<size_t>(std::max(sensor_height, 0)) *
+                                BytesPerSample(bit_depth);
+    return std::max(sensor_bytes, FRAME_BLOCK_BYTES);
+}
+
+void SetFrameBlockBytes(size_t bytes) {
+    Spares().SetBlockBytes(std::max(bytes, FRAME_BLOCK_BYTES));
+}
+
+size_t CurrentFrameBlockBytes() {
+    return Spares().BlockBytes();
+}
 
 PImageLst NewFrame(int32_t w, int32_t h, std::string_view text, int32_t bit_depth) {
     PImageLst frame = Spares().Take(static_cast<size_t>(std::max(w, 0)) *
@@ -90,6 +136,7 @@ PImageLst NewFrame(int32_t w, int32_t h, std::string_view text, int32_t bit_dept
     // A reused record starts afresh, all but its block and its text's memory.
     ImageLst fresh;
     fresh.Data = frame->Data;
+    fresh.block_bytes = frame->block_bytes;
     fresh.TS = std::move(frame->TS);
     *frame = std::move(fresh);
     frame->w = w;

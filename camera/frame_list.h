@@ -8,12 +8,13 @@
 #include <string>
 #include <string_view>
 
-// The sensor's full frame; every fixed buffer is sized for it and no frame
-// is ever larger.
+// The sensor of a camera that does not describe itself (CameraSensor's
+// default); a described camera's sensor replaces it at run time.
 inline constexpr int32_t FULL_WIDTH = 2048;
 inline constexpr int32_t FULL_HEIGHT = 1536;
-// Every frame block has this one size whatever the frame's geometry, so the
-// allocator sees a single block size.
+// The smallest frame block, the one a camera that does not describe itself
+// gets. Every block of a connection has one size whatever the frame's
+// geometry, so the allocator sees a single block size.
 inline constexpr size_t FRAME_BLOCK_BYTES = 6000000;
 // Freed frames kept for reuse by the next frames, at most.
 inline constexpr size_t SPARE_FRAMES = 64;
@@ -21,7 +22,8 @@ inline constexpr size_t SPARE_FRAMES = 64;
 // One acquired frame: samples row-major, the first row being the bottom row
 // of the picture (a colour camera's raw mosaic in the same layout).
 struct ImageLst {
-    uint8_t *Data = nullptr;  // FRAME_BLOCK_BYTES; w x h samples used, all written by the camera
+    uint8_t *Data = nullptr;  // block_bytes; w x h samples used, all written by the camera
+    size_t block_bytes = 0;   // the size of Data's block
     int32_t w = 0;            // samples per row, after binning
     int32_t h = 0;            // rows, after binning
     // Significant bits of a sample. 8: one byte per sample. 9 ... 16: two
@@ -41,6 +43,15 @@ using PImageLst = ImageLst *;
 inline size_t BytesPerSample(int32_t bit_depth) {
     return bit_depth > 8 ? 2 : 1;
 }
+
+// The frame block a camera needs: its whole sensor at its sample depth, and
+// never less than FRAME_BLOCK_BYTES (a deep 4096 x 3072 sensor: 25 MB).
+size_t FrameBlockBytes(int32_t sensor_width, int32_t sensor_height, int32_t bit_depth);
+// The size of the blocks made from now on, set once per connection before
+// its first frame; kept blocks of another size are freed. A frame larger
+// than the blocks still gets a block of its own size.
+void SetFrameBlockBytes(size_t bytes);
+size_t CurrentFrameBlockBytes();
 
 // A frame record with a sample block (a new one's first w x h samples zero,
 // a reused one's as its last frame left them) and a copy of `text`; null

@@ -17,7 +17,9 @@ void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted)
         FrameView(frame, preview_->deep_view, preview_->black_point, preview_->white_point);
     preview_->bitmap_stretched = frame.bit_depth > 8;
     if (analysis_wanted) {
-        std::memcpy(analysis.samples.get(), samples, static_cast<size_t>(frame.w) * frame.h);
+        const size_t bytes = static_cast<size_t>(frame.w) * frame.h;
+        analysis.Reserve(bytes);
+        std::memcpy(analysis.samples.get(), samples, bytes);
     }
     SamplesToBitmap(driver_, samples, frame.w, frame.h, capture_.__color, preview_->working_bitmap);
     preview_->stamp_text = frame.TS;

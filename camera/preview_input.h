@@ -23,8 +23,18 @@ inline constexpr size_t LIVE_PREVIEW_QUEUE = 2;
 // focus aid, with the frame's size; of a deep frame, its 8-bit view.
 struct AnalysisCopy {
     std::unique_ptr<uint8_t[]> samples{new uint8_t[size_t(FULL_WIDTH) * FULL_HEIGHT * 3]()};
+    size_t capacity = size_t(FULL_WIDTH) * FULL_HEIGHT * 3;
     int32_t W = 0;
     int32_t H = 0;
+
+    // Room for `bytes`, grown for a sensor larger than the default camera's;
+    // the samples are undefined after a growth.
+    void Reserve(size_t bytes) {
+        if (bytes > capacity) {
+            samples.reset(new uint8_t[bytes]());
+            capacity = bytes;
+        }
+    }
 };
 
 // What the frame-ready handler hands the renderer. GUI thread only: the

@@ -6,11 +6,11 @@
 namespace {
 
 void KeepInsideFarEdges(SubFrame &frame) {
-    if (frame.sx + frame.sw > FULL_WIDTH) {
-        frame.sx = FULL_WIDTH - frame.sw;
+    if (frame.sx + frame.sw > frame.sensor.width) {
+        frame.sx = frame.sensor.width - frame.sw;
     }
-    if (frame.sy + frame.sheight > FULL_HEIGHT) {
-        frame.sy = FULL_HEIGHT - frame.sheight;
+    if (frame.sy + frame.sheight > frame.sensor.height) {
+        frame.sy = frame.sensor.height - frame.sheight;
     }
 }
 
@@ -20,6 +20,21 @@ void KeepInsideNearEdges(SubFrame &frame) {
 }
 
 }  // namespace
+
+SubFrame WholeSensor(const CameraSensor &camera) {
+    SubFrame frame;
+    frame.sensor = {camera.width, camera.height};
+    frame.sw = camera.width;
+    frame.sheight = camera.height;
+    return frame;
+}
+
+int32_t MiniatureScale(const SensorSize &sensor) {
+    // The last miniature pixel may stand for fewer sensor pixels than the
+    // others, as 2048 / 18 = 113.8 does.
+    return std::max(sensor.width / (MINIATURE_WIDTH + 1), sensor.height / (MINIATURE_HEIGHT + 1)) +
+           1;
+}
 
 int32_t BinningShift(int32_t binning_code) {
     return std::clamp(binning_code, 1, 3) - 1;
@@ -31,8 +46,9 @@ FrameSize BinnedFrameSize(int32_t width, int32_t height, int32_t binning_code) {
 }
 
 void DrawMini(SubFrame &frame, int32_t x, int32_t y) {
-    frame.sx = x * MINI_SCALE - frame.sw / 2;
-    frame.sy = y * MINI_SCALE - frame.sheight / 2;
+    const int32_t scale = MiniatureScale(frame.sensor);
+    frame.sx = x * scale - frame.sw / 2;
+    frame.sy = y * scale - frame.sheight / 2;
     KeepInsideNearEdges(frame);
     KeepInsideFarEdges(frame);
     frame.sx &= ~1;
@@ -102,6 +118,8 @@ bool ParseFrameSize(std::string_view text, FrameSize &size) {
 }
 
 void KeepOnSensor(SubFrame &frame) {
+    frame.sw = std::min(frame.sw, frame.sensor.width);
+    frame.sheight = std::min(frame.sheight, frame.sensor.height);
     KeepInsideNearEdges(frame);
     KeepInsideFarEdges(frame);
 }

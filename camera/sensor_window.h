@@ -4,22 +4,40 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "camera/acquisition.h"
+#include "camera/camera_sensor.h"
 #include "camera/frame_list.h"
 
-// Sensor pixels per pixel of the sensor miniature on the main window.
-inline constexpr int32_t MINI_SCALE = 18;
+// The sensor miniature's box on the main window, in screen pixels. Every
+// sensor is scaled into it.
+inline constexpr int32_t MINIATURE_WIDTH = 113;
+inline constexpr int32_t MINIATURE_HEIGHT = 85;
+
+// The connected camera's sensor, in sensor pixels.
+struct SensorSize {
+    int32_t width = FULL_WIDTH;
+    int32_t height = FULL_HEIGHT;
+};
 
 // The part of the sensor that is read, in full-sensor pixels, with the origin
-// at the top-left of the picture as shown. Kept inside the sensor:
-// 0 <= sx, 0 <= sy, sx + sw <= 2048, sy + sheight <= 1536.
+// at the top-left of the picture as shown. Kept inside its sensor:
+// 0 <= sx, 0 <= sy, sx + sw <= sensor.width, sy + sheight <= sensor.height.
 struct SubFrame {
     int32_t sx = 0;
     int32_t sy = 0;
     int32_t sw = FULL_WIDTH;
     int32_t sheight = FULL_HEIGHT;
+    SensorSize sensor;  // the sensor it lies on
 };
+
+// The whole of the camera's sensor.
+SubFrame WholeSensor(const CameraSensor &camera);
+
+// Sensor pixels per pixel of the miniature: the smallest whole number that
+// fits the sensor into the miniature's box (18 for 2048 x 1536).
+int32_t MiniatureScale(const SensorSize &sensor);
 
 // Frame size after binning, as the two counters show it.
 struct FrameSize {
@@ -49,6 +67,14 @@ FrameSize SetResolution(SubFrame &frame, int32_t width_position, int32_t height_
 // The sizes offered besides the full sensor, in sensor pixels.
 inline constexpr std::array<FrameSize, 4> SUBFRAME_PRESETS = {
     {{320, 240}, {640, 480}, {800, 600}, {1024, 768}}};
+// Whether a preset fits on the sensor; a larger one is not offered.
+inline bool PresetFits(const FrameSize &preset, const SensorSize &sensor) {
+    return preset.width <= sensor.width && preset.height <= sensor.height;
+}
+// The size slider's most positions (units of 4 sensor pixels) on `sensor`.
+inline FrameSize SliderMaxima(const SensorSize &sensor) {
+    return {sensor.width / 4, sensor.height / 4};
+}
 
 // The size slider's position (units of 4 sensor pixels) nearest to `pixels`,
 // within 1..`most_positions`.
@@ -59,13 +85,14 @@ int32_t SizeSliderPosition(int32_t pixels, int32_t most_positions);
 // anything else.
 bool ParseFrameSize(std::string_view text, FrameSize &size);
 
-// Pushes the sub-frame back onto the sensor.
+// Pushes the sub-frame back onto its sensor, shrinking it where it is larger
+// than the sensor (a window stored with a larger camera).
 void KeepOnSensor(SubFrame &frame);
 
 // The sensor counts its y offset from its bottom edge, the edge opposite the
 // picture's top, because the frame's first row is the picture's bottom row.
 inline int32_t SensorYOffset(const SubFrame &frame) {
-    return FULL_HEIGHT - frame.sheight - frame.sy;
+    return frame.sensor.height - frame.sheight - frame.sy;
 }
 
 // Asks the camera thread for the sub-frame at its next pass.

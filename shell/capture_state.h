@@ -19,10 +19,14 @@ struct CaptureState {
     int32_t blue = 100;
     int32_t black_point = 0;
     int32_t white_point = 255;
+    // The sub-frame. Its limits are the largest sensor the program takes
+    // (4096 x 3072); a window larger than the connected camera's sensor is
+    // cut to it where it is applied, so a state stored with a larger camera
+    // still reads, and the default is the whole sensor of any camera.
     int32_t sub_x = 0;
     int32_t sub_y = 0;
-    int32_t sub_width = 2048;
-    int32_t sub_height = 1536;
+    int32_t sub_width = 4096;
+    int32_t sub_height = 3072;
     int32_t binning_code = 1;  // 1 = 1x1, 2 = 2x2, 3 = 4x4
     bool fast_transfer = false;
     int32_t vblank = 0;

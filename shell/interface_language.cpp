@@ -122,7 +122,7 @@ const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     LOOKUP(LBL_NAMEBYTIME),
 }};
 
-const std::array<TextLookup, 116> ADDED_LOOKUPS = {{
+const std::array<TextLookup, 118> ADDED_LOOKUPS = {{
     // Main window.
     LOOKUP(GRP_CAPTURE),
     LOOKUP(BTN_BLACKWHITE),
@@ -240,6 +240,8 @@ const std::array<TextLookup, 116> ADDED_LOOKUPS = {{
     LOOKUP(SUB_PRESETS),
     LOOKUP(SUB_FULL),
     LOOKUP(SUB_TYPED),
+    LOOKUP(CAMERA_DESCRIPTION),
+    LOOKUP(TIP_CAMERACOLOR),
     LOOKUP(STATUS_CAPTURETO),
     // Recording figures, dark-frame progress, exposure aids.
     LOOKUP(REC_WRITTEN),

@@ -233,6 +233,12 @@ struct InterfaceTexts {
     QString SUB_PRESETS = QStringLiteral("Sub-frame size");
     QString SUB_FULL = QStringLiteral("Full sensor");
     QString SUB_TYPED = QStringLiteral("Width \u00d7 height:");
+    // A camera whose description was partly out of reason; what follows
+    // names the items.
+    QString CAMERA_DESCRIPTION =
+        QStringLiteral("The camera's description is out of reason; the defaults are used for:");
+    // The colour tick of a camera that reports its own colour pattern.
+    QString TIP_CAMERACOLOR = QStringLiteral("Set by the camera: it reports its colour pattern");
     QString STATUS_CAPTURETO = QStringLiteral("Files:");
     // A recording's figures while it runs and its file when it has ended.
     QString REC_WRITTEN = QStringLiteral("%d written");

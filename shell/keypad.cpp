@@ -30,7 +30,7 @@ int32_t KeypadState::Press(int32_t value, int32_t key) {
         return value;
     }
     idle_ticks_ = 0;
-    const int32_t result = KeypadValue(value, key, fresh_entry_, KEYPAD_RULES[open_]);
+    const int32_t result = KeypadValue(value, key, fresh_entry_, rules_[open_]);
     if (key >= 0) {
         fresh_entry_ = false;
     }

@@ -29,7 +29,7 @@ inline constexpr std::array<KeypadRule, KEYPAD_COUNT> KEYPAD_RULES = {{
     {999999, PastMaximum::Refuse},  // delay in ms: what its six-digit counter shows
     {9999, PastMaximum::Refuse},    // frames or seconds: four digits
     {99, PastMaximum::Refuse},      // dark frames: two digits
-    {2048, PastMaximum::Refuse},    // sub-frame width in sensor pixels
+    {2048, PastMaximum::Refuse},    // sub-frame width in sensor pixels (the sensor's: SetMaximum)
     {1536, PastMaximum::Refuse},    // sub-frame height
 }};
 
@@ -58,6 +58,11 @@ class KeypadState {
     void Toggle(Keypad keypad);
     // A key of the open keypad: returns the new value of its setting.
     int32_t Press(int32_t value, int32_t key);
+    // A maximum that is the connected camera's (the sub-frame's width and
+    // height are its sensor's).
+    void SetMaximum(Keypad keypad, int32_t maximum) {
+        rules_[static_cast<int32_t>(keypad)].maximum = maximum;
+    }
     // One idle tick; true when it closed the open keypad.
     bool Tick();
     // Closes the open keypad; true when one was open.
@@ -69,6 +74,7 @@ class KeypadState {
     bool FreshEntry() const { return fresh_entry_; }
 
   private:
+    std::array<KeypadRule, KEYPAD_COUNT> rules_ = KEYPAD_RULES;
     int32_t open_ = NONE;
     bool fresh_entry_ = false;
     int32_t idle_ticks_ = 0;

@@ -236,3 +236,22 @@ TEST_F(CaptureStateWindowTest, PresetsTypedSizesAndTheKeypadGiveExactSizes) {
 }
 
 }  // namespace
+
+// A window stored with a larger camera is cut to this camera's sensor, not
+// refused: the sliders stop at the sensor, the miniature's outline fills it.
+TEST_F(CaptureStateWindowTest, AWindowOfALargerCameraIsCutToTheSensor) {
+    Store("SUBX", "1000");
+    Store("SUBY", "500");
+    Store("SUBWIDTH", "4096");
+    Store("SUBHEIGHT", "3072");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Status(1), "Subframe: (0,0) -> (2048x1536)");
+    EXPECT_EQ(C<QSlider>("__width")->maximum(), 512);
+    EXPECT_EQ(C<QSlider>("__height")->maximum(), 384);
+    EXPECT_EQ(C<SensorMiniature>("full")->Subframe(), QRect(0, 0, 113, 85));
+    EXPECT_EQ(Cap()._width, 2048u);
+    EXPECT_EQ(Cap()._height, 1536u);
+    Close();
+    EXPECT_EQ(Stored("SUBWIDTH"), "2048");
+    EXPECT_EQ(Stored("SUBX"), "0");
+}

@@ -83,7 +83,7 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser"},
         base + QStringList{"--format", "ser", "--frames", "5", "--seconds", "2"},
         base + QStringList{"--format", "ser", "--frames", "5", "--roi", "641x480"},
-        base + QStringList{"--format", "ser", "--frames", "5", "--roi", "4096x480"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--roi", "4100x480"},
         base + QStringList{"--format", "ser", "--frames", "5", "--bin", "3"},
         base + QStringList{"--format", "ser", "--frames", "5", "--gain", "101"},
         base + QStringList{"--format", "ser", "--frames", "5", "--exposure", "-1"},
@@ -577,7 +577,62 @@ TEST_F(HeadlessCaptureTest, ATimedRecordingEndsOnTime) {
     EXPECT_FALSE(progress.isEmpty());
 }
 
+// The window a recording reads follows the camera's sensor: --roi centred
+// and refused beyond the sensor with its size in the message, a profile's
+// window cut to the sensor, no window at all the whole sensor.
+TEST(RecordingSubFrame, FollowsTheSensor) {
+    struct Row {
+        int32_t sensor_width, sensor_height;
+        int32_t roi_width, roi_height;
+        bool roi_given;
+        int32_t roi_x;         // a profile's corner, -1: centred
+        const char *expected;  // the corners, or the error
+    };
+    for (const Row row : {
+             Row{2048, 1536, 0, 0, false, -1, "(0,0) -> (2048x1536)"},
+             Row{1304, 976, 0, 0, false, -1, "(0,0) -> (1304x976)"},
+             Row{4096, 3072, 0, 0, false, -1, "(0,0) -> (4096x3072)"},
+             Row{1304, 976, 640, 480, true, -1, "(332,248) -> (972x728)"},
+             Row{4096, 3072, 4096, 480, true, -1, "(0,1296) -> (4096x1776)"},
+             Row{1304, 976, 1304, 976, true, -1, "(0,0) -> (1304x976)"},
+             Row{1304, 976, 1308, 976, true, -1,
+                 "--roi must be WxH, multiples of 4, at most 1304x976"},
+             Row{2048, 1536, 4096, 480, true, -1,
+                 "--roi must be WxH, multiples of 4, at most 2048x1536"},
+             Row{1304, 976, 2048, 1536, false, 100,
+                 "(0,0) -> (1304x976)"},  // a larger camera's profile
+             Row{1304, 976, 320, 240, false, 1200, "(984,0) -> (1304x240)"},
+         }) {
+        CaptureOptions options;
+        options.roi_width = row.roi_width;
+        options.roi_height = row.roi_height;
+        options.roi_given = row.roi_given;
+        options.roi_x = row.roi_x;
+        options.roi_y = row.roi_x >= 0 ? 0 : -1;
+        SubFrame frame;
+        QString error;
+        const bool taken =
+            RecordingSubFrame(options, {row.sensor_width, row.sensor_height}, frame, error);
+        const std::string label = std::to_string(row.sensor_width) + " roi " +
+                                  std::to_string(row.roi_width) + "x" +
+                                  std::to_string(row.roi_height);
+        EXPECT_EQ(taken ? SubframeCorners(frame, 1) : error.toStdString(), row.expected) << label;
+        if (taken) {
+            EXPECT_EQ(frame.sensor.width, row.sensor_width) << label;
+        }
+    }
+}
+
 TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
+    // Within the largest sensor but beyond the camera's.
+    CaptureOptions too_wide = Options(MODE_SER, 3);
+    too_wide.roi_width = 4096;
+    too_wide.roi_given = true;
+    const CaptureReport refused = Run(too_wide);
+    EXPECT_EQ(refused.exit_code, EXIT_BAD_ARGUMENTS);
+    EXPECT_EQ(refused.error, "--roi must be WxH, multiples of 4, at most 2048x1536");
+    EXPECT_TRUE(refused.files.isEmpty());
+
     CaptureOptions options = Options(MODE_SER, 3);
     options.directory = folder.filePath("missing");
     EXPECT_EQ(Run(options).exit_code, EXIT_OUTPUT_FAILED);

@@ -6,7 +6,9 @@
 #include <regex>
 #include <thread>
 
+#include "camera/camera_sensor.h"
 #include "camera/exposure_controls.h"
+#include "camera/sensor_window.h"
 #include "platform/tick_count.h"
 #include "support/fake_driver.h"
 
@@ -434,3 +436,58 @@ TEST(FrameRate, AveragesTheRingPlusOne) {
 }
 
 }  // namespace
+
+// A camera that describes itself is read whole at its own size, into blocks
+// that hold its sensor at its depth; one without the entries is the
+// 2048 x 1536 camera whose colour the observer states.
+TEST(DescribedCamera, IsReadWholeAtItsOwnSize) {
+    struct Row {
+        int32_t width, height, bit_depth, pattern;  // width 0: no optional entries
+        int32_t read_width, read_height;
+        bool states_colour;
+    };
+    for (const Row row : {
+             Row{0, 0, 8, 0, 2048, 1536, false},
+             Row{1304, 976, 12, 4, 1304, 976, true},
+             Row{1304, 976, 8, 0, 1304, 976, false},
+             Row{4096, 3072, 16, 1, 4096, 3072, true},
+         }) {
+        const std::string label = std::to_string(row.width) + "x" + std::to_string(row.height);
+        fake_driver::Reset();
+        auto &fake = fake_driver::state();
+        fake.sensor_width = row.width;
+        fake.sensor_height = row.height;
+        fake.sensor_bit_depth = row.bit_depth;
+        fake.sensor_pattern = row.pattern;
+        const CameraDriver driver = fake_driver::Driver();
+        std::string complaint;
+        const CameraSensor camera = DescribeCamera(driver, complaint);
+        EXPECT_TRUE(complaint.empty()) << label << ": " << complaint;
+        EXPECT_EQ(CameraStatesColour(camera), row.states_colour) << label;
+        SetFrameBlockBytes(FrameBlockBytes(camera.width, camera.height, camera.bit_depth));
+
+        FrameList frames;
+        RecordingPoster poster;
+        TVideoCapture capture{driver, frames, poster};
+        ASSERT_TRUE(capture.Connect());
+        RequestSubFrame(capture, WholeSensor(camera));
+        capture.length = 0;
+        capture.delay = 2;
+        capture.Resume();
+        ASSERT_TRUE(WaitFor([&] { return frames.Newest() != nullptr; })) << label;
+        capture.Stop();
+        ASSERT_TRUE(capture.WaitUntilStopped(3000));
+        EXPECT_EQ(fake.last_frame[0], 0) << label;
+        EXPECT_EQ(fake.last_frame[1], 0) << label;
+        EXPECT_EQ(fake.last_frame[2], row.read_width) << label;
+        EXPECT_EQ(fake.last_frame[3], row.read_height) << label;
+        const PImageLst frame = frames.Newest();
+        EXPECT_EQ(frame->w, row.read_width) << label;
+        EXPECT_EQ(frame->h, row.read_height) << label;
+        EXPECT_GE(frame->block_bytes, size_t(row.read_width) * size_t(row.read_height) *
+                                          BytesPerSample(camera.bit_depth))
+            << label;
+    }
+    fake_driver::Reset();
+    SetFrameBlockBytes(FRAME_BLOCK_BYTES);
+}

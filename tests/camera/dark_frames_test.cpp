@@ -69,4 +69,22 @@ TEST(DarkFrames, DeepDarksAreAveragedAndSubtractedAtFullDepth) {
     EXPECT_EQ(other, std::vector<uint16_t>(samples, 3000));
 }
 
+// A sensor larger than the default camera's: the set is exposed into a
+// buffer that holds the whole frame, and every sample of it is subtracted.
+TEST(DarkFrames, ALargerSensorsFrameIsTakenAndSubtractedWhole) {
+    const size_t samples = size_t{4096} * 3072;
+    DarkFrames darks;
+    const DarkKey key{.length = 100, .width = 4096, .height = 3072, .count = 1};
+    darks.Reserve(samples);
+    std::fill_n(darks.ExposureBuffer(), samples, uint8_t{7});
+    darks.Accumulate(samples, true);
+    darks.Finish(key, samples);
+    std::vector<uint8_t> frame(samples, 50);
+    darks.SubtractFrom(frame.data(), samples);
+    EXPECT_EQ(frame.front(), 43);
+    EXPECT_EQ(frame.back(), 43) << "the last sample too";
+    darks.Reserve(1000);  // a smaller window keeps the buffers and the darks
+    EXPECT_TRUE(darks.ValidFor(key));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -17,6 +18,47 @@ TEST(NewFrame, AllocatesABlockOfTheFixedSize) {
     EXPECT_EQ(frame->Next, nullptr);
     frame->Data[FRAME_BLOCK_BYTES - 1] = 1;  // the whole block is the frame's
     FreeFrame(frame);
+}
+
+// The blocks follow the camera: its whole sensor at its depth fits one, and
+// a camera that does not describe itself keeps today's block.
+TEST(NewFrame, BlocksHoldTheWholeSensorAtItsDepth) {
+    struct Row {
+        int32_t width, height, bit_depth;
+        size_t block_bytes;
+    };
+    for (const Row row : {
+             Row{2048, 1536, 8, FRAME_BLOCK_BYTES},
+             Row{1304, 976, 12, FRAME_BLOCK_BYTES},
+             Row{2048, 1536, 12, size_t{2048} * 1536 * 2},
+             Row{4096, 3072, 8, size_t{4096} * 3072},
+             Row{4096, 3072, 16, size_t{4096} * 3072 * 2},
+         }) {
+        const std::string label = std::to_string(row.width) + "x" + std::to_string(row.height) +
+                                  " " + std::to_string(row.bit_depth) + " bits";
+        EXPECT_EQ(FrameBlockBytes(row.width, row.height, row.bit_depth), row.block_bytes) << label;
+        SetFrameBlockBytes(row.block_bytes);
+        PImageLst frame = NewFrame(row.width, row.height, "", row.bit_depth);
+        ASSERT_NE(frame, nullptr) << label;
+        EXPECT_EQ(frame->block_bytes, row.block_bytes) << label;
+        frame->Data[row.block_bytes - 1] = 1;  // the whole block is the frame's
+        FreeFrame(frame);
+        // The spare comes back for the next frame of the same connection.
+        PImageLst next = NewFrame(320, 240, "", row.bit_depth);
+        ASSERT_NE(next, nullptr) << label;
+        EXPECT_EQ(next->block_bytes, row.block_bytes) << label;
+        FreeFrame(next);
+    }
+    // A frame larger than the connection's blocks is never written past its
+    // block's end.
+    SetFrameBlockBytes(FRAME_BLOCK_BYTES);
+    PImageLst deep = NewFrame(4096, 3072, "", 16);
+    ASSERT_NE(deep, nullptr);
+    EXPECT_GE(deep->block_bytes, size_t{4096} * 3072 * 2);
+    deep->Data[size_t{4096} * 3072 * 2 - 1] = 1;
+    FreeFrame(deep);
+    SetFrameBlockBytes(FRAME_BLOCK_BYTES);
+    EXPECT_EQ(CurrentFrameBlockBytes(), FRAME_BLOCK_BYTES);
 }
 
 // A writer that fell behind a fast camera frees many frames at once; the

@@ -253,3 +253,17 @@ TEST_F(FrameReadyTest, ANoticeOnAnEmptyListStillCompletes) {
 }
 
 }  // namespace
+
+// A sensor larger than the default camera's: the analysis copy grows to the
+// whole frame rather than being written past its end.
+TEST_F(FrameReadyTest, TheAnalysisCopyHoldsALargeSensorsFrame) {
+    SetFrameBlockBytes(FrameBlockBytes(4096, 3072, 8));
+    PImageLst frame = Queue(4096, 3072);
+    const uint8_t last = frame->Data[size_t{4096} * 3072 - 1];
+    handler.OnFrameReady(true, 1000);
+    EXPECT_EQ(preview.analysis.W, 4096);
+    EXPECT_EQ(preview.analysis.H, 3072);
+    EXPECT_GE(preview.analysis.capacity, size_t{4096} * 3072);
+    EXPECT_EQ(preview.analysis.samples[size_t{4096} * 3072 - 1], last);
+    SetFrameBlockBytes(FRAME_BLOCK_BYTES);
+}

@@ -155,3 +155,63 @@ TEST(SensorWindow, SizesBecomeTheNearestSliderPosition) {
     EXPECT_EQ(SizeSliderPosition(1, 512), 1);
     EXPECT_EQ(SizeSliderPosition(9000, 512), 512);
 }
+
+// Every sensor a camera may describe gets the same window handling, scaled
+// into the miniature's box: full sliders give the whole sensor, windows are
+// centred and pushed back onto it, a window stored with a larger camera is
+// cut to this one, and presets larger than the sensor are not offered.
+TEST(SensorWindow, FollowsTheSensorOfTheCamera) {
+    struct Row {
+        int32_t width, height;  // the sensor
+        int32_t scale;          // sensor pixels per miniature pixel
+        int32_t presets;        // presets that fit
+    };
+    for (const Row row : {
+             Row{2048, 1536, 18, 4},
+             Row{1304, 976, 12, 4},
+             Row{4096, 3072, 36, 4},
+             Row{752, 580, 7, 2},
+         }) {
+        const std::string label = std::to_string(row.width) + "x" + std::to_string(row.height);
+        CameraSensor camera;
+        camera.width = row.width;
+        camera.height = row.height;
+        SubFrame frame = WholeSensor(camera);
+        EXPECT_EQ(MiniatureScale(frame.sensor), row.scale) << label;
+        EXPECT_LE(row.width / row.scale, MINIATURE_WIDTH) << label;
+        EXPECT_LE(row.height / row.scale, MINIATURE_HEIGHT) << label;
+
+        const FrameSize most = SliderMaxima(frame.sensor);
+        FrameSize shown = SetResolution(frame, most.width, most.height, 1);
+        EXPECT_EQ(shown.width, row.width) << label;
+        EXPECT_EQ(shown.height, row.height) << label;
+        EXPECT_EQ(SubframeText(frame, 2), "Subframe: (0,0) -> (" + std::to_string(row.width / 2) +
+                                              "x" + std::to_string(row.height / 2) + ")")
+            << label;
+
+        shown = SetResolution(frame, 80, 60, 1);  // 320 x 240 about the sensor's centre
+        EXPECT_EQ(frame.sx, (row.width - 320) / 2) << label;
+        EXPECT_EQ(frame.sy, (row.height - 240) / 2) << label;
+        EXPECT_EQ(SensorYOffset(frame), frame.sy) << label;
+        DrawMini(frame, MINIATURE_WIDTH - 1, MINIATURE_HEIGHT - 1);
+        EXPECT_EQ(frame.sx, row.width - 320) << label;
+        EXPECT_EQ(frame.sy, row.height - 240) << label;
+        EXPECT_EQ(SensorYOffset(frame), 0) << label;
+        DrawMini(frame, 0, 0);
+        EXPECT_EQ(frame.sx, 0) << label;
+        EXPECT_EQ(frame.sy, 0) << label;
+
+        frame.sx = 100;
+        frame.sy = 100;
+        frame.sw = 4096;
+        frame.sheight = 3072;
+        KeepOnSensor(frame);
+        EXPECT_EQ(SubframeText(frame, 1), "Subframe: (0,0) -> (" + label + ")");
+
+        int32_t fitting = 0;
+        for (const FrameSize preset : SUBFRAME_PRESETS) {
+            fitting += PresetFits(preset, frame.sensor);
+        }
+        EXPECT_EQ(fitting, row.presets) << label;
+    }
+}

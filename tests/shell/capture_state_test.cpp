@@ -52,6 +52,7 @@ TEST(CaptureProfile, DamagedFileIsRefusedAsAWhole) {
         {"OUTPUTTYPE=SER", "OUTPUTTYPE=MOV", "AVI|FIT|SER|BMP"},
         {"COUNTMODE=SECONDS", "COUNTMODE=", "COUNTMODE"},
         {"SUBWIDTH=640", "SUBWIDTH=99999999999", "SUBWIDTH"},
+        {"SUBWIDTH=640", "SUBWIDTH=4100", "SUBWIDTH"},  // wider than any sensor taken
         {"SUBWIDTH=640\n", "", "has no SUBWIDTH"},
         {"GAIN=73", "GAIN=\"73", "line"},
         {"BINNING=2", "BINNING 2", "line"},

@@ -93,3 +93,36 @@ TEST(KeypadState, AKeypadLeftAloneForTenTicksCloses) {
     keypads.Toggle(Keypad::Gain);
     EXPECT_FALSE(keypads.Tick());
 }
+
+// The sub-frame keypads take sizes up to the connected camera's sensor; a
+// digit that would go past it is refused.
+TEST(KeypadState, SubframeKeypadsStopAtTheSensor) {
+    struct Row {
+        int32_t sensor_width, sensor_height;
+        int32_t typed;     // four digits typed on the width keypad
+        int32_t expected;  // the width they give
+    };
+    for (const Row row : {
+             Row{2048, 1536, 2048, 2048},
+             Row{2048, 1536, 4096, 409},
+             Row{1304, 976, 1304, 1304},
+             Row{1304, 976, 1308, 130},
+             Row{4096, 3072, 4096, 4096},
+         }) {
+        KeypadState keypads;
+        keypads.SetMaximum(Keypad::SubframeWidth, row.sensor_width);
+        keypads.SetMaximum(Keypad::SubframeHeight, row.sensor_height);
+        keypads.Toggle(Keypad::SubframeWidth);
+        int32_t width = 640;
+        for (int32_t place = 1000; place >= 1; place /= 10) {
+            width = keypads.Press(width, row.typed / place % 10);
+        }
+        EXPECT_EQ(width, row.expected) << row.sensor_width << " typed " << row.typed;
+        keypads.Toggle(Keypad::SubframeHeight);
+        int32_t height = 480;
+        for (int32_t digit : {3, 0, 7, 2}) {
+            height = keypads.Press(height, digit);
+        }
+        EXPECT_EQ(height, row.sensor_height == 3072 ? 3072 : 307) << row.sensor_height;
+    }
+}

@@ -112,6 +112,12 @@ CameraDriver Driver() {
     d.SetVBLANK = [](int32_t) {};
     d.CopyRight = [] { return 0; };
     d.GuideCommand = [](int32_t bits, int32_t ms) { g_state.guide_calls.emplace_back(bits, ms); };
+    if (g_state.sensor_width > 0) {
+        d.SensorWidth = [] { return g_state.sensor_width.load(); };
+        d.SensorHeight = [] { return g_state.sensor_height.load(); };
+        d.SensorBitDepth = [] { return g_state.sensor_bit_depth.load(); };
+        d.SensorBayerPattern = [] { return g_state.sensor_pattern.load(); };
+    }
     return d;
 }
 
@@ -148,6 +154,10 @@ void Reset() {
     g_state.last_usb = -1;
     g_state.cancel_requested = false;
     g_state.guide_calls.clear();
+    g_state.sensor_width = 0;
+    g_state.sensor_height = 0;
+    g_state.sensor_bit_depth = 8;
+    g_state.sensor_pattern = 0;
 }
 
 }  // namespace fake_driver

@@ -42,6 +42,13 @@ struct State {
     std::atomic<int32_t> last_usb{-1};
     std::atomic<bool> cancel_requested{false};
     std::atomic<DriverSemaphoreHandle> semaphore{nullptr};
+    // A camera that describes itself: with a width set before Driver(), the
+    // table has the SensorWidth, SensorHeight, SensorBitDepth and
+    // SensorBayerPattern entries answering these. 0: a library without them.
+    std::atomic<int32_t> sensor_width{0};
+    std::atomic<int32_t> sensor_height{0};
+    std::atomic<int32_t> sensor_bit_depth{8};
+    std::atomic<int32_t> sensor_pattern{0};
     std::mutex workers_mutex;
     std::vector<std::thread> workers;
     // GuideCommand calls in order: direction bits, duration. GUI thread only.
