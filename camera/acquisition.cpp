@@ -118,6 +118,11 @@ void TVideoCapture::CancelForNewSettings() {
     driver_.CancelExposure();
 }
 
+int32_t TVideoCapture::FrameBitDepth() const {
+    // A driver that cannot be asked for deep samples delivers bytes.
+    return driver_.SetSampleDepth != nullptr ? std::clamp(sensor_bit_depth_, 8, 16) : 8;
+}
+
 std::string TVideoCapture::FailureText() const {
     std::lock_guard lock(failure_mutex_);
     return failure_text_;
@@ -300,7 +305,8 @@ bool TVideoCapture::RecordingGoesOn() const {
 // meanwhile are all kept for the camera, none given back to the system and
 // made anew. False when the run or the recording ended first.
 bool TVideoCapture::AwaitRoomForFrame() {
-    const size_t limit = RecordingQueueFrames(static_cast<size_t>(frame_width_) *
+    const size_t limit = RecordingQueueFrames(BytesPerSample(FrameBitDepth()) *
+                                              static_cast<size_t>(frame_width_) *
                                               static_cast<size_t>(frame_height_));
     if (frames_.Count() < limit) {
         return true;
@@ -340,6 +346,9 @@ void TVideoCapture::Execute() {
         previous_pass_start_ = 0;
         sem.Drain();
         driver_.ExposureSemaphore(sem.Handle());
+        if (FrameBitDepth() > 8) {
+            driver_.SetSampleDepth(16);
+        }
         RunPasses();
     } catch (const std::exception &error) {
         {
@@ -379,7 +388,7 @@ void TVideoCapture::RunPasses() {
         // The stamp says when the exposure was started.
         stamp_settings.Refresh(stamp_rule_, stamp_version_);
         BuildStampText(stamp_rule_, LocalWallClockNow(), stamp_text_);
-        PassFrame frame(NewFrame(frame_width_, frame_height_, stamp_text_));
+        PassFrame frame(NewFrame(frame_width_, frame_height_, stamp_text_, FrameBitDepth()));
         if (!frame.get()) {
             fault_ = AcquisitionFault::OutOfMemory;
             return;

@@ -110,6 +110,14 @@ class TVideoCapture {
     // A recording runs: the camera settings stay frozen.
     bool Capturing() const { return _capturing; }
 
+    // Before Resume: the camera's sample depth (CameraSensor::bit_depth). A
+    // deeper camera than 8 bits is asked for 16-bit samples, where its driver
+    // takes the request, and its frames carry this depth.
+    void SetSensorBitDepth(int32_t bits) { sensor_bit_depth_ = bits; }
+    // The depth of the frames this thread makes: the sensor's when its driver
+    // delivers 16-bit samples, else 8.
+    int32_t FrameBitDepth() const;
+
     // Before Resume: who asks the observer to cover and uncover the camera
     // for dark frames. Without anyone to ask, no darks are taken.
     void SetDarkPromptUi(DarkPromptUi *ui) { dark_prompt_ui_ = ui; }
@@ -187,6 +195,7 @@ class TVideoCapture {
     uint32_t offsety = 0;
     int32_t frame_width_ = 0;
     int32_t frame_height_ = 0;
+    int32_t sensor_bit_depth_ = 8;
     uint32_t recording_in_force_ = 0;
     std::atomic<int32_t> length_in_force_{0};
     // The stamp rule as last read and the text built from it; this thread only.

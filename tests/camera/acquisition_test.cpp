@@ -89,6 +89,49 @@ TEST_F(AcquisitionTest, ProgramsTheCameraAndQueuesBinnedFrames) {
     EXPECT_EQ(frame->Data[320 * 240], 0) << "nothing past the frame is written";
 }
 
+// A deep camera is asked for 16-bit samples and its frames carry its depth;
+// an 8-bit camera, or a driver that cannot be asked, gives bytes as ever.
+TEST(DeepAcquisition, FramesCarryTheDepthTheDriverDelivers) {
+    struct Case {
+        bool deep_entries;
+        int32_t sensor_bits;
+        int32_t frame_depth;
+        int32_t depth_asked;
+    };
+    for (const Case c : {Case{true, 12, 12, 16}, Case{true, 16, 16, 16}, Case{true, 8, 8, 8},
+                         Case{false, 12, 8, 8}}) {
+        SCOPED_TRACE(c.sensor_bits);
+        fake_driver::Reset();
+        fake_driver::state().deep_fill = 4095;
+        const CameraDriver driver =
+            c.deep_entries ? fake_driver::DeepDriver(c.sensor_bits) : fake_driver::Driver();
+        FrameList frames;
+        RecordingPoster poster;
+        TVideoCapture capture(driver, frames, poster);
+        capture.UpdateInfo(64, 48, 0, 0);
+        capture.length = 0;
+        capture.delay = 2;
+        capture.SetSensorBitDepth(c.sensor_bits);
+        capture.Resume();
+        ASSERT_TRUE(WaitFor([&] { return poster.Count(MSG_FRAME_READY) >= 2; }));
+        capture.Stop();
+        ASSERT_TRUE(capture.WaitUntilStopped(3000));
+
+        EXPECT_EQ(fake_driver::state().sample_depth, c.depth_asked);
+        const PImageLst frame = frames.Oldest();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->bit_depth, c.frame_depth);
+        if (c.frame_depth > 8) {
+            const auto *samples = reinterpret_cast<const uint16_t *>(frame->Data);
+            EXPECT_EQ(samples[0], 4095);
+            EXPECT_EQ(samples[64 * 48 - 1], 4095) << "every sample of the frame is deep";
+        } else {
+            EXPECT_EQ(frame->Data[64 * 48 - 1], 7);
+        }
+        fake_driver::Reset();
+    }
+}
+
 TEST_F(AcquisitionTest, ARecordingKeepsTheSettingsOfItsStartUntilItEnds) {
     capture.length = 0;
     capture.delay = 5;

@@ -1,5 +1,6 @@
 #include "support/fake_driver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
@@ -20,6 +21,12 @@ void Release() {
 void ThreadedExposure(uint8_t *buffer) {
     ++g_state.exposures_started;
     g_state.cancel_requested = false;
+    if (g_state.sample_depth == 16) {
+        // Deep exposures are only ever asked to complete at once.
+        std::fill_n(reinterpret_cast<uint16_t *>(buffer), FrameBytes(), g_state.deep_fill.load());
+        Release();
+        return;
+    }
     const int32_t bytes = FrameBytes();
     const uint8_t value = g_state.fill_value;
     std::lock_guard lock(g_state.workers_mutex);
@@ -104,6 +111,14 @@ CameraDriver Driver() {
     return d;
 }
 
+CameraDriver DeepDriver(int32_t bits) {
+    CameraDriver d = Driver();
+    g_state.sensor_bits = bits;
+    d.SensorBitDepth = [] { return g_state.sensor_bits.load(); };
+    d.SetSampleDepth = [](int32_t depth) { g_state.sample_depth = depth; };
+    return d;
+}
+
 void Reset() {
     g_state.hold_exposures = false;
     g_state.ignore_cancel = false;
@@ -118,6 +133,9 @@ void Reset() {
         worker.join();
     g_state.camera_answer = 1;
     g_state.fill_value = 7;
+    g_state.deep_fill = 1000;
+    g_state.sensor_bits = 8;
+    g_state.sample_depth = 8;
     g_state.exposures_started = 0;
     g_state.cancels = 0;
     g_state.last_expo_ms = -1;

@@ -18,6 +18,8 @@
 // for CancelExposure, or forever when `ignore_cancel` is set too. With
 // `timed_exposures` they last the exposure time set, or until cancelled.
 // `fail_in_set_expo` makes SetExpoTime throw, as a faulty driver might.
+// DeepDriver adds a sensor `bits` deep: asked for 16-bit samples, it fills
+// each with `deep_fill`.
 namespace fake_driver {
 
 struct State {
@@ -27,6 +29,9 @@ struct State {
     std::atomic<bool> timed_exposures{false};
     std::atomic<bool> fail_in_set_expo{false};
     std::atomic<uint8_t> fill_value{7};
+    std::atomic<uint16_t> deep_fill{1000};
+    std::atomic<int32_t> sensor_bits{8};
+    std::atomic<int32_t> sample_depth{8};  // as last asked through SetSampleDepth
     std::atomic<int32_t> exposures_started{0};
     std::atomic<int32_t> cancels{0};
     std::atomic<int32_t> last_expo_ms{-1};
@@ -45,6 +50,9 @@ struct State {
 State &state();
 // The driver's entry table pointing at the fake.
 CameraDriver Driver();
+// The same with the entries through which a camera `bits` deep describes
+// its depth and takes the sample depth wanted.
+CameraDriver DeepDriver(int32_t bits);
 // Resets the state and joins the exposure threads of the previous test.
 void Reset();
 
