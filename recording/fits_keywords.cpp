@@ -89,3 +89,11 @@ std::string FitsObservationCards(const RecordingDescription &description, int64_
     AppendString(cards, "SWCREATE", SoftwareName(), "program that wrote the file");
     return cards;
 }
+
+std::string FitsMosaicCards() {
+    std::string cards;
+    AppendCard(cards, "BAYERPAT", "'GRBG    '", "colours from the first stored row", true);
+    AppendCard(cards, "XBAYROFF", "0", "mosaic offset across", false);
+    AppendCard(cards, "YBAYROFF", "0", "mosaic offset along the rows stored", false);
+    return cards;
+}

@@ -443,15 +443,6 @@ TEST_F(HeadlessCaptureTest, FitFilesCarryTheirExposureStartAndSettings) {
     }
 }
 
-// A Python that has astropy, the system's first: observers' own Pythons often lack it.
-QString PythonWithAstropy() {
-    for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        if (RunTool(python, {"-c", "import astropy"}).exit_code == 0)
-            return python;
-    }
-    return {};
-}
-
 // astropy, as measuring programs use it, reads each file's DATE-OBS as a UTC
 // time inside the recording and its EXPTIME as the exposure in seconds.
 TEST_F(HeadlessCaptureTest, AstropyReadsTheFitTimesAndExposure) {
