@@ -23,6 +23,7 @@
 #include "app/splash_window.h"
 #include "app/tool_window_stack.h"
 #include "app/window_placement.h"
+#include "camera/camera_sensor.h"
 #include "platform/thread_priority.h"
 #include "platform/tick_count.h"
 #include "preview/focus_window.h"
@@ -154,6 +155,12 @@ bool TForm1::FormCreate(TSplash &splash) {
         return false;
     }
 
+    {
+        // The camera's depth decides the frames' depth and the "16-bit" choice.
+        std::string complaint;
+        Cap->SetSensorBitDepth(DescribeCamera(driver_, complaint).bit_depth);
+        ShowSixteenBitChoice();
+    }
     splash.ShowStatus(texts_.CAMERA_CONNECTED, QColor(0, 128, 0));
     QEventLoop splash_wait;
     QTimer::singleShot(CONNECTED_SPLASH_MS, &splash_wait, &QEventLoop::quit);
