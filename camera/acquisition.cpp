@@ -305,9 +305,9 @@ bool TVideoCapture::RecordingGoesOn() const {
 // meanwhile are all kept for the camera, none given back to the system and
 // made anew. False when the run or the recording ended first.
 bool TVideoCapture::AwaitRoomForFrame() {
-    const size_t limit = RecordingQueueFrames(BytesPerSample(FrameBitDepth()) *
-                                              static_cast<size_t>(frame_width_) *
-                                              static_cast<size_t>(frame_height_));
+    const size_t limit =
+        RecordingQueueFrames(BytesPerSample(FrameBitDepth()) * static_cast<size_t>(frame_width_) *
+                             static_cast<size_t>(frame_height_));
     if (frames_.Count() < limit) {
         return true;
     }

@@ -95,8 +95,9 @@ class SerWriter {
                                          int32_t color_id = SER_MONO);
 
     // Appends one frame of exactly width x height samples of the header's
-    // depth (bytes up to 8 bits, else 16-bit words), row 0 being the bottom of the picture (as frames are held in
-    // memory); the file gets its rows in the opposite order. `exposure_start_ns`
+    // depth (bytes up to 8 bits, else 16-bit words), row 0 being the bottom
+    // of the picture (as frames are held in memory); the file gets its rows
+    // in the opposite order. `exposure_start_ns`
     // is the frame's exposure start (UtcNowNs; 0 when unknown, and then the
     // file gets no trailer). False when nothing is open, the size is wrong or
     // the write failed; the frame is then not in the file and not counted.

@@ -65,10 +65,10 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_FALSE(options.description.write_log);
     EXPECT_EQ(options.depth, 8) << "8-bit files unless asked";
 
-    ASSERT_TRUE(ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser",
-                                     "--frames", "5", "--solar", "200:128", "--camera",
-                                     "indi:scope:7625/ZWO CCD", "--depth", "16"},
-                                    options, error))
+    ASSERT_TRUE(ParseCaptureOptions(
+        {"--dir", "/data", "--name", "SUN", "--format", "ser", "--frames", "5", "--solar",
+         "200:128", "--camera", "indi:scope:7625/ZWO CCD", "--depth", "16"},
+        options, error))
         << error.toStdString();
     EXPECT_EQ(options.depth, 16);
     EXPECT_TRUE(options.depth_given);

@@ -291,12 +291,11 @@ TEST_F(FitsWriterTest, AstropyReadsDeepSamplesExactly) {
     const QString name = PathOf("astropy.fit");
     ASSERT_TRUE(writer_.SaveFitsSamples(name, samples.data(), W, H,
                                         FitsObservationCards(FullDescription(), 0, 30)));
-    const ToolRun run = RunTool(
-        python, {"-c",
-                 "import sys\nfrom astropy.io import fits\n"
-                 "data = fits.getdata(sys.argv[1])\n"
-                 "print(data.dtype, *data.shape)\nprint(*data.flatten())",
-                 name});
+    const ToolRun run = RunTool(python, {"-c",
+                                         "import sys\nfrom astropy.io import fits\n"
+                                         "data = fits.getdata(sys.argv[1])\n"
+                                         "print(data.dtype, *data.shape)\nprint(*data.flatten())",
+                                         name});
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);

@@ -446,13 +446,13 @@ TEST_F(SerWriterTest, FfmpegTakesDeepSamplesForBigEndianAndKeepsTheirBytes) {
     const QString name = PathOf("deep.ser");
     const std::vector<uint16_t> frame = DeepFrame(W, H);
     WriteDeepSer(name, frame, W, H);
-    const ToolRun probe = RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=pix_fmt",
-                                              "-of", "default=nw=1", name});
+    const ToolRun probe = RunTool(
+        "ffprobe", {"-v", "error", "-show_entries", "stream=pix_fmt", "-of", "default=nw=1", name});
     EXPECT_EQ(probe.output.trimmed(), "pix_fmt=gray16be");
 
     const QString decoded = PathOf("decoded.raw");
-    const ToolRun run = RunTool("ffmpeg", {"-v", "error", "-i", name, "-f", "rawvideo", "-pix_fmt",
-                                           "gray16be", decoded});
+    const ToolRun run = RunTool(
+        "ffmpeg", {"-v", "error", "-i", name, "-f", "rawvideo", "-pix_fmt", "gray16be", decoded});
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const std::vector<uint8_t> picture = ReadFileBytes(decoded);
     ASSERT_EQ(picture.size(), size_t(W * H * 2));

@@ -126,10 +126,15 @@ inline Fits16Image ReadFits16(const QString &file_name) {
         const std::string keyword = card.substr(0, card.find_first_of(" ="));
         const long long value = std::atoll(card.substr(10, 20).c_str());
         end = keyword == "END";
-        if (keyword == "BITPIX") image.bitpix = static_cast<int32_t>(value);
-        if (keyword == "NAXIS1") image.width = static_cast<int32_t>(value);
-        if (keyword == "NAXIS2") image.height = static_cast<int32_t>(value);
-        if (keyword == "BZERO") image.bzero = value;
+        if (keyword == "BITPIX") {
+            image.bitpix = static_cast<int32_t>(value);
+        } else if (keyword == "NAXIS1") {
+            image.width = static_cast<int32_t>(value);
+        } else if (keyword == "NAXIS2") {
+            image.height = static_cast<int32_t>(value);
+        } else if (keyword == "BZERO") {
+            image.bzero = value;
+        }
     }
     const size_t data = (at + 2879) / 2880 * 2880;
     const size_t count = size_t(image.width) * size_t(image.height);
@@ -137,7 +142,8 @@ inline Fits16Image ReadFits16(const QString &file_name) {
         return image;
     }
     for (size_t i = 0; i < count; ++i) {
-        const auto stored = static_cast<int16_t>(bytes[data + 2 * i] << 8 | bytes[data + 2 * i + 1]);
+        const auto stored =
+            static_cast<int16_t>(bytes[data + 2 * i] << 8 | bytes[data + 2 * i + 1]);
         image.samples.push_back(static_cast<uint16_t>(stored + image.bzero));
     }
     return image;
