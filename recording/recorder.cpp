@@ -389,7 +389,7 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                     // Deep samples are kept as the camera gave them: a colour
                     // camera's raw mosaic, which the cards name.
                     if (__color) {
-                        cards += FitsMosaicCards();
+                        cards += FitsMosaicCards(frame->h);
                     }
                     return fits_.SaveFitsSamples(free,
                                                  reinterpret_cast<const uint16_t *>(frame->Data),

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <array>
 
 #include "recording/fits_keywords.h"
+#include "recording/ser_writer.h"
 #include "recording/writer_test_support.h"
 
 namespace {
@@ -237,6 +239,18 @@ TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarning) {
     }
 }
 
+// A raw mosaic's pattern is named for the picture's top left, which the
+// height's parity decides: the same pattern a SER's ColorID names.
+TEST(FitsKeywordsTest, MosaicPatternFollowsTheHeight) {
+    for (const int32_t height : {48, 47}) {
+        const std::string cards = FitsMosaicCards(height);
+        ASSERT_EQ(cards.size(), 3u * 80);
+        EXPECT_EQ(cards.substr(0, 20),
+                  height % 2 == 0 ? "BAYERPAT= 'BGGR    '" : "BAYERPAT= 'GRBG    '");
+        EXPECT_EQ(SerBayerColorId(height), height % 2 == 0 ? SER_BAYER_BGGR : SER_BAYER_GRBG);
+    }
+}
+
 // Deep samples, 4095 and 1000 among them, in the frame's order (row 0 the
 // bottom of the picture).
 std::vector<uint16_t> DeepSamples(int32_t width, int32_t height) {
@@ -315,12 +329,57 @@ TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarningInDeepFiles) {
     for (const bool mosaic : {false, true}) {
         std::string cards = FitsObservationCards(FullDescription(), 1700000000LL * 1000000000, 30);
         if (mosaic) {
-            cards += FitsMosaicCards();
+            cards += FitsMosaicCards(479);
         }
         const QString name = PathOf(mosaic ? "verify_mosaic.fit" : "verify_deep.fit");
         ASSERT_TRUE(writer_.SaveFitsSamples(name, samples.data(), 641, 479, cards));
         const ToolRun run = RunTool("fitsverify", {name});
         EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();
+    }
+}
+
+// Siril demosaics a colour camera's 16-bit FITS, with the cards the recorder
+// gives it (ROWORDER among them), into the right colours for either parity
+// of the height: a mosaic of red 4000, green 2000 and blue 500
+// (frame rows G R, B G) comes back as red 4000 inside the picture.
+TEST_F(FitsWriterTest, SirilDemosaicsADeepMosaicIntoItsColours) {
+    if (!ToolInstalled("siril-cli")) {
+        GTEST_SKIP() << "siril-cli not installed";
+    }
+    constexpr int32_t W = 64;
+    for (const int32_t height : {48, 47}) {
+        SCOPED_TRACE(height);
+        QTemporaryDir dir;
+        std::vector<uint16_t> mosaic(size_t(W) * height);
+        for (int32_t row = 0; row < height; ++row) {
+            for (int32_t x = 0; x < W; ++x) {
+                const bool green = (row + x) % 2 == 0;
+                mosaic[size_t(row) * W + x] = green ? 2000 : row % 2 == 0 ? 4000 : 500;
+            }
+        }
+        // Siril takes a sequence of at least two files.
+        for (const char *name : {"m_00001.fit", "m_00002.fit"}) {
+            ASSERT_TRUE(writer_.SaveFitsSamples(
+                dir.filePath(name), mosaic.data(), W, height,
+                FitsObservationCards(FullDescription(), 0, 30) + FitsMosaicCards(height)));
+        }
+        QFile script(dir.filePath("debayer.ssf"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("requires 1.0.0\nset16bits\ncd \"%1\"\n"
+                                    "preprocess m_ -debayer -prefix=pp_\n")
+                         .arg(dir.path())
+                         .toUtf8());
+        script.close();
+        const ToolRun run = RunTool("siril-cli", {"-s", script.fileName()});
+        ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
+        // The first plane is red; its edges are left out of the check.
+        const Fits16Image red = ReadFits16(dir.filePath("pp_m_00001.fit"));
+        ASSERT_EQ(red.samples.size(), size_t(W) * height);
+        for (int32_t row = 4; row < height - 4; ++row) {
+            for (int32_t x = 4; x < W - 4; ++x) {
+                ASSERT_EQ(red.samples[size_t(row) * W + x], 4000) << row << " " << x;
+            }
+        }
     }
 }
 
