@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/observation_options.h"
+#include "camera/camera_sensor.h"
 #include "camera/dark_frames.h"
 #include "camera/sensor_window.h"
 #include "driver/camera_choice.h"
@@ -87,6 +88,7 @@ bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) 
     if (s.output_kind != MODE_NONE) {
         options.mode = s.output_kind;
     }
+    options.depth = s.sixteen_bit ? 16 : 8;
     options.seconds = s.seconds_mode;
     options.count = s.count;
     options.delay_ms = s.delay_ms;
@@ -164,6 +166,9 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"dir", "Folder that receives the files.", "DIR"},
         {"name", "Base name of the files.", "BASE"},
         {"format", "Output: ser, avi, fit or bmp.", "KIND"},
+        {"depth",
+         "Samples of ser and fit files: 8 (the default) or 16, for a camera deeper than 8 bits.",
+         "BITS"},
         {"frames", "Record N frames.", "N"},
         {"seconds", "Record for S seconds.", "S"},
         {"exposure", "Exposure in milliseconds (0-19999, default 100; 0.25 is 250 us).", "MS"},
@@ -230,6 +235,20 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
     if (options.mode == MODE_NONE) {
         error = QStringLiteral("--format must be ser, avi, fit or bmp");
         return false;
+    }
+    if (parser.isSet("depth")) {
+        const QString depth = parser.value("depth");
+        if (depth != QLatin1String("8") && depth != QLatin1String("16")) {
+            error = QStringLiteral("--depth must be 8 or 16");
+            return false;
+        }
+        options.depth = depth.toInt();
+        options.depth_given = true;
+        if (options.depth == 16 && options.mode != MODE_SER && options.mode != MODE_FIT) {
+            error = QStringLiteral(
+                "--depth 16 is for ser and fit files: avi and bmp hold 8-bit pictures");
+            return false;
+        }
     }
     const bool count_given = parser.isSet("frames") || parser.isSet("seconds");
     if ((parser.isSet("frames") && parser.isSet("seconds")) || (!count_given && !profile)) {
@@ -403,6 +422,13 @@ bool HeadlessCapture::FollowCamera(SubFrame &frame) {
     if (options_.solar && options_.colour) {
         report_.exit_code = EXIT_BAD_ARGUMENTS;
         report_.error = QStringLiteral("--solar works on grey frames only: this camera is colour");
+        return false;
+    }
+    capture_.SetSensorBitDepth(camera.bit_depth);
+    if (options_.depth_given && options_.depth == 16 && capture_.FrameBitDepth() <= 8) {
+        report_.exit_code = EXIT_BAD_ARGUMENTS;
+        report_.error = QStringLiteral(
+            "--depth 16 needs a camera deeper than 8 bits: this one gives 8-bit samples");
         return false;
     }
     if (!RecordingSubFrame(options_, {camera.width, camera.height}, frame, report_.error)) {
@@ -642,7 +668,9 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     request.frame_width = size.width;
     request.frame_height = size.height;
     request.description = DescribeCapture(options, frame);
-    report_.frame_bytes = int64_t{request.frame_width} * request.frame_height;
+    request.description.sample_bits = options.depth == 16 ? capture_.FrameBitDepth() : 8;
+    report_.frame_bytes = int64_t{request.frame_width} * request.frame_height *
+                          static_cast<int64_t>(BytesPerSample(capture_.FrameBitDepth()));
 
     const uint32_t started = TickCount();
     if (recorder_->StartRecording(request, started) != StartResult::Started) {

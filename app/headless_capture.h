@@ -26,6 +26,11 @@ struct CaptureOptions {
     QString directory;
     QString base_name;
     int32_t mode = MODE_SER;
+    // Samples of SER and FIT files: 8, or 16 for a camera deeper than 8 bits.
+    // Given on the command line, 16 is refused where it cannot be had; from
+    // a profile it falls back to 8 there, as the window's choice does.
+    int32_t depth = 8;
+    bool depth_given = false;
     int32_t count = 0;  // frames, or seconds with `seconds`
     bool seconds = false;
     int32_t exposure_ms = 100;

@@ -224,6 +224,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void butCaptureClick();
     void ShowCaptureButton(bool down);
     void OutputKindClick(int32_t mode);
+    // The "16-bit" choice is offered for a deep camera's SER and FIT files.
+    void ShowSixteenBitChoice();
     void CountClick();
     void IRISClick();
     void SetCaptureLocation1Click();
@@ -355,6 +357,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QAction *MenuItem2 = nullptr;
     QAction *FIT2 = nullptr;
     QAction *BMP2 = nullptr;
+    QAction *SixteenBit1 = nullptr;
 
     // Exposure group.
     QGroupBox *GroupBox2 = nullptr;

@@ -69,6 +69,9 @@ void TForm1::butCaptureClick() {
     request.frame_width = frame.width;
     request.frame_height = frame.height;
     request.description = DescribeRecording();
+    if (SixteenBit1->isEnabled() && SixteenBit1->isChecked()) {
+        request.description.sample_bits = Cap->FrameBitDepth();
+    }
     // No recording without its output: the button comes up again, so that
     // the next click starts one rather than stopping none.
     switch (Recorder->StartRecording(request, TickCount())) {
@@ -95,7 +98,14 @@ void TForm1::OutputKindClick(int32_t mode) {
     }
     output_kind_ = mode;
     butCapture->setText(QString::fromLatin1(ModeCaption(mode)));
+    ShowSixteenBitChoice();
     AcceptBaseName();
+}
+
+void TForm1::ShowSixteenBitChoice() {
+    // AVI and BMP hold 8-bit pictures; an 8-bit camera has nothing more to give.
+    SixteenBit1->setEnabled(Cap->FrameBitDepth() > 8 &&
+                            (output_kind_ == MODE_SER || output_kind_ == MODE_FIT));
 }
 
 void TForm1::CountClick() {

@@ -281,6 +281,10 @@ QWidget *TForm1::BuildCaptureControls() {
     MenuItem2 = VIDTYPE->addAction(QStringLiteral("SER"));
     FIT2 = VIDTYPE->addAction(QStringLiteral("FIT"));
     BMP2 = VIDTYPE->addAction(QStringLiteral("BMP"));
+    VIDTYPE->addSeparator();
+    SixteenBit1 = VIDTYPE->addAction(texts_.MNU_16BIT);
+    SixteenBit1->setCheckable(true);
+    SixteenBit1->setEnabled(false);
     butCapture->setMenu(VIDTYPE);
 
     Count = new QPushButton(texts_.LBL_COUNT, group);
@@ -469,6 +473,7 @@ void TForm1::NameControls() {
         {MenuItem2, "MenuItem2"},
         {FIT2, "FIT2"},
         {BMP2, "BMP2"},
+        {SixteenBit1, "SixteenBit1"},
         {GroupBox2, "GroupBox2"},
         {Label2, "Label2"},
         {Label5, "Label5"},

@@ -106,6 +106,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     SetCaptureLocation1->setText(texts.MNU_CAPLOC);
     SetCaptureFilename1->setText(texts.MNU_BASNAM);
     IRIS->setText(texts.MNU_IRIS);
+    SixteenBit1->setText(texts.MNU_16BIT);
     HorizontalFlip1->setText(texts.MNU_HFLIP);
 
     tools_menu_->setTitle(texts.M_TOOLS);

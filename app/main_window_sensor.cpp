@@ -173,6 +173,9 @@ void TForm1::FollowCamera() {
         ShowNotice(text);
     }
     SetFrameBlockBytes(FrameBlockBytes(camera_.width, camera_.height, camera_.bit_depth));
+    // The camera's depth decides the frames' depth and the "16-bit" choice.
+    Cap->SetSensorBitDepth(camera_.bit_depth);
+    ShowSixteenBitChoice();
     sub_frame_.sensor = {camera_.width, camera_.height};
     KeepOnSensor(sub_frame_);
     const FrameSize most = SliderMaxima(sub_frame_.sensor);

@@ -61,6 +61,7 @@ CaptureState TForm1::CurrentCaptureState() const {
     s.fast_transfer = C1->isChecked();
     s.vblank = vblank->value();
     s.output_kind = output_kind_;
+    s.sixteen_bit = SixteenBit1->isChecked();
     s.seconds_mode = seconds_mode_;
     s.count = expos->Value();
     s.delay_ms = delays->Value();
@@ -121,6 +122,7 @@ void TForm1::ApplyCaptureState(const CaptureState &s) {
     C1Click();
     vblank->setValue(s.vblank);
     vblankChange();
+    SixteenBit1->setChecked(s.sixteen_bit);
     if (s.output_kind != MODE_NONE) {
         OutputKindClick(s.output_kind);
     }

@@ -92,3 +92,13 @@ std::string FitsObservationCards(const RecordingDescription &description, int64_
     AppendString(cards, "SWCREATE", SoftwareName(), "program that wrote the file");
     return cards;
 }
+
+std::string FitsMosaicCards(int32_t frame_height) {
+    std::string cards;
+    // The top row is frame row height - 1: odd (B G) or even (G R).
+    AppendCard(cards, "BAYERPAT", frame_height % 2 == 0 ? "'BGGR    '" : "'GRBG    '",
+               "colours of the picture's top left", true);
+    AppendCard(cards, "XBAYROFF", "0", "mosaic offset across", false);
+    AppendCard(cards, "YBAYROFF", "0", "mosaic offset down", false);
+    return cards;
+}

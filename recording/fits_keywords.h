@@ -16,6 +16,13 @@
 std::string FitsObservationCards(const RecordingDescription &description, int64_t exposure_start_ns,
                                  double exposure_ms);
 
+// The cards that tell FITS readers a 16-bit image of `frame_height` rows is
+// a colour camera's raw mosaic. Its first stored row (the picture's bottom)
+// runs G R, the next B G; BAYERPAT names the colours of the picture's top
+// left, as Siril (1.0.6 tried) reads it with ROWORDER BOTTOM-UP, the same
+// pattern as a SER's ColorID: the height's parity decides it.
+std::string FitsMosaicCards(int32_t frame_height);
+
 // ISO 8601 UTC to the millisecond, as DATE-OBS holds it: 2024-01-31T23:59:59.125.
 std::string FitsDateObs(int64_t utc_ns);
 

@@ -1,6 +1,7 @@
 #include "recording/fits_writer.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 
 namespace {
@@ -50,18 +51,19 @@ void WriteFitsBlankCards(std::string &header, int count) {
     header.append(static_cast<size_t>(count) * FITS_CARD_BYTES, ' ');
 }
 
-std::string FitsHeader(int32_t width, int32_t height, bool color, const std::string &cards) {
+std::string FitsHeader(int32_t width, int32_t height, bool color, const std::string &cards,
+                       bool deep) {
     std::string header;
     header.reserve(FITS_BLOCK_BYTES);
     WriteFitsCard(header, "SIMPLE", "T");
-    WriteFitsCard(header, "BITPIX", "8");
+    WriteFitsCard(header, "BITPIX", deep ? "16" : "8");
     WriteFitsCard(header, "NAXIS", color ? "3" : "2");
     WriteFitsCard(header, "NAXIS1", std::to_string(width));
     WriteFitsCard(header, "NAXIS2", std::to_string(height));
     if (color) {
         WriteFitsCard(header, "NAXIS3", "3");
     }
-    WriteFitsCard(header, "BZERO", "0");
+    WriteFitsCard(header, "BZERO", deep ? "32768" : "0");
     WriteFitsCard(header, "BSCALE", "1");
     header += cards;
     WriteFitsEnd(header);
@@ -98,6 +100,38 @@ bool FitsWriter::SaveFitsImage(const QString &file_name, const Bitmap24 &bitmap,
         const int64_t bytes = plane_bytes + (last ? padding : 0);
         written = file.write(reinterpret_cast<const char *>(FitsPlane.data()), bytes) == bytes;
     }
+    file.close();
+    written = written && file.error() == QFileDevice::NoError;
+    if (!written) {
+        file.remove();
+    }
+    return written;
+}
+
+bool FitsWriter::SaveFitsSamples(const QString &file_name, const uint16_t *samples, int32_t width,
+                                 int32_t height, const std::string &cards) {
+    if (samples == nullptr || width <= 0 || height <= 0) {
+        return false;
+    }
+    const std::string header = FitsHeader(width, height, false, cards, true);
+    const int64_t count = int64_t{width} * height;
+    const int64_t data_bytes = 2 * count;
+    const int64_t padding = (FITS_BLOCK_BYTES - data_bytes % FITS_BLOCK_BYTES) % FITS_BLOCK_BYTES;
+    FitsPlane.resize(static_cast<size_t>(data_bytes + padding));
+    uint8_t *out = FitsPlane.data();
+    for (int64_t i = 0; i < count; ++i) {
+        // Less 32768 is the top bit flipped; BZERO adds it back.
+        qToBigEndian(static_cast<uint16_t>(samples[i] ^ 0x8000), out + 2 * i);
+    }
+    std::fill(FitsPlane.begin() + data_bytes, FitsPlane.end(), 0);
+
+    QFile file(file_name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        return false;
+    }
+    const int64_t bytes = data_bytes + padding;
+    bool written = file.write(header.data(), FITS_BLOCK_BYTES) == FITS_BLOCK_BYTES &&
+                   file.write(reinterpret_cast<const char *>(FitsPlane.data()), bytes) == bytes;
     file.close();
     written = written && file.error() == QFileDevice::NoError;
     if (!written) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "camera/frame_conversion.h"
+#include "pixels/deep_conversion.h"
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
 #include "platform/utc_clock.h"
@@ -67,6 +68,11 @@ StartResult TAVIExport::StartRecording(const RecordingRequest &request, uint32_t
     frame_width_ = request.frame_width;
     frame_height_ = request.frame_height;
     description_ = request.description;
+    // Only SER and FITS hold deep samples; the other outputs are pictures.
+    if (_MODE != MODE_SER && _MODE != MODE_FIT) {
+        description_.sample_bits = 8;
+    }
+    description_.sample_bits = std::clamp(description_.sample_bits, 8, 16);
     exposure_us_ =
         request.exposure_us >= 0 ? request.exposure_us : std::abs(request.exposure_ms) * 1000;
     log.Begin(description_, _MODE, exposure_us_, frame_width_, frame_height_);
@@ -126,7 +132,8 @@ bool TAVIExport::CreateFile(int32_t w, int32_t h) {
             // A colour camera's SER holds its raw mosaic: stackers demosaic
             // it better than the live picture's demosaic, and keep every row.
             const int32_t color_id = __color ? SerBayerColorId(h) : SER_MONO;
-            return ser_.WriteSerHeader(free, w, h, 8, texts, color_id) == SER_HEADER_WRITTEN;
+            return ser_.WriteSerHeader(free, w, h, description_.sample_bits, texts, color_id) ==
+                   SER_HEADER_WRITTEN;
         });
         if (name.isEmpty()) {
             return false;
@@ -326,20 +333,38 @@ void TAVIExport::EndAfterWriteFailure() {
     count = 0;
 }
 
+const ImageLst &TAVIExport::EightBitFrame(const ImageLst &frame) {
+    if (frame.bit_depth <= 8) {
+        return frame;
+    }
+    const size_t count = static_cast<size_t>(frame.w) * frame.h;
+    narrowed_.resize(count);
+    NarrowSamples(reinterpret_cast<const uint16_t *>(frame.Data), narrowed_.data(), count,
+                  frame.bit_depth);
+    narrowed_frame_.Data = narrowed_.data();
+    narrowed_frame_.w = frame.w;
+    narrowed_frame_.h = frame.h;
+    narrowed_frame_.bit_depth = 8;
+    return narrowed_frame_;
+}
+
 TAVIExport::SaveResult TAVIExport::SaveFrame() {
     const PImageLst frame = frames_.Oldest();
     if (!frame) {
         return SaveResult::NothingToSave;
     }
+    const bool deep_file = description_.sample_bits > 8;
     if (frame->generation != recording_tag_ || frame->w != frame_width_ ||
-        frame->h != frame_height_) {
+        frame->h != frame_height_ || (deep_file && frame->bit_depth != description_.sample_bits)) {
         // Exposed, at least partly, before the recording's settings reached
         // the camera: not what was asked for, and it may not fit the file.
         frames_.RemoveOldestFrame();
         return SaveResult::NothingToSave;
     }
-    if (_MODE != MODE_SER) {
-        FrameToBitmap(driver_, *frame, __color, RecordBitmap);
+    // The frame as the files store it: its deep samples, or 8 bits.
+    const ImageLst &stored = deep_file ? *frame : EightBitFrame(*frame);
+    if (_MODE != MODE_SER && !deep_file) {
+        FrameToBitmap(driver_, stored, __color, RecordBitmap);
         // The frame's own stamp: the camera thread is already writing the
         // stamps of later frames.
         if (overlay) {
@@ -349,16 +374,28 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     bool written = false;
     switch (_MODE) {
         case MODE_SER:
-            written = ser_.AppendSerFrame(frame->Data, static_cast<size_t>(frame->w) * frame->h,
-                                          frame->exposure_start_ns);
+            written = ser_.AppendSerFrame(
+                stored.Data,
+                static_cast<size_t>(frame->w) * frame->h * BytesPerSample(stored.bit_depth),
+                frame->exposure_start_ns);
             break;
         case MODE_FIT: {
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    return fits_.SaveFitsImage(
-                        free, RecordBitmap, __color,
+                    std::string cards =
                         FitsObservationCards(description_, frame->exposure_start_ns,
-                                             exposure_us_ / 1000.0));
+                                             exposure_us_ / 1000.0);
+                    if (!deep_file) {
+                        return fits_.SaveFitsImage(free, RecordBitmap, __color, cards);
+                    }
+                    // Deep samples are kept as the camera gave them: a colour
+                    // camera's raw mosaic, which the cards name.
+                    if (__color) {
+                        cards += FitsMosaicCards(frame->h);
+                    }
+                    return fits_.SaveFitsSamples(free,
+                                                 reinterpret_cast<const uint16_t *>(frame->Data),
+                                                 frame->w, frame->h, cards);
                 });
             written = !name.isEmpty();
             if (written) {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "camera/acquisition.h"
 #include "camera/driver_api.h"
@@ -192,6 +193,11 @@ class TAVIExport {
     int64_t rate_bytes_ = 0;
     double written_fps_ = 0;
     double bytes_per_second_ = 0;
+
+    // A deep frame narrowed to 8 bits, for 8-bit files; its Data is narrowed_.
+    const ImageLst &EightBitFrame(const ImageLst &frame);
+    ImageLst narrowed_frame_;
+    std::vector<uint8_t> narrowed_;
 
     Bitmap24 RecordBitmap;
     SerWriter ser_;

@@ -21,6 +21,10 @@ struct RecordingDescription {
     int32_t window_width = 0;
     int32_t window_height = 0;
     int32_t dark_count = 0;     // dark exposures taken off each frame; 0 = none
+    // Significant bits of each sample the files hold: 8, or a deep camera's
+    // depth in 16-bit samples (SER and FIT only; the recorder keeps the
+    // others at 8).
+    int32_t sample_bits = 8;
     int32_t solar_limit = -1;   // solar mode's limit; -1 = solar mode off
     QString profile;            // the settings profile's name, if any
     bool write_log = true;      // a Key=Value log beside the recording

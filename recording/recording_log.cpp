@@ -98,6 +98,7 @@ QString RecordingLogText(const RecordingFacts &facts) {
                       .arg(d.window_y));
     add("Binning", QStringLiteral("%1x%1").arg(d.binning));
     add("FrameSize", QStringLiteral("%1x%2").arg(facts.frame_width).arg(facts.frame_height));
+    add("SampleBits", QString::number(d.sample_bits));
     add("DarkFrames", QString::number(d.dark_count));
     add("SolarLimit", d.solar_limit < 0 ? QStringLiteral("off") : QString::number(d.solar_limit));
     add("Ended", QString::fromLatin1(EndText(facts.end)));

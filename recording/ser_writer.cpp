@@ -3,10 +3,15 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
 #include <sys/uio.h>
+
+// Deep frames go to the file as they lie in memory.
+static_assert(std::endian::native == std::endian::little,
+              "SER files take little-endian 16-bit samples");
 
 namespace {
 
@@ -98,7 +103,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
     at += sizeof FILE_ID - 1;
     WriteSerInt(at, 0);  // LuID
     WriteSerInt(at, color_id);
-    WriteSerInt(at, 0);  // LittleEndian
+    WriteSerInt(at, SER_LITTLE_ENDIAN_FLAG);
     WriteSerInt(at, width);
     WriteSerInt(at, height);
     WriteSerInt(at, depth);

@@ -19,6 +19,15 @@ inline constexpr int64_t SER_FRAME_COUNT_OFFSET = 38;
 inline constexpr int64_t SER_DATE_TIME_OFFSET = 162;
 inline constexpr int64_t SER_DATE_TIME_UTC_OFFSET = 170;
 
+// The header's LittleEndian field, for 16-bit samples, which are always
+// written little-endian. The standard says 1 for that, but the first programs
+// to write SER used the field the other way round, and stackers followed
+// them: Siril (1.0.6 tried) reads 0 as little-endian and 1 as big-endian.
+// FFmpeg (5.1 tried) keeps to the standard: it reads our 16-bit samples with
+// their bytes swapped. No value suits both; 0 suits the stackers observers
+// use, and has always been in our 8-bit files.
+inline constexpr int32_t SER_LITTLE_ENDIAN_FLAG = 0;
+
 // The header's ColorID: monochrome, or a Bayer mosaic named by the colours
 // of the top-left 2 x 2 cell of the stored picture, row by row.
 inline constexpr int32_t SER_MONO = 0;
@@ -86,8 +95,9 @@ class SerWriter {
                                          int32_t color_id = SER_MONO);
 
     // Appends one frame of exactly width x height samples of the header's
-    // depth, row 0 being the bottom of the picture (as frames are held in
-    // memory); the file gets its rows in the opposite order. `exposure_start_ns`
+    // depth (bytes up to 8 bits, else 16-bit words), row 0 being the bottom
+    // of the picture (as frames are held in memory); the file gets its rows
+    // in the opposite order. `exposure_start_ns`
     // is the frame's exposure start (UtcNowNs; 0 when unknown, and then the
     // file gets no trailer). False when nothing is open, the size is wrong or
     // the write failed; the frame is then not in the file and not counted.

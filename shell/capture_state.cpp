@@ -20,6 +20,8 @@ struct StateField {
     int32_t minimum = 0;
     int32_t maximum = 0;
     const char *const *names = nullptr;  // a choice's names, `maximum + 1` of them
+    // Added after profiles were first written: one without it keeps the default.
+    bool added_later = false;
 };
 
 // Names of the output kinds, in the order of RecordingMode.
@@ -39,6 +41,10 @@ StateField Switch(const char *key, bool CaptureState::*member,
                   const char *const *names = SWITCH_NAMES) {
     return {key, nullptr, member, nullptr, 0, 1, names};
 }
+StateField AddedLater(StateField field) {
+    field.added_later = true;
+    return field;
+}
 StateField Text(const char *key, QString CaptureState::*member) {
     return {key, nullptr, nullptr, member, 0, 0, nullptr};
 }
@@ -46,8 +52,8 @@ StateField Text(const char *key, QString CaptureState::*member) {
 // The existing keys (EXPOLENGTH, GAIN, COLORMODE, the balances, EXPOCOUNT,
 // EXPODELAY and the observation's fields) keep their names and forms, so a
 // settings file of an earlier version reads as it did.
-const std::array<StateField, 31> &Fields() {
-    static const std::array<StateField, 31> fields = {{
+const std::array<StateField, 32> &Fields() {
+    static const std::array<StateField, 32> fields = {{
         Number("EXPOLENGTH", &CaptureState::exposure_ms, 0, 19999),
         Number("EXPORANGE", &CaptureState::exposure_range_ms, 100, 5000),
         Number("GAIN", &CaptureState::gain, 0, 100),
@@ -65,6 +71,7 @@ const std::array<StateField, 31> &Fields() {
         Switch("FASTTRANSFER", &CaptureState::fast_transfer),
         Number("VBLANK", &CaptureState::vblank, 0, 500),
         Choice("OUTPUTTYPE", &CaptureState::output_kind, OUTPUT_NAMES, 5),
+        AddedLater(Switch("SIXTEENBIT", &CaptureState::sixteen_bit)),
         Switch("COUNTMODE", &CaptureState::seconds_mode, COUNT_NAMES),
         Number("EXPOCOUNT", &CaptureState::count, 0, 9999),
         Number("EXPODELAY", &CaptureState::delay_ms, 0, 999999),
@@ -226,6 +233,9 @@ std::optional<CaptureState> ReadProfile(const QString &file_name, QString &error
     for (const StateField &field : Fields()) {
         const QString key = QString::fromLatin1(field.key);
         const auto found = text.values.constFind(key);
+        if (found == text.values.cend() && field.added_later) {
+            continue;
+        }
         if (found == text.values.cend()) {
             error = QStringLiteral("The profile %1 is damaged: it has no %2").arg(shown, key);
             return std::nullopt;

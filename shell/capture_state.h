@@ -31,6 +31,7 @@ struct CaptureState {
     bool fast_transfer = false;
     int32_t vblank = 0;
     int32_t output_kind = 0;  // a RecordingMode; MODE_NONE until the observer chooses
+    bool sixteen_bit = false;  // SER and FIT files of a deep camera hold 16-bit samples
     bool seconds_mode = false;
     int32_t count = 1;
     int32_t delay_ms = 0;
@@ -76,7 +77,8 @@ QString ProfileFile(const QString &folder, const QString &name);
 
 // Reads a profile as a whole: nothing is returned unless the file is there,
 // every line reads and every value is present and within its range; `error`
-// then says what is wrong, naming the file.
+// then says what is wrong, naming the file. A value newer than the profile
+// (SIXTEENBIT) keeps its default when absent.
 std::optional<CaptureState> ReadProfile(const QString &file_name, QString &error);
 // Writes the profile, creating its folder; false with `error` set when it
 // cannot be written.

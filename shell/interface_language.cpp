@@ -122,7 +122,7 @@ const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     LOOKUP(LBL_NAMEBYTIME),
 }};
 
-const std::array<TextLookup, 118> ADDED_LOOKUPS = {{
+const std::array<TextLookup, 119> ADDED_LOOKUPS = {{
     // Main window.
     LOOKUP(GRP_CAPTURE),
     LOOKUP(BTN_BLACKWHITE),
@@ -136,6 +136,7 @@ const std::array<TextLookup, 118> ADDED_LOOKUPS = {{
     LOOKUP(MNU_BINNING2),
     LOOKUP(MNU_FASTUSB),
     LOOKUP(MNU_CAMERA),
+    LOOKUP(MNU_16BIT),
     LOOKUP(LBL_VBLANK),
     LOOKUP(DLG_SAVEDIR),
     // Status bar.

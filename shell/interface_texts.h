@@ -123,6 +123,7 @@ struct InterfaceTexts {
     QString MNU_BINNING2 = QStringLiteral("2x2 Binning");
     QString MNU_FASTUSB = QStringLiteral("Fast USB (non-standard!)");
     QString MNU_CAMERA = QStringLiteral("Camera\u2026");
+    QString MNU_16BIT = QStringLiteral("16-bit");
     QString LBL_VBLANK = QStringLiteral("V-blank");
     QString DLG_SAVEDIR = QStringLiteral("Select save directory");
     // Status bar.

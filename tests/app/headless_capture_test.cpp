@@ -63,12 +63,15 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_EQ(options.description.filter, "R");
     EXPECT_TRUE(options.description.name_by_time);
     EXPECT_FALSE(options.description.write_log);
+    EXPECT_EQ(options.depth, 8) << "8-bit files unless asked";
 
-    ASSERT_TRUE(
-        ParseCaptureOptions({"--dir", "/data", "--name", "SUN", "--format", "ser", "--frames", "5",
-                             "--solar", "200:128", "--camera", "indi:scope:7625/ZWO CCD"},
-                            options, error))
+    ASSERT_TRUE(ParseCaptureOptions(
+        {"--dir", "/data", "--name", "SUN", "--format", "ser", "--frames", "5", "--solar",
+         "200:128", "--camera", "indi:scope:7625/ZWO CCD", "--depth", "16"},
+        options, error))
         << error.toStdString();
+    EXPECT_EQ(options.depth, 16);
+    EXPECT_TRUE(options.depth_given);
     EXPECT_EQ(options.camera, "indi:scope:7625/ZWO CCD");
     EXPECT_TRUE(options.solar);
     EXPECT_EQ(options.solar_limit, 200);
@@ -100,6 +103,9 @@ TEST(ParseCaptureOptions, RefusesWhatItCannotRecord) {
         base + QStringList{"--format", "ser", "--frames", "5", "--language", "GE"},
         base + QStringList{"--format", "ser", "--frames", "5", "--camera", "webcam"},
         base + QStringList{"--format", "ser", "--frames", "5", "--camera", "indi:host:0"},
+        base + QStringList{"--format", "ser", "--frames", "5", "--depth", "12"},
+        base + QStringList{"--format", "avi", "--frames", "5", "--depth", "16"},
+        base + QStringList{"--format", "bmp", "--frames", "5", "--depth", "16"},
     };
     for (const QStringList &arguments : refused) {
         CaptureOptions options;
@@ -488,15 +494,6 @@ TEST_F(HeadlessCaptureTest, FitFilesKeepASubMillisecondExposure) {
     EXPECT_TRUE(QString::fromUtf8(log.readAll()).contains("Exposure_ms=0.250"));
 }
 
-// A Python that has astropy, the system's first: observers' own Pythons often lack it.
-QString PythonWithAstropy() {
-    for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        if (RunTool(python, {"-c", "import astropy"}).exit_code == 0)
-            return python;
-    }
-    return {};
-}
-
 // astropy, as measuring programs use it, reads each file's DATE-OBS as a UTC
 // time inside the recording and its EXPTIME as the exposure in seconds.
 TEST_F(HeadlessCaptureTest, AstropyReadsTheFitTimesAndExposure) {
@@ -645,6 +642,17 @@ TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
 
     qputenv("OMTRIX_SIM_FAULT", "no-camera");
     EXPECT_EQ(Run(Options(MODE_SER, 3)).exit_code, EXIT_NO_CAMERA);
+    qunsetenv("OMTRIX_SIM_FAULT");
+
+    // 16-bit files from the 8-bit camera: refused before anything is recorded.
+    CaptureOptions deep = Options(MODE_SER, 3);
+    deep.depth = 16;
+    deep.depth_given = true;
+    const CaptureReport refused = Run(deep);
+    EXPECT_EQ(refused.exit_code, EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(refused.error.contains("8-bit")) << refused.error.toStdString();
+    EXPECT_TRUE(refused.files.isEmpty());
+
     qputenv("OMTRIX_SIM_FAULT", "hang:8");
     const CaptureReport silent = Run(Options(MODE_SER, 50));
     qunsetenv("OMTRIX_SIM_FAULT");

@@ -121,6 +121,29 @@ TEST_F(RecordingPanelTest, TheStatusBarFollowsTheRecorder) {
     EXPECT_FALSE(link->isVisible());
 }
 
+// An 8-bit camera offers no 16-bit files: the stored choice is kept for a
+// deeper camera, but the menu item stays off whatever the kind, and the SER
+// holds 8-bit samples as ever.
+TEST_F(RecordingPanelTest, AnEightBitCameraRecordsEightBitsWhateverTheStoredChoice) {
+    QTemporaryDir captures;
+    Store("CAPDIR", captures.path());
+    Store("SIXTEENBIT", "T");
+    StartSmallSer("2", 0);
+    auto *sixteen_bit = C<QAction>("SixteenBit1");
+    EXPECT_TRUE(sixteen_bit->isChecked());
+    EXPECT_FALSE(sixteen_bit->isEnabled());
+    ASSERT_TRUE(RunUntil([&] { return !Recorder().Recording(); }, 5000));
+    QFile ser(captures.filePath("JUPITER_00000.ser"));
+    ASSERT_TRUE(ser.open(QIODevice::ReadOnly));
+    const QByteArray header = ser.read(178);
+    EXPECT_EQ(qFromLittleEndian<int32_t>(header.constData() + 34), 8) << "PixelDepthPerPlane";
+    EXPECT_EQ(ser.size(), 178 + 2 * (320 * 240 + 8));
+    for (const char *kind : {"MenuItem1", "FIT2", "BMP2"}) {
+        C<QAction>(kind)->trigger();
+        EXPECT_FALSE(sixteen_bit->isEnabled()) << kind;
+    }
+}
+
 // The free space is the capture disk's, read while recording, and its
 // colour warns before the disk is full: a small disk filling fast is red.
 TEST_F(RecordingPanelTest, TheFreeSpaceFollowsTheCaptureDisk) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <array>
 
 #include "recording/fits_keywords.h"
+#include "recording/ser_writer.h"
 #include "recording/writer_test_support.h"
 
 namespace {
@@ -233,6 +236,150 @@ TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarning) {
         ASSERT_TRUE(writer_.SaveFitsImage(name, PatternBitmap(641, 479), color, cards));
         const ToolRun run = RunTool("fitsverify", {name});
         EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();
+    }
+}
+
+// A raw mosaic's pattern is named for the picture's top left, which the
+// height's parity decides: the same pattern a SER's ColorID names.
+TEST(FitsKeywordsTest, MosaicPatternFollowsTheHeight) {
+    for (const int32_t height : {48, 47}) {
+        const std::string cards = FitsMosaicCards(height);
+        ASSERT_EQ(cards.size(), 3u * 80);
+        EXPECT_EQ(cards.substr(0, 20),
+                  height % 2 == 0 ? "BAYERPAT= 'BGGR    '" : "BAYERPAT= 'GRBG    '");
+        EXPECT_EQ(SerBayerColorId(height), height % 2 == 0 ? SER_BAYER_BGGR : SER_BAYER_GRBG);
+    }
+}
+
+// Deep samples, 4095 and 1000 among them, in the frame's order (row 0 the
+// bottom of the picture).
+std::vector<uint16_t> DeepSamples(int32_t width, int32_t height) {
+    std::vector<uint16_t> samples(size_t(width) * height);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = uint16_t(i * 37 % 4096);
+    }
+    samples[0] = 4095;
+    samples[1] = 1000;
+    samples.back() = 0;
+    return samples;
+}
+
+// Unsigned 16-bit samples as FITS holds them: BITPIX 16 with BZERO 32768,
+// each stored as its value - 32768, big-endian, bottom row first; the data
+// padded to whole blocks.
+TEST_F(FitsWriterTest, DeepSamplesAsBitpix16WithBzero) {
+    constexpr int32_t W = 7;
+    constexpr int32_t H = 5;
+    std::vector<uint16_t> samples = DeepSamples(W, H);
+    samples[2] = 65535;
+    const QString name = PathOf("deep.fit");
+    ASSERT_TRUE(writer_.SaveFitsSamples(name, samples.data(), W, H));
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 2u * 2880);
+    const std::string header(bytes.begin(), bytes.begin() + 2880);
+    EXPECT_EQ(header.substr(80, 80).substr(0, 30), "BITPIX  =                   16");
+    EXPECT_EQ(header.substr(400, 80).substr(0, 30), "BZERO   =                32768");
+    const std::vector<std::array<uint8_t, 2>> stored = {
+        {0x8F, 0xFF}, {0x83, 0xE8}, {0x7F, 0xFF}};  // 4095, 1000, 65535
+    for (size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(bytes[2880 + 2 * i], stored[i][0]) << i;
+        EXPECT_EQ(bytes[2880 + 2 * i + 1], stored[i][1]) << i;
+    }
+    const Fits16Image image = ReadFits16(name);
+    EXPECT_EQ(image.samples, samples);
+    EXPECT_TRUE(std::all_of(bytes.begin() + 2880 + W * H * 2, bytes.end(),
+                            [](uint8_t b) { return b == 0; }));
+    EXPECT_FALSE(writer_.SaveFitsSamples(name, samples.data(), W, H)) << "never over a file";
+}
+
+// astropy, as measuring programs read FITS, gets every deep sample back as
+// an unsigned 16-bit value, first stored row (the picture's bottom) first.
+TEST_F(FitsWriterTest, AstropyReadsDeepSamplesExactly) {
+    const QString python = PythonWithAstropy();
+    if (python.isEmpty()) {
+        GTEST_SKIP() << "astropy is not installed";
+    }
+    constexpr int32_t W = 33;
+    constexpr int32_t H = 17;
+    const std::vector<uint16_t> samples = DeepSamples(W, H);
+    const QString name = PathOf("astropy.fit");
+    ASSERT_TRUE(writer_.SaveFitsSamples(name, samples.data(), W, H,
+                                        FitsObservationCards(FullDescription(), 0, 30)));
+    const ToolRun run = RunTool(python, {"-c",
+                                         "import sys\nfrom astropy.io import fits\n"
+                                         "data = fits.getdata(sys.argv[1])\n"
+                                         "print(data.dtype, *data.shape)\nprint(*data.flatten())",
+                                         name});
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QString("uint16 %1 %2").arg(H).arg(W));
+    std::vector<uint16_t> read_back;
+    for (const QString &value : lines[1].split(' ', Qt::SkipEmptyParts)) {
+        read_back.push_back(uint16_t(value.toUInt()));
+    }
+    EXPECT_EQ(read_back, samples);
+}
+
+TEST_F(FitsWriterTest, FitsverifyFindsNoErrorOrWarningInDeepFiles) {
+    if (!ToolInstalled("fitsverify")) {
+        GTEST_SKIP() << "fitsverify not installed";
+    }
+    const std::vector<uint16_t> samples = DeepSamples(641, 479);
+    for (const bool mosaic : {false, true}) {
+        std::string cards = FitsObservationCards(FullDescription(), 1700000000LL * 1000000000, 30);
+        if (mosaic) {
+            cards += FitsMosaicCards(479);
+        }
+        const QString name = PathOf(mosaic ? "verify_mosaic.fit" : "verify_deep.fit");
+        ASSERT_TRUE(writer_.SaveFitsSamples(name, samples.data(), 641, 479, cards));
+        const ToolRun run = RunTool("fitsverify", {name});
+        EXPECT_TRUE(run.output.contains("0 warning(s) and 0 error(s)")) << run.output.toStdString();
+    }
+}
+
+// Siril demosaics a colour camera's 16-bit FITS, with the cards the recorder
+// gives it (ROWORDER among them), into the right colours for either parity
+// of the height: a mosaic of red 4000, green 2000 and blue 500
+// (frame rows G R, B G) comes back as red 4000 inside the picture.
+TEST_F(FitsWriterTest, SirilDemosaicsADeepMosaicIntoItsColours) {
+    if (!ToolInstalled("siril-cli")) {
+        GTEST_SKIP() << "siril-cli not installed";
+    }
+    constexpr int32_t W = 64;
+    for (const int32_t height : {48, 47}) {
+        SCOPED_TRACE(height);
+        QTemporaryDir dir;
+        std::vector<uint16_t> mosaic(size_t(W) * height);
+        for (int32_t row = 0; row < height; ++row) {
+            for (int32_t x = 0; x < W; ++x) {
+                const bool green = (row + x) % 2 == 0;
+                mosaic[size_t(row) * W + x] = green ? 2000 : row % 2 == 0 ? 4000 : 500;
+            }
+        }
+        // Siril takes a sequence of at least two files.
+        for (const char *name : {"m_00001.fit", "m_00002.fit"}) {
+            ASSERT_TRUE(writer_.SaveFitsSamples(
+                dir.filePath(name), mosaic.data(), W, height,
+                FitsObservationCards(FullDescription(), 0, 30) + FitsMosaicCards(height)));
+        }
+        QFile script(dir.filePath("debayer.ssf"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("requires 1.0.0\nset16bits\ncd \"%1\"\n"
+                                    "preprocess m_ -debayer -prefix=pp_\n")
+                         .arg(dir.path())
+                         .toUtf8());
+        script.close();
+        const ToolRun run = RunTool("siril-cli", {"-s", script.fileName()});
+        ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
+        // The first plane is red; its edges are left out of the check.
+        const Fits16Image red = ReadFits16(dir.filePath("pp_m_00001.fit"));
+        ASSERT_EQ(red.samples.size(), size_t(W) * height);
+        for (int32_t row = 4; row < height - 4; ++row) {
+            for (int32_t x = 4; x < W - 4; ++x) {
+                ASSERT_EQ(red.samples[size_t(row) * W + x], 4000) << row << " " << x;
+            }
+        }
     }
 }
 

@@ -529,6 +529,93 @@ TEST_F(RecorderTest, SerAndBmpOfOneFrameShowTheSameRowAtTheTop) {
     EXPECT_EQ(ser_row(0), 10 + 4 * (H - 1)) << "the top of the picture";
 }
 
+// A deep camera's frames: a 16-bit recording keeps their samples in SER and
+// FITS; an 8-bit one, and every AVI and BMP, keeps their top 8 bits. The log
+// says which. Frames are 64 x 48, 12 bits deep: the bottom row 4095, the
+// rest 1000 (8 bits: 255 and 62).
+TEST_F(RecorderTest, DeepFramesGoIntoEachOutputAtTheDepthAskedFor) {
+    constexpr int32_t W = 64;
+    constexpr int32_t H = 48;
+    const struct {
+        const char *name;
+        int32_t mode;
+        int32_t sample_bits;  // asked for
+        const char *file;
+        const char *logged;  // SampleBits in the log
+    } cases[] = {
+        {"SER16", MODE_SER, 12, "SER16_00000.ser", "12"},
+        {"SER8", MODE_SER, 8, "SER8_00000.ser", "8"},
+        {"FIT16", MODE_FIT, 12, "FIT16_00000.fit", "12"},
+        {"FIT8", MODE_FIT, 8, "FIT8_00000.fit", "8"},
+        {"BMP", MODE_BMP, 12, "BMP_00000.bmp", "8"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingRequest request = Request(c.mode, 1, W, H);
+        request.base_name = c.name;
+        request.description.sample_bits = c.sample_bits;
+        ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+        PImageLst frame = NewFrame(W, H, "", 12);
+        frame->generation = capture.RecordingTag();
+        auto *samples = reinterpret_cast<uint16_t *>(frame->Data);
+        std::fill_n(samples, W * H, uint16_t(1000));
+        std::fill_n(samples, W, uint16_t(4095));
+        frames.AppendFrame(frame);
+        recorder.ProcessFrame(0);
+        recorder.ProcessFrame(0);
+        ASSERT_FALSE(recorder.Recording());
+
+        const QString file = dir.filePath(c.file);
+        const auto bytes = ReadFileBytes(file);
+        const bool deep = c.sample_bits > 8;
+        switch (c.mode) {
+            case MODE_SER: {
+                ASSERT_EQ(bytes.size(), 178u + W * H * (deep ? 2 : 1));
+                EXPECT_EQ(Le32At(bytes, 34), uint32_t(c.sample_bits));
+                // Top row first: the picture's top (1000), its bottom (4095) last.
+                const size_t last = bytes.size() - (deep ? 2 : 1);
+                EXPECT_EQ(deep ? Le16At(bytes, 178) : bytes[178], deep ? 1000u : 62u);
+                EXPECT_EQ(deep ? Le16At(bytes, last) : bytes[last], deep ? 4095u : 255u);
+                break;
+            }
+            case MODE_FIT: {
+                const Fits16Image image = ReadFits16(file);
+                if (deep) {
+                    ASSERT_EQ(image.samples.size(), size_t(W * H));
+                    EXPECT_EQ(image.samples.front(), 4095) << "the bottom row first";
+                    EXPECT_EQ(image.samples.back(), 1000);
+                } else {
+                    EXPECT_EQ(image.bitpix, 8);
+                    EXPECT_EQ(bytes.at(2880), 255);
+                    EXPECT_EQ(bytes.at(2880 + W * H - 1), 62);
+                }
+                break;
+            }
+            default:  // a BMP's rows bottom-up, each pixel blue, green, red
+                EXPECT_EQ(bytes.at(54), 255);
+                EXPECT_EQ(bytes.at(bytes.size() - 1), 62);
+        }
+        EXPECT_EQ(LogOf(file + ".txt")["SampleBits"], c.logged);
+    }
+}
+
+// A 16-bit recording holds frames of its depth only: one of another depth
+// (the camera changed meanwhile) is left out, not written into the file.
+TEST_F(RecorderTest, ADeepFileTakesFramesOfItsOwnDepthOnly) {
+    RecordingRequest request = Request(MODE_SER, 0);
+    request.description.sample_bits = 12;
+    ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+    Queue(7);  // an 8-bit frame
+    recorder.ProcessFrame(0);
+    PImageLst deep = NewFrame(64, 48, "", 12);
+    deep->generation = capture.RecordingTag();
+    frames.AppendFrame(deep);
+    recorder.ProcessFrame(0);
+    recorder.StopRecording();
+    EXPECT_EQ(recorder.framecount, 1);
+    EXPECT_EQ(ReadFileBytes(dir.filePath("CAPTURE_00000.ser")).size(), 178u + 64 * 48 * 2);
+}
+
 TEST_F(RecorderTest, ColourFramesAreOneRowShorterInPictures) {
     capture.__color = true;
     ASSERT_EQ(recorder.StartRecording(Request(MODE_BMP, 1, 64, 48), 0), StartResult::Started);

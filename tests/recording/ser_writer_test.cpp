@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <ctime>
@@ -349,6 +350,118 @@ TEST_F(SerWriterTest, FfmpegReadsTheFramesTheRightWayUp) {
     ASSERT_EQ(picture.size(), size_t(W * H));
     EXPECT_EQ(picture.front(), H - 1) << "the top row comes first";
     EXPECT_EQ(picture.back(), 0) << "the bottom row comes last";
+}
+
+// A 12-bit frame of W x H samples, 4095 and 1000 among them: row r
+// (from the bottom) column c holds (r * 97 + c * 13) % 4096, the bottom-left
+// corner 4095 and the top-left 1000.
+std::vector<uint16_t> DeepFrame(int32_t width, int32_t height) {
+    std::vector<uint16_t> samples(size_t(width) * height);
+    for (int32_t row = 0; row < height; ++row) {
+        for (int32_t x = 0; x < width; ++x) {
+            samples[size_t(row) * width + x] = uint16_t((row * 97 + x * 13) % 4096);
+        }
+    }
+    samples.front() = 4095;
+    samples[size_t(height - 1) * width] = 1000;
+    return samples;
+}
+
+// The deep frame written `frames` times into `name` as a 12-bit SER.
+void WriteDeepSer(const QString &name, const std::vector<uint16_t> &frame, int32_t width,
+                  int32_t height, int frames = 1) {
+    SerWriter writer;
+    ASSERT_EQ(writer.WriteSerHeader(name, width, height, 12), SER_HEADER_WRITTEN);
+    for (int i = 0; i < frames; ++i) {
+        ASSERT_TRUE(writer.AppendSerFrame(reinterpret_cast<const uint8_t *>(frame.data()),
+                                          frame.size() * 2, 1700000000LL * 1000000000 + i));
+    }
+    ASSERT_TRUE(writer.FinishSerFile());
+}
+
+// The frame's samples top row first, as SER stores them.
+std::vector<uint16_t> TopRowFirst(const std::vector<uint16_t> &frame, int32_t width) {
+    std::vector<uint16_t> turned;
+    for (size_t row = frame.size() / width; row-- > 0;) {
+        turned.insert(turned.end(), frame.begin() + row * width, frame.begin() + (row + 1) * width);
+    }
+    return turned;
+}
+
+// Deep samples: two little-endian bytes each, the header naming their depth
+// and the LittleEndian field 0 that stackers take for little-endian.
+TEST_F(SerWriterTest, DeepFramesAreLittleEndianWordsTopRowFirst) {
+    constexpr int32_t W = 6;
+    constexpr int32_t H = 4;
+    const QString name = PathOf("deep.ser");
+    const std::vector<uint16_t> frame = DeepFrame(W, H);
+    WriteDeepSer(name, frame, W, H);
+    const std::vector<uint8_t> bytes = ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 178u + W * H * 2 + 8);
+    EXPECT_EQ(Le32At(bytes, 22), 0u) << "LittleEndian";
+    EXPECT_EQ(Le32At(bytes, 34), 12u) << "PixelDepthPerPlane";
+    EXPECT_EQ(Le32At(bytes, 38), 1u);
+    const std::vector<uint16_t> top_first = TopRowFirst(frame, W);
+    for (size_t i = 0; i < top_first.size(); ++i) {
+        EXPECT_EQ(Le16At(bytes, 178 + 2 * i), top_first[i]) << "sample " << i;
+    }
+    EXPECT_EQ(Le16At(bytes, 178), 1000u) << "the top-left corner comes first";
+}
+
+// Siril reads every deep sample back exactly. Its `save` writes the first
+// frame as FITS, bottom row first, so the picture comes back in the frame's
+// own order. (Siril takes a SER of one frame for no sequence at all.)
+TEST_F(SerWriterTest, SirilReadsDeepSamplesExactly) {
+    if (!ToolInstalled("siril-cli")) {
+        GTEST_SKIP() << "siril-cli not installed";
+    }
+    constexpr int32_t W = 64;
+    constexpr int32_t H = 48;
+    const std::vector<uint16_t> frame = DeepFrame(W, H);
+    WriteDeepSer(PathOf("deep.ser"), frame, W, H, 2);
+    QFile script(PathOf("read.ssf"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("requires 1.0.0\nset16bits\ncd \"%1\"\nload deep.ser\nsave "
+                                "read_back\n")
+                     .arg(dir_.path())
+                     .toUtf8());
+    script.close();
+    const ToolRun run = RunTool("siril-cli", {"-s", script.fileName()});
+    ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
+    const Fits16Image image = ReadFits16(PathOf("read_back.fit"));
+    EXPECT_EQ(image.width, W);
+    EXPECT_EQ(image.height, H);
+    EXPECT_EQ(image.samples, frame);
+}
+
+// FFmpeg keeps to the standard's meaning of the LittleEndian field, so it
+// takes our 16-bit samples for big-endian ones (gray16be): it passes their
+// bytes on unchanged, and read little-endian they are the frame's samples.
+TEST_F(SerWriterTest, FfmpegTakesDeepSamplesForBigEndianAndKeepsTheirBytes) {
+    if (!ToolInstalled("ffprobe") || !ToolInstalled("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg not installed";
+    }
+    constexpr int32_t W = 64;
+    constexpr int32_t H = 48;
+    const QString name = PathOf("deep.ser");
+    const std::vector<uint16_t> frame = DeepFrame(W, H);
+    WriteDeepSer(name, frame, W, H);
+    const ToolRun probe = RunTool(
+        "ffprobe", {"-v", "error", "-show_entries", "stream=pix_fmt", "-of", "default=nw=1", name});
+    EXPECT_EQ(probe.output.trimmed(), "pix_fmt=gray16be");
+
+    const QString decoded = PathOf("decoded.raw");
+    const ToolRun run = RunTool(
+        "ffmpeg", {"-v", "error", "-i", name, "-f", "rawvideo", "-pix_fmt", "gray16be", decoded});
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const std::vector<uint8_t> picture = ReadFileBytes(decoded);
+    ASSERT_EQ(picture.size(), size_t(W * H * 2));
+    const std::vector<uint16_t> top_first = TopRowFirst(frame, W);
+    std::vector<uint16_t> read_back(top_first.size());
+    for (size_t i = 0; i < read_back.size(); ++i) {
+        read_back[i] = uint16_t(Le16At(picture, 2 * i));
+    }
+    EXPECT_EQ(read_back, top_first);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -104,4 +105,57 @@ inline std::map<std::string, std::string> ProbeVideoStream(const QString &file_n
     fields["exit_code"] = std::to_string(run.exit_code);
     fields["errors"] = run.errors.trimmed().toStdString();
     return fields;
+}
+
+// A FITS file's primary image of 16-bit integers, as its reader should take
+// it: each stored value (big-endian) plus BZERO, first stored row first.
+struct Fits16Image {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitpix = 0;
+    int64_t bzero = 0;
+    std::vector<uint16_t> samples;  // empty when the file is not such an image
+};
+
+inline Fits16Image ReadFits16(const QString &file_name) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(file_name);
+    Fits16Image image;
+    size_t at = 0;
+    for (bool end = false; !end && at + 80 <= bytes.size(); at += 80) {
+        const std::string card(bytes.begin() + at, bytes.begin() + at + 80);
+        const std::string keyword = card.substr(0, card.find_first_of(" ="));
+        const long long value = std::atoll(card.substr(10, 20).c_str());
+        end = keyword == "END";
+        if (keyword == "BITPIX") {
+            image.bitpix = static_cast<int32_t>(value);
+        } else if (keyword == "NAXIS1") {
+            image.width = static_cast<int32_t>(value);
+        } else if (keyword == "NAXIS2") {
+            image.height = static_cast<int32_t>(value);
+        } else if (keyword == "BZERO") {
+            image.bzero = value;
+        }
+    }
+    const size_t data = (at + 2879) / 2880 * 2880;
+    const size_t count = size_t(image.width) * size_t(image.height);
+    if (image.bitpix != 16 || data + 2 * count > bytes.size()) {
+        return image;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const auto stored =
+            static_cast<int16_t>(bytes[data + 2 * i] << 8 | bytes[data + 2 * i + 1]);
+        image.samples.push_back(static_cast<uint16_t>(stored + image.bzero));
+    }
+    return image;
+}
+
+// A Python that has astropy, the system's first: observers' own Pythons often
+// lack it. Empty when none has.
+inline QString PythonWithAstropy() {
+    for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        if (RunTool(python, {"-c", "import astropy"}).exit_code == 0) {
+            return python;
+        }
+    }
+    return {};
 }

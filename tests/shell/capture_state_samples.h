@@ -23,6 +23,7 @@ inline CaptureState UnusualCaptureState() {
     s.fast_transfer = true;
     s.vblank = 140;
     s.output_kind = 3;
+    s.sixteen_bit = true;
     s.seconds_mode = true;
     s.count = 90;
     s.delay_ms = 250;

@@ -72,6 +72,20 @@ TEST(CaptureProfile, DamagedFileIsRefusedAsAWhole) {
     EXPECT_FALSE(error.isEmpty());
 }
 
+// A profile written before a value existed still reads, with its default.
+TEST(CaptureProfile, AProfileOlderThanTheSixteenBitChoiceReads) {
+    QTemporaryDir dir;
+    const QString file = ProfileFile(dir.path(), QStringLiteral("old"));
+    QString error;
+    ASSERT_TRUE(WriteProfile(file, UnusualCaptureState(), error));
+    Replace(file, "SIXTEENBIT=T\n", "");
+    const std::optional<CaptureState> read = ReadProfile(file, error);
+    ASSERT_TRUE(read.has_value()) << qPrintable(error);
+    CaptureState expected = UnusualCaptureState();
+    expected.sixteen_bit = false;
+    EXPECT_TRUE(*read == expected);
+}
+
 TEST(StoredCaptureState, OutOfRangeValuesFallBackToTheirDefaultsAndSaySo) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Omtrix.ini"));

@@ -129,6 +129,14 @@ CameraDriver DeepDriver(int32_t bits) {
     return d;
 }
 
+CameraDriver DeepDriver(int32_t bits) {
+    CameraDriver d = Driver();
+    g_state.sensor_bits = bits;
+    d.SensorBitDepth = [] { return g_state.sensor_bits.load(); };
+    d.SetSampleDepth = [](int32_t depth) { g_state.sample_depth = depth; };
+    return d;
+}
+
 void Reset() {
     g_state.hold_exposures = false;
     g_state.ignore_cancel = false;
