@@ -228,15 +228,29 @@ int32_t ReadSample(const uint8_t *sample, int32_t zero, const uint16_t *linear) 
 }
 
 // One frame row of 16-bit samples in the machine's order, up to `maximum`.
-// `offset_at` gives each column's sample (colour pictures pick a channel
-// by column parity).
-template <SampleKind kind>
+// A mosaic's samples are `step` apart, `offset_at` picking each column's
+// channel by its parity; a grey picture's lie side by side, a loop the
+// compiler vectorises.
+template <SampleKind kind, bool mosaic>
 void PlaceDeepRow(const uint8_t *in, int64_t step, const int64_t offset_at[2], int64_t columns,
                   int32_t zero, const uint16_t *linear, int32_t maximum, uint8_t *out) {
+    constexpr int64_t SAMPLE_BYTES = kind == SampleKind::Byte || kind == SampleKind::Curved ? 1 : 2;
     for (int64_t i = 0; i < columns; ++i) {
-        const int32_t value = ReadSample<kind>(in + i * step + offset_at[i & 1], zero, linear);
+        const uint8_t *at = mosaic ? in + i * step + offset_at[i & 1] : in + i * SAMPLE_BYTES;
+        const int32_t value = ReadSample<kind>(at, zero, linear);
         const auto sample = static_cast<uint16_t>(std::clamp(value, 0, maximum));
         std::memcpy(out + 2 * i, &sample, sizeof sample);
+    }
+}
+
+template <SampleKind kind>
+void PlaceDeepRowOf(const SourceImage &image, const uint8_t *in, const int64_t offset_at[2],
+                    int64_t columns, const uint16_t *linear, int32_t maximum, uint8_t *out) {
+    if (image.channels == 1) {
+        PlaceDeepRow<kind, false>(in, 0, offset_at, columns, image.zero, linear, maximum, out);
+    } else {
+        PlaceDeepRow<kind, true>(in, image.pixel_stride, offset_at, columns, image.zero, linear,
+                                 maximum, out);
     }
 }
 
@@ -294,20 +308,20 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
             const uint16_t *table = linear.data();
             switch (kind) {
                 case SampleKind::Byte:
-                    PlaceDeepRow<SampleKind::Byte>(in, step, offset_at, columns, 0, table, maximum,
-                                                   out);
+                    PlaceDeepRowOf<SampleKind::Byte>(image, in, offset_at, columns, table, maximum,
+                                                     out);
                     break;
                 case SampleKind::Curved:
-                    PlaceDeepRow<SampleKind::Curved>(in, step, offset_at, columns, 0, table,
-                                                     maximum, out);
+                    PlaceDeepRowOf<SampleKind::Curved>(image, in, offset_at, columns, table,
+                                                       maximum, out);
                     break;
                 case SampleKind::LittleEndian:
-                    PlaceDeepRow<SampleKind::LittleEndian>(in, step, offset_at, columns, 0, table,
-                                                           maximum, out);
+                    PlaceDeepRowOf<SampleKind::LittleEndian>(image, in, offset_at, columns, table,
+                                                             maximum, out);
                     break;
                 case SampleKind::BigEndian:
-                    PlaceDeepRow<SampleKind::BigEndian>(in, step, offset_at, columns, image.zero,
-                                                        table, maximum, out);
+                    PlaceDeepRowOf<SampleKind::BigEndian>(image, in, offset_at, columns, table,
+                                                          maximum, out);
                     break;
             }
         } else if (image.sample_bytes == 1) {
