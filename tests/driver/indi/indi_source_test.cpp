@@ -201,6 +201,27 @@ TEST_F(IndiSourceTest, TheCameraDescribesItselfAndItsWholeSensorIsReadWithoutBor
         EXPECT_EQ(first[w * h], 77) << "nothing written past the sensor's frame";
         EXPECT_NE(first, second) << "every exposure is a new picture";
     }
+
+    // As a colour camera (RGGB), which the simulator becomes on connecting
+    // again: a column and a row line its pattern up, and the sensor is a
+    // cell smaller on both axes so that the shifted window stays on it.
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(IndiServer().Port())).c_str(), 1);
+    EXPECT_EQ(driver_.openUSB(0), 0);
+    ASSERT_TRUE(server_.SetProperty("SIMULATE_BAYER.INDI_ENABLED", "On"));
+    ASSERT_TRUE(server_.SetProperty("CONNECTION.DISCONNECT", "On"));
+    ASSERT_TRUE(Reports("CONNECTION.CONNECT", "Off"));
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(server_.Port())).c_str(), 1);
+    ASSERT_EQ(driver_.openUSB(0), 1);
+    EXPECT_EQ(driver_.SensorWidth(), SIM_WIDTH - 2);
+    EXPECT_EQ(driver_.SensorHeight(), SIM_HEIGHT - 2);
+    EXPECT_EQ(driver_.SensorBayerPattern(), 1) << "RGGB";
+    Program(0, 0, 2048, 1536, 1, 150);
+    std::vector<uint8_t> frame(2048 * 1536);
+    ASSERT_TRUE(Expose(frame));
+    EXPECT_TRUE(Reports("CCD_FRAME.X", "1"));
+    EXPECT_TRUE(Reports("CCD_FRAME.Y", "1"));
+    EXPECT_TRUE(Reports("CCD_FRAME.WIDTH", std::to_string(SIM_WIDTH - 2)));
+    EXPECT_TRUE(Reports("CCD_FRAME.HEIGHT", std::to_string(SIM_HEIGHT - 2)));
 }
 
 // Samples of a 16-bit frame, two bytes each in the machine's order.
