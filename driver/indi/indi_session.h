@@ -13,6 +13,7 @@
 
 #include "driver/camera_choice.h"
 #include "driver/camera_source.h"
+#include "driver/indi/frame_decode.h"
 #include "driver/indi/guide_repeater.h"
 #include "driver/indi/indi_client.h"
 #include "driver/indi/sensor_mapping.h"

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/indi/frame_decode.h"
 #include "driver/simulator/frame_geometry.h"
 
 namespace indicam {
