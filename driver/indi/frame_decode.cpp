@@ -179,7 +179,10 @@ bool ParseStreamFrame(const uint8_t *blob, size_t blob_bytes, int32_t width, int
                       SourceImage &image, std::string &error) {
     const int64_t pixels = int64_t{width} * height;
     const int64_t bytes = static_cast<int64_t>(blob_bytes);
-    if (blob == nullptr || width < 1 || height < 1 || (bytes != pixels && bytes != 3 * pixels)) {
+    // Grey or red-green-blue, 8 or 16 bits: 1, 3, 2 or 6 bytes a pixel.
+    const int64_t per_pixel = pixels > 0 && bytes % pixels == 0 ? bytes / pixels : 0;
+    if (blob == nullptr || width < 1 || height < 1 ||
+        (per_pixel != 1 && per_pixel != 2 && per_pixel != 3 && per_pixel != 6)) {
         error = "a stream frame of " + std::to_string(blob_bytes) + " bytes is not " +
                 std::to_string(width) + " x " + std::to_string(height) + " pixels";
         return false;
@@ -188,19 +191,78 @@ bool ParseStreamFrame(const uint8_t *blob, size_t blob_bytes, int32_t width, int
     image.samples = blob;
     image.width = width;
     image.height = height;
-    image.channels = bytes == pixels ? 1 : 3;
-    image.pixel_stride = image.channels;
-    image.row_stride = int64_t{width} * image.channels;
-    image.channel_stride = 1;
+    image.channels = per_pixel % 3 == 0 ? 3 : 1;
+    image.sample_bytes = per_pixel % 2 == 0 ? 2 : 1;
+    image.little_endian = image.sample_bytes == 2;
+    image.pixel_stride = per_pixel;
+    image.row_stride = int64_t{width} * per_pixel;
+    image.channel_stride = image.sample_bytes;
     return true;
 }
 
+namespace {
+
+// The kinds of sample a picture may hold.
+enum class SampleKind { Byte, Curved, BigEndian, LittleEndian };
+
+SampleKind KindOf(const SourceImage &image) {
+    if (image.sample_bytes == 1) {
+        return image.on_stream_curve ? SampleKind::Curved : SampleKind::Byte;
+    }
+    return image.little_endian ? SampleKind::LittleEndian : SampleKind::BigEndian;
+}
+
+// One sample as the camera made it: 8-bit, 16-bit, or off the stream's
+// curve through `linear` (LinearLevel of each level); not yet clamped.
+template <SampleKind kind>
+int32_t ReadSample(const uint8_t *sample, int32_t zero, const uint16_t *linear) {
+    if constexpr (kind == SampleKind::Byte) {
+        return sample[0];
+    } else if constexpr (kind == SampleKind::Curved) {
+        return linear[sample[0]];
+    } else if constexpr (kind == SampleKind::LittleEndian) {
+        return sample[0] | (sample[1] << 8);
+    } else {
+        return static_cast<int16_t>((sample[0] << 8) | sample[1]) + zero;
+    }
+}
+
+// One frame row of 16-bit samples in the machine's order, up to `maximum`.
+// A mosaic's samples are `step` apart, `offset_at` picking each column's
+// channel by its parity; a grey picture's lie side by side, a loop the
+// compiler vectorises.
+template <SampleKind kind, bool mosaic>
+void PlaceDeepRow(const uint8_t *in, int64_t step, const int64_t offset_at[2], int64_t columns,
+                  int32_t zero, const uint16_t *linear, int32_t maximum, uint8_t *out) {
+    constexpr int64_t SAMPLE_BYTES = kind == SampleKind::Byte || kind == SampleKind::Curved ? 1 : 2;
+    for (int64_t i = 0; i < columns; ++i) {
+        const uint8_t *at = mosaic ? in + i * step + offset_at[i & 1] : in + i * SAMPLE_BYTES;
+        const int32_t value = ReadSample<kind>(at, zero, linear);
+        const auto sample = static_cast<uint16_t>(std::clamp(value, 0, maximum));
+        std::memcpy(out + 2 * i, &sample, sizeof sample);
+    }
+}
+
+template <SampleKind kind>
+void PlaceDeepRowOf(const SourceImage &image, const uint8_t *in, const int64_t offset_at[2],
+                    int64_t columns, const uint16_t *linear, int32_t maximum, uint8_t *out) {
+    if (image.channels == 1) {
+        PlaceDeepRow<kind, false>(in, 0, offset_at, columns, image.zero, linear, maximum, out);
+    } else {
+        PlaceDeepRow<kind, true>(in, image.pixel_stride, offset_at, columns, image.zero, linear,
+                                 maximum, out);
+    }
+}
+
+}  // namespace
+
 void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *frame,
-                int32_t frame_width, int32_t frame_height) {
+                int32_t frame_width, int32_t frame_height, int32_t deep_bits) {
     if (frame == nullptr || frame_width < 1 || frame_height < 1) {
         return;
     }
-    const int64_t frame_bytes = int64_t{frame_width} * frame_height;
+    const int64_t sample_bytes = deep_bits > 0 ? 2 : 1;
+    const int64_t frame_bytes = int64_t{frame_width} * frame_height * sample_bytes;
     // Picture columns and frame rows that overlap the frame.
     const int64_t first_column = std::max<int64_t>(0, -int64_t{placement.x});
     const int64_t end_column = std::min<int64_t>(image.width, int64_t{frame_width} - placement.x);
@@ -214,45 +276,74 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
         std::memset(frame, 0, static_cast<size_t>(frame_bytes));
     }
     const int64_t columns = end_column - first_column;
+    const SampleKind kind = KindOf(image);
+    const int32_t bits = std::clamp(deep_bits, 8, 16);
+    const int32_t maximum = (1 << bits) - 1;
+    std::array<uint16_t, 256> linear{};
+    if (deep_bits > 0 && kind == SampleKind::Curved) {
+        for (size_t level = 0; level < linear.size(); ++level) {
+            linear[level] = LinearLevel(static_cast<uint8_t>(level), bits);
+        }
+    }
     for (int64_t row = first_row; row < end_row; ++row) {
         // Frame row 0 is the bottom; the picture's first row is its top.
         const int64_t picture_row = int64_t{image.height} - 1 - (row - placement.y);
-        uint8_t *out = frame + row * frame_width + placement.x + first_column;
+        uint8_t *out = frame + (row * frame_width + placement.x + first_column) * sample_bytes;
         const uint8_t *in =
             image.samples + picture_row * image.row_stride + first_column * image.pixel_stride;
         const int64_t step = image.pixel_stride;
+        int64_t offset_at[2] = {0, 0};
         if (image.channels == 3) {
             // The program's mosaic: even rows G R, odd rows B G, counted in
             // frame columns. Channels are red 0, green 1, blue 2.
             const int64_t first_frame_column = placement.x + first_column;
             const int64_t even_channel = (row % 2 == 0) ? 1 : 2;
             const int64_t odd_channel = (row % 2 == 0) ? 0 : 1;
-            const int64_t channel_at[2] = {
-                (first_frame_column % 2 == 0 ? even_channel : odd_channel) * image.channel_stride,
-                (first_frame_column % 2 == 0 ? odd_channel : even_channel) * image.channel_stride};
-            if (image.sample_bytes == 1) {
-                for (int64_t i = 0; i < columns; ++i) {
-                    out[i] = in[i * step + channel_at[i & 1]];
-                }
-            } else {
-                for (int64_t i = 0; i < columns; ++i) {
-                    const uint8_t *sample = in + i * step + channel_at[i & 1];
-                    const int32_t value =
-                        static_cast<int16_t>((sample[0] << 8) | sample[1]) + image.zero;
-                    out[i] = StreamLevel(static_cast<uint16_t>(std::clamp(value, 0, 65535)));
-                }
+            offset_at[0] =
+                (first_frame_column % 2 == 0 ? even_channel : odd_channel) * image.channel_stride;
+            offset_at[1] =
+                (first_frame_column % 2 == 0 ? odd_channel : even_channel) * image.channel_stride;
+        }
+        if (deep_bits > 0) {
+            const uint16_t *table = linear.data();
+            switch (kind) {
+                case SampleKind::Byte:
+                    PlaceDeepRowOf<SampleKind::Byte>(image, in, offset_at, columns, table, maximum,
+                                                     out);
+                    break;
+                case SampleKind::Curved:
+                    PlaceDeepRowOf<SampleKind::Curved>(image, in, offset_at, columns, table,
+                                                       maximum, out);
+                    break;
+                case SampleKind::LittleEndian:
+                    PlaceDeepRowOf<SampleKind::LittleEndian>(image, in, offset_at, columns, table,
+                                                             maximum, out);
+                    break;
+                case SampleKind::BigEndian:
+                    PlaceDeepRowOf<SampleKind::BigEndian>(image, in, offset_at, columns, table,
+                                                          maximum, out);
+                    break;
             }
         } else if (image.sample_bytes == 1) {
-            if (step == 1) {
+            if (image.channels == 1 && step == 1) {
                 std::memcpy(out, in, static_cast<size_t>(columns));
             } else {
                 for (int64_t i = 0; i < columns; ++i) {
-                    out[i] = in[i * step];
+                    out[i] = in[i * step + offset_at[i & 1]];
                 }
             }
-        } else {
+        } else if (image.channels == 1 && !image.little_endian) {
             // A picture of one channel of 16-bit samples has them side by side.
             ScaleSixteenBit(in, out, columns, image.zero);
+        } else {
+            for (int64_t i = 0; i < columns; ++i) {
+                const uint8_t *sample = in + i * step + offset_at[i & 1];
+                const int32_t value =
+                    image.little_endian
+                        ? ReadSample<SampleKind::LittleEndian>(sample, 0, nullptr)
+                        : ReadSample<SampleKind::BigEndian>(sample, image.zero, nullptr);
+                out[i] = StreamLevel(static_cast<uint16_t>(std::clamp(value, 0, 65535)));
+            }
         }
     }
 }
@@ -261,9 +352,38 @@ uint8_t StreamLevel(uint16_t sample) {
     return StreamLevels()[sample];
 }
 
+uint16_t LinearLevel(uint8_t level, int32_t bit_depth) {
+    static const std::array<uint16_t, 256> middles = [] {
+        // The curve rises with its sample; every level has a run of them.
+        std::array<int32_t, 256> first{}, last{};
+        first.fill(-1);
+        const std::array<uint8_t, 65536> &levels = StreamLevels();
+        for (int32_t i = 0; i < 65536; ++i) {
+            const uint8_t at = levels[static_cast<size_t>(i)];
+            if (first[at] < 0) {
+                first[at] = i;
+            }
+            last[at] = i;
+        }
+        std::array<uint16_t, 256> table{};
+        for (size_t i = 0; i < table.size(); ++i) {
+            // A level the curve skips takes its lower neighbour's value.
+            table[i] = first[i] >= 0 ? static_cast<uint16_t>((first[i] + last[i]) / 2)
+                                     : (i > 0 ? table[i - 1] : 0);
+        }
+        // Black stays black, and the stream's white is saturation.
+        table.front() = 0;
+        table.back() = 65535;
+        return table;
+    }();
+    const int64_t maximum = (int64_t{1} << std::clamp(bit_depth, 1, 16)) - 1;
+    return static_cast<uint16_t>((middles[level] * maximum + 32767) / 65535);
+}
+
 Decoded DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view format,
                     const AskedFrame &asked, const Placement &placement, uint8_t *frame,
-                    int32_t frame_width, int32_t frame_height, std::string &error) {
+                    int32_t frame_width, int32_t frame_height, std::string &error,
+                    int32_t deep_bits) {
     SourceImage image;
     if (format == ".fits") {
         if (!ParseFits(blob, blob_bytes, image, error)) {
@@ -300,11 +420,12 @@ Decoded DecodeFrame(const uint8_t *blob, size_t blob_bytes, std::string_view for
         if (!ParseStreamFrame(blob, blob_bytes, asked.width, asked.height, image, error)) {
             return Decoded::NotAsked;
         }
+        image.on_stream_curve = image.sample_bytes == 1 && deep_bits > 8;
     } else {
         error = "frames of format \"" + std::string(format) + "\" cannot be read";
         return Decoded::Damaged;
     }
-    PlaceImage(image, placement, frame, frame_width, frame_height);
+    PlaceImage(image, placement, frame, frame_width, frame_height, deep_bits);
     return Decoded::Placed;
 }
 

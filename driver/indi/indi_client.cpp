@@ -368,6 +368,7 @@ void IndiClient::Note(const INDI::Property &property) {
                 camera.sensor_width = static_cast<int32_t>(NumberValue(number, "CCD_MAX_X", 0));
                 camera.sensor_height = static_cast<int32_t>(NumberValue(number, "CCD_MAX_Y", 0));
                 camera.bit_depth = static_cast<int32_t>(NumberValue(number, "CCD_BITSPERPIXEL", 8));
+                camera.pixel_size_um = NumberValue(number, "CCD_PIXEL_SIZE", 0);
             } else if (number.isNameMatch("STREAMING_EXPOSURE")) {
                 if (const auto *exposure = number.findWidgetByName("STREAMING_EXPOSURE_VALUE")) {
                     stream_exposure_s_ = exposure->getValue();
@@ -378,6 +379,7 @@ void IndiClient::Note(const INDI::Property &property) {
                 if (const auto *exposure = number.findWidgetByName("CCD_EXPOSURE_VALUE")) {
                     camera.exposure_min_s = exposure->getMin();
                     camera.exposure_max_s = exposure->getMax();
+                    camera.exposure_step_s = exposure->getStep();
                 }
             } else if (number.isNameMatch("TELESCOPE_TIMED_GUIDE_NS")) {
                 camera.can_guide = true;
@@ -404,6 +406,8 @@ void IndiClient::Note(const INDI::Property &property) {
                 camera.can_stream = true;
                 const auto *on = switches.findWidgetByName("STREAM_ON");
                 stream_on_ = on != nullptr && on->getState() == ISS_ON;
+            } else if (switches.isNameMatch("STREAM_FULL_DEPTH")) {
+                camera.can_stream_full_depth = true;
             }
             break;
         }

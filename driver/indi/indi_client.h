@@ -24,6 +24,7 @@ struct CameraDescription {
     int32_t sensor_width = 0;
     int32_t sensor_height = 0;
     int32_t bit_depth = 8;
+    double pixel_size_um = 0;   // 0: unknown
     std::string bayer_pattern;  // empty: mono
     bool can_stream = false;
     bool can_guide = false;
@@ -34,8 +35,10 @@ struct CameraDescription {
     double gain_max = 0;
     double exposure_min_s = 0;
     double exposure_max_s = 3600;
+    double exposure_step_s = 0;
     double stream_exposure_min_s = 0;  // STREAMING_EXPOSURE's range
     double stream_exposure_max_s = 3600;
+    bool can_stream_full_depth = false;  // STREAM_FULL_DEPTH: 16-bit stream frames
 };
 
 // A picture as the camera's image property delivered it; its bytes live only

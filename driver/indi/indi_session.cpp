@@ -9,6 +9,7 @@
 
 #include "driver/indi/frame_decode.h"
 #include "driver/indi/indi_controls.h"
+#include "driver/indi/sensor_description.h"
 #include "driver/simulator/exposure_thread.h"
 #include "pixels/demosaic.h"
 
@@ -65,7 +66,7 @@ void IndiSession::CloseClient(std::shared_ptr<IndiClient> client) {
         // A camera left streaming would go on after the program, and the
         // frames would keep the library's reading thread busy while it ends.
         if (client->StopStream(STREAM_STOP_WAIT)) {
-            StreamStopped(STREAM_MAX_EXPOSURE_MS);
+            StreamStopped(STREAM_MAX_EXPOSURE_US);
         }
         applied_ = Applied{};
         exposure_sent_ = false;
@@ -73,9 +74,9 @@ void IndiSession::CloseClient(std::shared_ptr<IndiClient> client) {
     client.reset();
 }
 
-void IndiSession::StreamStopped(int32_t exposure_ms) {
+void IndiSession::StreamStopped(int32_t exposure_us) {
     stream_restart_after_ = std::chrono::steady_clock::now() +
-                            std::chrono::milliseconds(std::max(exposure_ms, 0)) +
+                            std::chrono::microseconds(std::max(exposure_us, 0)) +
                             STREAM_RESTART_PAUSE;
 }
 
@@ -130,7 +131,7 @@ int32_t IndiSession::Connect() {
         std::lock_guard send(send_mutex_);
         // A stream left running by an earlier client would flood this one.
         if (client->StopStream(STREAM_STOP_WAIT)) {
-            StreamStopped(STREAM_MAX_EXPOSURE_MS);
+            StreamStopped(STREAM_MAX_EXPOSURE_US);
         }
         applied_ = Applied{};
         exposure_sent_ = false;
@@ -139,6 +140,10 @@ int32_t IndiSession::Connect() {
         std::lock_guard lock(mutex_);
         reported_missing_.clear();
         ReportMissing(*client);
+        said_stream_shallow_ = false;
+        // Each connection starts with 8-bit samples: a program that asks
+        // for none must not get 16-bit ones an earlier one asked for.
+        sample_bits_.store(8, std::memory_order_relaxed);
         client_ = std::move(client);
         camera_ = camera;
         stream_allowed_ = StreamAllowed();
@@ -176,11 +181,34 @@ void IndiSession::SetExposureSemaphore(void *semaphore) {
 }
 
 void IndiSession::SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
-    geometry_.SetFrame(x, y, width, height);
+    std::lock_guard lock(window_mutex_);
+    window_.x = x;
+    window_.y = y;
+    window_.width = width;
+    window_.height = height;
+}
+
+void IndiSession::SetBinning(int32_t code) {
+    std::lock_guard lock(window_mutex_);
+    window_.bin_shift = simcam::BinShiftForCode(code);
 }
 
 void IndiSession::SetExposureTime(int32_t ms) {
-    exposure_ms_.store(std::max(ms, 0), std::memory_order_relaxed);
+    SetExposureTimeUs(static_cast<int32_t>(std::clamp<int64_t>(int64_t{ms} * 1000, 0, INT32_MAX)));
+}
+
+void IndiSession::SetExposureTimeUs(int32_t us) {
+    exposure_us_.store(std::max(us, 0), std::memory_order_relaxed);
+}
+
+void IndiSession::SetSampleDepth(int32_t bits) {
+    sample_bits_.store(bits == 16 ? 16 : 8, std::memory_order_relaxed);
+}
+
+SensorDescription IndiSession::Describe() const {
+    std::lock_guard lock(mutex_);
+    // The client keeps the newest of what the camera reported, under its own lock.
+    return DescribeSensor(client_ ? client_->Description() : camera_);
 }
 
 void IndiSession::SetGain(int32_t, int32_t green, int32_t, int32_t) {
@@ -201,10 +229,19 @@ void IndiSession::StartExposure(uint8_t *buffer) {
             camera_ = client_->Description();
         }
         const SensorInfo sensor{camera_.sensor_width, camera_.sensor_height, camera_.bayer_pattern};
+        simcam::FrameWindow window;
+        {
+            std::lock_guard window_lock(window_mutex_);
+            window = window_;
+        }
         job_.active = true;
         job_.buffer = buffer;
         job_.semaphore = semaphore_.load(std::memory_order_relaxed);
-        job_.request = MapWindow(geometry_.Window(), sensor);
+        job_.request = MapWindow(window, sensor);
+        // Samples as the camera makes them, in the low bits of 16-bit words.
+        job_.deep_bits = sample_bits_.load(std::memory_order_relaxed) == 16
+                             ? std::clamp(camera_.bit_depth, 8, 16)
+                             : 0;
         request_now = link_up_;
     }
     if (request_now) {
@@ -221,18 +258,20 @@ void IndiSession::RequestFrame() {
     bool stream_allowed = true;
     bool cut_by_server = false;
     bool restart_stream = false;
+    bool deep = false;
     {
         std::lock_guard lock(mutex_);
         if (!job_.active || !link_up_ || !client_) {
             return;
         }
         if (job_.request.width == 0) {
-            // The window lies wholly beyond the real sensor: all black.
+            // An empty window (or no sensor known): nothing to read.
             ReleaseBlack();
             return;
         }
         client = client_;
         request = job_.request;
+        deep = job_.deep_bits > 0;
         stream_allowed = stream_allowed_;
         cut_by_server = stream_cut_by_server_;
         restart_stream = std::exchange(restart_stream_, false);
@@ -241,10 +280,10 @@ void IndiSession::RequestFrame() {
         }
     }
     const CameraDescription camera = client->Description();
-    const int32_t exposure_ms = exposure_ms_.load(std::memory_order_relaxed);
+    const int32_t exposure_us = exposure_us_.load(std::memory_order_relaxed);
     const int32_t gain_code = gain_code_.load(std::memory_order_relaxed);
     const bool streaming =
-        stream_allowed && camera.can_stream && exposure_ms <= STREAM_MAX_EXPOSURE_MS;
+        stream_allowed && camera.can_stream && exposure_us <= STREAM_MAX_EXPOSURE_US;
     const int32_t bin = request.binning;
     const int32_t sensor_width = camera.sensor_width / bin * bin;
     const int32_t sensor_height = camera.sensor_height / bin * bin;
@@ -254,12 +293,13 @@ void IndiSession::RequestFrame() {
 
     if (!applied_.valid || applied_.request != request || applied_.streaming != streaming ||
         applied_.server_cut != server_cut || restart_stream ||
-        (streaming && applied_.exposure_ms != exposure_ms)) {
+        (streaming && (applied_.exposure_us != exposure_us ||
+                       (camera.can_stream_full_depth && applied_.deep != deep)))) {
         // A running stream keeps its size and exposure; it is started again below.
         if (applied_.streaming) {
             client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_OFF");
             applied_.streaming = false;
-            StreamStopped(applied_.exposure_ms);
+            StreamStopped(applied_.exposure_us);
             std::lock_guard lock(mutex_);
             stream_deadline_.reset();
         }
@@ -282,7 +322,7 @@ void IndiSession::RequestFrame() {
         applied_.valid = binned && framed;
         applied_.request = request;
         applied_.server_cut = server_cut;
-        applied_.exposure_ms = -1;
+        applied_.exposure_us = -1;
     }
     if (gain_code != applied_.gain_code && !camera.gain_property.empty() &&
         client->SendNumbers(camera.gain_property.c_str(),
@@ -296,8 +336,8 @@ void IndiSession::RequestFrame() {
 
     AskedFrame asked{streaming, request.width / bin, request.height / bin, bin, 0};
     if (streaming) {
-        asked.exposure_s = std::clamp(std::max(exposure_ms, 1) / 1000.0,
-                                      camera.stream_exposure_min_s, camera.stream_exposure_max_s);
+        asked.exposure_s = std::clamp(std::max(exposure_us, 1) / 1e6, camera.stream_exposure_min_s,
+                                      camera.stream_exposure_max_s);
         if (applied_.streaming) {
             return;  // streaming as asked
         }
@@ -316,10 +356,24 @@ void IndiSession::RequestFrame() {
             client->SendNumbers("STREAMING_EXPOSURE",
                                 {{"STREAMING_EXPOSURE_VALUE", asked.exposure_s}});
         client->SendNumbers("LIMITS", {{"LIMITS_PREVIEW_FPS", STREAM_MAX_FPS}});
+        // A stream makes deep samples 8-bit on its curve unless the camera
+        // can stream them whole (newer INDI libraries).
+        if (camera.can_stream_full_depth) {
+            client->SendSwitch("STREAM_FULL_DEPTH", deep ? "FULL_DEPTH_16BIT" : "FULL_DEPTH_8BIT");
+        } else if (deep && camera.bit_depth > 8) {
+            std::lock_guard lock(mutex_);
+            if (!said_stream_shallow_) {
+                said_stream_shallow_ = true;
+                Say("the camera streams 8-bit frames only: deep samples of exposures up to " +
+                    std::to_string(STREAM_MAX_EXPOSURE_US / 1000) +
+                    " ms come in 8-bit steps (OMTRIX_INDI_STREAM=off gives them whole)");
+            }
+        }
         std::this_thread::sleep_until(stream_restart_after_);
         if (ready && client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_ON")) {
             applied_.streaming = true;
-            applied_.exposure_ms = exposure_ms;
+            applied_.exposure_us = exposure_us;
+            applied_.deep = deep;
             {
                 std::lock_guard lock(mutex_);
                 stream_deadline_ = std::chrono::steady_clock::now() + STREAM_FRAME_WAIT;
@@ -330,8 +384,7 @@ void IndiSession::RequestFrame() {
         }
         return;
     }
-    asked.exposure_s =
-        std::clamp(exposure_ms / 1000.0, camera.exposure_min_s, camera.exposure_max_s);
+    asked.exposure_s = std::clamp(exposure_us / 1e6, camera.exposure_min_s, camera.exposure_max_s);
     {
         std::lock_guard lock(mutex_);
         asked_ = asked;
@@ -362,8 +415,8 @@ void IndiSession::OnFrame(uint64_t generation, const FrameBlob &blob) {
         const bool waiting = job_.active && request == asked_request_;
         const Decoded decoded =
             waiting
-                ? DecodeFrame(blob.data, blob.bytes, blob.format, asked, request.placement,
-                              job_.buffer, request.frame_width, request.frame_height, error)
+                ? DecodeFrame(blob.data, blob.bytes, blob.format, asked, {}, job_.buffer,
+                              request.frame_width, request.frame_height, error, job_.deep_bits)
                 : DecodeFrame(blob.data, blob.bytes, blob.format, asked, {}, nullptr, 0, 0, error);
         switch (decoded) {
             case Decoded::Placed:
@@ -457,7 +510,7 @@ void IndiSession::KeepLink() {
             {
                 std::lock_guard send(send_mutex_);
                 if (fresh && fresh->StopStream(STREAM_STOP_WAIT)) {
-                    StreamStopped(STREAM_MAX_EXPOSURE_MS);
+                    StreamStopped(STREAM_MAX_EXPOSURE_US);
                 }
                 applied_ = Applied{};
                 exposure_sent_ = false;
@@ -515,9 +568,9 @@ void IndiSession::ReleaseBlack() {
         return;
     }
     if (job_.buffer != nullptr) {
-        std::memset(
-            job_.buffer, 0,
-            static_cast<size_t>(int64_t{job_.request.frame_width} * job_.request.frame_height));
+        std::memset(job_.buffer, 0,
+                    static_cast<size_t>(int64_t{job_.request.frame_width} *
+                                        job_.request.frame_height * (job_.deep_bits > 0 ? 2 : 1)));
     }
     simcam::SignalFrameReady(job_.semaphore);
     job_.active = false;

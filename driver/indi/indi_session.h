@@ -13,10 +13,10 @@
 
 #include "driver/camera_choice.h"
 #include "driver/camera_source.h"
+#include "driver/indi/frame_decode.h"
 #include "driver/indi/guide_repeater.h"
 #include "driver/indi/indi_client.h"
 #include "driver/indi/sensor_mapping.h"
-#include "driver/simulator/frame_geometry.h"
 
 namespace indicam {
 
@@ -27,7 +27,7 @@ inline constexpr std::chrono::milliseconds RECONNECT_PAUSE{1000};
 // Exposures up to this length come from the camera's video stream, where it
 // has one and OMTRIX_INDI_STREAM is not `off`; longer ones are single
 // exposures.
-inline constexpr int32_t STREAM_MAX_EXPOSURE_MS = 100;
+inline constexpr int32_t STREAM_MAX_EXPOSURE_US = 100000;
 // The stream rate asked of the server (its highest).
 inline constexpr double STREAM_MAX_FPS = 120;
 // How long a stream may go without a frame of the asked size. A camera
@@ -67,8 +67,12 @@ class IndiSession final : public CameraSource {
     void SetNoiseReduction(bool) override {}
     void SetExposureSemaphore(void *semaphore) override;
     void SetFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
-    void SetBinning(int32_t code) override { geometry_.SetBinning(code); }
+    void SetBinning(int32_t code) override;
     void SetExposureTime(int32_t ms) override;
+    void SetExposureTimeUs(int32_t us) override;
+    void SetSampleDepth(int32_t bits) override;
+    // From the GUI thread; the camera's properties come on the library's.
+    SensorDescription Describe() const override;
     void SetGain(int32_t red, int32_t green, int32_t blue, int32_t green2) override;
     void SetFastTransfer(bool) override {}
     void StartExposure(uint8_t *buffer) override;
@@ -84,6 +88,8 @@ class IndiSession final : public CameraSource {
         uint8_t *buffer = nullptr;
         void *semaphore = nullptr;
         CameraRequest request;
+        // 0: 8-bit samples; else 16-bit ones of this many bits (PlaceImage).
+        int32_t deep_bits = 0;
     };
     // What the camera was last told, as far as it took it.
     struct Applied {
@@ -91,8 +97,9 @@ class IndiSession final : public CameraSource {
         CameraRequest request;
         bool server_cut = false;  // the frame is the whole sensor, the stream's frame the region
         int32_t gain_code = -1;
-        int32_t exposure_ms = -1;  // of the stream
+        int32_t exposure_us = -1;  // of the stream
         bool streaming = false;
+        bool deep = false;  // the stream's depth as last asked
     };
 
     std::shared_ptr<IndiClient> OpenClient(const CameraChoice &choice, uint64_t generation,
@@ -104,8 +111,8 @@ class IndiSession final : public CameraSource {
     void RequestFrame();
     // Switches a stream this client started off and closes the client.
     void CloseClient(std::shared_ptr<IndiClient> client);
-    // Notes a stream of `exposure_ms` switched off; under send_mutex_.
-    void StreamStopped(int32_t exposure_ms);
+    // Notes a stream of `exposure_us` switched off; under send_mutex_.
+    void StreamStopped(int32_t exposure_us);
     // Says once per connection which properties the camera lacks.
     void ReportMissing(const IndiClient &client);
     // Ends the waiting exposure with a black frame; under mutex_.
@@ -113,8 +120,12 @@ class IndiSession final : public CameraSource {
     void ReportOnce(const std::string &message);
     void SendGuidePulses(const GuidePulses &pulses);
 
-    simcam::FrameGeometry geometry_;
-    std::atomic<int32_t> exposure_ms_{100};
+    // The program's window as it set it, fitted to the sensor when an
+    // exposure starts.
+    std::mutex window_mutex_;
+    simcam::FrameWindow window_;  // under window_mutex_
+    std::atomic<int32_t> exposure_us_{100000};
+    std::atomic<int32_t> sample_bits_{8};
     std::atomic<int32_t> gain_code_{8};
     std::atomic<void *> semaphore_{nullptr};
 
@@ -126,7 +137,7 @@ class IndiSession final : public CameraSource {
     bool exposure_sent_ = false;  // a single exposure is running; under send_mutex_
     std::chrono::steady_clock::time_point stream_restart_after_;  // under send_mutex_
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
     CameraChoice choice_;
     std::shared_ptr<IndiClient> client_;
@@ -151,6 +162,7 @@ class IndiSession final : public CameraSource {
     // it streams the whole sensor and the server cuts the region out.
     bool stream_cut_by_server_ = false;
     std::set<std::string> reported_missing_;
+    bool said_stream_shallow_ = false;  // that deep samples stream in 8-bit steps
     CameraDescription camera_;
     bool stream_allowed_ = true;  // OMTRIX_INDI_STREAM
     std::string last_report_;

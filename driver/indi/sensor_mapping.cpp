@@ -25,15 +25,6 @@ bool IsBayerPattern(std::string_view pattern) {
     return red == 1 && green == 2 && blue == 1;
 }
 
-// Floor division, so that the centring is the same on both sides of zero.
-int32_t HalfDown(int32_t value) {
-    return value >= 0 ? value / 2 : -((-value + 1) / 2);
-}
-
-int32_t FloorToMultiple(int32_t value, int32_t step) {
-    return value >= 0 ? value / step * step : -((-value + step - 1) / step * step);
-}
-
 }  // namespace
 
 BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height) {
@@ -61,42 +52,37 @@ BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height) {
     return {};
 }
 
+ProgramSensor ProgramSensorFor(const SensorInfo &sensor) {
+    if (sensor.width < 1 || sensor.height < 1) {
+        return {};
+    }
+    const BayerShift shift = BayerShiftFor(sensor.bayer_pattern, sensor.height);
+    return {std::max(sensor.width - shift.columns, 0) & ~1,
+            std::max(sensor.height - shift.rows, 0) & ~1};
+}
+
 CameraRequest MapWindow(const simcam::FrameWindow &window, const SensorInfo &sensor) {
     CameraRequest request;
-    const int32_t step = 1 << window.bin_shift;
+    const ProgramSensor program = ProgramSensorFor(sensor);
+    const int32_t step = 1 << std::clamp(window.bin_shift, 0, 2);
+    const int32_t width = std::clamp(window.width, 0, program.width);
+    const int32_t height = std::clamp(window.height, 0, program.height);
+    const int32_t x = std::clamp(window.x, 0, program.width - width);
+    const int32_t y = std::clamp(window.y, 0, program.height - height);
     request.binning = step;
-    request.frame_width = window.FrameWidth();
-    request.frame_height = window.FrameHeight();
-    if (sensor.width < 1 || sensor.height < 1) {
+    request.frame_width = width / step;
+    request.frame_height = height / step;
+    if (request.frame_width < 1 || request.frame_height < 1) {
+        request.frame_width = request.frame_height = 0;
         return request;
     }
-    // The program's sensor origin (bottom-left) on the real sensor, counted
-    // from the real bottom-left; kept even so the colour pattern survives
-    // before the Bayer shift puts it in the program's order.
+    // The program's bottom-left pixel is the real one at the shift, counted
+    // from the real bottom-left; CCD_FRAME counts rows from the top.
     const BayerShift shift = BayerShiftFor(sensor.bayer_pattern, sensor.height);
-    const int32_t origin_x =
-        FloorToMultiple(HalfDown(sensor.width - simcam::SENSOR_WIDTH), 2) + shift.columns;
-    const int32_t origin_y =
-        FloorToMultiple(HalfDown(sensor.height - simcam::SENSOR_HEIGHT), 2) + shift.rows;
-
-    // The window on the real sensor, cut to it in whole binned pixels.
-    const int32_t left = origin_x + window.x;
-    const int32_t bottom = origin_y + window.y;
-    const int32_t cut_left = std::max(0, -left + step - 1) / step * step;
-    const int32_t cut_bottom = std::max(0, -bottom + step - 1) / step * step;
-    const int32_t right = std::min(left + window.FrameWidth() * step, sensor.width);
-    const int32_t top = std::min(bottom + window.FrameHeight() * step, sensor.height);
-    const int32_t width = FloorToMultiple(right - (left + cut_left), step);
-    const int32_t height = FloorToMultiple(top - (bottom + cut_bottom), step);
-    if (width <= 0 || height <= 0) {
-        return request;
-    }
-    request.x = left + cut_left;
-    request.y = sensor.height - (bottom + cut_bottom + height);
-    request.width = width;
-    request.height = height;
-    request.placement.x = cut_left / step;
-    request.placement.y = cut_bottom / step;
+    request.width = request.frame_width * step;
+    request.height = request.frame_height * step;
+    request.x = shift.columns + x;
+    request.y = sensor.height - (shift.rows + y + request.height);
     return request;
 }
 

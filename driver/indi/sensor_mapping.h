@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/indi/frame_decode.h"
 #include "driver/simulator/frame_geometry.h"
 
 namespace indicam {
@@ -19,16 +18,14 @@ struct SensorInfo {
 
 // What to ask the camera for so that the program gets the window it asked
 // for: a frame in real-sensor pixels (offsets from the top-left corner, as
-// CCD_FRAME counts them), its binning, and where the binned picture lands in
-// the program's frame. The program's 2048 x 1536 sensor sits centred on the
-// real one; where the real sensor is smaller the rest stays black.
+// CCD_FRAME counts them) and its binning. The program's frame is the binned
+// picture, turned so that its row 0 is the bottom.
 struct CameraRequest {
     int32_t x = 0;
     int32_t y = 0;
-    int32_t width = 0;  // 0: the window misses the real sensor altogether
+    int32_t width = 0;  // 0: an empty window, nothing to ask for
     int32_t height = 0;
     int32_t binning = 1;
-    Placement placement;
     int32_t frame_width = 0;  // the program's frame, binned
     int32_t frame_height = 0;
 
@@ -46,6 +43,22 @@ struct BayerShift {
 };
 BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height);
 
+// The sensor the program sees: the real one from the Bayer shift on, to an
+// even size, so that its colour cells are whole. A colour sensor whose
+// pattern needs a shift along an axis is one cell (two pixels) shorter on
+// it: the shifted sensor would end one pixel beyond the real one. Empty
+// while the real sensor is unknown.
+struct ProgramSensor {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const ProgramSensor &) const = default;
+};
+ProgramSensor ProgramSensorFor(const SensorInfo &sensor);
+
+// The program's window (in program-sensor pixels, y from the bottom edge,
+// binned by `window.bin_shift`) fitted onto the program's sensor as the
+// simulator fits it (sizes cut to the sensor, offsets moved back onto it),
+// then read 1:1 from the real sensor.
 CameraRequest MapWindow(const simcam::FrameWindow &window, const SensorInfo &sensor);
 
 }  // namespace indicam

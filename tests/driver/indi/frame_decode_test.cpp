@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -134,6 +135,86 @@ TEST(FrameDecodeTest, DeepSamplesFollowTheVideoStreamsCurve) {
     std::string error;
     ASSERT_TRUE(Decode(eight_bit, ".fits", {0, 0}, frame, error)) << error;
     EXPECT_EQ(frame.At(0, 0), 200) << "8-bit samples, as the stream sends them, stay";
+}
+
+// A 16-bit stream frame as a full-depth stream sends it: little-endian.
+std::vector<uint8_t> DeepStream(const std::vector<int32_t> &values) {
+    std::vector<uint8_t> frame;
+    for (int32_t value : values) {
+        frame.push_back(static_cast<uint8_t>(value & 0xff));
+        frame.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    return frame;
+}
+
+// Decodes into a frame of 16-bit words of `deep_bits`; the words, bottom row first.
+std::vector<uint16_t> DecodeDeep(const std::vector<uint8_t> &blob, const char *format,
+                                 int32_t width, int32_t height, int32_t deep_bits) {
+    GuardedFrame frame(width * 2, height);
+    const AskedFrame asked{std::string_view(format) == ".stream", width, height, 1, 0.1};
+    std::string error;
+    EXPECT_EQ(DecodeFrame(blob.data(), blob.size(), format, asked, {0, 0}, frame.Frame(), width,
+                          height, error, deep_bits),
+              Decoded::Placed)
+        << error;
+    EXPECT_TRUE(frame.GuardsIntact());
+    std::vector<uint16_t> words(static_cast<size_t>(width) * height);
+    std::memcpy(words.data(), frame.Frame(), words.size() * 2);
+    return words;
+}
+
+TEST(FrameDecodeTest, DeepFramesKeepTheCamerasSamples) {
+    struct Case {
+        const char *what;
+        std::vector<uint8_t> blob;
+        const char *format;
+        int32_t deep_bits;
+        uint16_t expected;
+    };
+    const Case cases[] = {
+        {"16-bit FITS with BZERO", Fits(16, 1, 1, 1, {40000}, 32768), ".fits", 16, 40000},
+        {"a 12-bit sample", Fits(16, 1, 1, 1, {4000}, 32768), ".fits", 12, 4000},
+        {"beyond the depth: clamped to its maximum", Fits(16, 1, 1, 1, {5000}, 32768), ".fits", 12,
+         4095},
+        {"below zero: clamped to 0", Fits(16, 1, 1, 1, {-5}), ".fits", 16, 0},
+        {"8-bit FITS as it is", Fits(8, 1, 1, 1, {200}), ".fits", 16, 200},
+        {"a full-depth stream frame", DeepStream({0x1234}), ".stream", 16, 0x1234},
+        {"an 8-bit stream of a deep camera: back off the curve", {255}, ".stream", 12, 4095},
+        {"its black stays black", {0}, ".stream", 16, 0},
+        {"an 8-bit camera's stream as it is", {200}, ".stream", 8, 200},
+    };
+    for (const Case &row : cases) {
+        EXPECT_EQ(DecodeDeep(row.blob, row.format, 1, 1, row.deep_bits)[0], row.expected)
+            << row.what;
+    }
+    // Off the curve, each level comes back to itself, brighter levels to
+    // brighter samples.
+    for (int32_t level = 1; level < 256; ++level) {
+        const uint16_t linear = LinearLevel(static_cast<uint8_t>(level), 16);
+        EXPECT_EQ(StreamLevel(linear), level);
+        EXPECT_GT(linear, LinearLevel(static_cast<uint8_t>(level - 1), 16));
+    }
+    // In 8-bit frames a full-depth stream frame follows the curve too.
+    GuardedFrame frame(1, 1);
+    std::string error;
+    ASSERT_TRUE(Decode(DeepStream({32768}), ".stream", {0, 0}, frame, error)) << error;
+    EXPECT_EQ(frame.At(0, 0), 188);
+}
+
+TEST(FrameDecodeTest, DeepFramesAreTurnedAndMosaickedAsEightBitOnes) {
+    // Top row 10 20, bottom row 30 40; and 2 x 2 planes red, green, blue.
+    EXPECT_EQ(DecodeDeep(Fits(16, 2, 2, 1, {10, 20, 30, 40}, 32768), ".fits", 2, 2, 16),
+              (std::vector<uint16_t>{30, 40, 10, 20}));
+    const auto colour =
+        Fits(16, 2, 2, 3, {1000, 1000, 1000, 1000, 2000, 2000, 2000, 2000, 3000, 3000, 3000, 3000},
+             32768);
+    EXPECT_EQ(DecodeDeep(colour, ".fits", 2, 2, 12),
+              (std::vector<uint16_t>{2000, 1000, 3000, 2000}))
+        << "even rows G R, odd rows B G";
+    EXPECT_EQ(DecodeDeep(DeepStream({1000, 2000, 3000, 1000, 2000, 3000, 1000, 2000, 3000, 1000,
+                                     2000, 3000}),
+                         ".stream", 2, 2, 12),
+              (std::vector<uint16_t>{2000, 1000, 3000, 2000}));
 }
 
 TEST(FrameDecodeTest, ColourPicturesBecomeTheProgramsMosaic) {

@@ -6,11 +6,16 @@
 #include <semaphore.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 #include <set>
 #include <string>
@@ -18,6 +23,7 @@
 #include <vector>
 
 #include "camera/driver_api.h"
+#include "driver/indi/frame_decode.h"
 #include "driver/indi/indi_controls.h"
 #include "driver/indi/indi_session.h"
 #include "indi/indi_server.h"
@@ -29,10 +35,10 @@ using namespace std::chrono_literals;
 
 // Generous for a busy two-core machine; a hang still ends the test.
 constexpr uint32_t FRAME_TIMEOUT_MS = 20000;
-// The INDI simulator's sensor, and the program's window centred on it.
+// The INDI simulator's sensor, and a window centred on it.
 constexpr int32_t SIM_WIDTH = 1280;
 constexpr int32_t SIM_HEIGHT = 1024;
-constexpr int32_t ROI_X = 704, ROI_Y = 528, ROI_WIDTH = 640, ROI_HEIGHT = 480;
+constexpr int32_t ROI_X = 320, ROI_Y = 272, ROI_WIDTH = 640, ROI_HEIGHT = 480;
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -148,19 +154,153 @@ size_t DistinctValues(const std::vector<uint8_t> &frame, int32_t width, int32_t 
     return values.size();
 }
 
-TEST_F(IndiSourceTest, FramesArriveAsChangingEightBitPicturesCentredOnTheProgramsSensor) {
+TEST_F(IndiSourceTest, TheCameraDescribesItselfAndItsWholeSensorIsReadWithoutBorders) {
+    ASSERT_NE(driver_.SensorWidth, nullptr);
+    EXPECT_EQ(driver_.SensorWidth(), SIM_WIDTH);
+    EXPECT_EQ(driver_.SensorHeight(), SIM_HEIGHT);
+    EXPECT_EQ(driver_.SensorBitDepth(), 16);
+    EXPECT_EQ(driver_.SensorBayerPattern(), 0) << "mono";
+    EXPECT_EQ(driver_.SensorPixelSize(), 5200);
+    char name[64] = {};
+    EXPECT_EQ(driver_.SensorName(name, sizeof name), 13);
+    EXPECT_STREQ(name, IndiServer::CAMERA);
+    int32_t shortest_us = -1, longest_us = -1, step_us = -1;
+    driver_.ExposureRange(&shortest_us, &longest_us, &step_us);
+    EXPECT_EQ(shortest_us, 10000) << "CCD_EXPOSURE's 0.01 s";
+    EXPECT_EQ(longest_us, INT32_MAX) << "its 3600 s, as far as microseconds in 32 bits reach";
+    EXPECT_EQ(step_us, 1) << "its 1 s step is a spin box's";
+    int32_t lowest = -1, highest = -1;
+    driver_.GainRange(&lowest, &highest);
+    EXPECT_EQ(lowest, 0);
+    EXPECT_EQ(highest, 100);
+
+    // The whole sensor, asked as the program asks for it, and a window
+    // larger than the sensor, cut to it.
+    for (const int32_t width : {SIM_WIDTH, 2048}) {
+        Program(0, 0, width, width == SIM_WIDTH ? SIM_HEIGHT : 1536, 1, 150);
+        std::vector<uint8_t> first(2048 * 1536, 77), second(2048 * 1536, 77);
+        ASSERT_TRUE(Expose(first));
+        ASSERT_TRUE(Expose(second));
+        EXPECT_TRUE(Reports("CCD_FRAME.X", "0"));
+        EXPECT_TRUE(Reports("CCD_FRAME.Y", "0"));
+        EXPECT_TRUE(Reports("CCD_FRAME.WIDTH", std::to_string(SIM_WIDTH)));
+        EXPECT_TRUE(Reports("CCD_FRAME.HEIGHT", std::to_string(SIM_HEIGHT)));
+        // No black border: the outermost rows and columns hold the sky's
+        // noise (the server's sky is bright, see IndiServer) like the middle.
+        const int32_t w = SIM_WIDTH, h = SIM_HEIGHT;
+        const std::pair<const char *, std::array<int32_t, 4>> edges[] = {
+            {"bottom row", {0, 0, w, 1}},
+            {"top row", {0, h - 1, w, h}},
+            {"left column", {0, 0, 1, h}},
+            {"right column", {w - 1, 0, w, h}},
+            {"middle", {w / 4, h / 4, 3 * w / 4, 3 * h / 4}},
+        };
+        for (const auto &[what, box] : edges) {
+            EXPECT_GT(DistinctValues(first, w, box[0], box[1], box[2], box[3]), 10u) << what;
+        }
+        EXPECT_EQ(first[w * h], 77) << "nothing written past the sensor's frame";
+        EXPECT_NE(first, second) << "every exposure is a new picture";
+    }
+
+    // As a colour camera (RGGB), which the simulator becomes on connecting
+    // again: a column and a row line its pattern up, and the sensor is a
+    // cell smaller on both axes so that the shifted window stays on it.
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(IndiServer().Port())).c_str(), 1);
+    EXPECT_EQ(driver_.openUSB(0), 0);
+    ASSERT_TRUE(server_.SetProperty("SIMULATE_BAYER.INDI_ENABLED", "On"));
+    ASSERT_TRUE(server_.SetProperty("CONNECTION.DISCONNECT", "On"));
+    ASSERT_TRUE(Reports("CONNECTION.CONNECT", "Off"));
+    setenv("OMTRIX_CAMERA", ("indi:127.0.0.1:" + std::to_string(server_.Port())).c_str(), 1);
+    ASSERT_EQ(driver_.openUSB(0), 1);
+    EXPECT_EQ(driver_.SensorWidth(), SIM_WIDTH - 2);
+    EXPECT_EQ(driver_.SensorHeight(), SIM_HEIGHT - 2);
+    EXPECT_EQ(driver_.SensorBayerPattern(), 1) << "RGGB";
     Program(0, 0, 2048, 1536, 1, 150);
-    std::vector<uint8_t> first(2048 * 1536, 77), second(2048 * 1536, 77);
-    ASSERT_TRUE(Expose(first));
-    ASSERT_TRUE(Expose(second));
-    // The real 1280 x 1024 sensor sits in the middle; around it is black.
-    const int32_t left = (2048 - SIM_WIDTH) / 2, bottom = (1536 - SIM_HEIGHT) / 2;
-    EXPECT_EQ(DistinctValues(first, 2048, 0, 0, 2048, bottom), 1u);
-    EXPECT_EQ(first[0], 0);
-    EXPECT_EQ(DistinctValues(first, 2048, 0, bottom, left, bottom + SIM_HEIGHT), 1u);
-    EXPECT_GT(DistinctValues(first, 2048, left, bottom, left + SIM_WIDTH, bottom + SIM_HEIGHT), 10u)
-        << "the star field with its noise";
-    EXPECT_NE(first, second) << "every exposure is a new picture";
+    std::vector<uint8_t> frame(2048 * 1536);
+    ASSERT_TRUE(Expose(frame));
+    EXPECT_TRUE(Reports("CCD_FRAME.X", "1"));
+    EXPECT_TRUE(Reports("CCD_FRAME.Y", "1"));
+    EXPECT_TRUE(Reports("CCD_FRAME.WIDTH", std::to_string(SIM_WIDTH - 2)));
+    EXPECT_TRUE(Reports("CCD_FRAME.HEIGHT", std::to_string(SIM_HEIGHT - 2)));
+}
+
+// Samples of a 16-bit frame, two bytes each in the machine's order.
+std::vector<uint16_t> Words(const std::vector<uint8_t> &frame, size_t count) {
+    std::vector<uint16_t> words(count);
+    std::memcpy(words.data(), frame.data(), count * 2);
+    return words;
+}
+
+// The FITS file the server kept of the last exposure in `folder`.
+std::vector<uint8_t> KeptFits(const std::filesystem::path &folder) {
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".fits") {
+            std::ifstream file(entry.path(), std::ios::binary);
+            return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        }
+    }
+    return {};
+}
+
+TEST_F(IndiSourceTest, DeepSamplesAndMicrosecondExposuresReachTheProgram) {
+    // The server keeps a copy of each single exposure beside the one it sends.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("omtrix-indi-fits-" + std::to_string(server_.Port()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(server_.SetProperty("UPLOAD_SETTINGS.UPLOAD_DIR;UPLOAD_PREFIX",
+                                    folder.string() + ";FRAME_XXX"));
+    ASSERT_TRUE(server_.SetProperty("UPLOAD_MODE.UPLOAD_BOTH", "On"));
+
+    driver_.SetSampleDepth(16);
+    const size_t pixels = size_t{SIM_WIDTH} * SIM_HEIGHT;
+    std::vector<uint8_t> frame(pixels * 2 + 1, 77);
+    // A single exposure of 150.5 ms, as FITS: the camera's samples as they
+    // are, the whole sensor, turned so that row 0 is the bottom.
+    Program(0, 0, SIM_WIDTH, SIM_HEIGHT, 1, 150);
+    driver_.SetExpoTimeUs(150500);
+    ASSERT_TRUE(Expose(frame));
+    EXPECT_EQ(frame.back(), 77) << "nothing past the 16-bit frame";
+    std::vector<uint16_t> samples = Words(frame, pixels);
+    const std::vector<uint8_t> kept = KeptFits(folder);
+    indicam::SourceImage image;
+    std::string error;
+    ASSERT_TRUE(indicam::ParseFits(kept.data(), kept.size(), image, error)) << error;
+    EXPECT_NEAR(image.exposure_s, 0.1505, 1e-6) << "microseconds on the wire";
+    ASSERT_EQ(image.width, SIM_WIDTH);
+    ASSERT_EQ(image.height, SIM_HEIGHT);
+    size_t differing = 0;
+    for (int32_t row = 0; row < SIM_HEIGHT; ++row) {
+        for (int32_t column = 0; column < SIM_WIDTH; ++column) {
+            const uint8_t *at =
+                image.samples + (SIM_HEIGHT - 1 - row) * image.row_stride + 2 * column;
+            const int32_t value = static_cast<int16_t>((at[0] << 8) | at[1]) + image.zero;
+            differing += samples[size_t(row) * SIM_WIDTH + column] != value;
+        }
+    }
+    EXPECT_EQ(differing, 0u) << "the frame is the server's picture, edges and all";
+    const uint16_t single_max = *std::max_element(samples.begin(), samples.end());
+    EXPECT_GT(single_max, 255);
+    const double single_mean =
+        std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(pixels);
+    std::filesystem::remove_all(folder);
+
+    // A streamed 250 us exposure: the simulator streams 8 bits on its curve,
+    // which come back as deep samples about as bright.
+    driver_.SetExpoTimeUs(250);
+    for (int32_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Expose(frame)) << "streamed frame " << i;
+    }
+    EXPECT_TRUE(Reports("STREAMING_EXPOSURE.STREAMING_EXPOSURE_VALUE", "0.00025"));
+    samples = Words(frame, pixels);
+    EXPECT_GT(*std::max_element(samples.begin(), samples.end()), 255);
+    const double streamed_mean =
+        std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(pixels);
+    std::printf(
+        "INDI simulator, 16-bit samples: single 150.5 ms mean %.0f max %u, streamed "
+        "250 us mean %.0f\n",
+        single_mean, single_max, streamed_mean);
+    EXPECT_NEAR(streamed_mean, single_mean, 0.1 * single_mean);
 }
 
 TEST_F(IndiSourceTest, WindowAndBinningReachTheCamera) {
@@ -169,7 +309,7 @@ TEST_F(IndiSourceTest, WindowAndBinningReachTheCamera) {
     ASSERT_TRUE(Expose(frame));
     EXPECT_EQ(frame.back(), 99) << "nothing written past the binned frame";
     EXPECT_GT(DistinctValues(frame, ROI_WIDTH / 2, 0, 0, ROI_WIDTH / 2, ROI_HEIGHT / 2), 10u);
-    // The centred window on the 1280 x 1024 sensor, its y offset from the top.
+    // The window on the 1280 x 1024 sensor, its y offset from the top.
     EXPECT_TRUE(Reports("CCD_FRAME.X", "320"));
     EXPECT_TRUE(Reports("CCD_FRAME.Y", "272"));
     EXPECT_TRUE(Reports("CCD_FRAME.WIDTH", "640"));
@@ -314,7 +454,7 @@ TEST_F(IndiSourceTest, SettingsLeftOnTheCameraAreAllAppliedAtConnect) {
 }
 
 TEST_F(IndiSourceTest, StreamAndSingleExposuresShareOneBrightnessScale) {
-    Program(ROI_X, ROI_Y, ROI_WIDTH, ROI_HEIGHT, 1, indicam::STREAM_MAX_EXPOSURE_MS);
+    Program(ROI_X, ROI_Y, ROI_WIDTH, ROI_HEIGHT, 1, indicam::STREAM_MAX_EXPOSURE_US / 1000);
     std::vector<uint8_t> frame(ROI_WIDTH * ROI_HEIGHT);
     double streamed = 0, single = 0;
     for (int32_t i = 0; i < 3; ++i) {
@@ -322,7 +462,7 @@ TEST_F(IndiSourceTest, StreamAndSingleExposuresShareOneBrightnessScale) {
         streamed += Mean(frame) / 3;
     }
     EXPECT_TRUE(Reports("CCD_VIDEO_STREAM.STREAM_ON", "On"));
-    driver_.SetExpoTime(indicam::STREAM_MAX_EXPOSURE_MS + 1);
+    driver_.SetExpoTime(indicam::STREAM_MAX_EXPOSURE_US / 1000 + 1);
     for (int32_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(Expose(frame));
         single += Mean(frame) / 3;
@@ -335,9 +475,8 @@ TEST_F(IndiSourceTest, StreamAndSingleExposuresShareOneBrightnessScale) {
 }
 
 TEST_F(IndiSourceTest, AStreamedRegionReachesTheCameraAsItsFrame) {
-    // 320 x 240 in the middle of the program's sensor, which is the middle
-    // of the simulator's.
-    Program(864, 648, 320, 240, 1, 10);
+    // 320 x 240 in the middle of the sensor.
+    Program(480, 392, 320, 240, 1, 10);
     std::vector<uint8_t> frame(320 * 240);
     const double small = Rate(20, frame);
     EXPECT_GT(DistinctValues(frame, 320, 0, 0, 320, 240), 10u);
@@ -350,8 +489,8 @@ TEST_F(IndiSourceTest, AStreamedRegionReachesTheCameraAsItsFrame) {
     EXPECT_TRUE(Reports(own ? "CCD_FRAME.HEIGHT" : "CCD_STREAM_FRAME.HEIGHT", "240"));
     EXPECT_TRUE(Reports("CCD_STREAM_FRAME.WIDTH", "320"));
 
-    Program(0, 0, 2048, 1536, 1, 10);
-    std::vector<uint8_t> whole(2048 * 1536);
+    Program(0, 0, SIM_WIDTH, SIM_HEIGHT, 1, 10);
+    std::vector<uint8_t> whole(SIM_WIDTH * SIM_HEIGHT);
     const double full = Rate(10, whole);
     std::printf("INDI simulator, 10 ms streamed: %.1f frames/s at 320 x 240, %.1f at 1280 x 1024\n",
                 small, full);

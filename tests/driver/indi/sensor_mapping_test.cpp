@@ -9,52 +9,62 @@ namespace {
 
 struct MapCase {
     const char *what;
-    int32_t sensor_width, sensor_height;
+    SensorInfo sensor;
     simcam::FrameWindow window;
-    CameraRequest expected;  // x, y, width, height, binning, placement, frame size
+    CameraRequest expected;  // x, y (from the top), width, height, binning, frame size
 };
 
-TEST(SensorMappingTest, TheProgramsSensorSitsCentredOnTheRealOne) {
+TEST(SensorMappingTest, WindowsAreReadOneToOneFromTheRealSensor) {
     const MapCase cases[] = {
-        {"smaller sensor, full window: the real sensor in the middle, black around it",
-         1280,
-         1024,
+        {"the whole sensor, no border",
+         {1280, 1024, ""},
+         {0, 0, 1280, 1024, 0},
+         {0, 0, 1280, 1024, 1, 1280, 1024}},
+        {"a window larger than the sensor is cut to it",
+         {1280, 1024, ""},
          {0, 0, 2048, 1536, 0},
-         {0, 0, 1280, 1024, 1, {384, 256}, 2048, 1536}},
-        {"centred window inside the real sensor",
-         1280,
-         1024,
-         {704, 528, 640, 480, 0},
-         {320, 272, 640, 480, 1, {0, 0}, 640, 480}},
-        {"binned 2 x 2: the placement counts binned pixels",
-         1280,
-         1024,
-         {0, 0, 2048, 1536, 1},
-         {0, 0, 1280, 1024, 2, {192, 128}, 1024, 768}},
-        {"larger sensor: its edges are out of reach",
-         4096,
-         3000,
+         {0, 0, 1280, 1024, 1, 1280, 1024}},
+        {"a window inside, its y counted from the bottom",
+         {1280, 1024, ""},
+         {320, 100, 640, 480, 0},
+         {320, 444, 640, 480, 1, 640, 480}},
+        {"a window reaching past the edge is moved back onto it",
+         {1280, 1024, ""},
+         {1000, 900, 640, 480, 0},
+         {640, 0, 640, 480, 1, 640, 480}},
+        {"binned 2 x 2", {1280, 1024, ""}, {0, 0, 1280, 1024, 1}, {0, 0, 1280, 1024, 2, 640, 512}},
+        {"4 x 4 binning keeps whole binned pixels, the top rows left out",
+         {1282, 1022, ""},
+         {0, 0, 4096, 4096, 2},
+         {0, 2, 1280, 1020, 4, 320, 255}},
+        {"a sensor larger than 2048 x 1536, whole",
+         {4096, 3000, ""},
+         {0, 0, 4096, 3000, 0},
+         {0, 0, 4096, 3000, 1, 4096, 3000}},
+        {"an odd-sized mono sensor is read to an even size",
+         {1305, 977, ""},
          {0, 0, 2048, 1536, 0},
-         {1024, 732, 2048, 1536, 1, {0, 0}, 2048, 1536}},
-        {"window partly off a webcam's sensor, y counted from the bottom",
-         640,
-         480,
-         {600, 400, 200, 200, 0},
-         {0, 408, 96, 72, 1, {104, 128}, 200, 200}},
-        {"window wholly off the sensor: nothing to ask for",
-         640,
-         480,
-         {0, 0, 320, 240, 0},
-         {0, 0, 0, 0, 1, {0, 0}, 320, 240}},
-        {"4 x 4 binning keeps whole binned pixels",
-         1282,
-         1022,
-         {0, 0, 2048, 1536, 2},
-         {0, 0, 1280, 1020, 4, {96, 65}, 512, 384}},
+         {0, 1, 1304, 976, 1, 1304, 976}},
+        {"RGGB needs a column and a row: one cell less on both axes",
+         {1280, 1024, "RGGB"},
+         {0, 0, 2048, 1536, 0},
+         {1, 1, 1278, 1022, 1, 1278, 1022}},
+        {"GRBG needs a row",
+         {1280, 1024, "GRBG"},
+         {0, 0, 2048, 1536, 0},
+         {0, 1, 1280, 1022, 1, 1280, 1022}},
+        {"BGGR is the program's order already",
+         {1280, 1024, "BGGR"},
+         {0, 0, 2048, 1536, 0},
+         {0, 0, 1280, 1024, 1, 1280, 1024}},
+        {"an empty window asks for nothing",
+         {1280, 1024, ""},
+         {0, 0, 0, 480, 0},
+         {0, 0, 0, 0, 1, 0, 0}},
+        {"no sensor known yet", {0, 0, ""}, {0, 0, 2048, 1536, 0}, {0, 0, 0, 0, 1, 0, 0}},
     };
     for (const MapCase &row : cases) {
-        const SensorInfo sensor{row.sensor_width, row.sensor_height, ""};
-        EXPECT_EQ(MapWindow(row.window, sensor), row.expected) << row.what;
+        EXPECT_EQ(MapWindow(row.window, row.sensor), row.expected) << row.what;
     }
 }
 
@@ -76,7 +86,7 @@ TEST(SensorMappingTest, TheColourPatternIsShiftedIntoTheProgramsOrder) {
     }
     // The shift moves the frame the camera is asked for.
     const SensorInfo colour{1280, 1024, "RGGB"};
-    const CameraRequest request = MapWindow({704, 528, 640, 480, 0}, colour);
+    const CameraRequest request = MapWindow({320, 272, 640, 480, 0}, colour);
     EXPECT_EQ(request.x, 321);
     EXPECT_EQ(request.y, 271);
 }
