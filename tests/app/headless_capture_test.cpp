@@ -648,10 +648,10 @@ TEST_F(HeadlessCaptureTest, FailuresComeBackWithTheirOwnExitCodes) {
     CaptureOptions deep = Options(MODE_SER, 3);
     deep.depth = 16;
     deep.depth_given = true;
-    const CaptureReport refused = Run(deep);
-    EXPECT_EQ(refused.exit_code, EXIT_BAD_ARGUMENTS);
-    EXPECT_TRUE(refused.error.contains("8-bit")) << refused.error.toStdString();
-    EXPECT_TRUE(refused.files.isEmpty());
+    const CaptureReport shallow = Run(deep);
+    EXPECT_EQ(shallow.exit_code, EXIT_BAD_ARGUMENTS);
+    EXPECT_TRUE(shallow.error.contains("8-bit")) << shallow.error.toStdString();
+    EXPECT_TRUE(shallow.files.isEmpty());
 
     qputenv("OMTRIX_SIM_FAULT", "hang:8");
     const CaptureReport silent = Run(Options(MODE_SER, 50));

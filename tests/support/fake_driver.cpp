@@ -123,16 +123,8 @@ CameraDriver Driver() {
 
 CameraDriver DeepDriver(int32_t bits) {
     CameraDriver d = Driver();
-    g_state.sensor_bits = bits;
-    d.SensorBitDepth = [] { return g_state.sensor_bits.load(); };
-    d.SetSampleDepth = [](int32_t depth) { g_state.sample_depth = depth; };
-    return d;
-}
-
-CameraDriver DeepDriver(int32_t bits) {
-    CameraDriver d = Driver();
-    g_state.sensor_bits = bits;
-    d.SensorBitDepth = [] { return g_state.sensor_bits.load(); };
+    g_state.sensor_bit_depth = bits;
+    d.SensorBitDepth = [] { return g_state.sensor_bit_depth.load(); };
     d.SetSampleDepth = [](int32_t depth) { g_state.sample_depth = depth; };
     return d;
 }
@@ -152,7 +144,6 @@ void Reset() {
     g_state.camera_answer = 1;
     g_state.fill_value = 7;
     g_state.deep_fill = 1000;
-    g_state.sensor_bits = 8;
     g_state.sample_depth = 8;
     g_state.exposures_started = 0;
     g_state.cancels = 0;

@@ -30,7 +30,6 @@ struct State {
     std::atomic<bool> fail_in_set_expo{false};
     std::atomic<uint8_t> fill_value{7};
     std::atomic<uint16_t> deep_fill{1000};
-    std::atomic<int32_t> sensor_bits{8};
     std::atomic<int32_t> sample_depth{8};  // as last asked through SetSampleDepth
     std::atomic<int32_t> exposures_started{0};
     std::atomic<int32_t> cancels{0};
