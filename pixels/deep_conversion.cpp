@@ -16,7 +16,8 @@ inline int32_t NarrowingShift(int32_t bit_depth) {
 }
 
 // floor(255 x / span) for x in 0 ... span in 16-bit arithmetic. The span is
-// m steps of s = 2^k (k = depth - 8, m = white - black point, 1 ... 255), and
+// m steps of s = 2^k (k = the points' step shift, at most depth - 8;
+// m = 1 ... 255), and
 // floor(255 x / (s m)) = floor(t / m) with t = floor(255 x / s) = (255 x) >> k,
 // at most 255 m. Then q = (t r) >> 16 with r = 2^16 / m (less 1 for m = 1)
 // falls short of t / m by less than t / 2^16 < 1: it is the quotient or one
@@ -33,8 +34,8 @@ struct ViewScale {
 
 inline ViewScale MakeViewScale(const DeepPoints &points, int32_t bit_depth) {
     ViewScale scale;
-    scale.shift = NarrowingShift(bit_depth);
-    scale.maximum = static_cast<uint16_t>((1 << (scale.shift + 8)) - 1);
+    scale.shift = points.step_shift;
+    scale.maximum = static_cast<uint16_t>((1 << (NarrowingShift(bit_depth) + 8)) - 1);
     scale.all_white = points.black < 0;
     if (scale.all_white) {
         return scale;
@@ -162,20 +163,27 @@ DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit
             --b;
         }
     }
-    const int32_t shift = omtrix::NarrowingShift(bit_depth);
     DeepPoints points;
-    if (w < b) {
-        points.white = w << shift;
-        points.black = points.white - (1 << shift);
-    } else {
-        points.black = b << shift;
-        points.white = w << shift;
-    }
-    if (points.black < 0) {
+    if (w == 0) {
         // A white point of 0: every sample is white, 0 included.
         points.black = -1;
         points.white = 0;
+        return points;
     }
+    const int32_t depth_shift = omtrix::NarrowingShift(bit_depth);
+    // p^2 x 2^(d - 8) / 255, rounded; at least 1 for a white point above 0.
+    const auto deep = [&](int32_t p) { return (p * p * (1 << depth_shift) + 127) / 255; };
+    const int32_t white_sample = std::max(deep(w), 1);
+    int32_t shift = 0;
+    while ((white_sample + (1 << shift) - 1) >> shift > 255) {
+        ++shift;
+    }
+    const int32_t white_steps = (white_sample + (1 << shift) - 1) >> shift;
+    const int32_t black_steps =
+        w < b ? white_steps - 1 : std::min(deep(b) >> shift, white_steps - 1);
+    points.black = black_steps << shift;
+    points.white = white_steps << shift;
+    points.step_shift = shift;
     return points;
 }
 

@@ -12,15 +12,19 @@
 // depth's maximum becomes 255. `count` samples.
 void NarrowSamples(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_depth);
 
-// The black and white points (0 ... 255, as for 8-bit frames) over a depth:
-// point p stands for the deep sample p x 2^(bit_depth - 8), so that the
-// points keep their meaning (a point of 255 is 255 of the narrowed sample)
-// and a white point of 1 reaches down to 16 of 4095 (12 bits) or 256 of
-// 65535 (16 bits). Equal points are moved apart as for 8-bit frames, and a
-// white point below the black point wins (everything from it up is white).
+// The black and white points (0 ... 255, as for 8-bit frames) over a depth
+// of d bits, on a square scale: point p stands for the deep sample
+// p^2 x 2^(d - 8) / 255, so 255 is 255 x 2^(d - 8) as the narrowed sample's
+// top, while the faint end, where a deep camera's faint picture lies, is
+// fine: a white point of 3 is 9 of 65535 (16 bits), 16 is 16 of 4095 (12
+// bits). Both land on a grid of 2^step_shift, the finest on which the white
+// point is at most 255 steps, which the view's arithmetic needs. Equal points
+// are moved apart as for 8-bit frames, and a white point below the black
+// point wins (everything from it up is white).
 struct DeepPoints {
-    int32_t black = 0;  // deep samples up to here become 0
-    int32_t white = 1;  // from here up 255; always above `black`
+    int32_t black = 0;       // deep samples up to here become 0
+    int32_t white = 1;       // from here up 255; always above `black`
+    int32_t step_shift = 0;  // black and white are multiples of 2^step_shift
 };
 DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit_depth);
 

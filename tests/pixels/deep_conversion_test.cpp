@@ -38,15 +38,20 @@ TEST(NarrowSamples, TopEightBitsOfTheDepthOnEverySet) {
     });
 }
 
-TEST(ScaleViewPoints, PointsStandForTheirNarrowedValueAtTheDepth) {
+// A square scale: the top as the narrowed sample's, the faint end fine
+// enough for a deep camera's faint picture; both points on one grid of at
+// most 255 steps.
+TEST(ScaleViewPoints, PointsRunOverTheDepthOnASquareScale) {
     const struct {
         int32_t black_point, white_point, depth, black, white;
     } rows[] = {
-        {0, 255, 12, 0, 4080},      {0, 255, 16, 0, 65280},     {20, 200, 10, 80, 800},
-        {0, 1, 16, 0, 256},         {0, 1, 12, 0, 16},           // a faint picture's reach
-        {0, 0, 16, 0, 256},         {255, 255, 12, 4064, 4080},  // equal points move apart
-        {200, 100, 12, 1584, 1600},  // white below black wins from the white point up
-        {5, 0, 16, -1, 0},           // a white point of 0: all white
+        {0, 255, 12, 0, 4080},    {0, 255, 16, 0, 65280},      // the top as narrowed
+        {0, 1, 16, 0, 1},         {0, 3, 16, 0, 9},            // a faint picture's reach
+        {0, 16, 12, 0, 16},       {0, 1, 9, 0, 1},             // never 0 for a white point
+        {20, 200, 10, 4, 628},    {254, 255, 12, 4048, 4080},  // on a grid of 4 and 16
+        {0, 0, 16, 0, 1},         {255, 255, 12, 4048, 4080},  // equal points move apart
+        {200, 100, 12, 624, 628},  // white below black wins from the white point up
+        {5, 0, 16, -1, 0},         // a white point of 0: all white
     };
     for (const auto &row : rows) {
         const DeepPoints points = ScaleViewPoints(row.black_point, row.white_point, row.depth);
@@ -63,7 +68,8 @@ TEST(DeepView, StretchesEverySampleOverTheDepthOnEverySet) {
     const size_t count = samples.size() - 1;
     const struct {
         int32_t black_point, white_point;
-    } points[] = {{0, 255}, {0, 1}, {20, 200}, {254, 255}, {0, 0}, {200, 100}, {9, 0}, {1, 254}};
+    } points[] = {{0, 255},   {0, 1}, {20, 200}, {254, 255}, {0, 0},
+                  {200, 100}, {9, 0}, {1, 254},  {0, 3},     {2, 40}};
     OnEveryInstructionSet([&] {
         for (int32_t depth : {9, 12, 16}) {
             for (const auto &p : points) {
