@@ -125,15 +125,15 @@ PImageLst DeepFrame() {
 
 // The view a deep frame is shown from, with the points over its depth: what
 // the picture and the analysis copy hold, the renderer's stretch not applied
-// again. With the white point at 1 (16 of 4095) the faint samples fill the
+// again. With the white point at 16 (16 of 4095) the faint samples fill the
 // range; with 0 ... 255 the view is the top 8 bits, 255 kept for saturation.
 TEST_F(FrameReadyTest, ADeepFrameIsShownThroughItsViewWithThePointsOverItsDepth) {
     const struct {
         int32_t black_point, white_point;
         uint8_t expected[20];
     } rows[] = {
-        {0, 1, {0,   15,  31,  47,  63,  79,  95,  111, 127, 143,
-                159, 175, 191, 207, 223, 239, 254, 254, 254, 255}},
+        {0, 16, {0,   15,  31,  47,  63,  79,  95,  111, 127, 143,
+                 159, 175, 191, 207, 223, 239, 254, 254, 254, 255}},
         {0, 255, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 254, 254, 254, 255}},
     };
     for (const auto &row : rows) {
