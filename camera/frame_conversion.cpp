@@ -40,16 +40,19 @@ void SamplesToBitmap(const CameraDriver &driver, const uint8_t *samples, int32_t
     }
 }
 
+const uint8_t *EightBitSamples(const ImageLst &frame, std::vector<uint8_t> &buffer) {
+    if (frame.bit_depth <= 8) {
+        return frame.Data;
+    }
+    buffer.resize(SampleCount(frame));
+    NarrowSamples(DeepSamples(frame), buffer.data(), buffer.size(), frame.bit_depth);
+    return buffer.data();
+}
+
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
                    Bitmap24 &bitmap) {
-    const uint8_t *samples = frame.Data;
-    if (frame.bit_depth > 8) {
-        thread_local std::vector<uint8_t> narrowed;
-        narrowed.resize(SampleCount(frame));
-        NarrowSamples(DeepSamples(frame), narrowed.data(), narrowed.size(), frame.bit_depth);
-        samples = narrowed.data();
-    }
-    SamplesToBitmap(driver, samples, frame.w, frame.h, colour, bitmap);
+    thread_local std::vector<uint8_t> narrowed;
+    SamplesToBitmap(driver, EightBitSamples(frame, narrowed), frame.w, frame.h, colour, bitmap);
 }
 
 const uint8_t *FrameView(const ImageLst &frame, std::vector<uint8_t> &view, int32_t black_point,

@@ -16,9 +16,12 @@
 void SamplesToBitmap(const CameraDriver &driver, const uint8_t *samples, int32_t w, int32_t h,
                      bool colour, Bitmap24 &bitmap);
 
+// A frame's samples as an 8-bit file holds them: an 8-bit frame's own, a
+// deep frame's narrowed to their top 8 bits in `buffer`, which grows to fit.
+const uint8_t *EightBitSamples(const ImageLst &frame, std::vector<uint8_t> &buffer);
+
 // The same for a frame. A deep frame's samples are narrowed to their top 8
-// bits first (what an 8-bit file of it holds), in a buffer of the calling
-// thread's.
+// bits first (EightBitSamples), in a buffer of the calling thread's.
 void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colour,
                    Bitmap24 &bitmap);
 

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "camera/frame_conversion.h"
-#include "pixels/deep_conversion.h"
 #include "platform/rounding.h"
 #include "platform/tick_count.h"
 #include "platform/utc_clock.h"
@@ -333,21 +332,6 @@ void TAVIExport::EndAfterWriteFailure() {
     count = 0;
 }
 
-const ImageLst &TAVIExport::EightBitFrame(const ImageLst &frame) {
-    if (frame.bit_depth <= 8) {
-        return frame;
-    }
-    const size_t count = static_cast<size_t>(frame.w) * frame.h;
-    narrowed_.resize(count);
-    NarrowSamples(reinterpret_cast<const uint16_t *>(frame.Data), narrowed_.data(), count,
-                  frame.bit_depth);
-    narrowed_frame_.Data = narrowed_.data();
-    narrowed_frame_.w = frame.w;
-    narrowed_frame_.h = frame.h;
-    narrowed_frame_.bit_depth = 8;
-    return narrowed_frame_;
-}
-
 TAVIExport::SaveResult TAVIExport::SaveFrame() {
     const PImageLst frame = frames_.Oldest();
     if (!frame) {
@@ -361,10 +345,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
         frames_.RemoveOldestFrame();
         return SaveResult::NothingToSave;
     }
-    // The frame as the files store it: its deep samples, or 8 bits.
-    const ImageLst &stored = deep_file ? *frame : EightBitFrame(*frame);
     if (_MODE != MODE_SER && !deep_file) {
-        FrameToBitmap(driver_, stored, __color, RecordBitmap);
+        FrameToBitmap(driver_, *frame, __color, RecordBitmap);
         // The frame's own stamp: the camera thread is already writing the
         // stamps of later frames.
         if (overlay) {
@@ -374,17 +356,17 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
     bool written = false;
     switch (_MODE) {
         case MODE_SER:
+            // The frame as the file stores it: its deep samples, or 8 bits.
             written = ser_.AppendSerFrame(
-                stored.Data,
-                static_cast<size_t>(frame->w) * frame->h * BytesPerSample(stored.bit_depth),
+                deep_file ? frame->Data : EightBitSamples(*frame, narrowed_),
+                static_cast<size_t>(frame->w) * frame->h * BytesPerSample(description_.sample_bits),
                 frame->exposure_start_ns);
             break;
         case MODE_FIT: {
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    std::string cards =
-                        FitsObservationCards(description_, frame->exposure_start_ns,
-                                             exposure_us_ / 1000.0);
+                    std::string cards = FitsObservationCards(description_, frame->exposure_start_ns,
+                                                             exposure_us_ / 1000.0);
                     if (!deep_file) {
                         return fits_.SaveFitsImage(free, RecordBitmap, __color, cards);
                     }

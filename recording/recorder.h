@@ -194,9 +194,7 @@ class TAVIExport {
     double written_fps_ = 0;
     double bytes_per_second_ = 0;
 
-    // A deep frame narrowed to 8 bits, for 8-bit files; its Data is narrowed_.
-    const ImageLst &EightBitFrame(const ImageLst &frame);
-    ImageLst narrowed_frame_;
+    // A deep frame's samples narrowed to 8 bits, for an 8-bit SER.
     std::vector<uint8_t> narrowed_;
 
     Bitmap24 RecordBitmap;
