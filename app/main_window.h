@@ -9,6 +9,7 @@
 #include "camera/acquisition.h"
 #include "camera/dark_prompt_ui.h"
 #include "camera/driver_api.h"
+#include "camera/exposure_controls.h"
 #include "camera/frame_list.h"
 #include "camera/frame_ready.h"
 #include "camera/preview_input.h"
@@ -138,6 +139,14 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void expoChange();
     void _expotChange();
     void MenuItem3Click(QAction *item);
+    // The exposure to the microsecond, from the fine slider, the keypad or a
+    // stored state; `expo` shows its nearest whole millisecond.
+    void SetExposureUs(int32_t exposure_us);
+    void ApplyExposure(int32_t exposure_us);
+    // The slider's longest setting: a preset's milliseconds or FINE_RANGE_MS.
+    void SetExposureRange(int32_t range_ms);
+    // The exposure controls offer what the connected camera can do.
+    void FollowCameraExposures();
     void GAINChange();
     void vblankChange();
     void C1Click();
@@ -290,6 +299,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     // Echo flags between the exposure slider and the exposure value.
     bool slider_echo_ = false;
     bool from_slider_ = false;
+    int32_t exposure_us_ = 100000;  // the exposure asked of the camera
+    ExposureScale exposure_scale_;  // how the exposure slider counts
 
     // Tool windows.
     TForm3 *Form3 = nullptr;                                         // the dark-frame prompt
@@ -352,6 +363,7 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     QAction *Saturation1 = nullptr;  // samples at 255 red on the picture
     QAction *ABOUT1 = nullptr;
     QMenu *expopup = nullptr;
+    QAction *fine_range_item_ = nullptr;  // "1ms": shown for a camera with fine exposures
     QMenu *VIDTYPE = nullptr;
     QAction *MenuItem1 = nullptr;
     QAction *MenuItem2 = nullptr;

@@ -63,6 +63,7 @@ void TForm1::butCaptureClick() {
     request.base_name = filename;
     request.mode = output_kind_;
     request.exposure_ms = expo->value();
+    request.exposure_us = exposure_us_;
     request.delay_ms = delays->Value();
     request.count = expos->Value();
     request.seconds_mode = seconds_mode_;

@@ -183,11 +183,13 @@ QGroupBox *TForm1::BuildExposureGroup() {
     _expot->setContextMenuPolicy(Qt::CustomContextMenu);
     _expot->setToolTip(texts_.TIP_LONGEST);
     expopup = new QMenu(_expot);
+    fine_range_item_ = expopup->addAction(QStringLiteral("%1ms").arg(FINE_RANGE_MS));
+    fine_range_item_->setVisible(false);
     for (const char *caption : {"100ms", "500ms", "1000ms", "2500ms", "5000ms"}) {
         expopup->addAction(QString::fromLatin1(caption));
     }
     expo = new QSpinBox(GroupBox2);
-    expo->setRange(0, 19999);
+    expo->setRange(0, LONGEST_EXPOSURE_MS);
     expo->setValue(100);
     expo->hide();
 

@@ -152,7 +152,7 @@ bool TForm1::CloseKeypadsOnPictureClick() {
 int32_t TForm1::KeypadSetting(Keypad keypad) const {
     switch (keypad) {
         case Keypad::Exposure:
-            return expo->value();
+            return exposure_us_ / exposure_scale_.KeypadUnitUs();
         case Keypad::Gain:
             return Gain->value();
         case Keypad::Delay:
@@ -169,12 +169,13 @@ int32_t TForm1::KeypadSetting(Keypad keypad) const {
     return 0;
 }
 
-// Each control runs its own change handler: the exposure moves its slider,
+// Each control runs its own change handler: the exposure moves its slider
+// (in the fine range the keypad types microseconds),
 // the gain recomputes the channel gains, the count refreshes its stored text.
 void TForm1::SetKeypadSetting(Keypad keypad, int32_t value) {
     switch (keypad) {
         case Keypad::Exposure:
-            expo->setValue(value);
+            SetExposureUs(value * exposure_scale_.KeypadUnitUs());
             break;
         case Keypad::Gain:
             Gain->setValue(value);

@@ -194,6 +194,7 @@ void TForm1::FollowCamera() {
     }
     // A camera that reports a colour pattern is colour whatever was stored
     // (ApplyCaptureState follows it): its tick is out of the observer's reach.
+    FollowCameraExposures();
     ColorCamera1->setEnabled(!CameraStatesColour(camera_));
     ColorCamera1->setToolTip(CameraStatesColour(camera_) ? texts_.TIP_CAMERACOLOR : QString());
 }

@@ -45,7 +45,8 @@ void TForm1::ReadStoredSettings() {
 CaptureState TForm1::CurrentCaptureState() const {
     CaptureState s;
     s.exposure_ms = expo->value();
-    s.exposure_range_ms = _expot->maximum();
+    s.exposure_us = exposure_us_;
+    s.exposure_range_ms = exposure_scale_.range_ms;
     s.gain = Gain->value();
     s.colour = ColorCamera1->isChecked();
     s.red = RED->value();
@@ -81,9 +82,9 @@ CaptureState TForm1::CurrentCaptureState() const {
 }
 
 void TForm1::ApplyCaptureState(const CaptureState &s) {
-    _expot->setMaximum(s.exposure_range_ms);
-    _expot->setTickInterval(s.exposure_range_ms / 10);
-    expo->setValue(s.exposure_ms);
+    SetExposureRange(s.exposure_range_ms);
+    SetExposureUs((s.exposure_us + 500) / 1000 == s.exposure_ms ? s.exposure_us
+                                                                : s.exposure_ms * 1000);
     Gain->setValue(s.gain);
     ColorCamera1->setChecked(CameraStatesColour(camera_) || s.colour);
     ColorCamera1Click();

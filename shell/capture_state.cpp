@@ -52,10 +52,11 @@ StateField Text(const char *key, QString CaptureState::*member) {
 // The existing keys (EXPOLENGTH, GAIN, COLORMODE, the balances, EXPOCOUNT,
 // EXPODELAY and the observation's fields) keep their names and forms, so a
 // settings file of an earlier version reads as it did.
-const std::array<StateField, 32> &Fields() {
-    static const std::array<StateField, 32> fields = {{
+const std::array<StateField, 33> &Fields() {
+    static const std::array<StateField, 33> fields = {{
         Number("EXPOLENGTH", &CaptureState::exposure_ms, 0, 19999),
-        Number("EXPORANGE", &CaptureState::exposure_range_ms, 100, 5000),
+        AddedLater(Number("EXPOSUREUS", &CaptureState::exposure_us, 0, 19999000)),
+        Number("EXPORANGE", &CaptureState::exposure_range_ms, 1, 5000),
         Number("GAIN", &CaptureState::gain, 0, 100),
         Switch("COLORMODE", &CaptureState::colour),
         Number("REDBALANCE", &CaptureState::red, 1, 100),

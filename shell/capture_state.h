@@ -11,7 +11,10 @@
 // its end and as a profile holds it. Sizes and places are in sensor pixels.
 struct CaptureState {
     int32_t exposure_ms = 100;
-    int32_t exposure_range_ms = 5000;  // the exposure slider's longest setting
+    // The same to the microsecond; it counts only while it rounds to
+    // `exposure_ms`, so a file that changes the one alone still means it.
+    int32_t exposure_us = 100000;
+    int32_t exposure_range_ms = 5000;  // the exposure slider's longest setting; 1: the fine range
     int32_t gain = 10;
     bool colour = false;
     int32_t red = 100;
@@ -78,7 +81,7 @@ QString ProfileFile(const QString &folder, const QString &name);
 // Reads a profile as a whole: nothing is returned unless the file is there,
 // every line reads and every value is present and within its range; `error`
 // then says what is wrong, naming the file. A value newer than the profile
-// (SIXTEENBIT) keeps its default when absent.
+// (SIXTEENBIT, EXPOSUREUS) keeps its default when absent.
 std::optional<CaptureState> ReadProfile(const QString &file_name, QString &error);
 // Writes the profile, creating its folder; false with `error` set when it
 // cannot be written.

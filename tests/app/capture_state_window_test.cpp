@@ -17,6 +17,7 @@ namespace {
 CaptureState GreyState() {
     CaptureState s;
     s.exposure_ms = 1500;
+    s.exposure_us = 1500000;
     s.exposure_range_ms = 2500;
     s.gain = 0;
     s.red = s.green = s.blue = 50;
@@ -64,6 +65,7 @@ class CaptureStateWindowTest : public MainWindowTest {
         EXPECT_TRUE(State() == expected) << Differences(State(), expected);
         // The camera thread follows the controls.
         EXPECT_EQ(Cap().length, expected.exposure_ms);
+        EXPECT_EQ(Cap().length_us, expected.exposure_us);
         EXPECT_EQ(Cap().binning_code, expected.binning_code);
         EXPECT_EQ(Cap()._USB, expected.fast_transfer ? 1u : 0u);
         EXPECT_EQ(Cap().DARKCOUNT, expected.dark_frames);

@@ -766,7 +766,8 @@ TEST_F(HeadlessCaptureTest, AProfileGivesTheRecordingItsSettings) {
     QTemporaryDir config;
     const QString profiles = config.filePath("Zelvaro/profiles");
     CaptureState saturn;
-    saturn.exposure_ms = 40;
+    saturn.exposure_ms = 0;  // 400 us, from the fine range
+    saturn.exposure_us = 400;
     saturn.gain = 55;
     saturn.sub_x = 100;
     saturn.sub_y = 200;
@@ -791,7 +792,7 @@ TEST_F(HeadlessCaptureTest, AProfileGivesTheRecordingItsSettings) {
     const QStringList files = QDir(folder.path()).entryList({"P_*.fit"});
     ASSERT_EQ(files, (QStringList{"P_00000.fit", "P_00001.fit", "P_00002.fit"}));
     const std::vector<uint8_t> bytes = ReadFileBytes(folder.filePath(files.first()));
-    EXPECT_EQ(FitsValue(bytes, "EXPTIME"), "0.040");
+    EXPECT_EQ(FitsValue(bytes, "EXPTIME"), "0.000400");
     EXPECT_EQ(FitsValue(bytes, "GAIN"), "20") << "the command's own option wins";
     EXPECT_EQ(FitsValue(bytes, "NAXIS1"), "320");
     EXPECT_EQ(FitsValue(bytes, "NAXIS2"), "240");
@@ -802,7 +803,7 @@ TEST_F(HeadlessCaptureTest, AProfileGivesTheRecordingItsSettings) {
     QFile log(folder.filePath("P_00000.fit.txt"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(log.readAll());
-    for (const char *line : {"Profile=Saturn", "Window=320x240+100+200", "Exposure_ms=40"}) {
+    for (const char *line : {"Profile=Saturn", "Window=320x240+100+200", "Exposure_ms=0.400"}) {
         EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
     }
 

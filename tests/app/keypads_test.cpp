@@ -40,6 +40,41 @@ class KeypadsTest : public MainWindowTest {
 
 }  // namespace
 
+// The simulator exposes from 10 us in steps of 1 us: the "1ms" range moves
+// the slider in those steps and the keypad types microseconds; a range of
+// milliseconds gives both back their milliseconds.
+TEST_F(KeypadsTest, TheFineRangeSetsMicroseconds) {
+    ASSERT_TRUE(Start());
+    auto *slider = C<QSlider>("_expot");
+    QAction *fine = Preset("1ms");
+    ASSERT_NE(fine, nullptr);
+    EXPECT_TRUE(fine->isVisible());
+    fine->trigger();
+    EXPECT_EQ(slider->minimum(), 10);
+    EXPECT_EQ(slider->maximum(), 1000);
+    EXPECT_EQ(Cap().length_us, 1000) << "100 ms came down to the range's end";
+    slider->setValue(250);  // a drag
+    EXPECT_EQ(Cap().length_us, 250);
+    EXPECT_EQ(C<QLabel>("Label5")->text(), QString::fromUtf8("250\u00b5s"));
+    EXPECT_EQ(C<QSpinBox>("expo")->value(), 0);
+
+    Open("AdvGlassButton4");
+    Type("KEY1", "50");
+    EXPECT_EQ(Cap().length_us, 50);
+    EXPECT_EQ(slider->value(), 50);
+    Type("KEY1", "99");
+    EXPECT_EQ(Cap().length_us, 1000) << "5099 us is past the range";
+
+    Preset("100ms")->trigger();
+    EXPECT_EQ(slider->minimum(), 0);
+    EXPECT_EQ(slider->value(), 1);
+    EXPECT_EQ(Cap().length_us, 1000);
+    Type("KEY1", "#7");
+    EXPECT_EQ(Cap().length_us, 7000) << "milliseconds again";
+    EXPECT_EQ(C<QLabel>("Label5")->text(), "7ms");
+    Close();
+}
+
 TEST_F(KeypadsTest, EachKeypadEntersItsSettingWithinItsLimit) {
     ASSERT_TRUE(Start());
     Open("AdvGlassButton7");  // count

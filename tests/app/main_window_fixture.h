@@ -164,6 +164,16 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_NE(control, nullptr) << name;
         return control;
     }
+    // The exposure slider's preset item with this caption.
+    QAction *Preset(const char *caption) {
+        for (QAction *item : C<QMenu>("expopup")->actions()) {
+            if (item->text() == QLatin1String(caption)) {
+                return item;
+            }
+        }
+        ADD_FAILURE() << "no preset " << caption;
+        return nullptr;
+    }
     QString BaseName() { return form->Form5->BaseName(); }
     // As an output-names window left empty would leave it.
     void ForgetBaseName() { form->filename.clear(); }

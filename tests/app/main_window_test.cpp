@@ -159,13 +159,13 @@ TEST_F(MainWindowTest, ExposureSliderAndValueFollowEachOther) {
     EXPECT_EQ(C<QSpinBox>("expo")->value(), 3000);
     EXPECT_EQ(Cap().length, 3000);
     EXPECT_EQ(C<QLabel>("Label5")->text(), "3000ms");
-    C<QMenu>("expopup")->actions()[2]->trigger();  // "1000ms"
+    Preset("1000ms")->trigger();
     EXPECT_EQ(C<QSlider>("_expot")->maximum(), 1000);
     EXPECT_EQ(C<QSlider>("_expot")->value(), 1000);
     EXPECT_EQ(C<QSpinBox>("expo")->value(), 1000);
     C<QSpinBox>("expo")->setValue(7000);  // typed
     EXPECT_EQ(C<QSlider>("_expot")->value(), 1000) << "at the slider's maximum";
-    C<QMenu>("expopup")->actions()[0]->trigger();  // "100ms"
+    Preset("100ms")->trigger();
     C<QSpinBox>("expo")->setValue(100);
     EXPECT_EQ(C<QSlider>("_expot")->value(), 100);
     // A later drag still reaches the exposure: no echo flag was left standing.

@@ -6,8 +6,9 @@
 
 inline CaptureState UnusualCaptureState() {
     CaptureState s;
-    s.exposure_ms = 8;
-    s.exposure_range_ms = 500;
+    s.exposure_ms = 1;  // 750 us in the fine range
+    s.exposure_us = 750;
+    s.exposure_range_ms = 1;
     s.gain = 73;
     s.colour = true;
     s.red = 91;

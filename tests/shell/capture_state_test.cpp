@@ -73,16 +73,18 @@ TEST(CaptureProfile, DamagedFileIsRefusedAsAWhole) {
 }
 
 // A profile written before a value existed still reads, with its default.
-TEST(CaptureProfile, AProfileOlderThanTheSixteenBitChoiceReads) {
+TEST(CaptureProfile, AProfileOlderThanTheSixteenBitChoiceAndMicrosecondsReads) {
     QTemporaryDir dir;
     const QString file = ProfileFile(dir.path(), QStringLiteral("old"));
     QString error;
     ASSERT_TRUE(WriteProfile(file, UnusualCaptureState(), error));
     Replace(file, "SIXTEENBIT=T\n", "");
+    Replace(file, "EXPOSUREUS=750\n", "");
     const std::optional<CaptureState> read = ReadProfile(file, error);
     ASSERT_TRUE(read.has_value()) << qPrintable(error);
     CaptureState expected = UnusualCaptureState();
     expected.sixteen_bit = false;
+    expected.exposure_us = CaptureState().exposure_us;
     EXPECT_TRUE(*read == expected);
 }
 
