@@ -47,7 +47,7 @@ CaptureState TForm1::CurrentCaptureState() const {
     s.exposure_ms = expo->value();
     s.exposure_range_ms = _expot->maximum();
     s.gain = Gain->value();
-    s.colour = ColorCamera1->isChecked();
+    s.colour = observer_colour_;
     s.red = RED->value();
     s.green = GREEN->value();
     s.blue = BLUE->value();
@@ -85,7 +85,8 @@ void TForm1::ApplyCaptureState(const CaptureState &s) {
     _expot->setTickInterval(s.exposure_range_ms / 10);
     expo->setValue(s.exposure_ms);
     Gain->setValue(s.gain);
-    ColorCamera1->setChecked(CameraStatesColour(camera_) || s.colour);
+    observer_colour_ = s.colour;
+    ColorCamera1->setChecked(CameraIsColour(camera_, s.colour));
     ColorCamera1Click();
     for (auto [bar, value] : {std::pair{RED, s.red}, {GREEN, s.green}, {BLUE, s.blue}}) {
         const QSignalBlocker quiet(bar);
@@ -151,7 +152,7 @@ void TForm1::InitSettingsMirror() {
     mirror_.EXPOCOUNT = QString::number(expos->Value());
     mirror_.CAPFILE = filename;
     mirror_.CAPDIR = capture_directory_;
-    mirror_.COLORMODE = ColorCamera1->isChecked() ? QStringLiteral("T") : QStringLiteral("F");
+    mirror_.COLORMODE = observer_colour_ ? QStringLiteral("T") : QStringLiteral("F");
     mirror_.REDBALANCE = QString::number(RED->value());
     mirror_.GREENBALANCE = QString::number(GREEN->value());
     mirror_.BLUEBALANCE = QString::number(BLUE->value());
