@@ -326,7 +326,8 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             error = QStringLiteral("--solar must be LIMIT:SHADE, each 0 to 255");
             return false;
         }
-        if (options.colour) {
+        // A profile's colour is the camera's to settle once it is connected.
+        if (options.colour_given) {
             error = QStringLiteral("--solar works on grey frames only: leave out --colour");
             return false;
         }

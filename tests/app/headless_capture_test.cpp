@@ -337,28 +337,34 @@ std::vector<double> FfmpegColourMeans(const QString &file) {
 }
 
 // The simulated camera describes itself: its own word settles colour, a
-// profile's colour choice is for a camera without the description, and
-// --colour on a camera that says mono is refused before anything is written.
+// profile's colour choice is for a camera without the description (solar
+// mode with it works on the mono camera), and --colour on a camera that says
+// mono, or solar mode on one that says colour, is refused before anything is
+// written.
 TEST_F(HeadlessCaptureTest, TheColourIsTheCamerasOwnWordWhereItDescribesItself) {
     struct Row {
         const char *sensor;
-        bool profile_colour, colour_given;
+        bool profile_colour, colour_given, solar;
         int32_t exit_code;
         uint32_t colour_id;
+        const char *refusal;
     };
-    for (const Row &row :
-         {Row{"mono", true, false, EXIT_DONE, 0}, Row{"mono", true, true, EXIT_BAD_ARGUMENTS, 0},
-          Row{"colour", false, false, EXIT_DONE, SER_BAYER_BGGR}}) {
-        const std::string label = std::string(row.sensor) + (row.colour_given ? " --colour" : "");
+    for (const Row &row : {Row{"mono", true, false, true, EXIT_DONE, 0, ""},
+                           Row{"mono", true, true, false, EXIT_BAD_ARGUMENTS, 0, "mono"},
+                           Row{"colour", false, false, false, EXIT_DONE, SER_BAYER_BGGR, ""},
+                           Row{"colour", false, false, true, EXIT_BAD_ARGUMENTS, 0, "colour"}}) {
+        const std::string label = std::string(row.sensor) + (row.colour_given ? " --colour" : "") +
+                                  (row.solar ? " --solar" : "");
         qputenv("OMTRIX_SIM_SENSOR", row.sensor);
         CaptureOptions options = Options(MODE_SER, 2);
         options.colour = row.profile_colour || row.colour_given;
         options.colour_given = row.colour_given;
+        options.solar = row.solar;
         const CaptureReport report = Run(options);
         qunsetenv("OMTRIX_SIM_SENSOR");
         EXPECT_EQ(report.exit_code, row.exit_code) << label << ": " << report.error.toStdString();
         if (row.exit_code != EXIT_DONE) {
-            EXPECT_TRUE(report.error.contains("mono")) << report.error.toStdString();
+            EXPECT_TRUE(report.error.contains(row.refusal)) << report.error.toStdString();
             EXPECT_TRUE(report.files.isEmpty()) << label;
             continue;
         }
