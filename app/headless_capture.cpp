@@ -180,7 +180,8 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         {"bin", "Binning 1 or 2.", "B"},
         {"colour",
          "The camera is a colour camera (frames are colour mosaics; SER keeps the raw"
-         " mosaic, the other outputs get colour pictures)."},
+         " mosaic, the other outputs get colour pictures). A camera that describes itself"
+         " says so itself."},
         {"delay", "Pause after each frame in milliseconds.", "MS"},
         {"iris", "IRIS-compatible numbering (no leading zeros)."},
         {"solar", "Solar mode: samples above LIMIT become SHADE (each 0-255).", "LIMIT:SHADE"},
@@ -317,7 +318,8 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
         }
         options.language = language->letter;
     }
-    options.colour = options.colour || parser.isSet("colour");
+    options.colour_given = parser.isSet("colour");
+    options.colour = options.colour || options.colour_given;
     options.iris = parser.isSet("iris");
     if (parser.isSet("solar")) {
         const QStringList levels = parser.value("solar").split(':');
@@ -327,7 +329,8 @@ bool ParseCaptureOptions(const QStringList &arguments, CaptureOptions &options, 
             error = QStringLiteral("--solar must be LIMIT:SHADE, each 0 to 255");
             return false;
         }
-        if (options.colour) {
+        // A profile's colour is the camera's to settle once it is connected.
+        if (options.colour_given) {
             error = QStringLiteral("--solar works on grey frames only: leave out --colour");
             return false;
         }
@@ -421,7 +424,13 @@ bool HeadlessCapture::FollowCamera(SubFrame &frame) {
         progress_(texts_.CAMERA_DESCRIPTION + QLatin1Char(' ') + QString::fromStdString(complaint));
     }
     SetFrameBlockBytes(FrameBlockBytes(camera.width, camera.height, camera.bit_depth));
-    options_.colour = options_.colour || CameraStatesColour(camera);
+    if (options_.colour_given && !CameraIsColour(camera, true)) {
+        report_.exit_code = EXIT_BAD_ARGUMENTS;
+        report_.error =
+            QStringLiteral("--colour needs a colour camera: this one describes itself as mono");
+        return false;
+    }
+    options_.colour = CameraIsColour(camera, options_.colour);
     if (options_.solar && options_.colour) {
         report_.exit_code = EXIT_BAD_ARGUMENTS;
         report_.error = QStringLiteral("--solar works on grey frames only: this camera is colour");

@@ -47,7 +47,11 @@ struct CaptureOptions {
     int32_t roi_y = -1;
     bool roi_given = false;
     int32_t binning = 1;
+    // For a camera without the optional entries; one that describes itself
+    // says colour or mono itself, and --colour (`colour_given`) on one that
+    // says mono is refused.
     bool colour = false;
+    bool colour_given = false;
     // From a profile: the colour balance, transfer mode and vertical blanking.
     int32_t red = 100;
     int32_t green = 100;

@@ -175,6 +175,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void _WHITEChange();
     void BalanceChange(QSlider *changed);
     void ColorCamera1Click();
+    // The colour tick greyed, with the reason, where the camera settles colour.
+    void ShowWhoSettlesColour();
+    QString ColourTickTip(const InterfaceTexts &texts) const;
     void HorizontalFlip1Click();
     void ZoomClick(int32_t scale_percent);
     void BWPButtonClick();
@@ -288,6 +291,9 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     SettingsMirror mirror_;
     SubFrame sub_frame_;
     CameraSensor camera_;  // the connected camera as it described itself
+    // The colour tick as the observer set it: stored, and shown for a camera
+    // that does not settle its colour, so a described camera leaves it alone.
+    bool observer_colour_ = false;
     bool dragging = false;
     QString filename;  // capture base name
     QString capture_directory_;

@@ -74,7 +74,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     File1->setTitle(texts.M_FILE);
     Exit1->setText(texts.M_EXIT);
     ColorCamera1->setText(texts.M_COLOR);
-    ColorCamera1->setToolTip(CameraStatesColour(camera_) ? texts.TIP_CAMERACOLOR : QString());
+    ColorCamera1->setToolTip(ColourTickTip(texts));
     CameraSetup1->setTitle(texts.M_CAMERA);
     CaptureFiles1->setTitle(texts.M_CAPTURE);
     Profiles1->setTitle(texts.M_PROFILES);

@@ -192,9 +192,6 @@ void TForm1::FollowCamera() {
     for (size_t i = 0; i < SUBFRAME_PRESETS.size(); ++i) {
         subframe_presets_[i]->setVisible(PresetFits(SUBFRAME_PRESETS[i], sub_frame_.sensor));
     }
-    // A camera that reports a colour pattern is colour whatever was stored
-    // (ApplyCaptureState follows it): its tick is out of the observer's reach.
     FollowCameraExposures();
-    ColorCamera1->setEnabled(!CameraStatesColour(camera_));
-    ColorCamera1->setToolTip(CameraStatesColour(camera_) ? texts_.TIP_CAMERACOLOR : QString());
+    ShowWhoSettlesColour();
 }

@@ -48,7 +48,7 @@ CaptureState TForm1::CurrentCaptureState() const {
     s.exposure_us = exposure_us_;
     s.exposure_range_ms = exposure_scale_.range_ms;
     s.gain = Gain->value();
-    s.colour = ColorCamera1->isChecked();
+    s.colour = observer_colour_;
     s.red = RED->value();
     s.green = GREEN->value();
     s.blue = BLUE->value();
@@ -86,7 +86,8 @@ void TForm1::ApplyCaptureState(const CaptureState &s) {
     SetExposureUs((s.exposure_us + 500) / 1000 == s.exposure_ms ? s.exposure_us
                                                                 : s.exposure_ms * 1000);
     Gain->setValue(s.gain);
-    ColorCamera1->setChecked(CameraStatesColour(camera_) || s.colour);
+    observer_colour_ = s.colour;
+    ColorCamera1->setChecked(CameraIsColour(camera_, s.colour));
     ColorCamera1Click();
     for (auto [bar, value] : {std::pair{RED, s.red}, {GREEN, s.green}, {BLUE, s.blue}}) {
         const QSignalBlocker quiet(bar);
@@ -152,7 +153,7 @@ void TForm1::InitSettingsMirror() {
     mirror_.EXPOCOUNT = QString::number(expos->Value());
     mirror_.CAPFILE = filename;
     mirror_.CAPDIR = capture_directory_;
-    mirror_.COLORMODE = ColorCamera1->isChecked() ? QStringLiteral("T") : QStringLiteral("F");
+    mirror_.COLORMODE = observer_colour_ ? QStringLiteral("T") : QStringLiteral("F");
     mirror_.REDBALANCE = QString::number(RED->value());
     mirror_.GREENBALANCE = QString::number(GREEN->value());
     mirror_.BLUEBALANCE = QString::number(BLUE->value());

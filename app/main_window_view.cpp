@@ -43,9 +43,12 @@ void TForm1::BalanceChange(QSlider *changed) {
 
 void TForm1::ColorCamera1Click() {
     const bool colour = ColorCamera1->isChecked();
+    if (!CameraSettlesColour(camera_)) {
+        observer_colour_ = colour;
+    }
     Cap->__color = colour;
     Preview->__color = colour;
-    mirror_.COLORMODE = colour ? QStringLiteral("T") : QStringLiteral("F");
+    mirror_.COLORMODE = observer_colour_ ? QStringLiteral("T") : QStringLiteral("F");
     if (!colour) {
         for (QSlider *bar : {RED, GREEN, BLUE}) {
             const QSignalBlocker quiet(bar);
@@ -62,6 +65,20 @@ void TForm1::ColorCamera1Click() {
         bar->setEnabled(colour);
     }
     AcceptBaseName();
+}
+
+// A camera that describes itself is colour or mono whatever was stored
+// (ApplyCaptureState follows it): its tick is out of the observer's reach.
+void TForm1::ShowWhoSettlesColour() {
+    ColorCamera1->setEnabled(!CameraSettlesColour(camera_));
+    ColorCamera1->setToolTip(ColourTickTip(texts_));
+}
+
+QString TForm1::ColourTickTip(const InterfaceTexts &texts) const {
+    if (!CameraSettlesColour(camera_)) {
+        return {};
+    }
+    return CameraIsColour(camera_, false) ? texts.TIP_CAMERACOLOR : texts.TIP_CAMERAMONO;
 }
 
 void TForm1::HorizontalFlip1Click() {

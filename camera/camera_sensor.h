@@ -36,13 +36,17 @@ struct CameraSensor {
     int32_t MaximumSample() const { return (1 << bit_depth) - 1; }
 };
 
-// Whether the camera settles its colour itself: it describes itself with a
-// colour pattern. Otherwise the observer's colour tick says it, as for a
-// camera without the optional entries (and a described mono sensor, which
-// the window's tests and a camera that leaves its pattern unsaid present
-// alike).
-inline bool CameraStatesColour(const CameraSensor &sensor) {
-    return sensor.described && sensor.pattern != BayerPattern::None;
+// Whether the camera settles its colour itself: one that describes itself
+// says colour (a Bayer pattern) or mono (none). Only for a camera without
+// the optional entries does the observer's colour tick say it.
+inline bool CameraSettlesColour(const CameraSensor &sensor) {
+    return sensor.described;
+}
+
+// Whether the frames are colour mosaics: the camera's own word where it
+// gives one, else `observer_choice`.
+inline bool CameraIsColour(const CameraSensor &sensor, bool observer_choice) {
+    return CameraSettlesColour(sensor) ? sensor.pattern != BayerPattern::None : observer_choice;
 }
 
 // Asks the driver's optional entries, after the camera connected. Answers

@@ -65,3 +65,18 @@ const uint8_t *FrameView(const ImageLst &frame, std::vector<uint8_t> &view, int3
              white_point);
     return view.data();
 }
+
+void FramePicture(const CameraDriver &driver, const ImageLst &frame, bool colour,
+                  int32_t black_point, int32_t white_point, std::vector<uint8_t> &view,
+                  Bitmap24 &bitmap, uint8_t *view_copy) {
+    if (frame.bit_depth > 8 && !colour) {
+        DeepViewToBitmap(DeepSamples(frame), frame.w, frame.h, frame.bit_depth, black_point,
+                         white_point, bitmap, view_copy);
+        return;
+    }
+    const uint8_t *samples = FrameView(frame, view, black_point, white_point);
+    if (view_copy) {
+        std::memcpy(view_copy, samples, SampleCount(frame));
+    }
+    SamplesToBitmap(driver, samples, frame.w, frame.h, colour, bitmap);
+}

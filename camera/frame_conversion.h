@@ -31,3 +31,11 @@ void FrameToBitmap(const CameraDriver &driver, const ImageLst &frame, bool colou
 // view: its samples, untouched, and `view` is left alone.
 const uint8_t *FrameView(const ImageLst &frame, std::vector<uint8_t> &view, int32_t black_point,
                          int32_t white_point);
+
+// The picture the preview shows of a frame: SamplesToBitmap of its view
+// (FrameView, in `view`), a deep mono frame's made in one pass from its deep
+// samples instead. `view_copy`, where not null, receives the view's w x h
+// bytes.
+void FramePicture(const CameraDriver &driver, const ImageLst &frame, bool colour,
+                  int32_t black_point, int32_t white_point, std::vector<uint8_t> &view,
+                  Bitmap24 &bitmap, uint8_t *view_copy);

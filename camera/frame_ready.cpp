@@ -1,7 +1,5 @@
 #include "camera/frame_ready.h"
 
-#include <cstring>
-
 #include "camera/frame_conversion.h"
 
 FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &capture,
@@ -11,17 +9,15 @@ FrameReadyHandler::FrameReadyHandler(FrameList &frames, const TVideoCapture &cap
 
 void FrameReadyHandler::FillPreview(const ImageLst &frame, bool analysis_wanted) {
     AnalysisCopy &analysis = preview_->analysis;
+    if (analysis_wanted) {
+        analysis.Reserve(static_cast<size_t>(frame.w) * frame.h);
+    }
     // A deep frame is seen through its 8-bit view from here on, the points
     // applied over its depth in the same pass.
-    const uint8_t *samples =
-        FrameView(frame, preview_->deep_view, preview_->black_point, preview_->white_point);
+    FramePicture(driver_, frame, capture_.__color, preview_->black_point, preview_->white_point,
+                 preview_->deep_view, preview_->working_bitmap,
+                 analysis_wanted ? analysis.samples.get() : nullptr);
     preview_->bitmap_stretched = frame.bit_depth > 8;
-    if (analysis_wanted) {
-        const size_t bytes = static_cast<size_t>(frame.w) * frame.h;
-        analysis.Reserve(bytes);
-        std::memcpy(analysis.samples.get(), samples, bytes);
-    }
-    SamplesToBitmap(driver_, samples, frame.w, frame.h, capture_.__color, preview_->working_bitmap);
     preview_->stamp_text = frame.TS;
     analysis.W = frame.w;
     analysis.H = frame.h;

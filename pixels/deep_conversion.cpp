@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pixels/byte_division.h"
+
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "pixels/deep_conversion.cpp"
 #include <hwy/foreach_target.h>  // before highway.h
@@ -19,22 +21,23 @@ inline int32_t NarrowingShift(int32_t bit_depth) {
 // m steps of s = 2^k (k = the points' step shift, at most depth - 8;
 // m = 1 ... 255), and
 // floor(255 x / (s m)) = floor(t / m) with t = floor(255 x / s) = (255 x) >> k,
-// at most 255 m. Then q = (t r) >> 16 with r = 2^16 / m (less 1 for m = 1)
-// falls short of t / m by less than t / 2^16 < 1: it is the quotient or one
-// less, and one comparison of the remainder with m decides.
+// at most 255 m. t is one multiply-high: with X = x << (8 - k), at most
+// 255 x 2^8, t = (X x 65280) >> 16 = floor(255 X / 256), exactly. t / m is
+// another (ByteDivider).
 struct ViewScale {
     uint16_t black = 0;
     uint16_t span = 1;
-    uint16_t steps = 1;  // m
-    uint16_t reciprocal = 65535;
-    int shift = 0;           // k
+    int widening = 8;  // 8 - k
+    ByteDivider divider;
     uint16_t maximum = 255;  // the depth's
     bool all_white = false;  // a white point of 0
 };
 
+inline constexpr uint16_t TIMES_255_OVER_256 = 65280;
+
 inline ViewScale MakeViewScale(const DeepPoints &points, int32_t bit_depth) {
     ViewScale scale;
-    scale.shift = points.step_shift;
+    scale.widening = 8 - points.step_shift;
     scale.maximum = static_cast<uint16_t>((1 << (NarrowingShift(bit_depth) + 8)) - 1);
     scale.all_white = points.black < 0;
     if (scale.all_white) {
@@ -42,8 +45,7 @@ inline ViewScale MakeViewScale(const DeepPoints &points, int32_t bit_depth) {
     }
     scale.black = static_cast<uint16_t>(points.black);
     scale.span = static_cast<uint16_t>(points.white - points.black);
-    scale.steps = static_cast<uint16_t>(scale.span >> scale.shift);
-    scale.reciprocal = static_cast<uint16_t>(std::min(65536 / scale.steps, 65535));
+    scale.divider = MakeByteDivider(scale.span >> points.step_shift);
     return scale;
 }
 
@@ -56,12 +58,8 @@ inline uint8_t ViewValue(const ViewScale &scale, uint16_t sample) {
     }
     const uint32_t x =
         std::min<uint32_t>(sample > scale.black ? sample - scale.black : 0, scale.span);
-    const uint32_t t = (255 * x) >> scale.shift;
-    uint32_t q = (t * scale.reciprocal) >> 16;
-    if (t - q * scale.steps >= scale.steps) {
-        ++q;
-    }
-    return static_cast<uint8_t>(std::min<uint32_t>(q, 254));
+    const uint32_t t = ((x << scale.widening) * TIMES_255_OVER_256) >> 16;
+    return static_cast<uint8_t>(std::min<uint32_t>(Divide(scale.divider, t), 254));
 }
 
 }  // namespace omtrix
@@ -93,47 +91,183 @@ void Narrow(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_dep
     }
 }
 
+#if HWY_TARGET != HWY_SCALAR
+// The lesser of unsigned 16-bit lanes. SSSE3 has no instruction for it:
+// a - (a - b, saturated) takes two where Highway's general form takes six.
+template <class V>
+HWY_INLINE V MinU16(V a, V b) {
+#if HWY_TARGET == HWY_SSSE3
+    return hn::Sub(a, hn::SaturatedSub(a, b));
+#else
+    return hn::Min(a, b);
+#endif
+}
+
+// The view of the samples in one vector of 16-bit lanes, each at most 255.
+// kIncrement: the divider raises t by 1 first. The constants are set here
+// (SVE's vectors cannot be kept in a struct); a loop lifts them out.
+template <bool kIncrement, class D16>
+HWY_INLINE hn::Vec<D16> ViewLanes(D16 d16, const ViewScale &scale, hn::Vec<D16> v) {
+    const auto x = MinU16(hn::SaturatedSub(v, hn::Set(d16, scale.black)), hn::Set(d16, scale.span));
+    auto t = hn::MulHigh(hn::ShiftLeftSame(x, scale.widening), hn::Set(d16, TIMES_255_OVER_256));
+    if constexpr (kIncrement) {
+        t = hn::Add(t, hn::Set(d16, uint16_t{1}));
+    }
+    const auto q = hn::ShiftRightSame(hn::MulHigh(t, hn::Set(d16, scale.divider.multiplier)),
+                                      scale.divider.shift);
+    // 254 at most, 255 where the sample reaches the maximum: there it is
+    // above the white point, so the quotient is 255.
+    const auto limit = hn::SaturatedAdd(
+        hn::Set(d16, uint16_t{254}),
+        hn::SaturatedSub(v, hn::Set(d16, static_cast<uint16_t>(scale.maximum - 1))));
+    return MinU16(q, limit);
+}
+
+// Two vectors of 16-bit lanes, each at most 255, as one vector of their low
+// bytes in order. Highway's ConcatEven clears the high bytes first; here
+// they are clear, and x86's saturating pack needs no more than its lane
+// order mended.
+template <class D16>
+HWY_INLINE hn::Vec<hn::Repartition<uint8_t, D16>> LowBytes(D16, hn::Vec<D16> lower,
+                                                           hn::Vec<D16> upper) {
+    const hn::Repartition<uint8_t, D16> d8;
+    using V8 = hn::Vec<decltype(d8)>;
+#if HWY_TARGET == HWY_SSSE3 || HWY_TARGET == HWY_SSE4
+    return V8{_mm_packus_epi16(lower.raw, upper.raw)};
+#elif HWY_TARGET == HWY_AVX2
+    return V8{_mm256_permute4x64_epi64(_mm256_packus_epi16(lower.raw, upper.raw), 0xD8)};
+#elif HWY_TARGET == HWY_AVX3
+    return V8{_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7),
+                                       _mm512_packus_epi16(lower.raw, upper.raw))};
+#else
+    return hn::ConcatEven(d8, hn::BitCast(d8, upper), hn::BitCast(d8, lower));
+#endif
+}
+
+// The view of 2 vectors of samples from `samples` on, as one vector of bytes.
+template <bool kIncrement, class D16>
+HWY_INLINE hn::Vec<hn::Repartition<uint8_t, D16>> ViewBytes(D16 d16, const ViewScale &scale,
+                                                            const uint16_t *samples) {
+    const hn::Repartition<uint8_t, D16> d8;
+    const size_t n = hn::Lanes(d16);
+    const auto lower = ViewLanes<kIncrement>(d16, scale, hn::LoadU(d16, samples));
+    const auto upper = ViewLanes<kIncrement>(d16, scale, hn::LoadU(d16, samples + n));
+    return LowBytes(d16, lower, upper);
+}
+
+// Each byte of `grey` three times (a grey pixel), 3 vectors' worth from `out`
+// on. Highway's general interleaving takes three table lookups per 16 bytes
+// for each of its three sources; with one source, one lookup per 16 bytes
+// of output does. Beside the view's constants, the general form's tables
+// outgrow the 16 vector registers of SSSE3 ... AVX2 (the picture took a
+// quarter to a third longer); AVX-512 has 32, and there it is the faster.
+template <class D8>
+HWY_INLINE void StoreGreyPixels(D8 d8, hn::Vec<D8> grey, uint8_t *out) {
+#if HWY_TARGET == HWY_SSSE3 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_AVX2
+    if constexpr (hn::MaxLanes(d8) > 16) {
+        const hn::Half<D8> half;
+        StoreGreyPixels(half, hn::LowerHalf(half, grey), out);
+        StoreGreyPixels(half, hn::UpperHalf(half, grey), out + 3 * hn::Lanes(half));
+    } else {
+        alignas(16) static constexpr uint8_t first[16] = {0, 0, 0, 1, 1, 1, 2, 2,
+                                                          2, 3, 3, 3, 4, 4, 4, 5};
+        alignas(16) static constexpr uint8_t second[16] = {5, 5, 6, 6, 6, 7, 7,  7,
+                                                           8, 8, 8, 9, 9, 9, 10, 10};
+        alignas(16) static constexpr uint8_t third[16] = {10, 11, 11, 11, 12, 12, 12, 13,
+                                                          13, 13, 14, 14, 14, 15, 15, 15};
+        hn::StoreU(hn::TableLookupBytes(grey, hn::Load(d8, first)), d8, out);
+        hn::StoreU(hn::TableLookupBytes(grey, hn::Load(d8, second)), d8, out + 16);
+        hn::StoreU(hn::TableLookupBytes(grey, hn::Load(d8, third)), d8, out + 32);
+    }
+#else
+    hn::StoreInterleaved3(grey, grey, grey, d8, out);
+#endif
+}
+#endif  // HWY_TARGET != HWY_SCALAR
+
+// DeepView of `count` samples: vectors of them, a plain loop for the rest.
+template <bool kIncrement>
+void ViewSamples(const uint16_t *samples, uint8_t *view, size_t count, const ViewScale scale) {
+    size_t k = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint16_t> d16;
+    const hn::Repartition<uint8_t, decltype(d16)> d8;
+    const size_t block = 2 * hn::Lanes(d16);
+    if (!scale.all_white && count >= block) {
+        // The last block ends at the end, overlapping the one before.
+        for (;; k += block) {
+            k = k < count - block ? k : count - block;
+            hn::StoreU(ViewBytes<kIncrement>(d16, scale, samples + k), d8, view + k);
+            if (k == count - block) {
+                return;
+            }
+        }
+    }
+#endif
+    for (; k < count; ++k) {
+        view[k] = ViewValue(scale, samples[k]);
+    }
+}
+
 void View(const uint16_t *samples, uint8_t *view, size_t count, const DeepPoints &points,
           int32_t bit_depth) {
     const ViewScale scale = MakeViewScale(points, bit_depth);
+    if (scale.divider.increment) {
+        ViewSamples<true>(samples, view, count, scale);
+    } else {
+        ViewSamples<false>(samples, view, count, scale);
+    }
+}
+
+// DeepViewToBitmap's rows: each row's view straight into the picture's row
+// (and into `view` where it is not null), as GreyRows does it from bytes.
+template <bool kIncrement>
+void ViewPictureRows(const uint16_t *samples, int32_t width, int32_t height, const ViewScale scale,
+                     uint8_t *bits, size_t stride, uint8_t *view) {
+#if HWY_TARGET != HWY_SCALAR
     const hn::ScalableTag<uint16_t> d16;
-    const hn::RebindToSigned<decltype(d16)> di16;
-    const hn::Rebind<uint8_t, decltype(d16)> d8;
-    const size_t n = hn::Lanes(d16);
-    size_t k = 0;
-    if (HWY_TARGET != HWY_SCALAR && !scale.all_white) {
-        const auto black = hn::Set(d16, scale.black);
-        const auto span = hn::Set(d16, scale.span);
-        const auto steps = hn::Set(d16, scale.steps);
-        const auto below_steps = hn::Set(di16, static_cast<int16_t>(scale.steps - 1));
-        const auto reciprocal = hn::Set(d16, scale.reciprocal);
-        const auto below_maximum = hn::Set(d16, static_cast<uint16_t>(scale.maximum - 1));
-        const auto brightest_unsaturated = hn::Set(d16, 254);
-        const int shift = scale.shift;
-        const auto step_less_one = hn::Set(d16, static_cast<uint16_t>((1 << shift) - 1));
-        for (; k + n <= count; k += n) {
-            const auto v = hn::LoadU(d16, samples + k);
-            const auto x = hn::Min(hn::SaturatedSub(v, black), span);
-            // (255 x) >> k = (x << (8 - k)) - ceil(x / 2^k), every term
-            // within 16 bits as x is at most 255 x 2^k.
-            const auto t = hn::Sub(hn::ShiftLeftSame(x, 8 - shift),
-                                   hn::ShiftRightSame(hn::Add(x, step_less_one), shift));
-            const auto q = hn::MulHigh(t, reciprocal);
-            // Below 2 m, so a signed comparison serves.
-            const auto remainder = hn::BitCast(di16, hn::Sub(t, hn::Mul(q, steps)));
-            // The mask's lanes are all ones: subtracting it adds one.
-            const auto carry =
-                hn::BitCast(d16, hn::VecFromMask(di16, hn::Gt(remainder, below_steps)));
-            // 254 at most, 255 where the sample reaches the maximum: there
-            // it is above the white point, so the quotient is 255.
-            const auto limit =
-                hn::SaturatedAdd(brightest_unsaturated, hn::SaturatedSub(v, below_maximum));
-            const auto shown = hn::Min(hn::Sub(q, carry), limit);
-            hn::StoreU(hn::DemoteTo(d8, hn::BitCast(di16, shown)), d8, view + k);
+    const hn::Repartition<uint8_t, decltype(d16)> d8;
+    const int32_t block = static_cast<int32_t>(2 * hn::Lanes(d16));
+    const bool vectors = !scale.all_white && width >= block;
+#endif
+    for (int32_t r = 0; r < height; ++r) {
+        const uint16_t *source = samples + static_cast<size_t>(r) * width;
+        uint8_t *pixel = bits + r * stride;
+        uint8_t *row_view = view ? view + static_cast<size_t>(r) * width : nullptr;
+#if HWY_TARGET != HWY_SCALAR
+        if (vectors) {
+            // The last block ends at the row's end, overlapping the one before.
+            for (int32_t x = 0;; x += block) {
+                x = x < width - block ? x : width - block;
+                const auto grey = ViewBytes<kIncrement>(d16, scale, source + x);
+                StoreGreyPixels(d8, grey, pixel + 3 * x);
+                if (row_view) {
+                    hn::StoreU(grey, d8, row_view + x);
+                }
+                if (x == width - block) {
+                    break;
+                }
+            }
+            continue;
+        }
+#endif
+        for (int32_t x = 0; x < width; ++x) {
+            const uint8_t grey = ViewValue(scale, source[x]);
+            pixel[3 * x] = pixel[3 * x + 1] = pixel[3 * x + 2] = grey;
+            if (row_view) {
+                row_view[x] = grey;
+            }
         }
     }
-    for (; k < count; ++k) {
-        view[k] = ViewValue(scale, samples[k]);
+}
+
+void ViewPicture(const uint16_t *samples, int32_t width, int32_t height, const DeepPoints &points,
+                 int32_t bit_depth, uint8_t *bits, size_t stride, uint8_t *view) {
+    const ViewScale scale = MakeViewScale(points, bit_depth);
+    if (scale.divider.increment) {
+        ViewPictureRows<true>(samples, width, height, scale, bits, stride, view);
+    } else {
+        ViewPictureRows<false>(samples, width, height, scale, bits, stride, view);
     }
 }
 
@@ -145,6 +279,7 @@ HWY_AFTER_NAMESPACE();
 namespace omtrix {
 HWY_EXPORT(Narrow);
 HWY_EXPORT(View);
+HWY_EXPORT(ViewPicture);
 }  // namespace omtrix
 
 void NarrowSamples(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_depth) {
@@ -191,5 +326,13 @@ void DeepView(const uint16_t *samples, uint8_t *view, size_t count, int32_t bit_
               int32_t black_point, int32_t white_point) {
     HWY_DYNAMIC_DISPATCH(omtrix::View)
     (samples, view, count, ScaleViewPoints(black_point, white_point, bit_depth), bit_depth);
+}
+
+void DeepViewToBitmap(const uint16_t *samples, int32_t w, int32_t h, int32_t bit_depth,
+                      int32_t black_point, int32_t white_point, Bitmap24 &bitmap, uint8_t *view) {
+    bitmap.SetSize(w, h);
+    HWY_DYNAMIC_DISPATCH(omtrix::ViewPicture)
+    (samples, w, h, ScaleViewPoints(black_point, white_point, bit_depth), bit_depth, bitmap.Bits(),
+     static_cast<size_t>(bitmap.Stride()), view);
 }
 #endif  // HWY_ONCE

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/bitmap24.h"
+
 // Passes from deep samples (9 ... 16 significant bits in 16-bit words) to
 // bytes. Plain C++ on Highway, run on the best instruction set the processor
 // has.
@@ -36,3 +38,9 @@ DeepPoints ScaleViewPoints(int32_t black_point, int32_t white_point, int32_t bit
 // the samples just below the maximum, which become 254.
 void DeepView(const uint16_t *samples, uint8_t *view, size_t count, int32_t bit_depth,
               int32_t black_point, int32_t white_point);
+
+// A deep mono frame's way to the picture in one pass: `bitmap` (resized to
+// w x h) becomes what GreyToBitmap makes of DeepView's view, and `view`,
+// where it is not null, that view (w x h bytes).
+void DeepViewToBitmap(const uint16_t *samples, int32_t w, int32_t h, int32_t bit_depth,
+                      int32_t black_point, int32_t white_point, Bitmap24 &bitmap, uint8_t *view);

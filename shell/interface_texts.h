@@ -240,6 +240,8 @@ struct InterfaceTexts {
         QStringLiteral("The camera's description is out of reason; the defaults are used for:");
     // The colour tick of a camera that reports its own colour pattern.
     QString TIP_CAMERACOLOR = QStringLiteral("Set by the camera: it reports its colour pattern");
+    // ... and of one that reports a mono sensor.
+    QString TIP_CAMERAMONO = QStringLiteral("Set by the camera: it reports a mono sensor");
     QString STATUS_CAPTURETO = QStringLiteral("Files:");
     // A recording's figures while it runs and its file when it has ended.
     QString REC_WRITTEN = QStringLiteral("%d written");

@@ -146,6 +146,7 @@ TEST_F(AnalysisAidsTest, TheRoddierAidMeasuresACircleAndKeepsTheZoomAtFullSize) 
 
 TEST_F(AnalysisAidsTest, SolarModeRunsWhileItsWindowShowsAndNotInColour) {
     StartSmall();
+    ForgetCameraDescription();  // colour is ticked below
     auto *solar = C<QPushButton>("solar");
     EXPECT_TRUE(solar->isVisible());
     solar->click();

@@ -33,6 +33,7 @@ void Drag(QWidget *target, QPoint from, QPoint to) {
 
 TEST_F(MainWindowTest, TheHistogramMenuItemAndTheWindowFollowEachOther) {
     ASSERT_TRUE(Start());
+    ForgetCameraDescription();  // colour is ticked below
     auto *histogram = W().findChild<THistogramForm *>();
     ASSERT_NE(histogram, nullptr);
     auto *item = C<QAction>("Histogram1");

@@ -52,6 +52,7 @@ TEST(ParseCaptureOptions, ReadsACompleteCommandLine) {
     EXPECT_EQ(options.roi_height, 480);
     EXPECT_EQ(options.binning, 2);
     EXPECT_TRUE(options.colour);
+    EXPECT_TRUE(options.colour_given);
     EXPECT_EQ(options.delay_ms, 15);
     EXPECT_TRUE(options.iris);
     EXPECT_EQ(options.darks, 5);
@@ -333,6 +334,43 @@ std::vector<double> FfmpegColourMeans(const QString &file) {
         mean /= static_cast<double>(pixels.size() / 3);
     }
     return means;
+}
+
+// The simulated camera describes itself: its own word settles colour, a
+// profile's colour choice is for a camera without the description (solar
+// mode with it works on the mono camera), and --colour on a camera that says
+// mono, or solar mode on one that says colour, is refused before anything is
+// written.
+TEST_F(HeadlessCaptureTest, TheColourIsTheCamerasOwnWordWhereItDescribesItself) {
+    struct Row {
+        const char *sensor;
+        bool profile_colour, colour_given, solar;
+        int32_t exit_code;
+        uint32_t colour_id;
+        const char *refusal;
+    };
+    for (const Row &row : {Row{"mono", true, false, true, EXIT_DONE, 0, ""},
+                           Row{"mono", true, true, false, EXIT_BAD_ARGUMENTS, 0, "mono"},
+                           Row{"colour", false, false, false, EXIT_DONE, SER_BAYER_BGGR, ""},
+                           Row{"colour", false, false, true, EXIT_BAD_ARGUMENTS, 0, "colour"}}) {
+        const std::string label = std::string(row.sensor) + (row.colour_given ? " --colour" : "") +
+                                  (row.solar ? " --solar" : "");
+        qputenv("OMTRIX_SIM_SENSOR", row.sensor);
+        CaptureOptions options = Options(MODE_SER, 2);
+        options.colour = row.profile_colour || row.colour_given;
+        options.colour_given = row.colour_given;
+        options.solar = row.solar;
+        const CaptureReport report = Run(options);
+        qunsetenv("OMTRIX_SIM_SENSOR");
+        EXPECT_EQ(report.exit_code, row.exit_code) << label << ": " << report.error.toStdString();
+        if (row.exit_code != EXIT_DONE) {
+            EXPECT_TRUE(report.error.contains(row.refusal)) << report.error.toStdString();
+            EXPECT_TRUE(report.files.isEmpty()) << label;
+            continue;
+        }
+        ASSERT_FALSE(report.files.isEmpty()) << label;
+        EXPECT_EQ(Le32At(ReadFileBytes(report.files.first()), 18), row.colour_id) << label;
+    }
 }
 
 // A colour camera's SER holds its raw mosaic, every row of it, and FFmpeg

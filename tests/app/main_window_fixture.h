@@ -52,6 +52,7 @@ class MainWindowTest : public ::testing::Test {
         if (form)
             Close();
         qunsetenv("OMTRIX_SIM_FAULT");
+        qunsetenv("OMTRIX_SIM_SENSOR");
         qunsetenv("XDG_PICTURES_DIR");
     }
 
@@ -70,6 +71,14 @@ class MainWindowTest : public ::testing::Test {
     bool Start() {
         form = std::make_unique<TForm1>();
         return form->FormCreate(splash);
+    }
+    // The simulated camera taken for one without the optional entries (the
+    // window loads no other library), after Start: the colour tick is the
+    // observer's again, showing the stored choice.
+    void ForgetCameraDescription() {
+        form->camera_ = CameraSensor{};
+        form->ShowWhoSettlesColour();
+        form->ApplyCaptureState(form->CurrentCaptureState());
     }
     // A start that must fail: the message it ends with, answered as the
     // observer would.

@@ -63,6 +63,7 @@ TEST_F(MainWindowTest, ARestartKeepsTheMirroredSettings) {
     Store("GAIN", "33");
     Store("EXPOLENGTH", "2000");
     ASSERT_TRUE(Start());
+    ForgetCameraDescription();
     EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 250);
     EXPECT_EQ(C<SevenSegmentCounter>("delays")->Value(), 40);
     EXPECT_TRUE(C<QAction>("ColorCamera1")->isChecked());
@@ -99,6 +100,7 @@ TEST_F(MainWindowTest, OnlyAnExactTSelectsColourAndBadNumbersFallBack) {
     Store("EXPOCOUNT", "");
     CapturedWarnings warnings;
     ASSERT_TRUE(Start());
+    ForgetCameraDescription();
     EXPECT_FALSE(C<QAction>("ColorCamera1")->isChecked());
     EXPECT_EQ(C<QSlider>("Gain")->value(), 10);
     EXPECT_EQ(C<SevenSegmentCounter>("expos")->Value(), 0) << "an empty count reads as 0";
@@ -133,7 +135,7 @@ TEST_F(MainWindowTest, ALineThatIsNoSettingCostsOnlyItself) {
 }
 
 TEST_F(MainWindowTest, AnEmptyRedBalanceReadsAsZero) {
-    Store("COLORMODE", "T");
+    qputenv("OMTRIX_SIM_SENSOR", "colour");
     Store("REDBALANCE", "");
     ASSERT_TRUE(Start());
     EXPECT_EQ(C<QSlider>("RED")->value(), 1) << "0, held at the bar's lowest position";
@@ -207,7 +209,7 @@ TEST_F(MainWindowTest, PictureAndSensorControls) {
 // At 400 % a right click reads the 11 x 11 pixels of the picture itself around
 // the pixel under the pointer, not the few pixels that fill 11 x 11 on screen.
 TEST_F(MainWindowTest, RightClickBalancesOnTheElevenByElevenPicturePixels) {
-    Store("COLORMODE", "T");
+    qputenv("OMTRIX_SIM_SENSOR", "colour");
     ASSERT_TRUE(Start());
     const QImage picture = WhiteBalancePicture();
     RightClickOnPicture(picture, 400, QPoint(802, 602));  // picture pixel (200, 150)
@@ -248,6 +250,7 @@ TEST_F(MainWindowTest, ThePictureOpensOnItsMiddle) {
 TEST_F(MainWindowTest, ColourOffLocksTheBalanceBarsTogether) {
     Store("COLORMODE", "T");
     ASSERT_TRUE(Start());
+    ForgetCameraDescription();
     C<QSlider>("RED")->setValue(100);
     C<QSlider>("GREEN")->setValue(50);
     C<QSlider>("BLUE")->setValue(25);
@@ -274,6 +277,8 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     Store("OBSERVER", "Ann Lee");  // typed once in the output-names window
     Store("TELESCOPE", "C14");
     ASSERT_TRUE(Start());
+    // Colour is ticked while recording.
+    ForgetCameraDescription();
     C<QSlider>("__width")->setValue(80);  // 320 x 240
     C<QSlider>("__height")->setValue(60);
     C<QSpinBox>("expo")->setValue(0);
@@ -307,6 +312,32 @@ TEST_F(MainWindowTest, RecordsThroughTheCaptureButton) {
     ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
     EXPECT_EQ(raw.size(), 178 + 3 * (320 * 240 + 8));
     EXPECT_EQ(raw.read(19).at(18), SER_BAYER_BGGR) << "ColorID of the mosaic turned top row first";
+}
+
+// A camera that describes itself says colour or mono itself: the tick shows
+// its word, greyed, with the reason; the stored choice, which is for a
+// camera without the description, stays as it was.
+TEST_F(MainWindowTest, ACameraThatDescribesItselfSettlesTheColourTick) {
+    struct Row {
+        const char *sensor, *stored;
+        bool colour;
+        QString tip;
+    };
+    const InterfaceTexts texts;
+    for (const Row &row : {Row{"mono", "T", false, texts.TIP_CAMERAMONO},
+                           Row{"colour", "F", true, texts.TIP_CAMERACOLOR}}) {
+        qputenv("OMTRIX_SIM_SENSOR", row.sensor);
+        Store("COLORMODE", row.stored);
+        ASSERT_TRUE(Start());
+        auto *tick = C<QAction>("ColorCamera1");
+        EXPECT_EQ(tick->isChecked(), row.colour) << row.sensor;
+        EXPECT_FALSE(tick->isEnabled()) << row.sensor;
+        EXPECT_EQ(tick->toolTip(), row.tip) << row.sensor;
+        EXPECT_EQ(Cap().__color, row.colour) << row.sensor;
+        EXPECT_EQ(C<QSlider>("RED")->isEnabled(), row.colour) << row.sensor;
+        Close();
+        EXPECT_EQ(Stored("COLORMODE"), row.stored) << row.sensor;
+    }
 }
 
 TEST_F(MainWindowTest, AStartWithoutFileNamesAsksForThem) {

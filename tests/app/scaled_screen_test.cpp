@@ -17,7 +17,7 @@ TEST_F(MainWindowTest, OnAScaledScreenTheWindowsOpenAtTheirPlaces) {
 // The pointer's position is in logical pixels while the screen has two device
 // pixels to each: the patch still comes from the picture pixel under it.
 TEST_F(MainWindowTest, OnAScaledScreenRightClickBalancesWhereThePointerIs) {
-    Store("COLORMODE", "T");
+    qputenv("OMTRIX_SIM_SENSOR", "colour");
     ASSERT_TRUE(Start());
     const QImage picture = WhiteBalancePicture();
     RightClickOnPicture(picture, 100, QPoint(200, 150));

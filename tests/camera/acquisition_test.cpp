@@ -444,10 +444,10 @@ TEST(DescribedCamera, IsReadWholeAtItsOwnSize) {
     struct Row {
         int32_t width, height, bit_depth, pattern;  // width 0: no optional entries
         int32_t read_width, read_height;
-        bool states_colour;
+        bool colour;  // whatever the observer ticked
     };
     for (const Row row : {
-             Row{0, 0, 8, 0, 2048, 1536, false},
+             Row{0, 0, 8, 0, 2048, 1536, true},
              Row{1304, 976, 12, 4, 1304, 976, true},
              Row{1304, 976, 8, 0, 1304, 976, false},
              Row{4096, 3072, 16, 1, 4096, 3072, true},
@@ -463,7 +463,7 @@ TEST(DescribedCamera, IsReadWholeAtItsOwnSize) {
         std::string complaint;
         const CameraSensor camera = DescribeCamera(driver, complaint);
         EXPECT_TRUE(complaint.empty()) << label << ": " << complaint;
-        EXPECT_EQ(CameraStatesColour(camera), row.states_colour) << label;
+        EXPECT_EQ(CameraIsColour(camera, true), row.colour) << label;
         SetFrameBlockBytes(FrameBlockBytes(camera.width, camera.height, camera.bit_depth));
 
         FrameList frames;

@@ -85,3 +85,31 @@ TEST(DescribeCamera, AnswersOutOfReasonKeepTheirDefaultAndAreNamed) {
         EXPECT_EQ(sensor.name, "A camera with a rather long name");
     }
 }
+
+// A camera that describes itself settles its colour both ways; the
+// observer's tick counts only for a library without the optional entries.
+TEST(CameraColour, IsTheCamerasOwnWordWhereItDescribesItself) {
+    struct Case {
+        bool described;
+        BayerPattern pattern;
+        bool observer_choice;
+        bool settled, colour;
+    };
+    const Case cases[] = {
+        {false, BayerPattern::None, false, false, false},
+        {false, BayerPattern::None, true, false, true},
+        {true, BayerPattern::None, true, true, false},
+        {true, BayerPattern::BGGR, false, true, true},
+        {true, BayerPattern::RGGB, true, true, true},
+    };
+    for (const Case &c : cases) {
+        CameraSensor sensor;
+        sensor.described = c.described;
+        sensor.pattern = c.pattern;
+        const std::string label = std::string(c.described ? "described " : "undescribed ") +
+                                  std::to_string(int(c.pattern)) +
+                                  (c.observer_choice ? ", ticked" : ", unticked");
+        EXPECT_EQ(CameraSettlesColour(sensor), c.settled) << label;
+        EXPECT_EQ(CameraIsColour(sensor, c.observer_choice), c.colour) << label;
+    }
+}

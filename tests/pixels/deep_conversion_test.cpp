@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "pixels/byte_division.h"
+#include "pixels/grey_conversion.h"
 #include "support/instruction_sets.h"
 
 namespace {
@@ -68,8 +70,8 @@ TEST(DeepView, StretchesEverySampleOverTheDepthOnEverySet) {
     const size_t count = samples.size() - 1;
     const struct {
         int32_t black_point, white_point;
-    } points[] = {{0, 255},   {0, 1}, {20, 200}, {254, 255}, {0, 0},
-                  {200, 100}, {9, 0}, {1, 254},  {0, 3},     {2, 40}};
+    } points[] = {{0, 255}, {0, 1},   {20, 200}, {254, 255}, {0, 0},  {200, 100},
+                  {9, 0},   {1, 254}, {0, 3},    {2, 40},    {0, 154}};
     OnEveryInstructionSet([&] {
         for (int32_t depth : {9, 12, 16}) {
             for (const auto &p : points) {
@@ -91,6 +93,17 @@ TEST(DeepView, StretchesEverySampleOverTheDepthOnEverySet) {
     });
 }
 
+// The view's division by the points' m steps (1 ... 255), for every t up to
+// 255 m, against plain integer division.
+TEST(ByteDivider, GivesEveryQuotientOfEveryDivisor) {
+    for (uint32_t m = 1; m <= 255; ++m) {
+        const ByteDivider divider = MakeByteDivider(m);
+        for (uint32_t t = 0; t <= 255 * m; ++t) {
+            ASSERT_EQ(Divide(divider, t), t / m) << "m " << m << " t " << t;
+        }
+    }
+}
+
 TEST(DeepView, WithTheFullRangeIsTheNarrowedSampleBelowSaturation) {
     const std::vector<uint16_t> samples = AllSamples();
     for (int32_t depth : {9, 12, 16}) {
@@ -103,6 +116,48 @@ TEST(DeepView, WithTheFullRangeIsTheNarrowedSampleBelowSaturation) {
                 << "depth " << depth << " sample " << samples[k];
         }
     }
+}
+
+// A deep mono frame's picture made in one pass is the grey conversion of
+// its view, and the view it writes beside it, where asked, is DeepView's:
+// at every width, up to 32 rows of every sample value.
+TEST(DeepViewToBitmap, IsTheGreyPictureOfTheView) {
+    const std::vector<uint16_t> samples = AllSamples();
+    const struct {
+        int32_t depth, black_point, white_point;
+    } cases[] = {{12, 2, 40}, {16, 0, 255}, {16, 1, 254}, {9, 9, 0}, {16, 0, 1}};
+    OnEveryInstructionSet([&] {
+        for (const int32_t w : AWKWARD_WIDTHS) {
+            const int32_t h = std::min<int32_t>(32, int32_t(samples.size() / size_t(w)));
+            const size_t count = size_t(w) * h;
+            for (const auto &c : cases) {
+                std::vector<uint8_t> expected_view(count);
+                DeepView(samples.data(), expected_view.data(), count, c.depth, c.black_point,
+                         c.white_point);
+                Bitmap24 expected;
+                GreyToBitmap(expected_view.data(), w, h, expected);
+                for (const bool with_view : {true, false}) {
+                    std::vector<uint8_t> view(count + 1, UNTOUCHED);
+                    Bitmap24 picture;
+                    DeepViewToBitmap(samples.data(), w, h, c.depth, c.black_point, c.white_point,
+                                     picture, with_view ? view.data() : nullptr);
+                    ASSERT_EQ(picture.Width(), w);
+                    ASSERT_EQ(picture.Height(), h);
+                    for (int32_t r = 0; r < h; ++r) {
+                        ASSERT_TRUE(
+                            std::equal(picture.Row(r), picture.Row(r) + 3 * w, expected.Row(r)))
+                            << "width " << w << " row " << r << " depth " << c.depth;
+                    }
+                    if (with_view) {
+                        ASSERT_TRUE(
+                            std::equal(expected_view.begin(), expected_view.end(), view.begin()))
+                            << "width " << w << " depth " << c.depth;
+                    }
+                    ASSERT_EQ(view[count], UNTOUCHED);
+                }
+            }
+        }
+    });
 }
 
 }  // namespace
