@@ -26,7 +26,7 @@ class AcquisitionTest : public ::testing::Test {
     }
 
     // Waits until the newest frame is tagged `tag` and `more` frames followed it.
-    bool WaitForFramesOf(uint32_t tag, size_t more, int timeout_ms = 3000) {
+    bool WaitForFramesOf(uint32_t tag, size_t more, int timeout_ms = 10000) {
         if (!WaitFor(
                 [&] {
                     PImageLst newest = frames.Newest();
