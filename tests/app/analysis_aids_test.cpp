@@ -81,8 +81,7 @@ TEST_F(AnalysisAidsTest, APickOutsideThePictureStaysOnIt) {
     C<QSlider>("__width")->setValue(10);  // 40 x 40 sensor pixels
     C<QSlider>("__height")->setValue(10);
     ASSERT_TRUE(RunUntil([&] { return C<PreviewImage>("Image1")->width() == 80; }));
-    EXPECT_TRUE(RunUntil([&] { return Renderer().focus.posy <= 40; }))
-        << Renderer().focus.posy;
+    EXPECT_TRUE(RunUntil([&] { return Renderer().focus.posy <= 40; })) << Renderer().focus.posy;
     EXPECT_TRUE(FocusWindow().isVisible());
 }
 

@@ -74,7 +74,7 @@ TEST_F(RecordingPanelTest, TheStatusBarFollowsTheRecorder) {
     Store("CAPDIR", captures.path());
     StartSmallSer("0", 50);
     const QElapsedTimer &clock = since_click;
-    constexpr qint64 kClockSlackMs = 5;         // two millisecond clocks, read apart
+    constexpr qint64 kClockSlackMs = 5;  // two millisecond clocks, read apart
     QString shown_text;
     qint64 look_before_ms = 0;  // when the look before this one was taken
     qint64 changed_at_ms = 0;   // the look that saw the last refresh
@@ -181,7 +181,7 @@ TEST_F(RecordingPanelTest, TheFreeSpaceFollowsTheCaptureDisk) {
     double before_mb = FreeDiskBytes(disk) / 1e6;
     StartSmallSer("100", 10);  // 7.7 MB, leaving about 1.7 MB
     QString shown_text;
-    double low_mb = 0;   // the disk between the looks around the last refresh
+    double low_mb = 0;  // the disk between the looks around the last refresh
     double high_mb = 0;
     bool red = false;
     int checks = 0;

@@ -290,9 +290,8 @@ TEST_F(AcquisitionTest, ACutForNewSettingsWaitsForTheEndOfARecording) {
     fake.hold_exposures = false;
     // An exposure begun after the short one was programmed: the camera was
     // told of it before, and the exposure in force is the short one.
-    ASSERT_TRUE(WaitFor([&] {
-        return fake.last_expo_ms == CANCEL_ABOVE_MS && fake.exposures_started >= 5;
-    }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return fake.last_expo_ms == CANCEL_ABOVE_MS && fake.exposures_started >= 5; }));
     capture.CancelForNewSettings();
     EXPECT_EQ(fake.cancels, 3) << "a short exposure is not cut";
 }
