@@ -380,11 +380,15 @@ void TVideoCapture::RunPasses() {
         // The tag is read before the flag: a recording's flag is raised before
         // its tag is published, so a new tag always comes with the flag set.
         const uint32_t requested = requested_recording_.load(std::memory_order_acquire);
-        const bool recording = _capturing;
+        // A flag seen with the tag of a recording this thread is not in is
+        // the flag of one whose tag is not published yet: this pass is still
+        // live, or it would ask for darks of settings the recording replaces.
+        const bool recording = _capturing && (requested != recording_in_force_ || in_recording_);
         if (!recording || requested != recording_in_force_) {
             ProgramCamera();
             recording_in_force_ = requested;
         }
+        in_recording_ = recording;
         // Read once per pass: the darks made ready and the darks taken off
         // the frame are of the same count.
         const int32_t dark_count = recording ? std::clamp(DARKCOUNT.load(), 0, MAX_DARK_COUNT) : 0;

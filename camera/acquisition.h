@@ -205,6 +205,7 @@ class TVideoCapture {
     int32_t frame_height_ = 0;
     int32_t sensor_bit_depth_ = 8;
     uint32_t recording_in_force_ = 0;
+    bool in_recording_ = false;  // the last pass was one of recording_in_force_
     std::atomic<int32_t> length_in_force_{0};
     int32_t length_us_in_force_ = 0;
     // The stamp rule as last read and the text built from it; this thread only.

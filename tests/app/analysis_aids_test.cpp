@@ -81,8 +81,7 @@ TEST_F(AnalysisAidsTest, APickOutsideThePictureStaysOnIt) {
     C<QSlider>("__width")->setValue(10);  // 40 x 40 sensor pixels
     C<QSlider>("__height")->setValue(10);
     ASSERT_TRUE(RunUntil([&] { return C<PreviewImage>("Image1")->width() == 80; }));
-    Run(600);
-    EXPECT_LE(Renderer().focus.posy, 40);
+    EXPECT_TRUE(RunUntil([&] { return Renderer().focus.posy <= 40; })) << Renderer().focus.posy;
     EXPECT_TRUE(FocusWindow().isVisible());
 }
 
@@ -156,9 +155,10 @@ TEST_F(AnalysisAidsTest, SolarModeRunsWhileItsWindowShowsAndNotInColour) {
     In<QSlider>(SolarWindow(), "Limit")->setValue(0);
     In<QSlider>(SolarWindow(), "Shade")->setValue(0);
     EXPECT_EQ(In<QLabel>(SolarWindow(), "Label2")->text(), "0");
-    Run(500);
     const Bitmap24 &picture = WorkingBitmap();
-    EXPECT_EQ(*std::max_element(picture.Bits(), picture.Bits() + picture.ByteCount()), 0);
+    EXPECT_TRUE(RunUntil([&] {
+        return *std::max_element(picture.Bits(), picture.Bits() + picture.ByteCount()) == 0;
+    }));
 
     SolarWindow().close();
     EXPECT_FALSE(Cap().solar.on);

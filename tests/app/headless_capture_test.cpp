@@ -1223,7 +1223,10 @@ TEST_F(HeadlessCaptureTest, ARunThatCannotFinishItsDarksLeavesNoFile) {
         EXPECT_EQ(run.exit_code, row.exit_code) << run.errors.toStdString();
         EXPECT_EQ(run.prompts, row.prompts) << run.errors.toStdString();
         EXPECT_TRUE(run.errors.contains(row.message)) << run.errors.toStdString();
-        EXPECT_LT(clock.elapsed(), 10000);
+        // By itself, well before the minute the test gives it: the silent
+        // camera takes its silence limit, and a checked build on a busy
+        // machine as long again or more.
+        EXPECT_LT(clock.elapsed(), 30000);
         EXPECT_TRUE(run.files.isEmpty());
         EXPECT_TRUE(QDir(folder.path()).isEmpty());
     }

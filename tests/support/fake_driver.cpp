@@ -19,8 +19,11 @@ void Release() {
 }
 
 void ThreadedExposure(uint8_t *buffer) {
-    ++g_state.exposures_started;
+    // The old cancel is forgotten before the exposure counts as started: a
+    // test that sees it started and cancels it at once must not lose that
+    // cancel to this line.
     g_state.cancel_requested = false;
+    ++g_state.exposures_started;
     if (g_state.sample_depth == 16) {
         // Deep exposures are only ever asked to complete at once.
         std::fill_n(reinterpret_cast<uint16_t *>(buffer), FrameBytes(), g_state.deep_fill.load());

@@ -69,9 +69,10 @@ void Reset();
 }  // namespace fake_driver
 
 // Polls `done` every millisecond while the camera thread works; false when
-// `timeout_ms` passed first.
+// `timeout_ms` passed first. The default leaves room for a machine busy
+// with other work, a thread checker or both.
 template <typename Predicate>
-bool WaitFor(Predicate done, int timeout_ms = 3000) {
+bool WaitFor(Predicate done, int timeout_ms = 10000) {
     const uint32_t start = TickCount();
     while (!done()) {
         if (TickCount() - start > uint32_t(timeout_ms))
