@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 
 #include <sys/uio.h>
 
@@ -89,6 +90,7 @@ int32_t SerWriter::WriteSerHeader(const QString &file_name, int32_t width, int32
         (void)FinishSerFile();
     }
     frame_count_ = 0;
+    write_back_from_ = 0;
     starts_ns_.clear();
     starts_known_ = true;
     row_bytes_ = int64_t{width} * ((depth + 7) / 8);
@@ -135,6 +137,7 @@ bool SerWriter::AppendSerFrame(const uint8_t *data, size_t byte_count, int64_t e
     const int64_t frames_end = SER_HEADER_BYTES + frame_count_ * frame_bytes_;
     if (WriteRowsTurnedOver(data, frames_end)) {
         ++frame_count_;
+        StartWriteBack(frames_end + frame_bytes_);
         starts_known_ = starts_known_ && exposure_start_ns > 0;
         // The trailer's ticks are made when the file is finished: the local
         // time the header needs would cost a look at the time zone per frame.
@@ -181,6 +184,18 @@ bool SerWriter::WriteRowsTurnedOver(const uint8_t *data, int64_t offset) {
         done_in_row = total % row_bytes;
     }
     return true;
+}
+
+// The disk starts on what was written while the recording goes on, rather
+// than all at once when the file is closed: the frames are on the disk
+// sooner, and the close does not wait for the whole file.
+void SerWriter::StartWriteBack(int64_t written_end) {
+    if (written_end - write_back_from_ < WRITE_BACK_STEP_BYTES) {
+        return;
+    }
+    ::sync_file_range(SerFile.handle(), write_back_from_, written_end - write_back_from_,
+                      SYNC_FILE_RANGE_WRITE);
+    write_back_from_ = written_end;
 }
 
 bool SerWriter::FinishSerFile() {

@@ -128,6 +128,9 @@ class SerWriter {
     // The rows of one system call, last frame row first: as many as Linux
     // takes in one (IOV_MAX), all the rows of a frame up to 1024 rows.
     std::array<iovec, 1024> row_slices_{};
+    static constexpr int64_t WRITE_BACK_STEP_BYTES = 8 << 20;
+    int64_t write_back_from_ = 0;  // where the disk has not been asked to start yet
+    void StartWriteBack(int64_t written_end);
     // Each written frame's exposure start (UtcNowNs), and whether all are known.
     std::vector<int64_t> starts_ns_;
     bool starts_known_ = true;
