@@ -56,6 +56,15 @@ class IndiSourceTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        // The camera let go of before the server goes: a session left open
+        // would start reconnecting while the test's process ends, and the
+        // INDI library's statics may be gone under its reading thread.
+        auto *close = library_.IsOpen()
+                          ? reinterpret_cast<void (*)()>(library_.Symbol("closeUSB"))
+                          : nullptr;
+        if (close != nullptr) {
+            close();
+        }
         library_.Close();
         server_.Kill();
         unsetenv("OMTRIX_CAMERA");
