@@ -73,8 +73,7 @@ bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) 
     const CaptureState &s = *read;
     options.exposure_ms = s.exposure_ms;
     // The window's fine range stores microseconds beside the whole ms.
-    const bool fine = (s.exposure_us + 500) / 1000 == s.exposure_ms && s.exposure_us % 1000 != 0;
-    options.exposure_us = fine ? s.exposure_us : -1;
+    options.exposure_us = s.ExposureUs() % 1000 != 0 ? s.ExposureUs() : -1;
     options.gain = s.gain;
     options.colour = s.colour;
     options.red = s.red;

@@ -85,12 +85,13 @@ void TForm1::SetExposureRange(int32_t range_ms) {
 }
 
 void TForm1::FollowCameraExposures() {
-    expo->setMaximum(LongestExposureMs(camera_));
+    const int32_t longest_ms = LongestExposureMs(camera_);
+    expo->setMaximum(longest_ms);
     fine_range_item_->setVisible(HasFineExposures(camera_));
     for (QAction *item : expopup->actions()) {
         if (item != fine_range_item_) {
             item->setVisible(PresetMilliseconds(item->text().toStdString()) <=
-                             std::max(LongestExposureMs(camera_), SHORTEST_MS_RANGE));
+                             std::max(longest_ms, SHORTEST_MS_RANGE));
         }
     }
     SetExposureRange(exposure_scale_.range_ms);

@@ -83,8 +83,7 @@ CaptureState TForm1::CurrentCaptureState() const {
 
 void TForm1::ApplyCaptureState(const CaptureState &s) {
     SetExposureRange(s.exposure_range_ms);
-    SetExposureUs((s.exposure_us + 500) / 1000 == s.exposure_ms ? s.exposure_us
-                                                                : s.exposure_ms * 1000);
+    SetExposureUs(s.ExposureUs());
     Gain->setValue(s.gain);
     observer_colour_ = s.colour;
     ColorCamera1->setChecked(CameraIsColour(camera_, s.colour));

@@ -50,6 +50,10 @@ struct CaptureState {
     QString object;
     QString filter;
 
+    // The exposure the state stands for, to the microsecond.
+    int32_t ExposureUs() const {
+        return (exposure_us + 500) / 1000 == exposure_ms ? exposure_us : exposure_ms * 1000;
+    }
     bool operator==(const CaptureState &) const = default;
 };
 
