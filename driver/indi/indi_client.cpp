@@ -242,6 +242,11 @@ bool IndiClient::StopStream(std::chrono::milliseconds timeout) {
     return true;
 }
 
+IndiClient::StreamStop IndiClient::LastStreamStop() const {
+    std::lock_guard lock(mutex_);
+    return stream_stop_;
+}
+
 void IndiClient::newDevice(INDI::BaseDevice) {}
 
 void IndiClient::newProperty(INDI::Property property) {
@@ -405,7 +410,11 @@ void IndiClient::Note(const INDI::Property &property) {
             } else if (switches.isNameMatch("CCD_VIDEO_STREAM")) {
                 camera.can_stream = true;
                 const auto *on = switches.findWidgetByName("STREAM_ON");
+                const bool was_on = stream_on_;
                 stream_on_ = on != nullptr && on->getState() == ISS_ON;
+                if (was_on && !stream_on_) {
+                    stream_stop_ = {std::chrono::steady_clock::now(), stream_exposure_s_};
+                }
             } else if (switches.isNameMatch("STREAM_FULL_DEPTH")) {
                 camera.can_stream_full_depth = true;
             }

@@ -87,6 +87,15 @@ class IndiClient final : public INDI::BaseClient {
     // was on.
     bool StopStream(std::chrono::milliseconds timeout);
 
+    // When the camera last reported its stream switched off, by this
+    // program or another, and the stream's exposure then; a default time
+    // point while it has not.
+    struct StreamStop {
+        std::chrono::steady_clock::time_point at;
+        double exposure_s = 0;
+    };
+    StreamStop LastStreamStop() const;
+
   protected:
     void newDevice(INDI::BaseDevice device) override;
     void newProperty(INDI::Property property) override;
@@ -122,6 +131,7 @@ class IndiClient final : public INDI::BaseClient {
     std::vector<std::string> missing_;
     bool stream_on_ = false;         // CCD_VIDEO_STREAM as last reported
     double stream_exposure_s_ = -1;  // STREAMING_EXPOSURE as last reported
+    StreamStop stream_stop_;
 };
 
 }  // namespace indicam

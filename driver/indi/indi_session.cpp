@@ -369,7 +369,15 @@ void IndiSession::RequestFrame() {
                     " ms come in 8-bit steps (OMTRIX_INDI_STREAM=off gives them whole)");
             }
         }
-        std::this_thread::sleep_until(stream_restart_after_);
+        // Another program's stream, still on or just switched off, needs
+        // the same pause as one of ours (a longer exposure than ours counts
+        // as ours at most, so that a camera left at minutes holds nothing up).
+        client->StopStream(STREAM_STOP_WAIT);
+        const IndiClient::StreamStop stop = client->LastStreamStop();
+        const auto others_exposure = std::chrono::microseconds(static_cast<int64_t>(
+            std::clamp(stop.exposure_s, 0.0, STREAM_MAX_EXPOSURE_US / 1e6) * 1e6));
+        std::this_thread::sleep_until(
+            std::max(stream_restart_after_, stop.at + others_exposure + STREAM_RESTART_PAUSE));
         if (ready && client->SendSwitch("CCD_VIDEO_STREAM", "STREAM_ON")) {
             applied_.streaming = true;
             applied_.exposure_us = exposure_us;
