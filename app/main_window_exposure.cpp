@@ -67,6 +67,7 @@ void TForm1::SetExposureRange(int32_t range_ms) {
     // exposure typed past the slider's end stays while the slider rests there.
     const int32_t stood_us = _expot->value() * exposure_scale_.unit_us;
     exposure_scale_ = ScaleForRange(range_ms, camera_);
+    Label2->setText(exposure_scale_.Fine() ? texts_.LBL_LENGTHUS : texts_.LBL_LENGTH);
     {
         const QSignalBlocker quiet(_expot);
         _expot->setRange(exposure_scale_.lowest, exposure_scale_.highest);

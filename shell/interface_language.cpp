@@ -122,7 +122,7 @@ const std::array<TextLookup, 87> INTERFACE_LOOKUPS = {{
     LOOKUP(LBL_NAMEBYTIME),
 }};
 
-const std::array<TextLookup, 120> ADDED_LOOKUPS = {{
+const std::array<TextLookup, 121> ADDED_LOOKUPS = {{
     // Main window.
     LOOKUP(GRP_CAPTURE),
     LOOKUP(BTN_BLACKWHITE),
@@ -244,6 +244,7 @@ const std::array<TextLookup, 120> ADDED_LOOKUPS = {{
     LOOKUP(CAMERA_DESCRIPTION),
     LOOKUP(TIP_CAMERACOLOR),
     LOOKUP(TIP_CAMERAMONO),
+    LOOKUP(LBL_LENGTHUS),
     LOOKUP(STATUS_CAPTURETO),
     // Recording figures, dark-frame progress, exposure aids.
     LOOKUP(REC_WRITTEN),

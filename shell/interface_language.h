@@ -48,7 +48,7 @@ struct TextLookup {
 extern const std::array<TextLookup, 87> INTERFACE_LOOKUPS;
 // The texts added after the first language files: a file without one of
 // these keys keeps that text in English and is not reported for it.
-extern const std::array<TextLookup, 120> ADDED_LOOKUPS;
+extern const std::array<TextLookup, 121> ADDED_LOOKUPS;
 
 // What applying a language does outside the key table.
 class LanguageUi {

@@ -242,6 +242,8 @@ struct InterfaceTexts {
     QString TIP_CAMERACOLOR = QStringLiteral("Set by the camera: it reports its colour pattern");
     // ... and of one that reports a mono sensor.
     QString TIP_CAMERAMONO = QStringLiteral("Set by the camera: it reports a mono sensor");
+    // The exposure's caption while its slider runs in microseconds.
+    QString LBL_LENGTHUS = QStringLiteral("Length (\u00b5s)");
     QString STATUS_CAPTURETO = QStringLiteral("Files:");
     // A recording's figures while it runs and its file when it has ended.
     QString REC_WRITTEN = QStringLiteral("%d written");

@@ -56,6 +56,7 @@ TEST_F(KeypadsTest, TheFineRangeSetsMicroseconds) {
     slider->setValue(250);  // a drag
     EXPECT_EQ(Cap().length_us, 250);
     EXPECT_EQ(C<QLabel>("Label5")->text(), QString::fromUtf8("250\u00b5s"));
+    EXPECT_EQ(C<QLabel>("Label2")->text(), QString::fromUtf8("Length (\u00b5s)"));
     EXPECT_EQ(C<QSpinBox>("expo")->value(), 0);
 
     Open("AdvGlassButton4");
@@ -72,6 +73,7 @@ TEST_F(KeypadsTest, TheFineRangeSetsMicroseconds) {
     Type("KEY1", "#7");
     EXPECT_EQ(Cap().length_us, 7000) << "milliseconds again";
     EXPECT_EQ(C<QLabel>("Label5")->text(), "7ms");
+    EXPECT_EQ(C<QLabel>("Label2")->text(), "Length (ms)");
     Close();
 }
 
