@@ -283,7 +283,11 @@ void TAVIExport::Watch(uint32_t now_tick) {
     if (!OutputStillNamed(now_tick, true)) {
         Close(true);
         count = 0;
+        return;
     }
+    // Between frames too: through long exposures or a camera that stopped
+    // sending, the time goes on and the rate falls.
+    ShowProgress(now_tick, false);
 }
 
 void TAVIExport::TakeNotice(uint32_t now_tick) {

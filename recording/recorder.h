@@ -89,7 +89,8 @@ class TAVIExport {
     // The running (or last) recording's figures as of `now_tick`.
     RecordingProgress Progress(uint32_t now_tick);
     // Between notices too (a timer calls it twice a second while a recording
-    // runs): ends a recording whose file has lost its name, as a write failure.
+    // runs): ends a recording whose file has lost its name, as a write
+    // failure, and refreshes the figures.
     void Watch(uint32_t now_tick);
     // Ends the recording's output, the camera's part and the capture controls.
     // An output that holds no frame is removed. A write failure, or a file

@@ -251,6 +251,10 @@ TEST_F(RecorderTest, TheFiguresFollowTheRecording) {
     EXPECT_DOUBLE_EQ(ui.progress.written_fps, 2 / 1.5);
     EXPECT_DOUBLE_EQ(ui.progress.minutes_left, 6e6 / (2 * one_file / 1.5) / 60);
     EXPECT_EQ(ui.progress.frames_dropped, 0);
+    // No frame for a while: the time goes on, and nothing was written.
+    recorder.Watch(4000);
+    EXPECT_EQ(ui.progress.elapsed_ms, 4000u);
+    EXPECT_EQ(ui.progress.written_fps, 0);
     for (uint8_t value : {7, 6, 5, 4}) {
         Queue(value);
     }
