@@ -136,14 +136,17 @@ void SubtractDeep(uint16_t *samples, const uint16_t *dark, size_t count, uint16_
     const hn::ScalableTag<uint16_t> d;
     const size_t n = hn::Lanes(d);
     const auto saturated = hn::Set(d, maximum);
+    const auto zero = hn::Zero(d);
     size_t k = 0;
     if (HWY_TARGET != HWY_SCALAR) {
         for (; k + n <= count; k += n) {
             const auto s = hn::LoadU(d, samples + k);
-            const auto corrected = hn::SaturatedSub(s, hn::LoadU(d, dark + k));
-            // s >= maximum as min(s, maximum) == maximum: one comparison.
-            const auto kept = hn::Eq(hn::Min(s, saturated), saturated);
-            hn::StoreU(hn::IfThenElse(kept, s, corrected), d, samples + k);
+            // s >= maximum as maximum - s == 0 (saturated): nothing is taken
+            // from such a sample. Cheaper than a choice between two results
+            // where the processor has neither an unsigned minimum nor a blend.
+            const auto kept = hn::VecFromMask(d, hn::Eq(hn::SaturatedSub(saturated, s), zero));
+            hn::StoreU(hn::SaturatedSub(s, hn::AndNot(kept, hn::LoadU(d, dark + k))), d,
+                       samples + k);
         }
     }
     for (; k < count; ++k) {

@@ -16,11 +16,14 @@ void Clip(Sample *samples, size_t count, Sample limit, Sample shade) {
     const size_t n = hn::Lanes(d);
     const auto brightest_kept = hn::Set(d, limit);
     const auto replacement = hn::Set(d, shade);
+    const auto zero = hn::Zero(d);
     size_t k = 0;
     if (HWY_TARGET != HWY_SCALAR) {
         for (; k + n <= count; k += n) {
             const auto v = hn::LoadU(d, samples + k);
-            const auto kept = hn::Eq(hn::Min(v, brightest_kept), v);
+            // v <= limit as v - limit == 0 (saturated): SSSE3 has no unsigned
+            // 16-bit minimum, and this is as short everywhere else.
+            const auto kept = hn::Eq(hn::SaturatedSub(v, brightest_kept), zero);
             hn::StoreU(hn::IfThenElse(kept, v, replacement), d, samples + k);
         }
     }
