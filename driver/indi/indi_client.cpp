@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "driver/indi/device_listing.h"
 #include "driver/indi/sigpipe_block.h"
@@ -259,6 +260,7 @@ void IndiClient::newProperty(INDI::Property property) {
     }
     {
         std::lock_guard lock(mutex_);
+        reader_thread_ = std::this_thread::get_id();
         Note(property);
         changed_.notify_all();
     }
@@ -323,10 +325,21 @@ void IndiClient::removeDevice(INDI::BaseDevice device) {
 }
 
 void IndiClient::serverDisconnected(int) {
+    bool from_reader = false;
+    {
+        std::lock_guard lock(mutex_);
+        from_reader = reader_thread_ == std::this_thread::get_id();
+    }
     ReportLost();
-    // The library forgets its devices right after this call.
-    for (const INDI::BaseDevice &device : getDevices()) {
-        ReleaseDeviceProperties(device);
+    // The library forgets its devices right after this call. A send that
+    // failed makes the library call it on the sending thread, while its
+    // reading thread may still be reading a picture into their buffers
+    // (libindi 1.9.9): those are then left to the library rather than
+    // freed under that thread.
+    if (from_reader) {
+        for (const INDI::BaseDevice &device : getDevices()) {
+            ReleaseDeviceProperties(device);
+        }
     }
 }
 

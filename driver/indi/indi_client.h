@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,7 @@ class IndiClient final : public INDI::BaseClient {
     bool stream_on_ = false;         // CCD_VIDEO_STREAM as last reported
     double stream_exposure_s_ = -1;  // STREAMING_EXPOSURE as last reported
     StreamStop stream_stop_;
+    std::thread::id reader_thread_;  // the library's, from its first report
 };
 
 }  // namespace indicam
