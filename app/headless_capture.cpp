@@ -73,7 +73,8 @@ bool ApplyProfile(const QString &name, CaptureOptions &options, QString &error) 
     const CaptureState &s = *read;
     options.exposure_ms = s.exposure_ms;
     // The window's fine range stores microseconds beside the whole ms.
-    options.exposure_us = s.ExposureUs() % 1000 != 0 ? s.ExposureUs() : -1;
+    const int32_t exposure_us = s.ExposureUs();
+    options.exposure_us = exposure_us % 1000 != 0 ? exposure_us : -1;
     options.gain = s.gain;
     options.colour = s.colour;
     options.red = s.red;

@@ -147,6 +147,8 @@ class TForm1 : public QMainWindow, private RecorderUi, private LanguageUi, priva
     void SetExposureRange(int32_t range_ms);
     // The exposure controls offer what the connected camera can do.
     void FollowCameraExposures();
+    // The caption above the exposure slider, in the slider's unit.
+    QString ExposureLengthCaption(const InterfaceTexts &texts) const;
     void GAINChange();
     void vblankChange();
     void C1Click();

@@ -2,8 +2,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSlider>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QSpinBox>
 #include <algorithm>
 
@@ -67,7 +67,7 @@ void TForm1::SetExposureRange(int32_t range_ms) {
     // exposure typed past the slider's end stays while the slider rests there.
     const int32_t stood_us = _expot->value() * exposure_scale_.unit_us;
     exposure_scale_ = ScaleForRange(range_ms, camera_);
-    Label2->setText(exposure_scale_.Fine() ? texts_.LBL_LENGTHUS : texts_.LBL_LENGTH);
+    Label2->setText(ExposureLengthCaption(texts_));
     {
         const QSignalBlocker quiet(_expot);
         _expot->setRange(exposure_scale_.lowest, exposure_scale_.highest);
@@ -83,6 +83,10 @@ void TForm1::SetExposureRange(int32_t range_ms) {
         SetExposureUs(shortest_us);  // the fine range starts at the camera's shortest
     }
     keypad_state_.SetMaximum(Keypad::Exposure, exposure_scale_.Fine() ? 1000 : expo->maximum());
+}
+
+QString TForm1::ExposureLengthCaption(const InterfaceTexts &texts) const {
+    return exposure_scale_.Fine() ? texts.LBL_LENGTHUS : texts.LBL_LENGTH;
 }
 
 void TForm1::FollowCameraExposures() {

@@ -97,7 +97,7 @@ void TForm1::SetTexts(const InterfaceTexts &texts) {
     Roddier->setText(texts.LBL_RODDIER);
     resolution->setTitle(texts.FRM_SETTINGS);
     GroupBox2->setTitle(texts.FRM_EXPOSURE);
-    Label2->setText(exposure_scale_.Fine() ? texts.LBL_LENGTHUS : texts.LBL_LENGTH);
+    Label2->setText(ExposureLengthCaption(texts));
     Label3->setText(texts.LBL_DELAY);
     darks->setText(texts.LBL_DARKFRAME);
     Count->setText(seconds_mode_ ? texts.LBL_DURATION : texts.LBL_COUNT);

@@ -187,9 +187,15 @@ double InstantCameraFramesPerSecond(const InstantCase &c, const QString &folder,
     if (c.bits > 8) {
         options.depth = 16;
         options.depth_given = true;
+        // The driver reads its sensor's description when the camera connects.
+        qputenv("OMTRIX_SIM_SIZE",
+                QByteArray::number(c.width) + "x" + QByteArray::number(c.height));
+        qputenv("OMTRIX_SIM_BITS", QByteArray::number(c.bits));
     }
     HeadlessCapture capture([](const QString &) {}, [](const QString &) {});
     const CaptureReport report = capture.Run(CameraDriverPath(), options);
+    qunsetenv("OMTRIX_SIM_SIZE");
+    qunsetenv("OMTRIX_SIM_BITS");
     if (report.exit_code != EXIT_DONE || report.files.size() != 1 ||
         report.frames_written != c.frames) {
         std::printf("  %dx%d failed: %s\n", c.width, c.height, qPrintable(report.error));
@@ -214,12 +220,6 @@ bool InstantCameraAgainstRawWrite(const QString &folder) {
     constexpr int kRuns = 5;
     bool all_met = true;
     for (const InstantCase &c : INSTANT_CASES) {
-        // The driver reads its sensor's description when the camera connects.
-        if (c.bits > 8) {
-            qputenv("OMTRIX_SIM_SIZE",
-                    QByteArray::number(c.width) + "x" + QByteArray::number(c.height));
-            qputenv("OMTRIX_SIM_BITS", QByteArray::number(c.bits));
-        }
         const int64_t frame_bytes = int64_t{c.width} * c.height * int64_t(BytesPerSample(c.bits));
         const std::vector<std::vector<uint8_t>> ring =
             RawFrames(frame_bytes, std::min(c.frames, 256));
@@ -250,8 +250,6 @@ bool InstantCameraAgainstRawWrite(const QString &folder) {
             camera_rate / raw_rate, static_cast<long long>(max_backlog),
             camera_rate >= goal ? "ok" : "BELOW GOAL");
         all_met &= camera_rate >= goal;
-        qunsetenv("OMTRIX_SIM_SIZE");
-        qunsetenv("OMTRIX_SIM_BITS");
     }
     return all_met;
 }

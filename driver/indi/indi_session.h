@@ -39,10 +39,10 @@ inline constexpr std::chrono::milliseconds STREAM_FRAME_WAIT{2500};
 // report its stream off.
 inline constexpr std::chrono::milliseconds STREAM_STOP_WAIT{1000};
 // A stream switched off, by this program or another, is switched on again
-// no sooner than its exposure and this pause later. The INDI simulator's stream thread finishes the
-// frame it is making after the stream is off (a few hundred ms on a busy
-// machine); switched on before that, it takes 1 / exposure for the exposure
-// (100 s at 10 ms) and sends nothing until then.
+// no sooner than its exposure and this pause later. The INDI simulator's
+// stream thread finishes the frame it is making after the stream is off (a
+// few hundred ms on a busy machine); switched on before that, it takes
+// 1 / exposure for the exposure (100 s at 10 ms) and sends nothing until then.
 inline constexpr std::chrono::milliseconds STREAM_RESTART_PAUSE{1000};
 
 // A camera behind an INDI server. The server's frames arrive on the client
