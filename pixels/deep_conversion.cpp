@@ -92,67 +92,92 @@ void Narrow(const uint16_t *samples, uint8_t *out, size_t count, int32_t bit_dep
 }
 
 #if HWY_TARGET != HWY_SCALAR
-// The lesser of unsigned 16-bit lanes. SSSE3 has no instruction for it:
-// a - (a - b, saturated) takes two where Highway's general form takes six.
-template <class V>
-HWY_INLINE V MinU16(V a, V b) {
-#if HWY_TARGET == HWY_SSSE3
-    return hn::Sub(a, hn::SaturatedSub(a, b));
-#else
-    return hn::Min(a, b);
-#endif
-}
-
-// The view of the samples in one vector of 16-bit lanes, each at most 255.
-// kIncrement: the divider raises t by 1 first. The constants are set here
-// (SVE's vectors cannot be kept in a struct); a loop lifts them out.
+// floor(255 x / span) of the samples in one vector of 16-bit lanes, x the
+// sample less the black point held to the span: at most 255, which is
+// reached at the white point. x is two saturating steps, on every
+// instruction set (SSSE3 lacks the unsigned minimum): the sample is lifted
+// by `lift` so that everything from the white point up meets 65535, then
+// brought down by lift + black, below which it meets 0. kIncrement: the
+// divider raises t by 1 first. The constants are set here (SVE's vectors
+// cannot be kept in a struct); a loop lifts them out.
 template <bool kIncrement, class D16>
-HWY_INLINE hn::Vec<D16> ViewLanes(D16 d16, const ViewScale &scale, hn::Vec<D16> v) {
-    const auto x = MinU16(hn::SaturatedSub(v, hn::Set(d16, scale.black)), hn::Set(d16, scale.span));
+HWY_INLINE hn::Vec<D16> QuotientLanes(D16 d16, const ViewScale &scale, hn::Vec<D16> v) {
+    const auto lift = static_cast<uint16_t>(65535 - scale.black - scale.span);
+    const auto x = hn::SaturatedSub(hn::SaturatedAdd(v, hn::Set(d16, lift)),
+                                    hn::Set(d16, static_cast<uint16_t>(lift + scale.black)));
     auto t = hn::MulHigh(hn::ShiftLeftSame(x, scale.widening), hn::Set(d16, TIMES_255_OVER_256));
     if constexpr (kIncrement) {
         t = hn::Add(t, hn::Set(d16, uint16_t{1}));
     }
-    const auto q = hn::ShiftRightSame(hn::MulHigh(t, hn::Set(d16, scale.divider.multiplier)),
-                                      scale.divider.shift);
-    // 254 at most, 255 where the sample reaches the maximum: there it is
-    // above the white point, so the quotient is 255.
-    const auto limit = hn::SaturatedAdd(
-        hn::Set(d16, uint16_t{254}),
-        hn::SaturatedSub(v, hn::Set(d16, static_cast<uint16_t>(scale.maximum - 1))));
-    return MinU16(q, limit);
+    return hn::ShiftRightSame(hn::MulHigh(t, hn::Set(d16, scale.divider.multiplier)),
+                              scale.divider.shift);
 }
 
-// Two vectors of 16-bit lanes, each at most 255, as one vector of their low
-// bytes in order. Highway's ConcatEven clears the high bytes first; here
-// they are clear, and x86's saturating pack needs no more than its lane
-// order mended.
+// Two vectors of 16-bit lanes as one vector of their bytes, `lower`'s first.
+// kNonzero: each byte is nonzero exactly where its lane is (the lanes may
+// be anything); otherwise each lane is at most 255 and its byte is its
+// value. x86 packs each 128-bit block of the two apart, saturating (as
+// signed for kNonzero, so that no lane turns to 0); InLaneOrder then puts
+// the blocks in order, once for all the packs that are combined byte by
+// byte. Elsewhere the low bytes are taken in order.
 template <class D16>
-HWY_INLINE hn::Vec<hn::Repartition<uint8_t, D16>> LowBytes(D16, hn::Vec<D16> lower,
-                                                           hn::Vec<D16> upper) {
-    const hn::Repartition<uint8_t, D16> d8;
-    using V8 = hn::Vec<decltype(d8)>;
+using BytesOf = hn::Vec<hn::Repartition<uint8_t, D16>>;
+
+template <bool kNonzero, class D16>
+HWY_INLINE BytesOf<D16> PackBytes(D16 d16, hn::Vec<D16> lower, hn::Vec<D16> upper) {
 #if HWY_TARGET == HWY_SSSE3 || HWY_TARGET == HWY_SSE4
-    return V8{_mm_packus_epi16(lower.raw, upper.raw)};
+    (void)d16;
+    return BytesOf<D16>{kNonzero ? _mm_packs_epi16(lower.raw, upper.raw)
+                                 : _mm_packus_epi16(lower.raw, upper.raw)};
 #elif HWY_TARGET == HWY_AVX2
-    return V8{_mm256_permute4x64_epi64(_mm256_packus_epi16(lower.raw, upper.raw), 0xD8)};
+    (void)d16;
+    return BytesOf<D16>{kNonzero ? _mm256_packs_epi16(lower.raw, upper.raw)
+                                 : _mm256_packus_epi16(lower.raw, upper.raw)};
 #elif HWY_TARGET == HWY_AVX3
-    return V8{_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7),
-                                       _mm512_packus_epi16(lower.raw, upper.raw))};
+    (void)d16;
+    return BytesOf<D16>{kNonzero ? _mm512_packs_epi16(lower.raw, upper.raw)
+                                 : _mm512_packus_epi16(lower.raw, upper.raw)};
 #else
+    const hn::Repartition<uint8_t, D16> d8;
+    if constexpr (kNonzero) {
+        lower = hn::Min(lower, hn::Set(d16, uint16_t{1}));
+        upper = hn::Min(upper, hn::Set(d16, uint16_t{1}));
+    }
     return hn::ConcatEven(d8, hn::BitCast(d8, upper), hn::BitCast(d8, lower));
 #endif
 }
 
-// The view of 2 vectors of samples from `samples` on, as one vector of bytes.
+// Bytes packed by PackBytes, in order.
+template <class V8>
+HWY_INLINE V8 InLaneOrder(V8 bytes) {
+#if HWY_TARGET == HWY_AVX2
+    return V8{_mm256_permute4x64_epi64(bytes.raw, 0xD8)};
+#elif HWY_TARGET == HWY_AVX3
+    return V8{_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), bytes.raw)};
+#else
+    return bytes;
+#endif
+}
+
+// The view of 2 vectors of samples from `samples` on, as one vector of bytes:
+// the quotient at most 254, 255 where the sample reaches the depth's
+// maximum. Such a sample is above the white point, so its quotient is 255,
+// held to 254, and the saturation's nonzero byte added to that gives 255.
+// The cap and the saturation are taken on bytes, one instruction for two
+// vectors of samples.
 template <bool kIncrement, class D16>
-HWY_INLINE hn::Vec<hn::Repartition<uint8_t, D16>> ViewBytes(D16 d16, const ViewScale &scale,
-                                                            const uint16_t *samples) {
+HWY_INLINE BytesOf<D16> ViewBytes(D16 d16, const ViewScale &scale, const uint16_t *samples) {
     const hn::Repartition<uint8_t, D16> d8;
     const size_t n = hn::Lanes(d16);
-    const auto lower = ViewLanes<kIncrement>(d16, scale, hn::LoadU(d16, samples));
-    const auto upper = ViewLanes<kIncrement>(d16, scale, hn::LoadU(d16, samples + n));
-    return LowBytes(d16, lower, upper);
+    const auto lower = hn::LoadU(d16, samples);
+    const auto upper = hn::LoadU(d16, samples + n);
+    const auto below_maximum = hn::Set(d16, static_cast<uint16_t>(scale.maximum - 1));
+    const auto saturated = PackBytes<true>(d16, hn::SaturatedSub(lower, below_maximum),
+                                           hn::SaturatedSub(upper, below_maximum));
+    const auto quotients = PackBytes<false>(d16, QuotientLanes<kIncrement>(d16, scale, lower),
+                                            QuotientLanes<kIncrement>(d16, scale, upper));
+    return InLaneOrder(
+        hn::SaturatedAdd(hn::Min(quotients, hn::Set(d8, uint8_t{254})), saturated));
 }
 
 // Each byte of `grey` three times (a grey pixel), 3 vectors' worth from `out`
