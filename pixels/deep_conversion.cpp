@@ -176,8 +176,7 @@ HWY_INLINE BytesOf<D16> ViewBytes(D16 d16, const ViewScale &scale, const uint16_
                                            hn::SaturatedSub(upper, below_maximum));
     const auto quotients = PackBytes<false>(d16, QuotientLanes<kIncrement>(d16, scale, lower),
                                             QuotientLanes<kIncrement>(d16, scale, upper));
-    return InLaneOrder(
-        hn::SaturatedAdd(hn::Min(quotients, hn::Set(d8, uint8_t{254})), saturated));
+    return InLaneOrder(hn::SaturatedAdd(hn::Min(quotients, hn::Set(d8, uint8_t{254})), saturated));
 }
 
 // Each byte of `grey` three times (a grey pixel), 3 vectors' worth from `out`

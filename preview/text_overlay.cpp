@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -87,4 +88,34 @@ void DrawStamp(Bitmap24 &bitmap, std::string_view text, const OverlayLook &look)
     painter.setFont(look.font);
     painter.setPen(look.text_colour);
     painter.drawText(QPoint(STAMP_LEFT, STAMP_TOP + metrics.ascent()), stamp);
+}
+
+void DrawDeepStamp(uint16_t *samples, int32_t width, int32_t height, int32_t bit_depth, bool mosaic,
+                   std::string_view text, const OverlayLook &look) {
+    if (!look.visible || samples == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    const QString stamp = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QRect box = StampBox(stamp, look.font).intersected(QRect(0, 0, width, height));
+    if (box.isEmpty()) {
+        return;
+    }
+    // Drawn on an 8-bit picture of the corner the box covers, which cuts the
+    // text where the frame's edge would, then taken over sample by sample.
+    Bitmap24 corner(box.right() + 1, box.bottom() + 1);
+    DrawStamp(corner, text, look);
+    const uint32_t maximum = (1u << std::clamp(bit_depth, 9, 16)) - 1;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        const uint8_t *pixels = corner.Row(corner.Height() - 1 - y);
+        const int32_t row = height - 1 - y;
+        uint16_t *out = samples + static_cast<size_t>(row) * width;
+        for (int x = box.left(); x <= box.right(); ++x) {
+            // Blue, green, red bytes: G R on the mosaic's even rows, B G on
+            // its odd ones.
+            const int channel = !mosaic        ? 0
+                                : row % 2 == 0 ? (x % 2 == 0 ? 1 : 2)
+                                               : (x % 2 == 0 ? 0 : 1);
+            out[x] = static_cast<uint16_t>((pixels[3 * x + channel] * maximum + 127) / 255);
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 #include <string_view>
 
 #include "platform/bitmap24.h"
@@ -32,3 +33,15 @@ QRect StampBox(const QString &text, const QFont &font);
 // corner at (10, 10). Does nothing while the overlay is off. Text beyond the
 // picture's edges is cut off. Needs the GUI application object.
 void DrawStamp(Bitmap24 &bitmap, std::string_view text, const OverlayLook &look);
+
+// The same stamp burned into a deep frame's samples (`bit_depth` 9 ... 16,
+// rows as the frame holds them, the first at the picture's bottom), for
+// files that keep the camera's samples: each sample of the box takes the
+// stamp's 8-bit value spread over the depth (255 is the depth's maximum).
+// On a colour camera's raw mosaic (`mosaic`, G R / B G from the first row)
+// that is the value of the sample's own colour, so the stamp keeps its
+// colours once the mosaic is demosaiced; on a mono frame it is the blue
+// channel's, as in an 8-bit FITS of the picture. Does nothing while the
+// overlay is off.
+void DrawDeepStamp(uint16_t *samples, int32_t width, int32_t height, int32_t bit_depth, bool mosaic,
+                   std::string_view text, const OverlayLook &look);

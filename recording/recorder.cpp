@@ -336,6 +336,19 @@ void TAVIExport::EndAfterWriteFailure() {
     count = 0;
 }
 
+// A deep frame's samples for a FITS file: with the overlay on, a copy with
+// the frame's own stamp drawn in, since the frame itself may still be on its
+// way to the screen.
+const uint16_t *TAVIExport::DeepSamplesToSave(const ImageLst &frame) {
+    const auto *samples = reinterpret_cast<const uint16_t *>(frame.Data);
+    if (overlay == nullptr || !overlay->visible) {
+        return samples;
+    }
+    stamped_.assign(samples, samples + static_cast<size_t>(frame.w) * frame.h);
+    DrawDeepStamp(stamped_.data(), frame.w, frame.h, frame.bit_depth, __color, frame.TS, *overlay);
+    return stamped_.data();
+}
+
 TAVIExport::SaveResult TAVIExport::SaveFrame() {
     const PImageLst frame = frames_.Oldest();
     if (!frame) {
@@ -379,9 +392,8 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                     if (__color) {
                         cards += FitsMosaicCards(frame->h);
                     }
-                    return fits_.SaveFitsSamples(free,
-                                                 reinterpret_cast<const uint16_t *>(frame->Data),
-                                                 frame->w, frame->h, cards);
+                    return fits_.SaveFitsSamples(free, DeepSamplesToSave(*frame), frame->w,
+                                                 frame->h, cards);
                 });
             written = !name.isEmpty();
             if (written) {

@@ -133,6 +133,7 @@ class TAVIExport {
     bool EndOutput();
     void TakeNotice(uint32_t now_tick);
     SaveResult SaveFrame();
+    const uint16_t *DeepSamplesToSave(const ImageLst &frame);
     // Hands the figures on, at most every PROGRESS_REFRESH_MS unless `now`.
     void ShowProgress(uint32_t now_tick, bool now);
     // Bytes in the recording's files so far.
@@ -197,6 +198,8 @@ class TAVIExport {
 
     // A deep frame's samples narrowed to 8 bits, for an 8-bit SER.
     std::vector<uint8_t> narrowed_;
+    // A deep frame with its stamp, for a 16-bit FITS.
+    std::vector<uint16_t> stamped_;
 
     Bitmap24 RecordBitmap;
     SerWriter ser_;

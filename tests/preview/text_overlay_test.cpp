@@ -5,7 +5,9 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -120,6 +122,42 @@ TEST(TextOverlay, AMissingFontOrATinyPictureStillDraws) {
     DrawStamp(tiny, "a stamp far wider than the picture", look);
     EXPECT_EQ(PixelAt(tiny, 9, 8), qRgb(50, 50, 50));
     EXPECT_EQ(PixelAt(tiny, 10, 8), qRgb(0, 0, 0));
+}
+
+// A deep frame (first row at the picture's bottom) takes the stamp at its
+// depth: each sample of the box the 8-bit value spread over the depth, a
+// mosaic site (G R / B G from the first row) its own colour's, a mono frame
+// the blue channel's, as its 8-bit FITS keeps; the rest stays.
+TEST(TextOverlay, ADeepFrameTakesTheStampAtItsDepth) {
+    const struct {
+        int32_t depth;
+        bool mosaic;
+    } cases[] = {{12, false}, {12, true}, {16, true}};
+    constexpr int32_t W = 64, H = 40;
+    const OverlayLook look = Visible(QColor(200, 100, 50));
+    const QRect box = StampBox(QString(), look.font);
+    for (const auto &c : cases) {
+        const uint32_t maximum = (1u << c.depth) - 1;
+        std::vector<uint16_t> samples(W * H, 777);
+        DrawDeepStamp(samples.data(), W, H, c.depth, c.mosaic, "", look);
+        for (int y = 0; y < H; ++y) {
+            const int row = H - 1 - y;
+            for (int x = 0; x < W; ++x) {
+                const uint32_t level = !c.mosaic      ? 50
+                                       : row % 2 == 0 ? (x % 2 == 0 ? 100 : 200)
+                                                      : (x % 2 == 0 ? 50 : 100);
+                const uint32_t expected = !box.contains(x, y)    ? 777
+                                          : OnOutline(box, x, y) ? 0
+                                                                 : (level * maximum + 127) / 255;
+                ASSERT_EQ(samples[row * W + x], expected)
+                    << "depth " << c.depth << " mosaic " << c.mosaic << " at " << x << "," << y;
+            }
+        }
+        // White text reaches the depth's maximum and nothing goes beyond it.
+        std::vector<uint16_t> text(W * H, 0);
+        DrawDeepStamp(text.data(), W, H, c.depth, c.mosaic, "M42", look);
+        EXPECT_EQ(*std::max_element(text.begin(), text.end()), maximum) << c.depth;
+    }
 }
 
 TEST(TextOverlay, TheDefaultFontIsTwelvePointFixedWidth) {

@@ -794,6 +794,33 @@ TEST_F(RecordedStampTest, EveryFitFileCarriesItsFramesOwnStamp) {
     }
 }
 
+// A 16-bit FITS keeps a deep camera's samples, with each frame's own stamp
+// drawn into them at the camera's depth.
+TEST_F(RecordedStampTest, EveryDeepFitFileCarriesItsFramesOwnStamp) {
+    RecordingRequest request = Request(MODE_FIT, 3, W, H);
+    request.description.sample_bits = 12;
+    ASSERT_EQ(recorder.StartRecording(request, 0), StartResult::Started);
+    std::vector<uint16_t> deep(ramp.size());
+    for (size_t i = 0; i < deep.size(); ++i)
+        deep[i] = uint16_t(ramp[i] << 4 | 9);
+    for (const std::string &stamp : stamps) {
+        PImageLst frame = NewFrame(W, H, stamp, 12);
+        frame->generation = capture.RecordingTag();
+        std::memcpy(frame->Data, deep.data(), 2 * deep.size());
+        frames.AppendFrame(frame);
+        recorder.ProcessFrame(0);
+    }
+    recorder.ProcessFrame(0);  // closes
+    const QStringList files = Files("*.fit");
+    ASSERT_EQ(files.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        std::vector<uint16_t> expected = deep;
+        DrawDeepStamp(expected.data(), W, H, 12, false, stamps[i], look);
+        ASSERT_NE(expected, deep);
+        EXPECT_EQ(ReadFits16(dir.filePath(files[i])).samples, expected) << i;
+    }
+}
+
 TEST_F(RecordedStampTest, SerFramesStayRaw) {
     const QStringList files = Record(MODE_SER, "*.ser");
     ASSERT_EQ(files.size(), 1);
