@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "driver/indi/device_listing.h"
+#include "driver/indi/sensor_mapping.h"
 #include "driver/indi/sigpipe_block.h"
 
 namespace indicam {
@@ -436,9 +437,14 @@ void IndiClient::Note(const INDI::Property &property) {
         case INDI_TEXT: {
             INDI::PropertyText text(property);
             if (text.isNameMatch("CCD_CFA")) {
-                const auto *type = text.findWidgetByName("CFA_TYPE");
+                const auto value = [&](const char *name) -> const char * {
+                    const auto *widget = text.findWidgetByName(name);
+                    return widget != nullptr && widget->getText() != nullptr ? widget->getText()
+                                                                             : "";
+                };
                 camera.bayer_pattern =
-                    type != nullptr && type->getText() != nullptr ? type->getText() : "";
+                    PatternAtOffset(value("CFA_TYPE"), std::atoi(value("CFA_OFFSET_X")),
+                                    std::atoi(value("CFA_OFFSET_Y")));
             }
             break;
         }

@@ -52,6 +52,19 @@ BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height) {
     return {};
 }
 
+std::string PatternAtOffset(std::string_view pattern, int32_t offset_x, int32_t offset_y) {
+    std::string at_origin(pattern);
+    if (!IsBayerPattern(pattern)) {
+        return at_origin;
+    }
+    for (size_t k = 0; k < 4; ++k) {
+        const size_t row = (k >> 1) ^ static_cast<size_t>(offset_y & 1);
+        const size_t column = (k & 1) ^ static_cast<size_t>(offset_x & 1);
+        at_origin[k] = pattern[(row << 1) | column];
+    }
+    return at_origin;
+}
+
 ProgramSensor ProgramSensorFor(const SensorInfo &sensor) {
     if (sensor.width < 1 || sensor.height < 1) {
         return {};

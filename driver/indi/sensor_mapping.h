@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "driver/simulator/frame_geometry.h"
@@ -42,6 +43,12 @@ struct BayerShift {
     bool operator==(const BayerShift &) const = default;
 };
 BayerShift BayerShiftFor(std::string_view pattern, int32_t sensor_height);
+
+// The pattern from the sensor's top-left pixel of a camera whose CCD_CFA
+// names `pattern` and the offsets at which it starts (CFA_OFFSET_X and _Y,
+// FITS's XBAYROFF and YBAYROFF): an odd offset swaps the pattern's columns or
+// rows. Anything that is not a Bayer pattern is given back as it is.
+std::string PatternAtOffset(std::string_view pattern, int32_t offset_x, int32_t offset_y);
 
 // The sensor the program sees: the real one from the Bayer shift on, to an
 // even size, so that its colour cells are whole. A colour sensor whose

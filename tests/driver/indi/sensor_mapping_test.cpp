@@ -91,6 +91,24 @@ TEST(SensorMappingTest, TheColourPatternIsShiftedIntoTheProgramsOrder) {
     EXPECT_EQ(request.y, 271);
 }
 
+// A camera's CFA offsets move its pattern: the pixel at the offset has the
+// pattern's first colour.
+TEST(SensorMappingTest, AnOddCfaOffsetSwapsThePatternsColumnsOrRows) {
+    const struct {
+        const char *pattern;
+        int32_t x, y;
+        const char *at_origin;
+    } cases[] = {
+        {"RGGB", 0, 0, "RGGB"}, {"RGGB", 1, 0, "GRBG"}, {"RGGB", 0, 1, "GBRG"},
+        {"RGGB", 1, 1, "BGGR"}, {"GRBG", 2, 4, "GRBG"}, {"BGGR", -1, 0, "GBRG"},
+        {"", 1, 1, ""},         {"CYGM", 1, 0, "CYGM"},
+    };
+    for (const auto &row : cases) {
+        EXPECT_EQ(PatternAtOffset(row.pattern, row.x, row.y), row.at_origin)
+            << row.pattern << " at " << row.x << "," << row.y;
+    }
+}
+
 TEST(IndiControlsTest, GainSpreadsTheProgramsRangeOverTheCameras) {
     EXPECT_DOUBLE_EQ(CameraGain(1, 0, 100), 0);
     EXPECT_DOUBLE_EQ(CameraGain(0x67, 0, 100), 100);
