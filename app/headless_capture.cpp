@@ -681,8 +681,6 @@ CaptureReport HeadlessCapture::Run(const QString &driver_path, const CaptureOpti
     request.frame_height = size.height;
     request.description = DescribeCapture(options, frame);
     request.description.sample_bits = options.depth == 16 ? capture_.FrameBitDepth() : 8;
-    report_.frame_bytes = int64_t{request.frame_width} * request.frame_height *
-                          static_cast<int64_t>(BytesPerSample(capture_.FrameBitDepth()));
 
     const uint32_t started = TickCount();
     if (recorder_->StartRecording(request, started) != StartResult::Started) {

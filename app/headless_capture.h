@@ -101,7 +101,6 @@ struct CaptureReport {
     int64_t frames_written = 0;   // and still in a file
     int64_t frames_lost = 0;      // written into a file that lost its name (folder removed)
     bool recording_started = false;
-    int64_t frame_bytes = 0;  // bytes of one frame as the camera delivers it
     int64_t max_backlog = 0;  // most frames ever waiting for the writer
     uint32_t elapsed_ms = 0;  // from the recording's start to its end
 };
