@@ -94,7 +94,8 @@ bool ExposureThread::Expose(QueuedJob &queued) {
     const Clock::time_point light_end =
         exposure_end == WaitEnd::Deadline ? start + requested : Clock::now();
     const Clock::time_point readout_end =
-        Clock::now() + ReadoutTime(job.render.window, job.fast_transfer, controls_.VblankLines());
+        Clock::now() + ReadoutTime(job.render.window, job.fast_transfer, controls_.VblankLines(),
+                                   job.render.wide_samples);
 
     job.render.exposure_ms = std::chrono::duration<double, std::milli>(light_end - start).count();
     const GuideDrift::Offset drift = drift_.OffsetAt(start + (light_end - start) / 2);

@@ -33,8 +33,9 @@ int32_t BinShiftForCode(int32_t code) {
 }
 
 std::chrono::microseconds ReadoutTime(const FrameWindow &window, bool fast_transfer,
-                                      int32_t vblank_lines) {
-    const int64_t pixel_ns = fast_transfer ? FAST_PIXEL_NS : STANDARD_PIXEL_NS;
+                                      int32_t vblank_lines, bool wide_samples) {
+    const int64_t pixel_ns =
+        (fast_transfer ? FAST_PIXEL_NS : STANDARD_PIXEL_NS) * (wide_samples ? 2 : 1);
     const int64_t row_ns =
         window.width * pixel_ns + (fast_transfer ? FAST_ROW_OVERHEAD_NS : STANDARD_ROW_OVERHEAD_NS);
     const int64_t rows = window.height + std::clamp(vblank_lines, 0, MAX_VBLANK_LINES);

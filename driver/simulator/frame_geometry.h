@@ -45,8 +45,9 @@ int32_t BinShiftForCode(int32_t code);
 // How long the sensor and the USB link take to deliver a window once the
 // exposure has ended: every row of the window plus the blanking lines, each row
 // its columns at the transfer mode's pixel rate plus a fixed row overhead.
+// Samples sent in two bytes (`wide_samples`) take the link twice as long.
 std::chrono::microseconds ReadoutTime(const FrameWindow &window, bool fast_transfer,
-                                      int32_t vblank_lines);
+                                      int32_t vblank_lines, bool wide_samples);
 
 // The window and binning of the next exposure. Set from the acquisition thread,
 // read when an exposure starts.

@@ -116,23 +116,29 @@ TEST(FrameGeometry, FitsTheAskedWindowOntoTheConnectedSensor) {
     }
 }
 
-TEST(ReadoutTime, FollowsWindowTransferModeAndBlanking) {
+TEST(ReadoutTime, FollowsWindowTransferModeBlankingAndSampleWidth) {
     const FrameWindow full;
     const FrameWindow small = ClampWindow(864, 648, 320, 240, 0);
     const auto ms = [](std::chrono::microseconds t) { return t.count() / 1000.0; };
 
     // A full frame in standard mode runs at 10 to 15 frames per second.
-    EXPECT_GT(ms(ReadoutTime(full, false, 0)), 1000.0 / 15);
-    EXPECT_LT(ms(ReadoutTime(full, false, 0)), 1000.0 / 10);
+    EXPECT_GT(ms(ReadoutTime(full, false, 0, false)), 1000.0 / 15);
+    EXPECT_LT(ms(ReadoutTime(full, false, 0, false)), 1000.0 / 10);
     // Fast mode is clearly faster.
-    EXPECT_LT(ms(ReadoutTime(full, true, 0)), 0.6 * ms(ReadoutTime(full, false, 0)));
-    EXPECT_LT(ms(ReadoutTime(small, true, 0)), 0.7 * ms(ReadoutTime(small, false, 0)));
+    EXPECT_LT(ms(ReadoutTime(full, true, 0, false)), 0.6 * ms(ReadoutTime(full, false, 0, false)));
+    EXPECT_LT(ms(ReadoutTime(small, true, 0, false)),
+              0.7 * ms(ReadoutTime(small, false, 0, false)));
     // Small windows read out in a few ms: several hundred frames per second.
-    EXPECT_LT(ms(ReadoutTime(small, true, 0)), 1000.0 / 300);
-    EXPECT_LT(ms(ReadoutTime(small, false, 0)), ms(ReadoutTime(full, false, 0)) / 10);
+    EXPECT_LT(ms(ReadoutTime(small, true, 0, false)), 1000.0 / 300);
+    EXPECT_LT(ms(ReadoutTime(small, false, 0, false)), ms(ReadoutTime(full, false, 0, false)) / 10);
     // Blanking lines cost as much as rows.
-    EXPECT_GT(ms(ReadoutTime(small, true, 500)), 2.5 * ms(ReadoutTime(small, true, 0)));
-    EXPECT_EQ(ReadoutTime(small, true, 9999), ReadoutTime(small, true, MAX_VBLANK_LINES));
+    EXPECT_GT(ms(ReadoutTime(small, true, 500, false)),
+              2.5 * ms(ReadoutTime(small, true, 0, false)));
+    EXPECT_EQ(ReadoutTime(small, true, 9999, false),
+              ReadoutTime(small, true, MAX_VBLANK_LINES, false));
+    // Two bytes a sample: the pixels take twice as long, the row overheads not.
+    EXPECT_GT(ms(ReadoutTime(full, false, 0, true)), 1.8 * ms(ReadoutTime(full, false, 0, false)));
+    EXPECT_LT(ms(ReadoutTime(full, false, 0, true)), 2.0 * ms(ReadoutTime(full, false, 0, false)));
 }
 
 }  // namespace

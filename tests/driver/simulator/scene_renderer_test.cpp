@@ -288,7 +288,7 @@ TEST_F(SceneRendererTest, FullFrameRendersFasterThanItsFastReadOut) {
     if (!SpeedIsMeasurable()) {
         GTEST_SKIP() << "timing needs an optimised build without sanitizers";
     }
-    const double readout_ms = ReadoutTime(FrameWindow{}, true, 0).count() / 1000.0;
+    const double readout_ms = ReadoutTime(FrameWindow{}, true, 0, false).count() / 1000.0;
     std::vector<uint8_t> frame(static_cast<size_t>(SENSOR_WIDTH) * SENSOR_HEIGHT);
     for (SensorKind sensor : {SensorKind::Mono, SensorKind::Colour}) {
         RenderRequest request;
