@@ -113,6 +113,10 @@ HWY_INLINE hn::Vec<D16> QuotientLanes(D16 d16, const ViewScale &scale, hn::Vec<D
                               scale.divider.shift);
 }
 
+// A vector of bytes as wide as a vector of D16's lanes.
+template <class D16>
+using BytesOf = hn::Vec<hn::Repartition<uint8_t, D16>>;
+
 // Two vectors of 16-bit lanes as one vector of their bytes, `lower`'s first.
 // kNonzero: each byte is nonzero exactly where its lane is (the lanes may
 // be anything); otherwise each lane is at most 255 and its byte is its
@@ -120,9 +124,6 @@ HWY_INLINE hn::Vec<D16> QuotientLanes(D16 d16, const ViewScale &scale, hn::Vec<D
 // signed for kNonzero, so that no lane turns to 0); InLaneOrder then puts
 // the blocks in order, once for all the packs that are combined byte by
 // byte. Elsewhere the low bytes are taken in order.
-template <class D16>
-using BytesOf = hn::Vec<hn::Repartition<uint8_t, D16>>;
-
 template <bool kNonzero, class D16>
 HWY_INLINE BytesOf<D16> PackBytes(D16 d16, hn::Vec<D16> lower, hn::Vec<D16> upper) {
 #if HWY_TARGET == HWY_SSSE3 || HWY_TARGET == HWY_SSE4
