@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "pixels/demosaic.h"
+
 namespace {
 
 constexpr int STAMP_LEFT = 10;
@@ -110,12 +112,9 @@ void DrawDeepStamp(uint16_t *samples, int32_t width, int32_t height, int32_t bit
         const int32_t row = height - 1 - y;
         uint16_t *out = samples + static_cast<size_t>(row) * width;
         for (int x = box.left(); x <= box.right(); ++x) {
-            // Blue, green, red bytes: G R on the mosaic's even rows, B G on
-            // its odd ones.
-            const int channel = !mosaic        ? 0
-                                : row % 2 == 0 ? (x % 2 == 0 ? 1 : 2)
-                                               : (x % 2 == 0 ? 0 : 1);
-            out[x] = static_cast<uint16_t>((pixels[3 * x + channel] * maximum + 127) / 255);
+            // The picture's bytes are blue, green, red.
+            const int byte = mosaic ? 2 - simcam::MosaicChannel(x, row) : 0;
+            out[x] = static_cast<uint16_t>((pixels[3 * x + byte] * maximum + 127) / 255);
         }
     }
 }

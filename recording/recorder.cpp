@@ -380,20 +380,23 @@ TAVIExport::SaveResult TAVIExport::SaveFrame() {
                 frame->exposure_start_ns);
             break;
         case MODE_FIT: {
+            // Made once per frame, whatever number the file ends up with.
+            std::string cards =
+                FitsObservationCards(description_, frame->exposure_start_ns, exposure_us_ / 1000.0);
+            const uint16_t *deep_samples = nullptr;
+            if (deep_file) {
+                // Deep samples are kept as the camera gave them: a colour
+                // camera's raw mosaic, which the cards name.
+                if (__color) {
+                    cards += FitsMosaicCards(frame->h);
+                }
+                deep_samples = DeepSamplesToSave(*frame);
+            }
             const QString name =
                 namer.NextFileName(__NAME, FIT_EXTENSION, [&](const QString &free) {
-                    std::string cards = FitsObservationCards(description_, frame->exposure_start_ns,
-                                                             exposure_us_ / 1000.0);
-                    if (!deep_file) {
-                        return fits_.SaveFitsImage(free, RecordBitmap, __color, cards);
-                    }
-                    // Deep samples are kept as the camera gave them: a colour
-                    // camera's raw mosaic, which the cards name.
-                    if (__color) {
-                        cards += FitsMosaicCards(frame->h);
-                    }
-                    return fits_.SaveFitsSamples(free, DeepSamplesToSave(*frame), frame->w,
-                                                 frame->h, cards);
+                    return deep_file ? fits_.SaveFitsSamples(free, deep_samples, frame->w, frame->h,
+                                                             cards)
+                                     : fits_.SaveFitsImage(free, RecordBitmap, __color, cards);
                 });
             written = !name.isEmpty();
             if (written) {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "pixels/demosaic.h"
+
 namespace indicam {
 
 namespace {
@@ -294,15 +296,11 @@ void PlaceImage(const SourceImage &image, const Placement &placement, uint8_t *f
         const int64_t step = image.pixel_stride;
         int64_t offset_at[2] = {0, 0};
         if (image.channels == 3) {
-            // The program's mosaic: even rows G R, odd rows B G, counted in
-            // frame columns. Channels are red 0, green 1, blue 2.
+            // The program's mosaic, counted in frame columns; the picture's
+            // channels are red 0, green 1, blue 2 as the mosaic's.
             const int64_t first_frame_column = placement.x + first_column;
-            const int64_t even_channel = (row % 2 == 0) ? 1 : 2;
-            const int64_t odd_channel = (row % 2 == 0) ? 0 : 1;
-            offset_at[0] =
-                (first_frame_column % 2 == 0 ? even_channel : odd_channel) * image.channel_stride;
-            offset_at[1] =
-                (first_frame_column % 2 == 0 ? odd_channel : even_channel) * image.channel_stride;
+            offset_at[0] = simcam::MosaicChannel(first_frame_column, row) * image.channel_stride;
+            offset_at[1] = simcam::MosaicChannel(first_frame_column + 1, row) * image.channel_stride;
         }
         if (deep_bits > 0) {
             const uint16_t *table = linear.data();

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
+#include "pixels/demosaic.h"
+
 namespace indicam {
 
 namespace {
 
 // The program's colour at a frame column and row (row 0 at the bottom).
 char ProgramColour(int32_t column, int32_t row) {
-    static constexpr char MOSAIC[2][2] = {{'G', 'R'}, {'B', 'G'}};
-    return MOSAIC[row & 1][column & 1];
+    return "RGB"[simcam::MosaicChannel(column, row)];
 }
 
 bool IsBayerPattern(std::string_view pattern) {
